@@ -1,0 +1,82 @@
+#include "app/startup.h"
+
+#include <unistd.h>
+
+#include <climits>
+
+#include "app/callbacks.h"
+#include "calib/record.h"
+#include "context/context.h"
+#include "params/fields.h"
+#include "ui/resource.h"
+
+namespace bx {
+
+std::string ExecutableDir() {
+  char buf[PATH_MAX];
+  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return ".";
+  buf[n] = '\0';
+  std::string p(buf);
+  size_t slash = p.rfind('/');
+  return slash == std::string::npos ? "." : p.substr(0, slash);
+}
+
+bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& error) {
+  if (!ui::loadResourceFile(ctx.ui, resourcePath, error)) return false;
+  size_t n = 0;
+  const ui::CallbackEntry* table = CallbackTable(n);
+  ctx.ui.bindCallbacks(table, n);
+  std::vector<std::string> missing;
+  resolveCoreRefs(ctx.ui, ctx.refs, missing);
+  if (!missing.empty()) {
+    error = resourcePath + ": missing controls:";
+    for (const auto& m : missing) error += " " + m;
+    return false;
+  }
+  return true;
+}
+
+void InitVars(Context& ctx) {
+  auto& p = ctx.params;
+  p.set.fill(0);
+  p.teach.fill(0);
+  using namespace param;
+  set(p, POWER, 500);
+  set(p, INTEGRATION_TIME, 1000);
+  set(p, POWER_MODE, 1);
+  set(p, EVAL_MODE, 2);
+  set(p, EVAL_BEGIN, 1);
+  set(p, EVAL_END, 2048);
+  set(p, TEACH_VALUE, 1024);
+  set(p, UPPER_TOLERANCE, 100);
+  set(p, LOWER_TOLERANCE, 100);
+  set32(p, UM_END, 10000);
+  set32(p, UM_TEACH, 5000);
+  set32(p, UM_TOLUP, 1000);
+  set32(p, UM_TOLLO, 1000);
+  set(p, AVERAGE, 2);
+  set(p, POLARITY, 1);
+  set(p, VIDEO_THRESHOLD, 25);
+  set(p, RS232_BAUDRATE, 4);
+  set(p, TRIGGER_PIXEL, 1024);
+  p.memory = MEM_RAM;
+
+  ctx.calib.record.bytes.fill(0);
+  calib::setField32(ctx.calib.record, calib::OFF_SLOPE, 16384);
+  ctx.calib.locked = 1;
+
+  ctx.link.transport = TRANSPORT_RS232;
+  ctx.link.comPort = 1;
+  ctx.link.baudIndex = 4;
+  ctx.link.tcpHandle = 0;
+  ctx.link.portOpen = 0;
+  ctx.link.abort = 0;
+  ctx.link.hdr = ExchangeHeader{};
+  ctx.run = RunState{};
+  ctx.ident.hw = HardwareRecord{};
+  ctx.app.language = 0;
+  ctx.app.maxMinState = 0;
+}
+
+}  // namespace bx

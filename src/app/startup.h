@@ -1,0 +1,20 @@
+#pragma once
+// Bringing the application context up: panels from the resource, callbacks,
+// control references and start values.
+#include <string>
+
+namespace bx {
+struct Context;
+
+// Loads the panel resource into ctx.ui, binds the callbacks and resolves
+// the control references. False with a reason when the resource is missing,
+// broken, or lacks a control the core needs.
+bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& error);
+// Start values of every program-wide record.
+void InitVars(Context& ctx);
+// Directory of the running executable (the project directory).
+std::string ExecutableDir();
+// The panel resource's file name.
+inline constexpr const char* kResourceFile = "Quellan-BX-ScopeV55.uir";
+
+}  // namespace bx

@@ -1,0 +1,40 @@
+#pragma once
+// Field access to the 32-byte calibration record (little-endian).
+#include <cmath>
+#include <cstdint>
+
+#include "calib/state.h"
+#include "link/frame_format.h"
+
+namespace bx::calib {
+
+enum Offset : int {
+  OFF_HWTYPE = 0,
+  OFF_SERIAL = 4,
+  OFF_XF_DIVISOR = 6,
+  OFF_XF_SIZE = 8,
+  OFF_IF_TYPE = 10,
+  OFF_SLOPE = 12,
+  OFF_OFFSET = 16,
+  OFF_RANGE = 20,
+  OFF_LOOKUP = 24,
+  OFF_PIXEL_START = 26,
+  OFF_PIXEL_END = 28,
+};
+
+inline uint32_t hwType(const CalibRecord& r) { return frame::get32(&r.bytes[OFF_HWTYPE]); }
+inline int16_t serial(const CalibRecord& r) { return frame::gets16(&r.bytes[OFF_SERIAL]); }
+inline int32_t slopeX16384(const CalibRecord& r) { return frame::gets32(&r.bytes[OFF_SLOPE]); }
+inline int32_t offsetUm(const CalibRecord& r) { return frame::gets32(&r.bytes[OFF_OFFSET]); }
+inline int32_t rangeUm(const CalibRecord& r) { return frame::gets32(&r.bytes[OFF_RANGE]); }
+inline uint16_t field16(const CalibRecord& r, int off) { return frame::get16(&r.bytes[static_cast<size_t>(off)]); }
+
+inline void setField16(CalibRecord& r, int off, uint16_t v) { frame::put16(&r.bytes[static_cast<size_t>(off)], v); }
+inline void setField32(CalibRecord& r, int off, uint32_t v) { frame::put32(&r.bytes[static_cast<size_t>(off)], v); }
+
+// Slope in micrometres per pixel travels as slope x 16384, truncated toward zero.
+inline int32_t slopeToFixed(double umPerPixel) { return static_cast<int32_t>(std::trunc(umPerPixel * 16384.0)); }
+// Shown (and used for conversions) rounded to 5 decimals.
+inline double slopeFromFixed(int32_t fixed) { return std::round(fixed * 100000.0 / 16384.0) / 100000.0; }
+
+}  // namespace bx::calib

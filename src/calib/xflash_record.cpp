@@ -1,0 +1,95 @@
+#include "calib/xflash_record.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "calib/record.h"
+#include "context/context.h"
+#include "link/exchange.h"
+#include "link/report.h"
+
+namespace bx {
+
+int WriteCalibDataToXF(Context& ctx, const uint8_t* record32) {
+  ctx.status = "WRITE calibration-data to XFLASH ...";
+  int r;
+  if (Exchange(ctx, 0x17, 0x8400, record32, CalibRecord::kSize) == 1) {
+    ctx.status += " -> Ok!";
+    r = 1;
+  } else {
+    ctx.status = IsTcp(ctx) ? "CALIB-Write-Error:Timeout TCP-Server-error!" : "CALIB-Write-Error:Timeout RS232-Line!";
+    r = -1;
+  }
+  ShowStatus(ctx);
+  return r;
+}
+
+int ReadCalibDataFromXF(Context& ctx, uint8_t* dest, unsigned count) {
+  ctx.status = "READ XF-PAGE1 calibration data ...";
+  int r;
+  if (Exchange(ctx, 0x18, 0x8400) == 1) {
+    unsigned n = std::min({count, 512u, ReplyLength(ctx)});
+    std::memcpy(dest, ReplyData(ctx), n);
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "Read XFLASH-ADDR: 0x%x ... Bytes OK: %i", 0x8400u, static_cast<int>(n));
+    ctx.status = buf;
+    r = 1;
+  } else {
+    ctx.status = "XFlash-Read-Error:";
+    ctx.status.append(43, ' ');
+    ctx.status += IsTcp(ctx) ? "Timeout TCP-Server-error!" : "Timeout RS232-Line!";
+    r = -1;
+  }
+  ShowStatus(ctx);
+  return r;
+}
+
+void ComputeCalibDisplayRange(Context& ctx) {
+  auto& c = ctx.calib;
+  int32_t offset = calib::offsetUm(c.record);
+  int32_t range = calib::rangeUm(c.record);
+  c.rangeBeginUm = offset;
+  c.rangeEndUm = offset + range;
+  c.rangeBeginMm = offset / 1000.0;
+  c.rangeEndMm = (offset + range) / 1000.0;
+  c.scaleStepUm = std::max(static_cast<int32_t>(range * 0.1), 2000);
+  c.scaleStepMm = static_cast<int32_t>(std::ceil(c.scaleStepUm / 1000.0));
+}
+
+void TakeOverCalibRecord(Context& ctx) {
+  auto& c = ctx.calib;
+  double um = calib::slopeFromFixed(calib::slopeX16384(c.record));
+  ctx.ident.model.umPerPixel = um;
+  ctx.ident.model.umPerPixelCalibrated = um;
+  int32_t offset = calib::offsetUm(c.record);
+  int32_t range = calib::rangeUm(c.record);
+  c.rangeTenth = static_cast<int32_t>(range * 0.1);
+  c.rangeBeginUm = offset;
+  c.rangeEndUm = offset + range;
+  c.pixelTenth = static_cast<int32_t>(ctx.ident.hw.pixelCount * 0.1);
+  c.rangeBeginMm = offset / 1000.0;
+  c.rangeEndMm = (offset + range) / 1000.0;
+  c.rangeGraphMaxMm = std::ceil(c.rangeTenth / 1000.0);
+  ShowCalibRecord(ctx);
+}
+
+void ShowCalibRecord(Context& ctx) {
+  const auto& r = ctx.calib.record;
+  auto& ui = ctx.ui;
+  const auto& p = ctx.refs.calib;
+  ui.setValue(p.hwTypeDisp, calib::hwType(r));
+  ui.setValue(p.calSerial, calib::serial(r));
+  ui.setValue(p.xfDivisor, calib::field16(r, calib::OFF_XF_DIVISOR));
+  ui.setValue(p.xfSize, calib::field16(r, calib::OFF_XF_SIZE));
+  ui.setValue(p.ifType, calib::field16(r, calib::OFF_IF_TYPE));
+  ui.setValue(p.slope, calib::slopeFromFixed(calib::slopeX16384(r)));
+  ui.setValue(p.offset, calib::offsetUm(r));
+  ui.setValue(p.range, calib::rangeUm(r));
+  ui.setValue(p.lookup, calib::field16(r, calib::OFF_LOOKUP));
+  ui.setValue(p.pixelStart, calib::field16(r, calib::OFF_PIXEL_START));
+  ui.setValue(p.pixelEnd, calib::field16(r, calib::OFF_PIXEL_END));
+}
+
+}  // namespace bx

@@ -1,0 +1,19 @@
+#pragma once
+// Reading and writing the calibration record in page 1 of the external
+// flash, and taking a read record over.
+#include <cstdint>
+
+namespace bx {
+struct Context;
+
+int WriteCalibDataToXF(Context& ctx, const uint8_t* record32);
+// Copies min(count, 512) reply bytes into dest. 1 or -1.
+int ReadCalibDataFromXF(Context& ctx, uint8_t* dest, unsigned count);
+// Derives the scale and display range from the record in memory and shows
+// the record on the calibration settings page.
+void TakeOverCalibRecord(Context& ctx);
+// The derived display range after the record was written from the panel.
+void ComputeCalibDisplayRange(Context& ctx);
+void ShowCalibRecord(Context& ctx);
+
+}  // namespace bx

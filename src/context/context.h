@@ -1,0 +1,43 @@
+#pragma once
+// The one application context: every program-wide record of the product,
+// one struct per subsystem. Every procedure receives it; a test builds a
+// fresh one.
+#include <string>
+
+#include "app/state.h"
+#include "calib/state.h"
+#include "context/refs.h"
+#include "identify/state.h"
+#include "link/state.h"
+#include "live/state.h"
+#include "params/state.h"
+#include "platform/serial_port.h"
+#include "platform/tcp_client.h"
+#include "ui/ui.h"
+
+namespace bx {
+
+struct Context {
+  Context() {
+    status.reserve(1024);
+    ui.ctx = this;
+  }
+  Context(const Context&) = delete;
+  Context& operator=(const Context&) = delete;
+
+  ui::Ui ui;
+  Refs refs;
+  platform::SerialPort serial;
+  platform::TcpClient tcp;
+
+  std::string status;   // the status line
+  LinkState link;
+  IdentState ident;
+  CalibState calib;
+  ParamState params;
+  LiveState live;
+  RunState run;
+  AppState app;
+};
+
+}  // namespace bx

@@ -1,0 +1,97 @@
+#include "link/bringup.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "context/context.h"
+#include "identify/identify.h"
+#include "link/conn_page.h"
+#include "link/events.h"
+#include "link/exchange.h"
+#include "link/report.h"
+#include "link/transport.h"
+
+namespace bx {
+
+int CheckComLine(Context& ctx) {
+  int r = Exchange(ctx, 0x05, 0);
+  int result = 0;
+  if (r == 1) {
+    ctx.link.echoSerial = static_cast<int16_t>(ctx.link.hdr.param);
+    ctx.ident.hw.serial = ctx.link.echoSerial;
+    ctx.status = "Echo Check - Line Ok!";
+    result = 1;
+  } else {
+    ctx.status = "read error - not sync byte 0x55!";
+  }
+  ReportStatus(ctx);
+  return result;
+}
+
+int ReadFirmwareInfo(Context& ctx) {
+  FillTxBuf(ctx, 0x07, 0, nullptr, 0);
+  ShowStatusText(ctx, "Waiting for firmware info ...");
+  AppendMessageBox(ctx, "Waiting for firmware info ...\n");
+  if (DataExchange(ctx, 8) != 1) {
+    ctx.status = "Timeout - reading firmware info!";
+    return -1;
+  }
+  auto& L = ctx.link;
+  std::memset(L.fwInfo, 0, sizeof L.fwInfo);
+  std::memset(L.fwInfoWork, 0, sizeof L.fwInfoWork);
+  ctx.status.clear();
+  int len = std::min<int>(static_cast<int>(ReplyLength(ctx)), LinkState::kFwInfoMax);
+  std::memcpy(L.fwInfo, ReplyData(ctx), static_cast<size_t>(len));
+  L.fwInfo[len] = '\0';
+  L.fwInfoParam = L.hdr.param;
+  std::memcpy(L.fwInfoWork, L.fwInfo, sizeof L.fwInfo);
+  // The text ends at its first zero byte, as the sensor pads it.
+  ctx.status.assign(L.fwInfo, strnlen(L.fwInfo, LinkState::kFwInfoMax));
+  return len;
+}
+
+int InitDataExchange(Context& ctx) {
+  if (CheckComLine(ctx) != 1) {
+    ctx.ui.setActivePage(ctx.refs.main.tab, 7);
+    ctx.ui.setDimmed(ctx.refs.conn.accept, true);
+    DimmButtons(ctx, 1);
+    ctx.link.identFailed = 1;
+    SetConnectionIndicator(ctx, false);
+    ReportStatus(ctx);
+    return 0;
+  }
+  DelayWithEventProcessing(ctx, 0.05);
+  if (ReadFirmwareInfo(ctx) <= 0) {
+    ctx.status = "Timeout/Error reading firmware-info!";
+    ReportStatus(ctx);
+    return 0;
+  }
+  return IdentifySensor(ctx);
+}
+
+int ConnectProcedure(Context& ctx) {
+  CloseLink(ctx, false);
+  DimmConnectElements(ctx, ctx.link.transport);
+  int opened = 0;
+  if (ctx.link.transport == TRANSPORT_TCP) {
+    opened = InitTCP_IP(ctx) == 1;
+  } else {
+    ctx.link.portOpen = InitRS232(ctx, ctx.link.comPort, ctx.link.baudIndex);
+    opened = ctx.link.portOpen == 1;
+  }
+  if (!opened) {
+    ctx.ui.setDimmed(ctx.refs.conn.accept, true);
+    ctx.link.identFailed = 1;
+    return -1;
+  }
+  int r = InitDataExchange(ctx);
+  if (r == 1) {
+    EnableSensorControls(ctx, true);
+    if (ctx.link.transport == TRANSPORT_RS232) ctx.ui.setDimmed(ctx.refs.conn.accept, false);
+    RebuildModelUi(ctx);
+    ctx.link.identFailed = 0;
+  }
+  return r;
+}
+
+}  // namespace bx

@@ -1,0 +1,206 @@
+#include "link/conn_page.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "context/context.h"
+#include "link/bringup.h"
+#include "link/events.h"
+#include "link/exchange.h"
+#include "link/report.h"
+#include "link/transport.h"
+#include "platform/com_ports.h"
+
+namespace bx {
+
+void DimmConnectElements(Context& ctx, int kind) {
+  const bool tcp = kind == TRANSPORT_TCP;
+  auto& ui = ctx.ui;
+  const auto& c = ctx.refs.conn;
+  ui.setDimmed(c.baudRate, tcp);
+  ui.setDimmed(c.comPort, tcp);
+  ui.setDimmed(c.changeBaud, tcp);
+  ui.setVisible(ctx.refs.main.comPortDisp, !tcp);
+  ui.setDimmed(c.ipAddr, !tcp);
+  ui.setDimmed(c.tcpPort, !tcp);
+  ui.setVisible(ctx.refs.main.ipDisp, tcp);
+}
+
+void SetConnectionIndicator(Context& ctx, bool connected) {
+  auto r = ctx.refs.main.connected;
+  ctx.ui.setText(r, connected ? "CONNECTED" : "DISCONNECTED");
+  ctx.ui.setTextColor(r, connected ? ui::kBlack : ui::kWhite);
+  ctx.ui.setBgColor(r, connected ? ui::kWhite : ui::kRed);
+}
+
+void EnableSensorControls(Context& ctx, bool enable) {
+  for (ui::CtlRef r : {ctx.refs.main.run, ctx.refs.main.stop, ctx.refs.main.send, ctx.refs.main.get,
+                       ctx.refs.main.recStart})
+    ctx.ui.setDimmed(r, !enable);
+}
+
+void ReadConnectionPage(Context& ctx) {
+  auto& ui = ctx.ui;
+  const auto& c = ctx.refs.conn;
+  auto& L = ctx.link;
+  L.transport = static_cast<uint16_t>(ui.intValue(c.comType) == 1 ? TRANSPORT_TCP : TRANSPORT_RS232);
+  L.comPort = static_cast<uint16_t>(ui.intValue(c.comPort));
+  L.baudIndex = static_cast<uint16_t>(ui.intValue(c.baudRate));
+  L.ipAddress = ui.text(c.ipAddr);
+  L.tcpPort = std::atoi(ui.text(c.tcpPort).c_str());
+  ui.setText(ctx.refs.main.ipDisp, L.ipAddress);
+}
+
+void ShowConnectionValues(Context& ctx) {
+  auto& ui = ctx.ui;
+  const auto& c = ctx.refs.conn;
+  const auto& L = ctx.link;
+  ui.setValue(c.comType, L.transport);
+  ui.setValue(c.comPort, L.comPort);
+  ui.setValue(c.baudRate, L.baudIndex);
+  ui.setText(c.ipAddr, L.ipAddress);
+  ui.setText(c.tcpPort, std::to_string(L.tcpPort));
+  ui.setValue(ctx.refs.main.comPortDisp, L.comPort);
+  ui.setText(ctx.refs.main.ipDisp, L.ipAddress);
+  DimmConnectElements(ctx, L.transport);
+}
+
+int CC_DROPComType(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event == ui::EVENT_COMMIT) DimmConnectElements(ctx, ctx.ui.intValue(ctx.refs.conn.comType));
+  return 0;
+}
+
+int CC_NUMrs232comport(Context&, const ui::EventArgs&) { return 0; }
+int CC_DROPBaudRate(Context&, const ui::EventArgs&) { return 0; }
+int CC_NUMtcpport(Context&, const ui::EventArgs&) { return 0; }
+
+namespace {
+
+int ipAddressCommit(Context& ctx) {
+  ctx.ui.setDimmed(ctx.refs.conn.accept, true);
+  std::string addr = ctx.ui.text(ctx.refs.conn.ipAddr);
+  ctx.ui.comboInsertTop(ctx.refs.conn.ipAddr, addr, 10);
+  return 0;
+}
+
+}  // namespace
+
+int CC_EDITIpAdress(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event != ui::EVENT_COMMIT) return 0;
+  ipAddressCommit(ctx);
+  ctx.link.ipAddress = ctx.ui.text(ctx.refs.conn.ipAddr);
+  return 0;
+}
+
+int CC_STRINGipAddress(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event == ui::EVENT_COMMIT) ipAddressCommit(ctx);
+  return 0;
+}
+
+int CBF_StringPortNumber(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event == ui::EVENT_COMMIT) ctx.ui.setDimmed(ctx.refs.conn.accept, true);
+  return 0;
+}
+
+int CC_CBTNTryToConnect(Context& ctx, const ui::EventArgs& ev) {
+  auto& ui = ctx.ui;
+  if (ev.event == ui::EVENT_LEFT_CLICK) {
+    ctx.run.state = RUN_IDLE;
+    ui.setText(ctx.refs.conn.msgBox, "");
+  } else if (ev.event == ui::EVENT_COMMIT) {
+    ctx.run.state = RUN_IDLE;
+    ui.setTextColor(ctx.refs.conn.msgBox, ui::kBlack);
+    ui.setTextColor(ctx.refs.main.status, ui::kBlack);
+    ShowStatusText(ctx, "TRY TO CONNECT! ...");
+    AppendMessageBox(ctx, "TRY TO CONNECT! ...\n");
+    ReadConnectionPage(ctx);
+    DelayWithEventProcessing(ctx, 0.2);
+    ConnectProcedure(ctx);
+  }
+  return 0;
+}
+
+int CC_CBTNDisconnect(Context& ctx, const ui::EventArgs& ev) {
+  auto& L = ctx.link;
+  if (ev.event == ui::EVENT_LEFT_CLICK) {
+    ShowStatusText(ctx, "DISCONNECTING ...");
+    if (L.portOpen > 0 || L.tcpConnected > 0) {
+      ctx.run.state = RUN_IDLE;
+      L.abort = 1;
+    }
+  } else if (ev.event == ui::EVENT_COMMIT) {
+    DelayWithEventProcessing(ctx, 0.1);
+    if (L.portOpen > 0) {
+      L.comPort = static_cast<uint16_t>(ctx.ui.intValue(ctx.refs.conn.comPort));
+      ctx.serial.flushInQ();
+      ctx.serial.flushOutQ();
+      ctx.serial.close();
+      L.portOpen = 0;
+      L.abort = 0;
+    }
+    if (L.tcpConnected > 0) {
+      ctx.tcp.disconnect();
+      L.tcpConnected = 0;
+      L.tcpHandle = 0;
+      L.abort = 0;
+    }
+    // A press that found nothing open must not leave the next wait aborted.
+    L.abort = 0;
+    ShowStatusText(ctx, "SENSOR DISCONNECTED!");
+    AppendMessageBox(ctx, "SENSOR DISCONNECTED!\n");
+    SetConnectionIndicator(ctx, false);
+    EnableSensorControls(ctx, false);
+  }
+  return 0;
+}
+
+int CC_CBTNChangeBaudRate(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event == ui::EVENT_LEFT_CLICK) {
+    ctx.run.state = RUN_IDLE;
+    ctx.ui.processEvents();
+    DelayWithEventProcessing(ctx, 0.1);
+    ShowStatusText(ctx, "Try to change baudrate...");
+    AppendMessageBox(ctx, "Try to change baudrate...\n");
+  } else if (ev.event == ui::EVENT_COMMIT) {
+    int newIndex = ctx.ui.intValue(ctx.refs.conn.baudRate);
+    int port = ctx.ui.intValue(ctx.refs.conn.comPort);
+    if (Exchange(ctx, 0xBE, newIndex) != 1) {
+      ShowStatus(ctx);
+      return 0;
+    }
+    ShowStatusText(ctx, "Baudrate-change OK!");
+    AppendMessageBox(ctx, "Baudrate-change OK!\n");
+    ctx.serial.flushInQ();
+    ctx.serial.flushOutQ();
+    ctx.serial.close();
+    ctx.link.portOpen = 0;
+    ctx.link.baudIndex = static_cast<uint16_t>(newIndex);
+    ctx.link.comPort = static_cast<uint16_t>(port);
+    ctx.link.portOpen = InitRS232(ctx, port, static_cast<unsigned>(newIndex));
+    if (ctx.link.portOpen == 1) {
+      CheckComLine(ctx);
+    } else {
+      ctx.status = "Error: changing RS-232-baudrate...";
+      ReportStatus(ctx);
+    }
+  }
+  return 0;
+}
+
+int CC_ButtonFindComPorts(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event != ui::EVENT_COMMIT) return 0;
+  auto ports = platform::listPorts();
+  if (ports.empty()) return 0;
+  std::string text = Lang(ctx, "Available COM PORTS:\n", "Verfügbare COM PORTS:\n");
+  for (const auto& p : ports) {
+    text += "COM" + std::to_string(p.com) + "  " + p.device;
+    if (!p.description.empty()) text += "  " + p.description;
+    text += "\n";
+  }
+  text += "\n";
+  AppendMessageBox(ctx, text);
+  return 0;
+}
+
+}  // namespace bx

@@ -1,0 +1,31 @@
+#pragma once
+// The connection page and the main-panel controls that follow the link.
+#include <cstdint>
+
+#include "ui/types.h"
+
+namespace bx {
+struct Context;
+
+void DimmConnectElements(Context& ctx, int transportKind);
+void SetConnectionIndicator(Context& ctx, bool connected);
+// RUN, STOP, SEND, GET and the recorder's start button.
+void EnableSensorControls(Context& ctx, bool enable);
+// Reads transport, port, baud, address and TCP port from the page.
+void ReadConnectionPage(Context& ctx);
+// Puts the connection values into the page.
+void ShowConnectionValues(Context& ctx);
+
+int CC_DROPComType(Context& ctx, const ui::EventArgs& ev);
+int CC_NUMrs232comport(Context& ctx, const ui::EventArgs& ev);
+int CC_DROPBaudRate(Context& ctx, const ui::EventArgs& ev);
+int CC_EDITIpAdress(Context& ctx, const ui::EventArgs& ev);
+int CC_STRINGipAddress(Context& ctx, const ui::EventArgs& ev);
+int CBF_StringPortNumber(Context& ctx, const ui::EventArgs& ev);
+int CC_NUMtcpport(Context& ctx, const ui::EventArgs& ev);
+int CC_CBTNTryToConnect(Context& ctx, const ui::EventArgs& ev);
+int CC_CBTNDisconnect(Context& ctx, const ui::EventArgs& ev);
+int CC_CBTNChangeBaudRate(Context& ctx, const ui::EventArgs& ev);
+int CC_ButtonFindComPorts(Context& ctx, const ui::EventArgs& ev);
+
+}  // namespace bx

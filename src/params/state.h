@@ -1,0 +1,35 @@
+#pragma once
+// The parameter set and teach table exactly as they travel on the wire,
+// plus the working values the displays and the run loop use.
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace bx {
+
+enum MemorySelector : int { MEM_RAM = 0, MEM_EEPROM = 1, MEM_FILE = 2 };
+
+struct ParamState {
+  static constexpr int kParamSize = 96;
+  static constexpr int kTeachSize = 128;
+  static constexpr int kRowSize = 32;
+  std::array<uint8_t, kParamSize> set{};
+  std::array<uint8_t, kTeachSize> teach{};
+  int memory = MEM_RAM;
+  int unitMm = 0;                  // 1 millimetres, 0 pixels
+
+  // Working values of the active teach row.
+  int activeRow = 0;
+  uint16_t pixelPosA = 0, pixelPosB = 0;
+  int evalMode = 0;
+  uint16_t teachValue = 0, upperTol = 0, lowerTol = 0, edgeCount = 0;
+  int32_t umTeach = 0, umTolUp = 0, umTolLo = 0;
+  std::string edgeTextA, edgeTextB;
+  int dirtLevel = 0;                // dirt-alert level in video units
+  bool analogExtrasShown = false;   // max/min fields once an analog mode was chosen
+  std::array<uint16_t, 256> thresholdLine{};
+  std::array<uint16_t, 256> dirtLine{};
+  std::string paraFilePath;
+};
+
+}  // namespace bx

@@ -1,0 +1,214 @@
+#include "platform/serial_port.h"
+
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/clock.h"
+#include "platform/com_ports.h"
+
+namespace bx::platform {
+namespace {
+
+speed_t speedOf(long baud) {
+  switch (baud) {
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    case 230400: return B230400;
+    case 460800: return B460800;
+    case 921600: return B921600;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+long baudOfIndex(int index) {
+  static const long kRates[] = {9600, 19200, 38400, 57600, 115200, 230400, 460800, 921600};
+  return (index >= 0 && index < 8) ? kRates[index] : 115200;
+}
+
+int SerialPort::open(int com, long baud) {
+  std::string dev = comDevice(com);
+  if (dev.empty()) return SER_INVALID_PORT_NUMBER;
+  return openDevice(dev, baud);
+}
+
+int SerialPort::openDevice(const std::string& device, long baud) {
+  close();
+  speed_t sp = speedOf(baud);
+  if (sp == 0) return SER_INVALID_PARAMETER;
+  int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return (errno == ENOENT || errno == ENXIO || errno == ENODEV) ? SER_CANNOT_OPEN_PORT
+                     : (errno == EBUSY || errno == EACCES)                  ? SER_CANNOT_OPEN_PORT
+                                                                            : SER_UNKNOWN_SYSTEM_ERROR;
+  if (!::isatty(fd)) {
+    ::close(fd);
+    return SER_CANNOT_OPEN_PORT;
+  }
+  // Another program on the same port would steal our replies.
+  if (::ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY) {
+    ::close(fd);
+    return SER_CANNOT_OPEN_PORT;
+  }
+  termios tio;
+  if (::tcgetattr(fd, &tio) != 0) {
+    ::close(fd);
+    return SER_UNKNOWN_IO_ERROR;
+  }
+  ::cfmakeraw(&tio);
+  tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
+  tio.c_cflag |= CS8 | CLOCAL | CREAD;
+  tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+  tio.c_iflag |= IGNBRK;
+  tio.c_cc[VMIN] = 0;
+  tio.c_cc[VTIME] = 0;
+  ::cfsetispeed(&tio, sp);
+  ::cfsetospeed(&tio, sp);
+  if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
+    ::close(fd);
+    return SER_INVALID_PARAMETER;
+  }
+  // USB adapters hold received bytes back for up to 16 ms unless told not to.
+  serial_struct ss;
+  if (::ioctl(fd, TIOCGSERIAL, &ss) == 0) {
+    ss.flags |= ASYNC_LOW_LATENCY;
+    (void)::ioctl(fd, TIOCSSERIAL, &ss);
+  }
+  fd_ = fd;
+  queued_ = 0;
+  pendingStatus_ = 0;
+  serial_icounter_struct ic;
+  haveCounters_ = ::ioctl(fd, TIOCGICOUNT, &ic) == 0;
+  if (haveCounters_) {
+    lastOverrun_ = ic.overrun;
+    lastParity_ = ic.parity;
+    lastFrame_ = ic.frame;
+    lastBufOverrun_ = ic.buf_overrun;
+  }
+  return 1;
+}
+
+void SerialPort::close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  queued_ = 0;
+}
+
+void SerialPort::setCtsMode(bool on) {
+  if (fd_ < 0) return;
+  termios tio;
+  if (::tcgetattr(fd_, &tio) != 0) return;
+  if (on)
+    tio.c_cflag |= CRTSCTS;
+  else
+    tio.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS);
+  (void)::tcsetattr(fd_, TCSANOW, &tio);
+}
+
+void SerialPort::flushInQ() {
+  queued_ = 0;
+  if (fd_ >= 0) (void)::tcflush(fd_, TCIFLUSH);
+}
+
+void SerialPort::flushOutQ() {
+  if (fd_ >= 0) (void)::tcflush(fd_, TCOFLUSH);
+}
+
+void SerialPort::pull() {
+  if (fd_ < 0) return;
+  for (;;) {
+    if (queued_ >= kQueueSize) {
+      // Queue full: what the driver still holds is lost, as on overflow.
+      uint8_t sink[256];
+      ssize_t n = ::read(fd_, sink, sizeof sink);
+      if (n > 0) {
+        pendingStatus_ |= COM_INPUT_LOST;
+        continue;
+      }
+      return;
+    }
+    ssize_t n = ::read(fd_, queue_.data() + queued_, static_cast<size_t>(kQueueSize - queued_));
+    if (n <= 0) return;
+    queued_ += static_cast<int>(n);
+  }
+}
+
+int SerialPort::inQLen() {
+  pull();
+  return queued_;
+}
+
+int SerialPort::outQLen() {
+  if (fd_ < 0) return SER_PORT_NOT_OPEN;
+  int n = 0;
+  if (::ioctl(fd_, TIOCOUTQ, &n) != 0) return 0;
+  return n;
+}
+
+int SerialPort::write(const uint8_t* data, int n) {
+  if (fd_ < 0) return SER_PORT_NOT_OPEN;
+  int done = 0;
+  double start = Timer();
+  while (done < n) {
+    ssize_t w = ::write(fd_, data + done, static_cast<size_t>(n - done));
+    if (w > 0) {
+      done += static_cast<int>(w);
+      continue;
+    }
+    if (w < 0 && errno != EAGAIN && errno != EINTR) return done > 0 ? done : SER_UNKNOWN_IO_ERROR;
+    double left = timeout_ - (Timer() - start);
+    if (left <= 0) return done > 0 ? done : SER_TIMEOUT;
+    pollfd p{fd_, POLLOUT, 0};
+    (void)::poll(&p, 1, static_cast<int>(left * 1000) + 1);
+  }
+  return done;
+}
+
+int SerialPort::read(uint8_t* out, int n) {
+  if (fd_ < 0) return SER_PORT_NOT_OPEN;
+  if (n <= 0) return 0;
+  double start = Timer();
+  for (;;) {
+    pull();
+    if (queued_ >= n) break;
+    double left = timeout_ - (Timer() - start);
+    if (left <= 0) break;
+    pollfd p{fd_, POLLIN, 0};
+    (void)::poll(&p, 1, static_cast<int>(left * 1000) + 1);
+  }
+  int take = queued_ < n ? queued_ : n;
+  std::memcpy(out, queue_.data(), static_cast<size_t>(take));
+  std::memmove(queue_.data(), queue_.data() + take, static_cast<size_t>(queued_ - take));
+  queued_ -= take;
+  return take;
+}
+
+int SerialPort::comStatus() {
+  int status = pendingStatus_;
+  pendingStatus_ = 0;
+  if (fd_ >= 0 && haveCounters_) {
+    serial_icounter_struct ic;
+    if (::ioctl(fd_, TIOCGICOUNT, &ic) == 0) {
+      if (ic.overrun != lastOverrun_ || ic.buf_overrun != lastBufOverrun_) status |= COM_INPUT_LOST;
+      if (ic.parity != lastParity_) status |= COM_PARITY;
+      if (ic.frame != lastFrame_) status |= COM_FRAMING;
+      lastOverrun_ = ic.overrun;
+      lastParity_ = ic.parity;
+      lastFrame_ = ic.frame;
+      lastBufOverrun_ = ic.buf_overrun;
+    }
+  }
+  return status;
+}
+
+}  // namespace bx::platform

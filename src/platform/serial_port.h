@@ -1,0 +1,70 @@
+#pragma once
+// Serial port over POSIX termios: 8N1, no handshake, with an input queue of
+// its own so that waiting for a byte count sleeps instead of spinning.
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace bx::platform {
+
+// Error codes of opening and of the port's I/O.
+enum SerialError : int {
+  SER_UNKNOWN_SYSTEM_ERROR = -1,
+  SER_INVALID_PORT_NUMBER = -2,
+  SER_PORT_NOT_OPEN = -3,
+  SER_UNKNOWN_IO_ERROR = -4,
+  SER_NO_PORT_FOUND = -6,
+  SER_CANNOT_OPEN_PORT = -7,
+  SER_INVALID_PARAMETER = -13,
+  SER_TIMEOUT = -99,
+};
+
+// Communication status bits.
+enum ComStatus : int { COM_INPUT_LOST = 0x01, COM_PARITY = 0x10, COM_FRAMING = 0x40 };
+
+class SerialPort {
+ public:
+  static constexpr int kQueueSize = 4096;
+
+  SerialPort() = default;
+  SerialPort(const SerialPort&) = delete;
+  SerialPort& operator=(const SerialPort&) = delete;
+  ~SerialPort() { close(); }
+
+  // Opens COM number com (see com_ports.h) or a device path at the given
+  // rate, 8 data bits, no parity, 1 stop bit, exclusive. Returns 1 or a
+  // negative SerialError.
+  int open(int com, long baud);
+  int openDevice(const std::string& device, long baud);
+  void close();
+  bool isOpen() const { return fd_ >= 0; }
+  int fd() const { return fd_; }
+
+  void setTimeout(double seconds) { timeout_ = seconds; }
+  void setCtsMode(bool on);
+  void flushInQ();
+  void flushOutQ();
+  int inQLen();   // bytes waiting (pulls what the driver holds into the queue)
+  int outQLen();
+  // Writes n bytes; returns the count written or a negative code.
+  int write(const uint8_t* data, int n);
+  // Reads n bytes within the port's time-out; returns the count read.
+  int read(uint8_t* out, int n);
+  // Error bits seen since the last call; 0 where the device keeps no counters.
+  int comStatus();
+
+ private:
+  void pull();
+  int fd_ = -1;
+  double timeout_ = 1.5;
+  std::array<uint8_t, kQueueSize> queue_{};
+  int queued_ = 0;
+  int pendingStatus_ = 0;
+  bool haveCounters_ = false;
+  int lastOverrun_ = 0, lastParity_ = 0, lastFrame_ = 0, lastBufOverrun_ = 0;
+};
+
+// Baud rate of a baud index (0..7); any other index gives 115200.
+long baudOfIndex(int index);
+
+}  // namespace bx::platform

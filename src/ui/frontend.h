@@ -1,0 +1,57 @@
+#pragma once
+// What the core needs from whoever shows the panels: event processing and
+// the operator's pop-ups. The Qt front-end and the headless one implement it.
+#include <string>
+#include <vector>
+
+#include "ui/types.h"
+
+namespace bx::ui {
+
+struct FileRequest {
+  bool save = false;           // save dialogue (else load)
+  std::string directory;
+  std::string defaultName;
+  std::string filter;          // e.g. "*.ini"
+  std::string title;
+  bool restrictExtension = true;
+  bool allowNewFolder = true;
+};
+
+enum FileResult : int {
+  FILE_CANCEL = 0,
+  FILE_EXISTING = 1,
+  FILE_NEW = 2,
+};
+
+class Frontend {
+ public:
+  virtual ~Frontend() = default;
+  // Deliver pending operator input (callbacks run from here) and repaint.
+  virtual void processEvents() = 0;
+  // True when input is waiting, so an idle wait should not sleep.
+  virtual bool inputPending() { return false; }
+  virtual void message(const std::string& title, const std::string& text) = 0;
+  virtual bool confirm(const std::string& title, const std::string& text) = 0;
+  virtual bool prompt(const std::string& title, const std::string& text, std::string& answer) = 0;
+  virtual FileResult fileSelect(const FileRequest& req, std::string& path) = 0;
+  virtual int selectFromList(const std::string& title, const std::vector<std::string>& choices) {
+    (void)title;
+    (void)choices;
+    return -1;
+  }
+  virtual void setWaitCursor(bool on) { (void)on; }
+  // A line appended to a text box (the connection page's message box).
+  virtual void textAppended(CtlRef box, const std::string& text) {
+    (void)box;
+    (void)text;
+  }
+  virtual bool openDocument(const std::string& path) {
+    (void)path;
+    return false;
+  }
+  // Leave the user-interface loop.
+  virtual void quit() {}
+};
+
+}  // namespace bx::ui

@@ -1,0 +1,49 @@
+#pragma once
+// Panels and the menu bar of the model.
+#include <string>
+#include <vector>
+
+#include "ui/control.h"
+
+namespace bx::ui {
+
+struct Panel {
+  std::string name;
+  int resourceId = 0;
+  std::string title;
+  int parent = -1;       // parent panel handle, -1 top level
+  int tabOwner = -1;     // panel handle of the tab control's panel when this is a tab page
+  int tabControl = -1;
+  int tabIndex = -1;
+  bool visible = false;
+  int gridRows = 1, gridCols = 1;
+  int left = 0, top = 0, width = 1000, height = 680;
+  bool maximized = false;
+  std::string callbackName;
+  Callback callback = nullptr;
+  std::vector<Control> controls;
+  uint64_t revision = 1;
+};
+
+struct MenuItem {
+  std::string name;
+  std::string label;
+  std::string callbackName;
+  Callback callback = nullptr;
+  bool separator = false;
+  bool checked = false;
+  bool dimmed = false;
+};
+
+struct Menu {
+  std::string name;
+  std::string label;
+  std::vector<MenuItem> items;
+};
+
+struct MenuBar {
+  std::vector<Menu> menus;
+  uint64_t revision = 1;
+};
+
+}  // namespace bx::ui

@@ -1,0 +1,105 @@
+#pragma once
+// The headless user-interface model: panels, controls, menu bar, callback
+// dispatch and pop-ups. Core code sets and reads controls through it; a
+// front-end renders it. It knows no product rule.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/control.h"
+#include "ui/frontend.h"
+#include "ui/panel.h"
+
+namespace bx::ui {
+
+struct CallbackEntry {
+  const char* name;
+  Callback fn;
+};
+
+class Ui {
+ public:
+  std::vector<Panel> panels;
+  MenuBar menuBar;
+  Frontend* frontend = nullptr;
+  Context* ctx = nullptr;
+
+  // Lookup by resource names; invalid refs when missing.
+  int findPanel(std::string_view name) const;
+  CtlRef find(std::string_view panel, std::string_view control) const;
+  bool findMenuItem(std::string_view menu, std::string_view item, int& menuIdx, int& itemIdx) const;
+
+  bool valid(CtlRef r) const;
+  Control& at(CtlRef r);
+  const Control& at(CtlRef r) const;
+  Panel& panel(int h) { return panels[static_cast<size_t>(h)]; }
+  const Panel& panel(int h) const { return panels[static_cast<size_t>(h)]; }
+
+  // Resolve callback names of the resource against a table. Names that the
+  // table lacks leave the control without a callback (and dimmed when asked).
+  void bindCallbacks(const CallbackEntry* table, size_t count);
+
+  // Value access. Setters on invalid refs do nothing, getters return 0/"".
+  void setValue(CtlRef r, double v);
+  double value(CtlRef r) const;
+  int intValue(CtlRef r) const { return static_cast<int>(value(r)); }
+  void setText(CtlRef r, std::string_view text);
+  const std::string& text(CtlRef r) const;
+  void appendText(CtlRef r, std::string_view text);  // text box: adds text, tells the front-end
+  void setLabel(CtlRef r, std::string_view label);
+  void setDimmed(CtlRef r, bool dimmed);
+  bool dimmed(CtlRef r) const;
+  void setVisible(CtlRef r, bool visible);
+  bool visible(CtlRef r) const;
+  void setReadOnly(CtlRef r, bool ro);
+  void setTextColor(CtlRef r, Color c);
+  void setBgColor(CtlRef r, Color c);
+  void setItems(CtlRef r, std::vector<Item> items);
+  int itemIndexOfValue(CtlRef r, double v) const;  // -1 when absent
+  void setLimits(CtlRef r, double min, double max);
+  void setPrecision(CtlRef r, int precision);
+  void setStep(CtlRef r, double step);
+
+  // Combo list of recent entries (labels of items).
+  void comboInsertTop(CtlRef r, std::string_view entry, size_t maxEntries);
+
+  // Tab control: active page index.
+  void setActivePage(CtlRef tab, int page);
+  int activePage(CtlRef tab) const;
+
+  // Kind-specific models; call touch() after editing them directly.
+  TableModel& table(CtlRef r) { return at(r).table; }
+  GraphModel& graph(CtlRef r) { return at(r).graph; }
+  StripModel& strip(CtlRef r) { return at(r).strip; }
+  void touch(CtlRef r);
+  void touchPanel(int panel);
+  void touchMenu();
+
+  // Menu bar.
+  void setMenuChecked(int menu, int item, bool checked);
+  void setMenuDimmed(int menu, int item, bool dimmed);
+
+  // Dispatch an operator action to the control's callback. Returns the
+  // callback's result, 0 when there is none. Dimmed controls get only
+  // right-click events, as on screen.
+  int fire(CtlRef r, int event, int data1 = 0, int data2 = 0);
+  int firePanel(int panel, int event, int data1 = 0, int data2 = 0);
+  int fireMenu(int menu, int item);
+
+  // Pop-ups and event processing through the front-end.
+  void processEvents();
+  void message(const std::string& title, const std::string& text);
+  bool confirm(const std::string& title, const std::string& text);
+  bool prompt(const std::string& title, const std::string& text, std::string& answer);
+  FileResult fileSelect(const FileRequest& req, std::string& path);
+  void setWaitCursor(bool on);
+
+  uint64_t revision() const { return revision_; }
+
+ private:
+  uint64_t bump() { return ++revision_; }
+  uint64_t revision_ = 1;
+  static const std::string kEmpty;
+};
+
+}  // namespace bx::ui

@@ -4,7 +4,10 @@
 
 #include <climits>
 
-#include "app/callbacks.h"
+#include "app/app_callbacks.h"
+#include "link/callbacks.h"
+#include "params/callbacks.h"
+#include "params/refs.h"
 #include "calib/record.h"
 #include "context/context.h"
 #include "params/fields.h"
@@ -24,11 +27,16 @@ std::string ExecutableDir() {
 
 bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& error) {
   if (!ui::loadResourceFile(ctx.ui, resourcePath, error)) return false;
-  size_t n = 0;
-  const ui::CallbackEntry* table = CallbackTable(n);
-  ctx.ui.bindCallbacks(table, n);
+  // Each subsystem brings the table of its own callbacks.
+  using TableFn = const ui::CallbackEntry* (*)(size_t&);
+  for (TableFn fn : {&LinkCallbacks, &ParamCallbacks, &AppCallbacks}) {
+    size_t n = 0;
+    const ui::CallbackEntry* table = fn(n);
+    if (table) ctx.ui.bindCallbacks(table, n);
+  }
   std::vector<std::string> missing;
   resolveCoreRefs(ctx.ui, ctx.refs, missing);
+  resolveParaRefs(ctx.ui, ctx.para, missing);
   if (!missing.empty()) {
     error = resourcePath + ": missing controls:";
     for (const auto& m : missing) error += " " + m;

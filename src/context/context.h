@@ -10,6 +10,7 @@
 #include "identify/state.h"
 #include "link/state.h"
 #include "live/state.h"
+#include "params/refs.h"
 #include "params/state.h"
 #include "platform/serial_port.h"
 #include "platform/tcp_client.h"
@@ -27,6 +28,7 @@ struct Context {
 
   ui::Ui ui;
   Refs refs;
+  ParaRefs para;
   platform::SerialPort serial;
   platform::TcpClient tcp;
 

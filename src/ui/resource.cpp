@@ -142,11 +142,26 @@ struct PendingTab {
   int line;
 };
 
+bool readText(const std::string& path, std::string& out) {
+  std::ifstream f(path, std::ios::binary);
+  if (!f) return false;
+  std::ostringstream ss;
+  ss << f.rdbuf();
+  out = ss.str();
+  return true;
+}
+
 class Loader {
  public:
-  explicit Loader(Ui& ui) : ui_(ui) {}
+  Loader(Ui& ui, std::string baseDir) : ui_(ui), baseDir_(std::move(baseDir)) {}
 
   bool run(const std::string& text, std::string& error) {
+    if (!parse(text, error, 0)) return false;
+    return resolveTabs(error);
+  }
+
+ private:
+  bool parse(const std::string& text, std::string& error, int depth) {
     std::istringstream in(text);
     std::string line;
     int lineNo = 0;
@@ -156,15 +171,32 @@ class Loader {
       size_t first = line.find_first_not_of(" \t\r");
       if (first == std::string::npos || line[first] == '#') continue;
       std::string err;
-      if (!tokenize(line, toks, err) || !handle(toks, err)) {
+      if (!tokenize(line, toks, err)) {
+        error = "line " + std::to_string(lineNo) + ": " + err;
+        return false;
+      }
+      if (toks.size() == 2 && toks[0].key.empty() && toks[0].value == "include") {
+        // Pages kept in files of their own, beside this one.
+        std::string sub;
+        std::string path = baseDir_ + "/" + toks[1].value;
+        if (depth > 8 || !readText(path, sub)) {
+          error = "line " + std::to_string(lineNo) + ": cannot include " + toks[1].value;
+          return false;
+        }
+        if (!parse(sub, err, depth + 1)) {
+          error = toks[1].value + ": " + err;
+          return false;
+        }
+        continue;
+      }
+      if (!handle(toks, err)) {
         error = "line " + std::to_string(lineNo) + ": " + err;
         return false;
       }
     }
-    return resolveTabs(error);
+    return true;
   }
 
- private:
   bool handle(const std::vector<Token>& t, std::string& err) {
     if (t.size() < 2 || !t[0].key.empty() || !t[1].key.empty()) {
       err = "expected '<kind> NAME ...'";
@@ -418,14 +450,15 @@ class Loader {
   }
 
   Ui& ui_;
+  std::string baseDir_;
   int current_ = -1;
   std::vector<PendingTab> tabs_;
 };
 
 }  // namespace
 
-bool loadResourceText(Ui& ui, const std::string& text, std::string& error) {
-  Loader loader(ui);
+bool loadResourceText(Ui& ui, const std::string& text, std::string& error, const std::string& baseDir) {
+  Loader loader(ui, baseDir);
   if (!loader.run(text, error)) {
     ui.panels.clear();
     ui.menuBar.menus.clear();
@@ -439,14 +472,14 @@ bool loadResourceText(Ui& ui, const std::string& text, std::string& error) {
 }
 
 bool loadResourceFile(Ui& ui, const std::string& path, std::string& error) {
-  std::ifstream f(path, std::ios::binary);
-  if (!f) {
+  std::string text;
+  if (!readText(path, text)) {
     error = "cannot open " + path;
     return false;
   }
-  std::ostringstream ss;
-  ss << f.rdbuf();
-  if (!loadResourceText(ui, ss.str(), error)) {
+  size_t slash = path.rfind('/');
+  std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
+  if (!loadResourceText(ui, text, error, dir)) {
     error = path + ": " + error;
     return false;
   }

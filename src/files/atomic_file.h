@@ -1,0 +1,20 @@
+#pragma once
+// Whole-file reading and writing for the files the operator owns.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace bx {
+
+// Writes bytes to a temporary file in the target's directory, flushes it to
+// disk and renames it over path, so a reader sees either the old or the new
+// file, never a part. On any failure the temporary file is removed, an
+// existing file at path is left as it was, and the reason is put in *error.
+bool writeFileAtomic(const std::string& path, std::string_view bytes, std::string* error);
+
+// Reads a regular file of at most maxBytes bytes into out. False (out
+// cleared, reason in *error) when it cannot be opened or read, is not a
+// regular file, or is larger than maxBytes.
+bool readWholeFile(const std::string& path, std::string& out, size_t maxBytes, std::string* error);
+
+}  // namespace bx

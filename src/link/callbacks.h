@@ -1,0 +1,11 @@
+#pragma once
+// Callbacks of the connection page.
+#include <cstddef>
+
+#include "ui/ui.h"
+
+namespace bx {
+
+const ui::CallbackEntry* LinkCallbacks(size_t& count);
+
+}  // namespace bx

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: once normally, once with
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+#   scripts/test.sh            both builds
+#   scripts/test.sh --fast     the normal build only
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+JOBS=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+run_suite() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBX_BUILD_BENCH=OFF "$@" >/dev/null
+  cmake --build "$dir" -j "$JOBS"
+  (cd "$dir" && ctest --output-on-failure -j "$JOBS" --timeout 300)
+}
+
+run_suite build
+if [ "${1:-}" != "--fast" ]; then
+  ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 run_suite build-asan -DBX_SANITIZE=ON
+fi

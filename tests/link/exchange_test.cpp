@@ -1,0 +1,156 @@
+// One request, one reply, through real transports to the simulator: every
+// failure of the frame layer and its message, the abort flag, fragments.
+#include <gtest/gtest.h>
+
+#include "link/exchange.h"
+#include "platform/clock.h"
+#include "tests/link/link_fixture.h"
+
+namespace bx {
+namespace {
+
+using sim::Fault;
+
+class ExchangeTcp : public test::LinkTest {
+ protected:
+  void SetUp() override {
+    test::LinkTest::SetUp();
+    openTcp();
+    // Short waits keep the failure cases fast; one case keeps the real ones.
+    ctx->link.replyTimeout = 0.3;
+    ctx->link.tcpTimeoutMs = 800;
+  }
+  int echo() { return Exchange(*ctx, 0x05, 0); }
+};
+
+TEST_F(ExchangeTcp, EchoCarriesSerialAndNoPayloadWait) {
+  ASSERT_EQ(echo(), 1) << ctx->status;
+  EXPECT_EQ(ctx->link.hdr.order, 0x05);
+  EXPECT_EQ(ctx->link.hdr.param, 1234);
+  EXPECT_EQ(ctx->link.hdr.length, 0);
+  EXPECT_EQ(ctx->link.rxCount, 8);
+}
+
+struct FaultCase {
+  Fault fault;
+  int arg;
+  const char* status;  // nullptr: status line unchanged
+};
+
+TEST_F(ExchangeTcp, EveryFaultEndsInItsMessageAndTheNextExchangeWorks) {
+  const FaultCase cases[] = {
+      {Fault::Refuse, 1, "INVALIDE ORDER NUMBER!"},
+      {Fault::Refuse, 2, "COMM ERROR! YOU MAY REDUCE BAUDRATE!"},
+      {Fault::Refuse, 3, nullptr},
+      {Fault::BadHeaderCrc, 0, "ATTENTION! RECEIVED HEADER FRAME IS INCORRECT!"},
+      {Fault::WrongSync, 0, "ATTENTION! RECEIVED HEADER FRAME IS INCORRECT!"},
+      {Fault::OversizedLength, 5000, "ATTENTION! RECEIVED HEADER FRAME IS INCORRECT!"},
+      {Fault::NoReply, 0, "TIMEOUT!"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(sim::faultName(c.fault));
+    sim->setFault(c.fault, 1, c.arg);
+    ctx->status = "before";
+    EXPECT_EQ(echo(), -1);
+    EXPECT_EQ(ctx->status, c.status ? c.status : "before");
+    ASSERT_EQ(echo(), 1) << ctx->status;
+  }
+}
+
+TEST_F(ExchangeTcp, BadDataCrcIsReported) {
+  sim->setFault(Fault::BadDataCrc, 1);
+  EXPECT_EQ(Exchange(*ctx, 0x0A, 0), -1);
+  EXPECT_EQ(ctx->status, "ATTENTION! RECEIVED DATA FRAME IS INCORRECT!");
+  EXPECT_EQ(Exchange(*ctx, 0x0A, 0), 1) << ctx->status;
+  EXPECT_EQ(ReplyLength(*ctx), 32u);
+}
+
+TEST_F(ExchangeTcp, GarbageNeverReadsPastTheBufferAndTheLinkRecovers) {
+  for (int n : {3, 8, 64, 5000}) {
+    sim->setFault(Fault::Garbage, 1, n);
+    EXPECT_EQ(echo(), -1);
+    EXPECT_LE(ctx->link.rxCount, frame::kRxBufferSize);
+  }
+  EXPECT_EQ(echo(), 1) << ctx->status;
+}
+
+TEST_F(ExchangeTcp, HeaderSplitAcrossSegmentsIsAccepted) {
+  sim->setFault(Fault::Fragment, 1, 30);
+  ASSERT_EQ(Exchange(*ctx, 0x09, 0), 1) << ctx->status;
+  EXPECT_EQ(ReplyLength(*ctx), 512u);
+}
+
+TEST_F(ExchangeTcp, AbortEndsTheWaitWithinOnePassAndWritesNothing) {
+  ctx->link.replyTimeout = 1.5;
+  sim->setFault(Fault::NoReply, 1);
+  Context* c = ctx.get();
+  double raisedAt = 0;
+  frontend->schedule(0.1, [c, &raisedAt] {
+    c->link.abort = 1;
+    raisedAt = platform::Timer();
+  });
+  ctx->status = "unchanged";
+  EXPECT_EQ(echo(), -1);
+  double lag = platform::Timer() - raisedAt;
+  EXPECT_EQ(ctx->status, "unchanged");
+  EXPECT_LT(lag, 0.05);
+  ctx->link.abort = 0;
+}
+
+TEST_F(ExchangeTcp, ServerCloseIsSeenAndLeavesTheLinkClosed) {
+  sim->setFault(Fault::CloseConnection, 1);
+  EXPECT_EQ(echo(), -1);
+  EXPECT_EQ(ctx->link.tcpConnected, 0);
+  EXPECT_EQ(ctx->link.tcpHandle, 0u);
+  // The next exchange has nobody to talk to and times out.
+  EXPECT_EQ(echo(), -1);
+  EXPECT_EQ(ctx->status, "TIMEOUT!");
+}
+
+class ExchangeTcpRealTimeouts : public test::LinkTest {};
+
+TEST_F(ExchangeTcpRealTimeouts, LateReplyIsNotTakenForTheNextOne) {
+  openTcp();
+  sim->setFault(Fault::LateReply, 1, 2300);  // after the 2.0 s time-out
+  double t0 = platform::Timer();
+  EXPECT_EQ(Exchange(*ctx, 0x0A, 0), -1);
+  double waited = platform::Timer() - t0;
+  EXPECT_EQ(ctx->status, "TIMEOUT!");
+  EXPECT_GT(waited, 1.95);
+  EXPECT_LT(waited, 2.5);
+  platform::Delay(0.5);  // the late hardware reply is in the socket now
+  ASSERT_EQ(Exchange(*ctx, 0x05, 0), 1) << ctx->status;
+  EXPECT_EQ(ctx->link.hdr.order, 0x05);
+}
+
+class ExchangePty : public test::LinkTest {
+ protected:
+  void SetUp() override {
+    test::LinkTest::SetUp();
+    openPty();
+    ctx->link.replyTimeout = 0.4;
+  }
+};
+
+TEST_F(ExchangePty, RepliesAndFaultsOverTheSerialPath) {
+  ASSERT_EQ(Exchange(*ctx, 0x05, 0), 1) << ctx->status;
+  ASSERT_EQ(Exchange(*ctx, 0x09, 0), 1) << ctx->status;
+  EXPECT_EQ(ReplyLength(*ctx), 512u);
+  sim->setFault(Fault::BadDataCrc, 1);
+  EXPECT_EQ(Exchange(*ctx, 0x14, 0), -1);
+  EXPECT_EQ(ctx->status, "ATTENTION! RECEIVED DATA FRAME IS INCORRECT!");
+  sim->setFault(Fault::WrongSync, 1);
+  EXPECT_EQ(Exchange(*ctx, 0x05, 0), -1);
+  EXPECT_EQ(ctx->status, "ATTENTION! RECEIVED HEADER FRAME IS INCORRECT!");
+  sim->setFault(Fault::NoReply, 1);
+  EXPECT_EQ(Exchange(*ctx, 0x05, 0), -1);
+  EXPECT_EQ(ctx->status, "TIMEOUT!");
+  sim->setFault(Fault::Fragment, 1, 30);
+  EXPECT_EQ(Exchange(*ctx, 0x0A, 0), 1) << ctx->status;
+  sim->setFault(Fault::Garbage, 1, 40);
+  EXPECT_EQ(Exchange(*ctx, 0x05, 0), -1);
+  EXPECT_EQ(Exchange(*ctx, 0x05, 0), 1) << ctx->status;
+}
+
+}  // namespace
+}  // namespace bx

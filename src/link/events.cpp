@@ -14,9 +14,9 @@ void PollLinkEvents(Context& ctx) {
   }
 }
 
-void ProcessSystemEvents(Context& ctx) {
+void ProcessSystemEvents(Context& ctx, bool mayWait) {
   bool inputPending = ctx.ui.frontend != nullptr && ctx.ui.frontend->inputPending();
-  if (!inputPending) {
+  if (mayWait && !inputPending) {
     // Sleep until the sensor sends something, at most 1 ms, so a wait loop
     // neither burns a core nor delays a reply.
     int fds[2] = {ctx.link.tcpConnected > 0 ? ctx.tcp.fd() : -1, ctx.link.portOpen > 0 ? ctx.serial.fd() : -1};

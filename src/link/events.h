@@ -4,7 +4,9 @@
 namespace bx {
 struct Context;
 
-void ProcessSystemEvents(Context& ctx);
+// mayWait false: do not sleep even when nothing is pending (the caller
+// already has what it waits for).
+void ProcessSystemEvents(Context& ctx, bool mayWait = true);
 // Delivers TCP events only; for front-ends whose own loop runs between waits.
 void PollLinkEvents(Context& ctx);
 // Waits the given time while processing events.

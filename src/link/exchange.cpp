@@ -31,7 +31,10 @@ WaitEnd waitForBytes(Context& ctx, int need, double timeout) {
   const double start = platform::Timer();
   bool timedOut = false;
   for (;;) {
-    ProcessSystemEvents(ctx);
+    // Events are processed on every pass; the pass only sleeps while the
+    // bytes it waits for are still missing.
+    if (!IsTcp(ctx) && serialOpen(ctx)) ctx.link.rxCount = ctx.serial.inQLen();
+    ProcessSystemEvents(ctx, ctx.link.rxCount < need);
     if (!IsTcp(ctx) && serialOpen(ctx)) ctx.link.rxCount = ctx.serial.inQLen();
     if (platform::Timer() - start > timeout) {
       timedOut = true;

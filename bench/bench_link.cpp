@@ -1,0 +1,287 @@
+// Link throughput against the simulator in another process, beside a
+// minimal blocking ping-pong of the same bytes as the baseline:
+//   - echo exchanges per second, live cycles (orders 8, 20, 9) per second,
+//     over loopback TCP and over a pseudo-terminal;
+//   - CPU seconds per 1000 exchanges and heap allocations per exchange;
+//   - CPU seconds spent during one reply time-out.
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "commands/commands.h"
+#include "context/context.h"
+#include "app/startup.h"
+#include "link/exchange.h"
+#include "link/transport.h"
+#include "platform/clock.h"
+#include "platform/com_ports.h"
+#include "sim/server.h"
+#include "ui/headless.h"
+
+static std::atomic<long> gAllocs{0};
+void* operator new(size_t n) {
+  gAllocs.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+
+namespace {
+
+double cpuSeconds() {
+  rusage ru;
+  getrusage(RUSAGE_SELF, &ru);
+  return ru.ru_utime.tv_sec + ru.ru_utime.tv_usec / 1e6 + ru.ru_stime.tv_sec + ru.ru_stime.tv_usec / 1e6;
+}
+
+struct SimProcess {
+  pid_t pid = -1;
+  int port = -1;
+  std::string pty;
+};
+
+// The simulator runs in a child process so its work and allocations are not
+// counted as the tool's.
+SimProcess startSimProcess(int faultNoReply) {
+  int fds[2];
+  if (pipe(fds) != 0) std::exit(1);
+  SimProcess sp;
+  sp.pid = fork();
+  if (sp.pid == 0) {
+    close(fds[0]);
+    bx::sim::Server server;
+    int port = server.startTcp(0);
+    std::string pty = server.startPty();
+    if (faultNoReply) server.setFault(bx::sim::Fault::NoReply, bx::sim::kPersistent);
+    dprintf(fds[1], "%d %s\n", port, pty.c_str());
+    close(fds[1]);
+    pause();
+    _exit(0);
+  }
+  close(fds[1]);
+  char buf[256] = {};
+  ssize_t n = read(fds[0], buf, sizeof buf - 1);
+  close(fds[0]);
+  if (n <= 0) std::exit(1);
+  char path[200] = {};
+  std::sscanf(buf, "%d %199s", &sp.port, path);
+  sp.pty = path;
+  return sp;
+}
+
+void stopSimProcess(SimProcess& sp) {
+  if (sp.pid > 0) {
+    kill(sp.pid, SIGTERM);
+    waitpid(sp.pid, nullptr, 0);
+  }
+}
+
+struct Tool {
+  bx::Context ctx;
+  bx::ui::HeadlessFrontend fe;
+  Tool() {
+    ctx.ui.frontend = &fe;
+    std::string err;
+    if (!bx::LoadPanels(ctx, bx::ExecutableDir() + "/" + bx::kResourceFile, err)) {
+      std::fprintf(stderr, "%s\n", err.c_str());
+      std::exit(1);
+    }
+    bx::InitVars(ctx);
+  }
+};
+
+bool openLink(Tool& t, const SimProcess& sp, bool tcp) {
+  auto& L = t.ctx.link;
+  if (tcp) {
+    L.transport = bx::TRANSPORT_TCP;
+    L.ipAddress = "127.0.0.1";
+    L.tcpPort = sp.port;
+    return bx::InitTCP_IP(t.ctx) == 1;
+  }
+  L.transport = bx::TRANSPORT_RS232;
+  int com = bx::platform::comNumber(sp.pty);
+  L.portOpen = bx::InitRS232(t.ctx, com, 7);
+  return L.portOpen == 1;
+}
+
+struct Rate {
+  double perSecond;
+  double cpuPer1000;
+  double allocsPerExchange;
+};
+
+template <class F>
+Rate measure(int count, F&& once) {
+  for (int i = 0; i < 50; ++i) once();  // warm-up
+  long a0 = gAllocs.load();
+  double c0 = cpuSeconds();
+  double t0 = bx::platform::Timer();
+  for (int i = 0; i < count; ++i) once();
+  double dt = bx::platform::Timer() - t0;
+  double dc = cpuSeconds() - c0;
+  long da = gAllocs.load() - a0;
+  return {count / dt, dc / count * 1000.0, static_cast<double>(da) / count};
+}
+
+// Baseline: the same 8-byte request and reply between two processes with
+// plain blocking calls and nothing else.
+double baselineTcp(int count, int replyBytes) {
+  int ls = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(ls, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  listen(ls, 1);
+  socklen_t len = sizeof a;
+  getsockname(ls, reinterpret_cast<sockaddr*>(&a), &len);
+  pid_t pid = fork();
+  if (pid == 0) {
+    int c = accept(ls, nullptr, nullptr);
+    int one = 1;
+    setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    uint8_t req[8], rep[4096] = {0x55};
+    for (;;) {
+      size_t got = 0;
+      while (got < 8) {
+        ssize_t n = read(c, req + got, 8 - got);
+        if (n <= 0) _exit(0);
+        got += static_cast<size_t>(n);
+      }
+      if (write(c, rep, static_cast<size_t>(replyBytes)) < 0) _exit(0);
+    }
+  }
+  int s = socket(AF_INET, SOCK_STREAM, 0);
+  connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  int one = 1;
+  setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  uint8_t req[8] = {0x55, 5, 0, 0, 0, 0, 0xAA, 0x3C}, rep[4096];
+  double t0 = bx::platform::Timer();
+  for (int i = 0; i < count; ++i) {
+    if (write(s, req, 8) != 8) break;
+    int got = 0;
+    while (got < replyBytes) {
+      ssize_t n = read(s, rep + got, static_cast<size_t>(replyBytes - got));
+      if (n <= 0) break;
+      got += static_cast<int>(n);
+    }
+  }
+  double rate = count / (bx::platform::Timer() - t0);
+  close(s);
+  close(ls);
+  kill(pid, SIGTERM);
+  waitpid(pid, nullptr, 0);
+  return rate;
+}
+
+double baselinePty(int count, int replyBytes) {
+  int m = posix_openpt(O_RDWR | O_NOCTTY);
+  grantpt(m);
+  unlockpt(m);
+  std::string slave = ptsname(m);
+  termios t;
+  tcgetattr(m, &t);
+  cfmakeraw(&t);
+  tcsetattr(m, TCSANOW, &t);
+  pid_t pid = fork();
+  if (pid == 0) {
+    uint8_t req[8], rep[4096] = {0x55};
+    for (;;) {
+      size_t got = 0;
+      while (got < 8) {
+        ssize_t n = read(m, req + got, 8 - got);
+        if (n <= 0) _exit(0);
+        got += static_cast<size_t>(n);
+      }
+      if (write(m, rep, static_cast<size_t>(replyBytes)) < 0) _exit(0);
+    }
+  }
+  int s = open(slave.c_str(), O_RDWR | O_NOCTTY);
+  tcgetattr(s, &t);
+  cfmakeraw(&t);
+  tcsetattr(s, TCSANOW, &t);
+  uint8_t req[8] = {0x55, 5, 0, 0, 0, 0, 0xAA, 0x3C}, rep[4096];
+  double t0 = bx::platform::Timer();
+  for (int i = 0; i < count; ++i) {
+    if (write(s, req, 8) != 8) break;
+    int got = 0;
+    while (got < replyBytes) {
+      ssize_t n = read(s, rep + got, static_cast<size_t>(replyBytes - got));
+      if (n <= 0) break;
+      got += static_cast<int>(n);
+    }
+  }
+  double rate = count / (bx::platform::Timer() - t0);
+  close(s);
+  kill(pid, SIGTERM);
+  waitpid(pid, nullptr, 0);
+  close(m);
+  return rate;
+}
+
+void report(const char* what, const Rate& r, double baseline) {
+  std::printf("%-28s %9.0f /s  baseline %9.0f /s  (%5.1f %%)  cpu %.3f s/1000  allocs/exchange %.2f\n", what,
+              r.perSecond, baseline, 100.0 * r.perSecond / baseline, r.cpuPer1000, r.allocsPerExchange);
+}
+
+}  // namespace
+
+int main() {
+  const int kEchoes = 3000;
+  const int kCycles = 500;
+  SimProcess sp = startSimProcess(0);
+  for (bool tcp : {true, false}) {
+    Tool t;
+    if (!openLink(t, sp, tcp)) {
+      std::fprintf(stderr, "cannot open the link: %s\n", t.ctx.status.c_str());
+      return 1;
+    }
+    const char* name = tcp ? "tcp" : "pty";
+    Rate echo = measure(kEchoes, [&] { bx::Exchange(t.ctx, 0x05, 0); });
+    double baseEcho = tcp ? baselineTcp(kEchoes, 8) : baselinePty(kEchoes, 8);
+    report((std::string(name) + " echo").c_str(), echo, baseEcho);
+    // One live cycle: live record, edges, video (64 + 68 + 512 payload bytes).
+    Rate cycle = measure(kCycles, [&] {
+      bx::GetLiveData(t.ctx, 0);
+      bx::GetEDGE(t.ctx, 0);
+      bx::GetDATA(t.ctx, 0);
+    });
+    double baseCycle = 1.0 / (1.0 / (tcp ? baselineTcp(kCycles, 72) : baselinePty(kCycles, 72)) +
+                              1.0 / (tcp ? baselineTcp(kCycles, 76) : baselinePty(kCycles, 76)) +
+                              1.0 / (tcp ? baselineTcp(kCycles, 520) : baselinePty(kCycles, 520)));
+    report((std::string(name) + " live cycle (8,20,9)").c_str(), {cycle.perSecond, cycle.cpuPer1000,
+                                                                  cycle.allocsPerExchange / 3},
+           baseCycle);
+    bx::CloseLink(t.ctx, true);
+  }
+  stopSimProcess(sp);
+
+  SimProcess silent = startSimProcess(1);
+  for (bool tcp : {true, false}) {
+    Tool t;
+    if (!openLink(t, silent, tcp)) return 1;
+    double c0 = cpuSeconds();
+    double t0 = bx::platform::Timer();
+    bx::Exchange(t.ctx, 0x05, 0);
+    double wall = bx::platform::Timer() - t0;
+    double cpu = cpuSeconds() - c0;
+    std::printf("%s time-out wait: %.2f s wall, %.4f s cpu (%.2f %% of one core), status \"%s\"\n", tcp ? "tcp" : "pty",
+                wall, cpu, 100.0 * cpu / wall, t.ctx.status.c_str());
+    bx::CloseLink(t.ctx, true);
+  }
+  stopSimProcess(silent);
+  return 0;
+}

@@ -14,7 +14,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <arpa/inet.h>
+
 #include <atomic>
+#include <initializer_list>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,6 +28,7 @@
 #include "context/context.h"
 #include "app/startup.h"
 #include "link/exchange.h"
+#include "link/frame_format.h"
 #include "link/transport.h"
 #include "platform/clock.h"
 #include "platform/com_ports.h"
@@ -137,99 +141,131 @@ Rate measure(int count, F&& once) {
   return {count / dt, dc / count * 1000.0, static_cast<double>(da) / count};
 }
 
-// Baseline: the same 8-byte request and reply between two processes with
-// plain blocking calls and nothing else.
-double baselineTcp(int count, int replyBytes) {
-  int ls = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(ls, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  listen(ls, 1);
-  socklen_t len = sizeof a;
-  getsockname(ls, reinterpret_cast<sockaddr*>(&a), &len);
-  pid_t pid = fork();
-  if (pid == 0) {
-    int c = accept(ls, nullptr, nullptr);
-    int one = 1;
-    setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    uint8_t req[8], rep[4096] = {0x55};
-    for (;;) {
-      size_t got = 0;
-      while (got < 8) {
-        ssize_t n = read(c, req + got, 8 - got);
-        if (n <= 0) _exit(0);
-        got += static_cast<size_t>(n);
-      }
-      if (write(c, rep, static_cast<size_t>(replyBytes)) < 0) _exit(0);
-    }
+// A minimal peer that answers every request with a canned, valid reply of
+// the same order: it costs next to nothing, so the tool and a plain
+// blocking client can be compared against the same peer.
+void cannedReplies(int fd) {
+  static uint8_t frames[256][8 + 512];
+  static int sizes[256];
+  for (int o = 0; o < 256; ++o) {
+    uint16_t len = o == 8 ? 64 : o == 20 ? 68 : o == 9 ? 512 : 0;
+    uint8_t payload[512] = {};
+    for (int i = 0; i < len; ++i) payload[i] = static_cast<uint8_t>(i * 7);
+    bx::frame::encodeHeader(frames[o], static_cast<uint8_t>(o), 0, payload, len);
+    std::memcpy(frames[o] + 8, payload, len);
+    sizes[o] = 8 + len;
   }
-  int s = socket(AF_INET, SOCK_STREAM, 0);
-  connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  int one = 1;
-  setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  uint8_t req[8] = {0x55, 5, 0, 0, 0, 0, 0xAA, 0x3C}, rep[4096];
+  uint8_t req[8 + 1024];
+  for (;;) {
+    size_t got = 0;
+    while (got < 8) {
+      ssize_t n = read(fd, req + got, 8 - got);
+      if (n <= 0) _exit(0);
+      got += static_cast<size_t>(n);
+    }
+    size_t len = bx::frame::get16(req + 4);
+    while (got < 8 + len && got < sizeof req) {
+      ssize_t n = read(fd, req + got, 8 + len - got);
+      if (n <= 0) _exit(0);
+      got += static_cast<size_t>(n);
+    }
+    if (write(fd, frames[req[1]], static_cast<size_t>(sizes[req[1]])) < 0) _exit(0);
+  }
+}
+
+struct Peer {
+  pid_t pid = -1;
+  int port = -1;
+  std::string pty;
+};
+
+Peer startCannedPeer(bool tcp) {
+  Peer p;
+  if (tcp) {
+    int ls = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(ls, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    listen(ls, 1);
+    socklen_t len = sizeof a;
+    getsockname(ls, reinterpret_cast<sockaddr*>(&a), &len);
+    p.port = ntohs(a.sin_port);
+    p.pid = fork();
+    if (p.pid == 0) {
+      int c = accept(ls, nullptr, nullptr);
+      int one = 1;
+      setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+      cannedReplies(c);
+    }
+    close(ls);
+  } else {
+    int m = posix_openpt(O_RDWR | O_NOCTTY);
+    grantpt(m);
+    unlockpt(m);
+    p.pty = ptsname(m);
+    termios t;
+    tcgetattr(m, &t);
+    cfmakeraw(&t);
+    tcsetattr(m, TCSANOW, &t);
+    p.pid = fork();
+    if (p.pid == 0) cannedReplies(m);
+    // Keep the master open in the parent too, so the slave never sees a hang-up.
+  }
+  return p;
+}
+
+void stopPeer(Peer& p) {
+  if (p.pid > 0) {
+    kill(p.pid, SIGTERM);
+    waitpid(p.pid, nullptr, 0);
+  }
+}
+
+// The baseline client: blocking write, blocking read of the known reply size.
+double baselineRate(const Peer& peer, bool tcp, int count, std::initializer_list<int> orders) {
+  int s;
+  if (tcp) {
+    s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<uint16_t>(peer.port));
+    connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    int one = 1;
+    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  } else {
+    s = open(peer.pty.c_str(), O_RDWR | O_NOCTTY);
+    termios t;
+    tcgetattr(s, &t);
+    cfmakeraw(&t);
+    tcsetattr(s, TCSANOW, &t);
+  }
+  uint8_t req[8], rep[8 + 512];
   double t0 = bx::platform::Timer();
   for (int i = 0; i < count; ++i) {
-    if (write(s, req, 8) != 8) break;
-    int got = 0;
-    while (got < replyBytes) {
-      ssize_t n = read(s, rep + got, static_cast<size_t>(replyBytes - got));
-      if (n <= 0) break;
-      got += static_cast<int>(n);
+    for (int o : orders) {
+      bx::frame::encodeHeader(req, static_cast<uint8_t>(o), 0, nullptr, 0);
+      if (write(s, req, 8) != 8) break;
+      int want = 8 + (o == 8 ? 64 : o == 20 ? 68 : o == 9 ? 512 : 0);
+      int got = 0;
+      while (got < want) {
+        ssize_t n = read(s, rep + got, static_cast<size_t>(want - got));
+        if (n <= 0) break;
+        got += static_cast<int>(n);
+      }
     }
   }
   double rate = count / (bx::platform::Timer() - t0);
   close(s);
-  close(ls);
-  kill(pid, SIGTERM);
-  waitpid(pid, nullptr, 0);
   return rate;
 }
 
-double baselinePty(int count, int replyBytes) {
-  int m = posix_openpt(O_RDWR | O_NOCTTY);
-  grantpt(m);
-  unlockpt(m);
-  std::string slave = ptsname(m);
-  termios t;
-  tcgetattr(m, &t);
-  cfmakeraw(&t);
-  tcsetattr(m, TCSANOW, &t);
-  pid_t pid = fork();
-  if (pid == 0) {
-    uint8_t req[8], rep[4096] = {0x55};
-    for (;;) {
-      size_t got = 0;
-      while (got < 8) {
-        ssize_t n = read(m, req + got, 8 - got);
-        if (n <= 0) _exit(0);
-        got += static_cast<size_t>(n);
-      }
-      if (write(m, rep, static_cast<size_t>(replyBytes)) < 0) _exit(0);
-    }
-  }
-  int s = open(slave.c_str(), O_RDWR | O_NOCTTY);
-  tcgetattr(s, &t);
-  cfmakeraw(&t);
-  tcsetattr(s, TCSANOW, &t);
-  uint8_t req[8] = {0x55, 5, 0, 0, 0, 0, 0xAA, 0x3C}, rep[4096];
-  double t0 = bx::platform::Timer();
-  for (int i = 0; i < count; ++i) {
-    if (write(s, req, 8) != 8) break;
-    int got = 0;
-    while (got < replyBytes) {
-      ssize_t n = read(s, rep + got, static_cast<size_t>(replyBytes - got));
-      if (n <= 0) break;
-      got += static_cast<int>(n);
-    }
-  }
-  double rate = count / (bx::platform::Timer() - t0);
-  close(s);
-  kill(pid, SIGTERM);
-  waitpid(pid, nullptr, 0);
-  close(m);
-  return rate;
+bool openPeerLink(Tool& t, const Peer& p, bool tcp) {
+  SimProcess sp;
+  sp.port = p.port;
+  sp.pty = p.pty;
+  return openLink(t, sp, tcp);
 }
 
 void report(const char* what, const Rate& r, double baseline) {
@@ -240,31 +276,51 @@ void report(const char* what, const Rate& r, double baseline) {
 }  // namespace
 
 int main() {
-  const int kEchoes = 3000;
-  const int kCycles = 500;
-  SimProcess sp = startSimProcess(0);
+  signal(SIGPIPE, SIG_IGN);
+  setvbuf(stdout, nullptr, _IOLBF, 0);
+  const int kEchoes = 5000;
+  const int kCycles = 2000;
+  std::printf("Tool against a canned-reply peer, beside a blocking client against the same peer:\n");
   for (bool tcp : {true, false}) {
+    const char* name = tcp ? "tcp" : "pty";
+    // The baseline and the tool each get a peer of their own (one client each).
+    Peer base = startCannedPeer(tcp);
+    double baseEcho = baselineRate(base, tcp, kEchoes, {5});
+    stopPeer(base);
+    base = startCannedPeer(tcp);
+    double baseCycle = baselineRate(base, tcp, kCycles, {8, 20, 9});
+    stopPeer(base);
+    Peer peer = startCannedPeer(tcp);
     Tool t;
-    if (!openLink(t, sp, tcp)) {
+    if (!openPeerLink(t, peer, tcp)) {
       std::fprintf(stderr, "cannot open the link: %s\n", t.ctx.status.c_str());
       return 1;
     }
-    const char* name = tcp ? "tcp" : "pty";
     Rate echo = measure(kEchoes, [&] { bx::Exchange(t.ctx, 0x05, 0); });
-    double baseEcho = tcp ? baselineTcp(kEchoes, 8) : baselinePty(kEchoes, 8);
     report((std::string(name) + " echo").c_str(), echo, baseEcho);
-    // One live cycle: live record, edges, video (64 + 68 + 512 payload bytes).
     Rate cycle = measure(kCycles, [&] {
       bx::GetLiveData(t.ctx, 0);
       bx::GetEDGE(t.ctx, 0);
       bx::GetDATA(t.ctx, 0);
     });
-    double baseCycle = 1.0 / (1.0 / (tcp ? baselineTcp(kCycles, 72) : baselinePty(kCycles, 72)) +
-                              1.0 / (tcp ? baselineTcp(kCycles, 76) : baselinePty(kCycles, 76)) +
-                              1.0 / (tcp ? baselineTcp(kCycles, 520) : baselinePty(kCycles, 520)));
-    report((std::string(name) + " live cycle (8,20,9)").c_str(), {cycle.perSecond, cycle.cpuPer1000,
-                                                                  cycle.allocsPerExchange / 3},
-           baseCycle);
+    report((std::string(name) + " live cycle (8,20,9)").c_str(),
+           {cycle.perSecond, cycle.cpuPer1000, cycle.allocsPerExchange / 3}, baseCycle);
+    bx::CloseLink(t.ctx, true);
+    stopPeer(peer);
+  }
+
+  std::printf("Tool against bx-sim (the simulator computes every reply):\n");
+  SimProcess sp = startSimProcess(0);
+  for (bool tcp : {true, false}) {
+    Tool t;
+    if (!openLink(t, sp, tcp)) return 1;
+    Rate echo = measure(kEchoes, [&] { bx::Exchange(t.ctx, 0x05, 0); });
+    Rate cycle = measure(kCycles, [&] {
+      bx::GetLiveData(t.ctx, 0);
+      bx::GetEDGE(t.ctx, 0);
+      bx::GetDATA(t.ctx, 0);
+    });
+    std::printf("%s: echo %.0f /s, live cycle %.0f /s\n", tcp ? "tcp" : "pty", echo.perSecond, cycle.perSecond);
     bx::CloseLink(t.ctx, true);
   }
   stopSimProcess(sp);

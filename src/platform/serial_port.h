@@ -52,6 +52,9 @@ class SerialPort {
   int read(uint8_t* out, int n);
   // Error bits seen since the last call; 0 where the device keeps no counters.
   int comStatus();
+  // Records error bits seen outside the driver's counters; they are reported
+  // by the next comStatus(). Tests use it to stand in for a noisy line.
+  void addStatus(int bits) { pendingStatus_ |= bits; }
 
  private:
   void pull();

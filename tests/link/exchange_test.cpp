@@ -152,5 +152,35 @@ TEST_F(ExchangePty, RepliesAndFaultsOverTheSerialPath) {
   EXPECT_EQ(Exchange(*ctx, 0x05, 0), 1) << ctx->status;
 }
 
+TEST_F(ExchangePty, LineErrorsAreAppendedToTheTimeout) {
+  sim->setFault(Fault::NoReply, 1);
+  ctx->serial.addStatus(platform::COM_FRAMING);
+  EXPECT_EQ(Exchange(*ctx, 0x05, 0), -1);
+  EXPECT_EQ(ctx->status, "TIMEOUT! COMM ERROR: FRAMING!");
+
+  // Errors on a reply that did arrive fail it too, in the tabled order.
+  ctx->serial.addStatus(platform::COM_FRAMING | platform::COM_INPUT_LOST | platform::COM_PARITY);
+  ctx->status = "kept";
+  EXPECT_EQ(Exchange(*ctx, 0x05, 0), -1);
+  EXPECT_EQ(ctx->status, "kept COMM ERROR: INPUT LOST! COMM ERROR: PARITY! COMM ERROR: FRAMING!");
+
+  // A status word without any of the named bits fails without a text.
+  ctx->serial.addStatus(0x02);
+  ctx->status = "kept";
+  EXPECT_EQ(Exchange(*ctx, 0x05, 0), -1);
+  EXPECT_EQ(ctx->status, "kept");
+  EXPECT_EQ(Exchange(*ctx, 0x05, 0), 1) << ctx->status;
+}
+
+TEST_F(ExchangePty, TcpCallbackKeepsTheCountInsideTheBuffer) {
+  // The receive callback of the other transport, fed more than fits.
+  ctx->link.rxCount = frame::kRxBufferSize + 100;
+  CC_ClientTCP(*ctx, 0, platform::TCP_EVENT_DATAREADY, 0);
+  EXPECT_LE(ctx->link.rxCount, frame::kRxBufferSize);
+  ctx->link.rxCount = -5;
+  CC_ClientTCP(*ctx, 0, platform::TCP_EVENT_DATAREADY, 0);
+  EXPECT_GE(ctx->link.rxCount, 0);
+}
+
 }  // namespace
 }  // namespace bx

@@ -1,0 +1,78 @@
+#pragma once
+// Fault injection: what the simulated sensor does wrong, and for how long.
+// A fault applies to the next N frames it matches, or until cleared. The set
+// is guarded by its own mutex so a test thread may change it while a server
+// thread answers requests.
+#include <array>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace bx::sim {
+
+enum class Fault : int {
+  Refuse,          // arg: refusal parameter 1, 2 or 3 (default 1)
+  BadHeaderCrc,
+  BadDataCrc,
+  WrongSync,
+  NoReply,
+  Fragment,        // arg: ms between fragments (default 20)
+  LateReply,       // arg: delay in ms (default 2500)
+  CloseConnection, // TCP: close instead of replying; pty: no reply
+  OversizedLength, // arg: announced length (default 5000)
+  Garbage,         // arg: number of random bytes (default 16)
+  TeachResult,     // arg: forced signed result code of a teach
+  NoShadow,        // remove the object: no edges
+};
+constexpr int kFaultKinds = static_cast<int>(Fault::NoShadow) + 1;
+
+constexpr int kPersistent = -1;  // count: until cleared
+constexpr int kAnyOrder = -1;
+
+struct FaultRule {
+  Fault fault = Fault::NoReply;
+  int count = 1;          // frames it applies to; kPersistent = until cleared
+  int arg = 0;            // 0 = the fault's default
+  int order = kAnyOrder;  // only frames of this order
+  bool spontaneous = false;  // applies to unrequested frames (scope data,
+                             // triggered recorder samples) instead of replies
+};
+
+// The faults that apply to one frame, with their arguments resolved.
+struct ActiveFaults {
+  std::array<bool, kFaultKinds> on{};
+  std::array<int, kFaultKinds> arg{};
+  bool has(Fault f) const { return on[static_cast<size_t>(f)]; }
+  int argOf(Fault f) const { return arg[static_cast<size_t>(f)]; }
+  bool any() const;
+};
+
+class FaultSet {
+ public:
+  // Adds a fault; one with the same kind and target replaces it. A count of
+  // 0 removes it.
+  void set(const FaultRule& rule);
+  void clear();
+  void clear(Fault f);
+
+  // The faults for one outgoing frame; counted faults are used up.
+  ActiveFaults take(uint8_t order, bool spontaneous);
+  // Whether a fault is in force for that kind of frame, without using it up.
+  bool active(Fault f, uint8_t order, bool spontaneous) const;
+
+ private:
+  static bool matches(const FaultRule& s, uint8_t order, bool spontaneous);
+  mutable std::mutex mu_;
+  std::vector<FaultRule> rules_;
+};
+
+int defaultFaultArg(Fault f);
+
+// Command-line form NAME[=ARG][:COUNT][@ORDER]; names: refuse, header-crc,
+// data-crc, sync, no-reply, fragment, late, close, oversize, garbage,
+// teach-result, no-shadow. COUNT defaults to persistent. False on a bad text.
+bool parseFaultRule(const std::string& text, FaultRule& out);
+const char* faultName(Fault f);
+
+}  // namespace bx::sim

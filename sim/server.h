@@ -1,0 +1,98 @@
+#pragma once
+// Runs the simulated sensor behind real transports: a loopback TCP server
+// (one client at a time; a new client replaces the old one) and a
+// pseudo-terminal. One background thread serves both with poll(); delayed
+// and fragmented output is scheduled on that thread, never slept, so stop()
+// returns promptly. Every accessor may be called from any thread.
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "sim/config.h"
+#include "sim/faults.h"
+#include "sim/sensor.h"
+
+namespace bx::sim {
+
+class Server {
+ public:
+  explicit Server(const Config& cfg = Config());
+  ~Server();
+  Server(const Server&) = delete;
+  Server& operator=(const Server&) = delete;
+
+  // Starts listening on 127.0.0.1 (0 = ephemeral port). Returns the port, or
+  // -1. Calling it again returns the port already in use.
+  int startTcp(int port = 0);
+  // Opens the pseudo-terminal. Returns the slave path to open, or "".
+  std::string startPty();
+  // Stops the thread and closes every transport.
+  void stop();
+
+  int tcpPort() const;
+  std::string ptyPath() const;
+  bool tcpClientConnected() const;
+
+  void setFault(Fault f, int count = 1, int arg = 0);
+  void setFault(const FaultRule& rule);
+  void clearFaults();
+
+  // A low-to-high edge at input IN0 (trigger counter, triggered captures,
+  // a scope waiting for IN0, recorder samples in RS-232 mode 1).
+  void pulseInput();
+
+  // Snapshots of the sensor's state.
+  ParamSet ramParams() const;
+  ParamSet eepromParams() const;
+  TeachTable ramTeach() const;
+  TeachTable eepromTeach() const;
+  CalibBytes calibRecord() const;
+  int lastBaudIndex() const;
+  int laserPower() const;
+  bool scopeArmed() const;
+  std::vector<uint8_t> pflash(uint16_t address, size_t bytes) const;
+  std::vector<uint8_t> xflash(uint16_t address, size_t bytes) const;
+  // Requests received per order since start (valid frames only), and the
+  // last one of each order.
+  int requestCount(uint8_t order) const;
+  int corruptRequestCount() const;
+  RecordedRequest lastRequest(uint8_t order) const;
+
+ private:
+  struct Channel {
+    int fd = -1;
+    std::deque<Output> queue;
+    size_t sentOfFront = 0;  // bytes of the front entry already written
+    bool blocked = false;    // waiting for the descriptor to take more
+  };
+
+  void ensureThread();
+  void run();
+  void wake();
+  int64_t nowMs() const;
+  // The loop's steps; all run under mu_.
+  void enqueue(std::vector<Output>&& out);
+  void flush(int channel, int64_t now);
+  void dropTcpClient();
+  void readFrom(int channel, int64_t now);
+  int pollTimeoutMs(int64_t now) const;
+
+  mutable std::mutex mu_;
+  Sensor sensor_;
+  std::thread thread_;
+  bool stopRequested_ = false;
+  int wakeRead_ = -1;
+  int wakeWrite_ = -1;
+  int listenFd_ = -1;
+  int port_ = -1;
+  std::string ptyPath_;
+  std::array<Channel, kChannels> ch_;
+  int64_t ptyRetryAt_ = 0;  // no slave open: look again at this time
+  std::chrono::steady_clock::time_point epoch_;
+};
+
+}  // namespace bx::sim

@@ -35,29 +35,7 @@ class LinkTest : public ::testing::Test {
 
   void startSim(const sim::Config& cfg = sim::Config()) { sim = std::make_unique<sim::Server>(cfg); }
 
-  // Opens the transport to the simulator without bringing it up.
-  void openTcp() {
-    if (!sim) startSim();
-    int port = sim->startTcp(0);
-    ASSERT_GT(port, 0);
-    ctx->link.transport = TRANSPORT_TCP;
-    ctx->link.ipAddress = "127.0.0.1";
-    ctx->link.tcpPort = port;
-    ASSERT_EQ(InitTCP_IP(*ctx), 1) << ctx->status;
-  }
-
-  void openPty() {
-    if (!sim) startSim();
-    std::string path = sim->startPty();
-    ASSERT_FALSE(path.empty());
-    int com = platform::comNumber(path);
-    ASSERT_GT(com, 0) << path;
-    ctx->link.transport = TRANSPORT_RS232;
-    ctx->link.comPort = static_cast<uint16_t>(com);
-    ctx->link.portOpen = InitRS232(*ctx, com, 4);
-    ASSERT_EQ(ctx->link.portOpen, 1) << ctx->status;
-  }
-
+  // Points the link at the simulator without opening it.
   void configureTcp() {
     if (!sim) startSim();
     int port = sim->startTcp(0);
@@ -71,8 +49,22 @@ class LinkTest : public ::testing::Test {
     if (!sim) startSim();
     std::string path = sim->startPty();
     ASSERT_FALSE(path.empty());
+    int com = platform::comNumber(path);
+    ASSERT_GT(com, 0) << path;
     ctx->link.transport = TRANSPORT_RS232;
-    ctx->link.comPort = static_cast<uint16_t>(platform::comNumber(path));
+    ctx->link.comPort = static_cast<uint16_t>(com);
+  }
+
+  // Opens the transport to the simulator without bringing it up.
+  void openTcp() {
+    configureTcp();
+    ASSERT_EQ(InitTCP_IP(*ctx), 1) << ctx->status;
+  }
+
+  void openPty() {
+    configurePty();
+    ctx->link.portOpen = InitRS232(*ctx, ctx->link.comPort, 4);
+    ASSERT_EQ(ctx->link.portOpen, 1) << ctx->status;
   }
 
   const std::string& text(ui::CtlRef r) { return ctx->ui.text(r); }

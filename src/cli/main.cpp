@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/startup.h"
+#include "cli/params_cmds.h"
 #include "context/context.h"
 #include "link/bringup.h"
 #include "link/conn_page.h"
@@ -36,9 +37,13 @@ const char* kUsage =
     "pop-up as a line [TITLE] followed by its text; at the end \"status: TEXT\".\n"
     "Exit code: 0 sensor connected and identified, 1 not, 2 usage error.\n";
 
+void printUsage(FILE* f) {
+  std::fprintf(f, "%s\n%s", kUsage, bx::cli::ParamCommandsUsage());
+}
+
 int usage(const char* msg) {
   if (msg) std::fprintf(stderr, "quellan-bx-cli: %s\n", msg);
-  std::fprintf(stderr, "%s", kUsage);
+  printUsage(stderr);
   return 2;
 }
 
@@ -66,7 +71,7 @@ int parseArgs(int argc, char** argv, Options& o) {
   if (argc < 2) return usage("no command given");
   for (int i = 1; i < argc; ++i)
     if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
-      std::printf("%s", kUsage);
+      printUsage(stdout);
       return 0;
     }
   o.command = argv[1];
@@ -119,6 +124,7 @@ int runPorts() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && bx::cli::IsParamCommand(argv[1])) return bx::cli::RunParamCommand(argc, argv);
   Options o;
   int rc = parseArgs(argc, argv, o);
   if (rc >= 0) return rc;

@@ -30,6 +30,7 @@ struct ParamState {
   std::array<uint16_t, 256> thresholdLine{};
   std::array<uint16_t, 256> dirtLine{};
   std::string paraFilePath;
+  bool pendingGetFromFile = false;  // the pending GET shows a file already read
 };
 
 }  // namespace bx

@@ -4,59 +4,178 @@
 #include <cstring>
 
 #include "commands/commands.h"
+#include "commands/teach.h"
 #include "context/context.h"
+#include "identify/identify.h"
 #include "link/exchange.h"
 #include "link/report.h"
 #include "params/fields.h"
 #include "params/panel_values.h"
+#include "params/para_file_ui.h"
+#include "params/threshold.h"
 
 namespace bx {
+namespace {
 
-void PushGET(Context& ctx, int selector) {
+// A reply shorter than the record would leave it half old, half new.
+bool fetch(Context& ctx, int order, int param, uint8_t* dest, unsigned size) {
+  if (Exchange(ctx, order, param) != 1 || ReplyLength(ctx) < size) return false;
+  std::memcpy(dest, ReplyData(ctx), size);
+  return true;
+}
+
+int selectorOf(const Context& ctx) { return ctx.params.memory; }
+
+}  // namespace
+
+int PushGET(Context& ctx, int selector) {
   auto& p = ctx.params;
   const bool fromSensor = selector != MEM_FILE;
   if (!fromSensor) {
     ctx.status = "Parameter-frame received from file!";
   } else {
     const int order = selector == MEM_EEPROM ? 4 : 2;
-    if (Exchange(ctx, order, 0) != 1) {
+    std::array<uint8_t, ParamState::kParamSize> set{};
+    if (!fetch(ctx, order, 0, set.data(), ParamState::kParamSize)) {
       ctx.status = "Timeout-RS-232...";
       ShowStatus(ctx);
-      return;
+      return -1;
     }
-    std::memcpy(p.set.data(), ReplyData(ctx), std::min<unsigned>(ParamState::kParamSize, ReplyLength(ctx)));
+    p.set = set;
     ctx.status = "Parameter-frame received! - Line Ok!";
-    if (Exchange(ctx, order, 1) != 1) {
+    std::array<uint8_t, ParamState::kTeachSize> teach{};
+    if (!fetch(ctx, order, 1, teach.data(), ParamState::kTeachSize)) {
       ctx.status = "Timeout-RS-232 table ...";
       ShowStatus(ctx);
-      return;
+      return -1;
     }
-    std::memcpy(p.teach.data(), ReplyData(ctx), std::min<unsigned>(ParamState::kTeachSize, ReplyLength(ctx)));
+    p.teach = teach;
     ctx.status = "Teach-Table: Frame received! - Line Ok!";
     ShowStatus(ctx);
   }
   if (fromSensor && param::get(p, param::VIDEO_THRESHOLD_MODE) == 1 && ctx.run.state == RUN_IDLE &&
       !ctx.run.pendingTeach) {
     ShowVideoView(ctx);
-    GetDATA(ctx, 1);
+    FetchThresholdProfile(ctx);
   }
   if (GetEDGE(ctx, 0) < 0) ctx.status = "GET-EDGE: Timeout RS232-Line!";
   SetPanelValues(ctx);
   ShowStatus(ctx);
+  return 1;
 }
 
-void PushSEND(Context& ctx, int selector) {
+int PushSEND(Context& ctx, int selector) {
   const int order = selector == MEM_EEPROM ? 3 : 1;
   auto& p = ctx.params;
+  int r = -1;
   if (Exchange(ctx, order, 0, p.set.data(), ParamState::kParamSize) == 1) {
-    if (Exchange(ctx, order, 1, p.teach.data(), ParamState::kTeachSize) == 1)
+    if (Exchange(ctx, order, 1, p.teach.data(), ParamState::kTeachSize) == 1) {
       ctx.status = "Transmission successful - Line Ok!";
-    else
+      r = 1;
+    } else {
       ctx.status = "Transmission error [SEND-TTABLE]!";
+    }
   } else {
     ctx.status = "Transmission error [SEND]!";
   }
   ShowStatus(ctx);
+  return r;
+}
+
+void ServePendingRequests(Context& ctx) {
+  auto& run = ctx.run;
+  if (run.pendingSend) {
+    run.pendingSend = false;
+    PushSEND(ctx, selectorOf(ctx));
+  }
+  if (run.pendingGet) {
+    run.pendingGet = false;
+    // A file already read must be shown, not replaced by the sensor's records.
+    const int sel = ctx.params.pendingGetFromFile ? MEM_FILE : selectorOf(ctx);
+    ctx.params.pendingGetFromFile = false;
+    PushGET(ctx, sel);
+  }
+  if (run.pendingTeach) {
+    run.pendingTeach = false;
+    PushTEACH(ctx, ActiveRow(ctx));
+  }
+}
+
+void ServePendingRefresh(Context& ctx) {
+  auto& run = ctx.run;
+  if (run.pendingEdgeRefresh) {
+    run.pendingEdgeRefresh = false;
+    GetEDGE(ctx, ctx.live.armedTrigger != 0 ? 1 : 0);
+  }
+  if (run.pendingRefreshData) {
+    run.pendingRefreshData = false;
+    PushRefreshDATA(ctx, ActiveRow(ctx));
+  }
+}
+
+int CC_BTNGet(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event == ui::EVENT_LEFT_CLICK) {
+    ShowStatusText(ctx, "Waiting for parameter-frame ...");
+    return 0;
+  }
+  if (ev.event != ui::EVENT_COMMIT) return 0;
+  const int sel = selectorOf(ctx);
+  if (sel == MEM_FILE && GetParaFromFile(ctx) != 1) return 0;
+  RequestGET(ctx, sel);
+  return 0;
+}
+
+void RequestGET(Context& ctx, int selector) {
+  if (ctx.run.state == RUN_IDLE) {
+    ctx.run.pendingGet = false;
+    ctx.params.pendingGetFromFile = false;
+    PushGET(ctx, selector);
+  } else {
+    ctx.run.pendingGet = true;
+    ctx.params.pendingGetFromFile = selector == MEM_FILE;
+  }
+}
+
+int CC_BTNSend(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event == ui::EVENT_LEFT_CLICK) {
+    ShowStatusText(ctx, "Transmit parameter-frame ...");
+    return 0;
+  }
+  if (ev.event != ui::EVENT_COMMIT) return 0;
+  const int sel = selectorOf(ctx);
+  if (sel == MEM_FILE) {
+    SendParaToFile(ctx);
+    return 0;
+  }
+  GetPanelValues(ctx);
+  if (ctx.run.state == RUN_IDLE) {
+    ctx.run.pendingSend = false;
+    PushSEND(ctx, sel);
+  } else {
+    ctx.run.pendingSend = true;
+  }
+  return 0;
+}
+
+int CC_RBTRamEEFile(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event != ui::EVENT_COMMIT && ev.event != ui::EVENT_VAL_CHANGED) return 0;
+  ctx.params.memory = std::clamp(ctx.ui.intValue(ctx.refs.main.memSel), 0, 2);
+  return 0;
+}
+
+int CC_CMD_SND(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event != ui::EVENT_COMMIT) return 0;
+  GetPanelValues(ctx);
+  if (ctx.run.state == RUN_IDLE) PushSEND(ctx, selectorOf(ctx));
+  return 0;
+}
+
+int CC_DROPhwtype(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event != ui::EVENT_COMMIT) return 0;
+  const int chosen = ctx.ui.intValue(ctx.refs.calib.hwType);
+  selectHARDWARE(ctx, static_cast<unsigned>(chosen), ctx.ident.hw.hwType);
+  SetPanelValues(ctx);
+  return 0;
 }
 
 }  // namespace bx

@@ -1,0 +1,26 @@
+#pragma once
+// Teach-in: the sensor measures the present object and adopts the result as
+// the set-point of one teach row; plus the fields and the editor that feed it.
+#include "ui/types.h"
+
+namespace bx {
+struct Context;
+
+// Teaches one row (0..3; larger values teach row 3). 0 when the exchange
+// succeeded, whatever the result code; -1 on a failed exchange.
+int PushTEACH(Context& ctx, int row);
+// Text of a failed teach's result code, "" for success.
+const char* TeachResultText(int code);
+
+int CC_ButtonTeachMain(Context& ctx, const ui::EventArgs& ev);
+int CC_ButtonTeach(Context& ctx, const ui::EventArgs& ev);
+int CC_BTNRefreshEdgeBuf(Context& ctx, const ui::EventArgs& ev);
+int CC_TableTeach1(Context& ctx, const ui::EventArgs& ev);
+int CC_NEDITTeach(Context& ctx, const ui::EventArgs& ev);
+int CC_NEDITToleranceUP(Context& ctx, const ui::EventArgs& ev);
+int CC_NEDITToleranceLO(Context& ctx, const ui::EventArgs& ev);
+int CC_NEDITRangeBeg(Context& ctx, const ui::EventArgs& ev);
+int CC_NEDITRangeEnd(Context& ctx, const ui::EventArgs& ev);
+int CC_DROPTrigMode(Context& ctx, const ui::EventArgs& ev);
+
+}  // namespace bx

@@ -1,0 +1,56 @@
+#include "params/hwinfo.h"
+
+#include <cstring>
+#include <string>
+
+#include "context/context.h"
+#include "files/hwinfo_file.h"
+#include "link/exchange.h"
+#include "link/report.h"
+
+namespace bx {
+
+int GenerateHardwareInfoFile(Context& ctx) {
+  uint8_t block[files::kHwInfoBlockBytes] = {};
+  // A short block would be dumped with invented zeros: count it as a failed transfer.
+  if (Exchange(ctx, 0xC2, 0x5C3E) != 1 || ReplyLength(ctx) < files::kHwInfoBlockBytes) {
+    ctx.status = "Transmission error [GENERATE HW-INFO-FILE]!";
+    ShowStatus(ctx);
+    return -1;
+  }
+  std::memcpy(block, ReplyData(ctx), files::kHwInfoBlockBytes);
+  ctx.status = "Transmission [HW-INFO-FILE] successful!";
+
+  ui::FileRequest req;
+  req.save = true;
+  req.directory = "proj_dir";
+  req.defaultName = files::kHwInfoFileName;
+  req.filter = "*.ini";
+  req.title = "Generate Hardware Info File";
+  req.restrictExtension = false;
+  req.allowNewFolder = true;
+  std::string path;
+  int result = 0;
+  if (ctx.ui.fileSelect(req, path) != ui::FILE_CANCEL && !path.empty()) {
+    ctx.app.hwInfoVersionText = files::VersionText();
+    std::string error;
+    const auto& p = ctx.params;
+    if (files::WriteHardwareInfoFile(path, ctx.link.fwInfo, block, p.set.data(), p.teach.data(),
+                                     ctx.calib.record.bytes.data(), ctx.calib.locked == 0, &error) == 1) {
+      result = 1;
+    } else {
+      ctx.status = "Hardware-Info-File - Write error!";
+      result = -1;
+    }
+  }
+  ShowStatus(ctx);
+  return result;
+}
+
+int CC_CBTNGenerateHWInfoFile(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event != ui::EVENT_COMMIT) return 0;
+  GenerateHardwareInfoFile(ctx);
+  return 0;
+}
+
+}  // namespace bx

@@ -1,0 +1,96 @@
+#include "params/table_edit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "context/context.h"
+#include "params/panel_values.h"
+
+namespace bx {
+namespace {
+
+constexpr int kModeCol = 2;
+
+ui::TableModel* editor(Context& ctx) {
+  const auto r = ctx.para.teach.table;
+  if (!ctx.ui.valid(r)) return nullptr;
+  auto& t = ctx.ui.table(r);
+  return t.rows >= 4 && t.cols >= 9 ? &t : nullptr;
+}
+
+double columnDefault(const ui::TableModel& t, int col) {
+  return col < static_cast<int>(t.colDefault.size()) ? t.colDefault[static_cast<size_t>(col)] : 0.0;
+}
+
+// A ring cell only takes the index of one of its items.
+bool fits(const ui::TableModel& t, int col, double v) {
+  if (col != kModeCol) return std::isfinite(v);
+  const double n = t.ringItems.empty() ? 3 : static_cast<double>(t.ringItems.size());
+  return v >= 0 && v < n && v == std::floor(v);
+}
+
+template <typename Fn>
+bool forSelection(ui::TableModel& t, Fn fn) {
+  if (t.selTop < 0 || t.selLeft < 0) return false;
+  const int top = std::clamp(std::min(t.selTop, t.selBottom), 0, t.rows - 1);
+  const int bottom = std::clamp(std::max(t.selTop, t.selBottom), 0, t.rows - 1);
+  const int left = std::clamp(std::min(t.selLeft, t.selRight), 0, t.cols - 1);
+  const int right = std::clamp(std::max(t.selLeft, t.selRight), 0, t.cols - 1);
+  for (int r = top; r <= bottom; ++r)
+    for (int c = left; c <= right; ++c) fn(r, c);
+  return true;
+}
+
+}  // namespace
+
+int GridSetSelectionTo(Context& ctx) {
+  ui::TableModel* t = editor(ctx);
+  if (!t) return 0;
+  std::string answer;
+  if (!ctx.ui.prompt("VALUE!", "Insert a cell value!", answer)) return 0;
+  float v = 0;
+  if (std::sscanf(answer.c_str(), "%f", &v) != 1) return 0;
+  const double value = v;
+  const bool any = forSelection(*t, [&](int r, int c) {
+    if (fits(*t, c, value)) t->at(r, c).num = value;
+  });
+  if (any) ctx.ui.touch(ctx.para.teach.table);
+  return any ? 1 : 0;
+}
+
+int GridResetSelection(Context& ctx) {
+  ui::TableModel* t = editor(ctx);
+  if (!t) return 0;
+  const bool any = forSelection(*t, [&](int r, int c) { t->at(r, c).num = columnDefault(*t, c); });
+  if (any) ctx.ui.touch(ctx.para.teach.table);
+  return any ? 1 : 0;
+}
+
+int ClearTeachTable(Context& ctx) {
+  ui::TableModel* t = editor(ctx);
+  if (!t) return 0;
+  if (!ctx.ui.confirm("ATTENTION!", "Do you really want to reset the table?")) return 0;
+  for (int r = 0; r < t->rows; ++r)
+    for (int c = 0; c < t->cols; ++c) t->at(r, c).num = columnDefault(*t, c);
+  ctx.ui.touch(ctx.para.teach.table);
+  GetTableValues(ctx);
+  return 1;
+}
+
+int CC_GRIDSetSelectionTo(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event != ui::EVENT_COMMIT) return 0;
+  return GridSetSelectionTo(ctx);
+}
+
+int CC_GRIDResetSelection(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event != ui::EVENT_COMMIT) return 0;
+  return GridResetSelection(ctx);
+}
+
+int CC_PICBTNclearTable(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event != ui::EVENT_COMMIT) return 0;
+  return ClearTeachTable(ctx);
+}
+
+}  // namespace bx

@@ -1,0 +1,127 @@
+#include "params/teach_graphs.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "context/context.h"
+#include "params/fields.h"
+#include "params/units.h"
+
+namespace bx {
+namespace {
+
+ui::Plot rectPlot(double x0, double x1, double y0, double y1, ui::Color c, int alpha) {
+  ui::Plot r;
+  r.type = ui::PlotType::Rect;
+  r.x = {std::min(x0, x1), std::max(x0, x1)};
+  r.y = {y0, y1};
+  r.color = c;
+  r.filled = true;
+  r.alpha = alpha;
+  return r;
+}
+
+}  // namespace
+
+void PlotTeachRowGraph(Context& ctx, int row) {
+  ui::CtlRef g = ctx.refs.display.teachGraph;
+  if (!ctx.ui.valid(g)) return;
+  row = std::clamp(row, 0, 3);
+  const auto& p = ctx.params;
+  auto& graph = ctx.ui.graph(g);
+  const int n = PixelCount(ctx);
+  const int mode = param::rowGet(p, row, param::ROW_EVAL_MODE);
+  const double a = param::rowGet(p, row, param::ROW_PIXEL_POS_A);
+  const double b = param::rowGet(p, row, param::ROW_PIXEL_POS_B);
+
+  // The trigger line (the one dashed plot) outlives a redraw of the row.
+  std::vector<ui::Plot> keep;
+  for (auto& pl : graph.plots)
+    if (pl.dashed) keep.push_back(std::move(pl));
+  graph.clearPlots();
+  ui::Plot video;
+  video.color = ui::kRed;
+  const auto& xs = ctx.ident.model.samplePixels;
+  video.x.assign(xs.begin(), xs.end());
+  video.y.assign(ctx.live.video.begin(), ctx.live.video.end());
+  graph.plots.push_back(std::move(video));
+  ui::Plot thd;
+  thd.color = ui::kDarkGreen;
+  thd.x.assign(xs.begin(), xs.end());
+  if (param::get(p, param::VIDEO_THRESHOLD_MODE) == 1)
+    thd.y.assign(ctx.live.thresholdProfile.begin(), ctx.live.thresholdProfile.end());
+  else
+    thd.y.assign(p.thresholdLine.begin(), p.thresholdLine.end());
+  graph.plots.push_back(std::move(thd));
+
+  const bool twoEdges = mode == 1 || mode == 2;
+  double from = a, to = b;
+  if (!twoEdges) {
+    const bool down = param::get(p, param::SEARCH_DIRECTION) != 0;
+    from = down ? a : 1;
+    to = down ? n : a;
+  }
+  graph.plots.push_back(rectPlot(from, to, 0, 25, ui::kYellow, 255));
+  for (auto& pl : keep) graph.plots.push_back(std::move(pl));
+  graph.x.min = 1;
+  graph.x.max = n;
+  graph.y.min = 0;
+  graph.y.max = ctx.ident.model.videoFullScale;
+  if (graph.cursorCount >= 1) {
+    graph.cursors[0] = ui::Cursor{a, 25, true, true, ui::kBlue};
+  }
+  if (graph.cursorCount >= 2) {
+    graph.cursors[1] = ui::Cursor{b, 25, twoEdges, true, ui::kBlack};
+  }
+  ctx.ui.touch(g);
+}
+
+void PlotTeachTriggerLine(Context& ctx, int pixel) {
+  ui::CtlRef g = ctx.refs.display.teachGraph;
+  if (!ctx.ui.valid(g)) return;
+  auto& plots = ctx.ui.graph(g).plots;
+  // The trigger line is the one dashed plot of the teach graph.
+  plots.erase(std::remove_if(plots.begin(), plots.end(), [](const ui::Plot& pl) { return pl.dashed; }), plots.end());
+  if (pixel >= 0) {
+    ui::Plot line;
+    line.dashed = true;
+    line.color = ui::kBlue;
+    line.x = {static_cast<double>(pixel), static_cast<double>(pixel)};
+    line.y = {0, static_cast<double>(ctx.ident.model.videoFullScale)};
+    plots.push_back(std::move(line));
+  }
+  ctx.ui.touch(g);
+}
+
+void RefreshRangeGraph(Context& ctx, double begin, double end, int row) {
+  ui::CtlRef g = ctx.refs.display.rangeGraph;
+  if (!ctx.ui.valid(g)) return;
+  row = std::clamp(row, 0, 3);
+  const auto& p = ctx.params;
+  const bool mm = p.unitMm == 1;
+  double set, up, lo;
+  if (mm) {
+    set = param::UmToMm(param::rowGet32(p, row, param::ROW_UM_TEACH));
+    up = param::UmToMm(param::rowGet32(p, row, param::ROW_UM_TOLUP));
+    lo = param::UmToMm(param::rowGet32(p, row, param::ROW_UM_TOLLO));
+  } else {
+    set = param::rowGet(p, row, param::ROW_TEACH_VALUE);
+    up = param::rowGet(p, row, param::ROW_UPPER_TOL);
+    lo = param::rowGet(p, row, param::ROW_LOWER_TOL);
+  }
+  auto& graph = ctx.ui.graph(g);
+  graph.clearPlots();
+  graph.y.min = 0;
+  graph.y.max = 1;
+  graph.plots.push_back(rectPlot(begin, end, 0, 0.2, ui::kGrey, 255));
+  graph.plots.push_back(rectPlot(set - lo, set + up, 0.3, 0.7, ui::kDarkGreen, 128));
+  auto cursor = [&](int i, double x, double y, ui::Color c) {
+    if (i < graph.cursorCount) graph.cursors[static_cast<size_t>(i)] = ui::Cursor{x, y, true, true, c};
+  };
+  cursor(1, begin, 0.1, ui::kBlue);
+  cursor(2, end, 0.1, ui::kBlue);
+  cursor(3, set, 0.1, ui::kBlack);
+  ctx.ui.touch(g);
+}
+
+}  // namespace bx

@@ -1,0 +1,123 @@
+#include "params/units.h"
+
+#include <cmath>
+#include <limits>
+
+#include "context/context.h"
+#include "params/fields.h"
+#include "params/panel_values.h"
+#include "params/sanitise.h"
+#include "params/teach_graphs.h"
+
+namespace bx {
+namespace param {
+
+double TruncEntry(double x) {
+  if (!std::isfinite(x)) return 0;
+  const double eps = 1e-9 * std::max(1.0, std::fabs(x));
+  return std::trunc(x + (x >= 0 ? eps : -eps));
+}
+
+uint16_t ToField16(double x) {
+  double t = TruncEntry(x);
+  if (t < 0) return 0;
+  if (t > 65535) return 65535;
+  return static_cast<uint16_t>(t);
+}
+
+namespace {
+int32_t limit32(double t) {
+  if (!std::isfinite(t)) return 0;
+  if (t < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+  if (t > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(t);
+}
+}  // namespace
+
+int32_t ToField32(double x) { return limit32(TruncEntry(x)); }
+int32_t RoundField32(double x) { return limit32(std::round(x)); }
+
+uint16_t MmToPixelField(double mm, double s) { return ToField16(mm * 1000.0 / s); }
+int32_t MmToUmField(double mm) { return RoundField32(mm * 1000.0); }
+int32_t PixelToUmField(double pixels, double s) { return RoundField32(pixels * s); }
+
+}  // namespace param
+
+double UmPerPixel(const Context& ctx) {
+  double s = ctx.ident.model.umPerPixel;
+  return std::isfinite(s) && s > 0 ? s : 1.0;
+}
+
+int PixelCount(const Context& ctx) { return ctx.ident.hw.pixelCount > 0 ? ctx.ident.hw.pixelCount : 1; }
+
+namespace {
+
+void setAxis(Context& ctx, ui::CtlRef g, double min, double max, int precision) {
+  if (!ctx.ui.valid(g)) return;
+  auto& ax = ctx.ui.graph(g).x;
+  ax.min = min;
+  ax.max = max;
+  ax.precision = precision;
+  ctx.ui.touch(g);
+}
+
+}  // namespace
+
+void SwitchMMPixel(Context& ctx, int unit) {
+  auto& p = ctx.params;
+  auto& ui = ctx.ui;
+  const auto& m = ctx.ident.model;
+  const auto& R = ctx.para;
+  const bool mm = unit == 1;
+  const double s = UmPerPixel(ctx);
+  const int n = PixelCount(ctx);
+  p.unitMm = mm ? 1 : 0;
+
+  if (mm) {
+    setAxis(ctx, ctx.refs.display.videoGraph, 0, m.workingRangeMm, m.axisDecimals);
+    setAxis(ctx, ctx.refs.display.rangeGraph, 0, m.workingRangeMm, m.axisDecimals);
+  } else {
+    setAxis(ctx, ctx.refs.display.videoGraph, 1, n, 0);
+    setAxis(ctx, ctx.refs.display.rangeGraph, 1, n, 0);
+  }
+  ui.setText(R.meas.unitLabel, mm ? "[mm]" : "[pix]");
+  ui.setText(R.meas.videoUnit, mm ? "[mm]" : "[pixel]");
+
+  const int prec = mm ? m.displayPrecision : 0;
+  const double step = mm ? m.mmStep : 1.0;
+  for (ui::CtlRef f : {R.meas.teachVal, R.meas.tolUp, R.meas.tolLo, R.meas.rangeBeg, R.meas.rangeEnd}) {
+    ui.setPrecision(f, prec);
+  }
+  for (ui::CtlRef f : {R.meas.teachVal, R.meas.tolUp, R.meas.tolLo, R.p2.trigPix}) ui.setStep(f, step);
+  ui.setStep(R.meas.rangeBeg, mm ? 5 * m.mmStep : 1.0);
+  ui.setStep(R.meas.rangeEnd, step);
+  ui.setPrecision(R.p2.trigPix, mm ? 1 : 0);
+  if (ui.valid(R.teach.table)) {
+    auto& t = ui.table(R.teach.table);
+    for (int c : {3, 4, 5})
+      if (c < static_cast<int>(t.colPrecision.size())) t.colPrecision[static_cast<size_t>(c)] = prec;
+    ui.touch(R.teach.table);
+  }
+
+  using namespace param;
+  RefreshWorkingValues(p);
+  if (mm) {
+    ui.setValue(R.meas.teachVal, UmToMm(p.umTeach));
+    ui.setValue(R.meas.tolUp, UmToMm(p.umTolUp));
+    ui.setValue(R.meas.tolLo, UmToMm(p.umTolLo));
+    ui.setValue(R.meas.rangeBeg, UmToMm(get32(p, UM_BEGIN)));
+    ui.setValue(R.meas.rangeEnd, UmToMm(get32(p, UM_END)));
+    ui.setValue(R.p2.trigPix, PixelToMm(get(p, TRIGGER_PIXEL), s));
+  } else {
+    ui.setValue(R.meas.teachVal, p.teachValue);
+    ui.setValue(R.meas.tolUp, p.upperTol);
+    ui.setValue(R.meas.tolLo, p.lowerTol);
+    ui.setValue(R.meas.rangeBeg, get(p, EVAL_BEGIN));
+    ui.setValue(R.meas.rangeEnd, get(p, EVAL_END));
+    ui.setValue(R.p2.trigPix, get(p, TRIGGER_PIXEL));
+  }
+  SetTableValues(ctx);
+  RefreshRangeGraph(ctx, ui.value(R.meas.rangeBeg), ui.value(R.meas.rangeEnd), p.activeRow);
+}
+
+}  // namespace bx

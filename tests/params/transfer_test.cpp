@@ -1,0 +1,175 @@
+// GET and SEND against the simulated sensor: orders, frame parameters,
+// wire images, failures and pending requests.
+#include <cstring>
+
+#include "commands/teach.h"
+#include "identify/catalogue.h"
+#include "params/panel_values.h"
+#include "params/transfer.h"
+#include "params_fixture.h"
+
+namespace bx::test {
+namespace {
+
+using namespace param;
+
+class TransferTest : public ParamsTest {};
+
+TEST_F(TransferTest, BringUpGetShowsTheSensorsRamRecords) {
+  connectTcp();
+  const auto ram = sim->ramParams();
+  const auto teach = sim->ramTeach();
+  // Sanitising changes only what is out of range: the start value 0 of
+  // Track-Threshold becomes 1.
+  EXPECT_EQ(get16le(ram, TRACK_THRESHOLD), 0);
+  EXPECT_EQ(field(TRACK_THRESHOLD), 1);
+  for (size_t i = 0; i < ram.size(); ++i) {
+    if (i != TRACK_THRESHOLD) {
+      EXPECT_EQ(ram[i], ctx->params.set[i]) << "byte " << i;
+    }
+  }
+  EXPECT_EQ(0, std::memcmp(teach.data(), ctx->params.teach.data(), teach.size()));
+  EXPECT_EQ(ctx->ui.value(ref("PARA1", "POLARITY")), field(POLARITY));
+}
+
+TEST_F(TransferTest, GetFromEepromSendsOrderFourTwiceWithoutData) {
+  connectTcp();
+  ASSERT_EQ(PushGET(*ctx, MEM_EEPROM), 1);
+  EXPECT_EQ(sim->requestCount(4), 2);
+  EXPECT_EQ(sim->lastRequest(4).param, 1);
+  EXPECT_TRUE(sim->lastRequest(4).payload.empty());
+  EXPECT_EQ(sim->requestCount(2), 2);  // only the bring-up's GET from RAM
+}
+
+TEST_F(TransferTest, SendWritesTheExactWireImagesIncludingReservedBytes) {
+  connectTcp();
+  auto& p = ctx->params;
+  for (int i = 0; i < 12; ++i) p.set[static_cast<size_t>(RESERVED + i)] = static_cast<uint8_t>(0xA0 + i);
+  set(p, POWER, 777);
+  set32(p, UM_TEACH, -123456);
+  rowSet(p, 2, ROW_EDGE_A, static_cast<uint16_t>(-2));
+  rowSet(p, 2, ROW_NOT_USED, 0xBEEF);
+  ASSERT_EQ(PushSEND(*ctx, MEM_FILE), 1);  // any selector but EEPROM goes to RAM
+  EXPECT_EQ(status(), "Transmission successful - Line Ok!");
+  const auto ram = sim->ramParams();
+  const auto teach = sim->ramTeach();
+  EXPECT_EQ(0, std::memcmp(ram.data(), p.set.data(), ram.size()));
+  EXPECT_EQ(0, std::memcmp(teach.data(), p.teach.data(), teach.size()));
+  EXPECT_EQ(ram[84], 0xA0);
+  EXPECT_EQ(ram[95], 0xAB);
+  EXPECT_EQ(teach[2 * 32 + 0], 0xFE);
+  EXPECT_EQ(teach[2 * 32 + 1], 0xFF);
+  EXPECT_EQ(sim->requestCount(3), 0);
+
+  // And what the sensor holds comes back unchanged, reserved bytes too.
+  p.set.fill(0);
+  ASSERT_EQ(PushGET(*ctx, MEM_RAM), 1);
+  EXPECT_EQ(0, std::memcmp(ram.data(), p.set.data(), ram.size()));
+}
+
+TEST_F(TransferTest, SendToEepromLeavesRamAlone) {
+  connectTcp();
+  const auto ramBefore = sim->ramParams();
+  set(ctx->params, AVERAGE, 64);
+  ASSERT_EQ(PushSEND(*ctx, MEM_EEPROM), 1);
+  EXPECT_EQ(get16le(sim->eepromParams(), AVERAGE), 64);
+  EXPECT_EQ(sim->ramParams(), ramBefore);
+}
+
+TEST_F(TransferTest, FailedFirstGetLeavesBothRecordsUnchanged) {
+  connectTcp();
+  ctx->link.replyTimeout = 0.3;
+  const auto set = ctx->params.set;
+  const auto teach = ctx->params.teach;
+  sim->setFault(sim::Fault::NoReply, 1);
+  EXPECT_EQ(PushGET(*ctx, MEM_RAM), -1);
+  EXPECT_EQ(status(), "Timeout-RS-232...");
+  EXPECT_EQ(ctx->params.set, set);
+  EXPECT_EQ(ctx->params.teach, teach);
+}
+
+TEST_F(TransferTest, FailedSecondGetKeepsNewParametersWithOldTeachTable) {
+  connectTcp();
+  ctx->link.replyTimeout = 0.5;
+  set(ctx->params, AVERAGE, 256);
+  ASSERT_EQ(PushSEND(*ctx, MEM_RAM), 1);
+  set(ctx->params, AVERAGE, 1);
+  const auto teach = ctx->params.teach;
+  // The parameter frame comes late; while it is on its way the teach-table
+  // reply is set to be dropped.
+  sim::FaultRule late{sim::Fault::LateReply, 1, 200, 2};
+  sim->setFault(late);
+  fe->schedule(0.05, [&] { sim->setFault(sim::FaultRule{sim::Fault::NoReply, 1, 0, 2}); });
+  EXPECT_EQ(PushGET(*ctx, MEM_RAM), -1);
+  EXPECT_EQ(status(), "Timeout-RS-232 table ...");
+  EXPECT_EQ(field(AVERAGE), 256);
+  EXPECT_EQ(ctx->params.teach, teach);
+  // Received but not shown.
+  EXPECT_EQ(ctx->ui.value(ctx->refs.choice.average), 2);
+}
+
+TEST_F(TransferTest, FailedSendReportsWhichFrameFailed) {
+  connectTcp();
+  ctx->link.replyTimeout = 0.3;
+  sim->setFault(sim::Fault::Refuse, 1);
+  EXPECT_EQ(PushSEND(*ctx, MEM_RAM), -1);
+  EXPECT_EQ(status(), "Transmission error [SEND]!");
+  EXPECT_EQ(sim->requestCount(1), 1);  // the teach table was not sent
+}
+
+TEST_F(TransferTest, GetAndSendOverThePseudoTerminal) {
+  connectPty();
+  set(ctx->params, VIDEO_SMOOTH, 7);
+  ASSERT_EQ(PushSEND(*ctx, MEM_EEPROM), 1);
+  set(ctx->params, VIDEO_SMOOTH, 0);
+  ASSERT_EQ(PushGET(*ctx, MEM_EEPROM), 1);
+  EXPECT_EQ(field(VIDEO_SMOOTH), 7);
+  EXPECT_EQ(ctx->ui.value(ref("PARA1", "SMOOTH")), 7);
+}
+
+TEST_F(TransferTest, ButtonsWhileALoopOwnsTheLinkLeaveOnePendingRequest) {
+  connectTcp();
+  const int gets = sim->requestCount(2);
+  ctx->run.state = RUN_LOOP;
+  ctx->ui.fire(ctx->refs.main.get, ui::EVENT_LEFT_CLICK);
+  EXPECT_EQ(ctx->ui.text(ctx->refs.main.status), "Waiting for parameter-frame ...");
+  ctx->ui.fire(ctx->refs.main.get, ui::EVENT_COMMIT);
+  ctx->ui.fire(ctx->refs.main.send, ui::EVENT_COMMIT);
+  EXPECT_TRUE(ctx->run.pendingGet);
+  EXPECT_TRUE(ctx->run.pendingSend);
+  EXPECT_EQ(sim->requestCount(2), gets);
+  EXPECT_EQ(sim->requestCount(1), 0);
+
+  ServePendingRequests(*ctx);
+  EXPECT_FALSE(ctx->run.pendingGet);
+  EXPECT_FALSE(ctx->run.pendingSend);
+  EXPECT_EQ(sim->requestCount(1), 2);
+  EXPECT_EQ(sim->requestCount(2), gets + 2);
+  ServePendingRequests(*ctx);  // served once only
+  EXPECT_EQ(sim->requestCount(2), gets + 2);
+}
+
+TEST_F(TransferTest, ButtonsWhenIdleActAtOnceAndClearThePendingFlag) {
+  connectTcp();
+  ctx->run.pendingSend = true;
+  ctx->ui.setValue(ref("PARA1", "BGMODE"), 1);
+  ctx->ui.fire(ctx->refs.main.send, ui::EVENT_COMMIT);
+  EXPECT_FALSE(ctx->run.pendingSend);
+  EXPECT_EQ(get16le(sim->ramParams(), BACKGROUND_MODE), 1);  // collected from the panel
+}
+
+TEST_F(TransferTest, ChoosingAHardwareTypeShowsItsDefaults) {
+  connectTcp();
+  const auto hw = ctx->refs.calib.hwType;
+  ctx->ui.setDimmed(hw, false);
+  ctx->ui.setValue(hw, 802776);
+  set(ctx->params, EVAL_END, 5);
+  ctx->ui.fire(hw, ui::EVENT_COMMIT);
+  const auto d = catalogue::defaultsFor(802776);
+  ASSERT_TRUE(d.known);
+  EXPECT_EQ(field(EVAL_END), d.evalEnd);
+  EXPECT_EQ(ctx->ui.value(ref("VIDEO", "RANGEEND")), d.evalEnd);
+}
+
+}  // namespace
+}  // namespace bx::test

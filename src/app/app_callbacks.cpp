@@ -1,10 +1,24 @@
 #include "app/app_callbacks.h"
 
+#include "app/help.h"
+#include "app/main_panel.h"
+#include "app/menus.h"
+
 namespace bx {
 
+#define BX_CB(name) {#name, &name}
+
 const ui::CallbackEntry* AppCallbacks(size_t& count) {
-  count = 0;
-  return nullptr;
+  static const ui::CallbackEntry kTable[] = {
+      BX_CB(CC_PANEL),          BX_CB(CC_PANELpopup),  BX_CB(CC_TABmain),
+      BX_CB(CC_TABGselect),     BX_CB(CC_ButtonTest),  BX_CB(CC_BINSWtest),
+      BX_CB(CC_CBTNAcceptComSetting), BX_CB(CC_MENUapplication), BX_CB(CC_MENUsettings),
+      BX_CB(CC_MENUhelp),       BX_CB(CC_PIClanguage), BX_CB(CC_Help),
+  };
+  count = sizeof kTable / sizeof kTable[0];
+  return kTable;
 }
+
+#undef BX_CB
 
 }  // namespace bx

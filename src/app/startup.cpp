@@ -85,6 +85,9 @@ void InitVars(Context& ctx) {
   ctx.ident.hw = HardwareRecord{};
   ctx.app.language = 0;
   ctx.app.maxMinState = 0;
+  ctx.app.versionShort = "V5.5";
+  ctx.app.buildText = "Build: V5.5.0  02/Jun/2026";
+  ctx.app.appTitle = "Quellan-BX-Scope ";
 }
 
 }  // namespace bx

@@ -1,6 +1,11 @@
 #pragma once
-// Application-wide settings: language, directories, version texts.
+// Application-wide settings: language, directories, version texts, and the
+// shell's own bookkeeping (help panel, active page, wrapped callbacks).
 #include <string>
+#include <vector>
+
+#include "app/language_data.h"
+#include "ui/types.h"
 
 namespace bx {
 
@@ -15,6 +20,18 @@ struct AppState {
   std::string hwInfoVersionText;    // composed by the hardware info file
   int maxMinState = 0;
   bool quitRequested = false;
+
+  LanguageData texts;               // texts of the language in force
+  int activePage = 0;               // main tab page last made active
+  int activeSubPage = 0;            // page of the calibration tab
+  ui::CtlRef helpShownFor;          // control whose help the help panel shows
+  // The screen the main panel is centred on; the front-end may set the real
+  // one.
+  int screenWidth = 1920;
+  int screenHeight = 1080;
+  // Callbacks of the resource, per panel and control, behind the help
+  // wrapper that answers every right click.
+  std::vector<std::vector<ui::Callback>> wrappedCallbacks;
 };
 
 }  // namespace bx

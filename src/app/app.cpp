@@ -1,0 +1,78 @@
+#include "app/app.h"
+
+#include "app/help.h"
+#include "app/localize.h"
+#include "app/main_panel.h"
+#include "context/context.h"
+#include "files/settings_file.h"
+#include "identify/identify.h"
+#include "link/bringup.h"
+#include "link/conn_page.h"
+#include "link/transport.h"
+
+namespace bx {
+
+namespace {
+
+constexpr int kPageMeasure = 0;
+constexpr int kPageConnection = 7;
+
+bool checkShellPanels(const Context& ctx, const std::string& resourcePath, std::string& error) {
+  const auto& ui = ctx.ui;
+  std::string missing;
+  if (ui.findPanel("MAIN") < 0) missing += " MAIN";
+  if (!ui.find("HELP", "TEXT").valid()) missing += " HELP.TEXT";
+  int m, i;
+  for (const char* item : {"English", "German"})
+    if (!ui.findMenuItem("SETTINGS", item, m, i)) missing += std::string(" SETTINGS.") + item;
+  if (missing.empty()) return true;
+  error = resourcePath + ": missing:" + missing;
+  return false;
+}
+
+}  // namespace
+
+int AppStartup(Context& ctx, std::string& error, const std::string& projectDir, const StartOptions& options) {
+  const std::string resourcePath = projectDir + "/" + kResourceFile;
+  if (!LoadPanels(ctx, resourcePath, error)) return -1;
+  if (!checkShellPanels(ctx, resourcePath, error)) return -1;
+
+  InitVars(ctx);
+  ctx.app.projectDir = projectDir;
+  ctx.app.settingsPath = projectDir + "/" + files::kSettingsFileName;
+  ctx.app.recorderPath = projectDir + "/RECORD.DAT";
+  ctx.app.quitRequested = false;
+  ShowLogo(ctx);
+  WrapHelpCallbacks(ctx);
+  ReadIniFile(ctx, ctx.app.settingsPath);
+  ctx.ui.setText(ctx.ui.find("REC", "FILE"), ctx.app.recorderPath);
+
+  int page = kPageConnection;
+  if (options.openLink && ConnectProcedure(ctx) == 1) page = kPageMeasure;
+  ctx.ui.setActivePage(ctx.refs.main.tab, page);
+  ctx.app.activePage = page;
+
+  InitGUI(ctx);
+  int main = ctx.ui.findPanel("MAIN");
+  ctx.ui.panel(main).visible = true;
+  ctx.ui.touchPanel(main);
+  return 0;
+}
+
+void InitGUI(Context& ctx) {
+  DimmConnectElements(ctx, ctx.link.transport);
+  // Choice lists and information box of the model in force, in the language
+  // in force, also when no sensor answered.
+  ApplyModelTexts(ctx);
+  // The unit stored in the settings: the switch's own callback switches the
+  // displays (it stays dimmed, and so inert, until a sensor is identified).
+  ctx.ui.fire(ctx.refs.main.mmSwitch, ui::EVENT_COMMIT);
+}
+
+void AppShutdown(Context& ctx) {
+  HideHelp(ctx);
+  CloseLink(ctx, false);
+  ctx.link.abort = 0;
+}
+
+}  // namespace bx

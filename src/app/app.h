@@ -1,0 +1,33 @@
+#pragma once
+// Bringing the whole tool up and down: panels, start values, settings,
+// language, the stored link, control set-up; at the end the link closed.
+#include <string>
+
+#include "app/settings.h"
+#include "app/startup.h"
+
+namespace bx {
+struct Context;
+
+struct StartOptions {
+  // Open and bring up the link named by the settings. Off only where no
+  // device may be touched (tests without a sensor).
+  bool openLink = true;
+};
+
+// Start-up in the product's order. projectDir holds the panel resource, the
+// language files and the settings file. ctx.ui.frontend should be set
+// before, so start-up messages reach the operator. Returns 0, or -1 with the
+// reason in error when the panel resource is missing or broken (nothing has
+// been shown then).
+int AppStartup(Context& ctx, std::string& error, const std::string& projectDir = ExecutableDir(),
+               const StartOptions& options = {});
+
+// Control set-up after the link: connection form, menu availability, unit.
+void InitGUI(Context& ctx);
+
+// After the user-interface loop: closes the link. The panel model stays
+// with the context, which releases it, so a front-end may still read it.
+void AppShutdown(Context& ctx);
+
+}  // namespace bx

@@ -1,0 +1,25 @@
+#pragma once
+// Right-click help: the help panel shows a control's help text of the
+// language in force next to the control.
+#include "ui/types.h"
+
+namespace bx {
+struct Context;
+
+// Shows the help text of the control named by ev (panel and control) in the
+// help panel beside it. False when the control has no help text. Any
+// callback may call it on EVENT_RIGHT_CLICK; calling it twice is harmless.
+bool ShowHelp(Context& ctx, const ui::EventArgs& ev);
+void HideHelp(Context& ctx);
+
+// Puts the help wrapper in front of every control's callback, so that every
+// right click shows help whatever the control's own callback does. The
+// wrapped callback still receives every event.
+void WrapHelpCallbacks(Context& ctx);
+
+// The wrapper: help on a right click, then the control's own callback.
+int CC_Help(Context& ctx, const ui::EventArgs& ev);
+// Help panel events: a click, focus loss or close hides it.
+int CC_PANELpopup(Context& ctx, const ui::EventArgs& ev);
+
+}  // namespace bx

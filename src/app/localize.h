@@ -1,0 +1,41 @@
+#pragma once
+// The language files: parsing, applying their texts to the panel model, and
+// switching the language of the running tool.
+#include <string>
+
+#include "app/language_data.h"
+
+namespace bx {
+struct Context;
+namespace ui {
+class Ui;
+}
+
+inline constexpr const char* kLanguageFileEn = "_loc_en_BX-ScopeV55.lwl";
+inline constexpr const char* kLanguageFileDe = "_loc_de_BX-ScopeV55.lwl";
+
+// Path of the language file of a language index (1 German, else English).
+std::string LanguageFilePath(const std::string& dir, int language);
+
+// Parses language text; "include FILE" reads FILE from baseDir. False with
+// the reason (file and line) in error; out is then left as it was.
+bool ParseLanguageText(const std::string& text, const std::string& baseDir, LanguageData& out, std::string& error);
+bool ParseLanguageFile(const std::string& path, LanguageData& out, std::string& error);
+
+// Puts labels, ring item labels, texts, panel titles and menu labels into
+// the model. Entries naming what the model lacks are skipped.
+void ApplyLanguage(ui::Ui& ui, const LanguageData& data);
+
+// Loads the language file of ctx.app.language from the project directory
+// and applies it; the help texts are kept in ctx.app.texts. False when the
+// file is missing or damaged: the texts then stay as they were.
+bool LocalizeUi(Context& ctx);
+
+// Flag picture and menu ticks of ctx.app.language.
+void ShowLanguageChoice(Context& ctx);
+
+// Switches to a language: index, ticks, flag, texts and the model-dependent
+// texts; "Info" / "Error Localizing Language File" when the file fails.
+void SetLanguage(Context& ctx, int language);
+
+}  // namespace bx

@@ -1,0 +1,131 @@
+#include "app/main_panel.h"
+
+#include <algorithm>
+
+#include "app/help.h"
+#include "app/settings.h"
+#include "commands/commands.h"
+#include "context/context.h"
+#include "link/events.h"
+#include "link/report.h"
+
+namespace bx {
+
+namespace {
+
+constexpr int kMainWidth = 1000;
+constexpr int kMainHeight = 680;
+constexpr ui::Color kTitleGrey{128, 128, 128};
+
+// Roll graph: upper and lower limit green, set value black, measured value
+// and the two extra values red.
+void setRollGraphTraces(Context& ctx) {
+  ui::CtlRef roll = ctx.ui.find("VIDEO", "ROLLGRAPH");
+  if (!ctx.ui.valid(roll) || ctx.ui.at(roll).kind != ui::Kind::Strip) return;
+  auto& s = ctx.ui.strip(roll);
+  if (s.traces != 6) {
+    s.traces = 6;
+    s.data.assign(static_cast<size_t>(s.traces * s.points), 0.0);
+  }
+  s.colors = {ui::kDarkGreen, ui::kDarkGreen, ui::kBlack, ui::kRed, ui::kRed, ui::kRed};
+  ctx.ui.touch(roll);
+}
+
+}  // namespace
+
+void ExitApplication(Context& ctx) {
+  if (ctx.app.quitRequested) return;
+  ctx.app.quitRequested = true;
+  ctx.run.state = RUN_IDLE;
+  ctx.link.abort = 1;
+  WriteIniFile(ctx, ctx.app.settingsPath);
+  DelayWithEventProcessing(ctx, 0.5);
+  if (ctx.link.portOpen > 0) {
+    if (ctx.serial.inQLen() > 0) ctx.serial.flushInQ();
+    if (ctx.serial.outQLen() > 0) ctx.serial.flushOutQ();
+  }
+  if (ctx.ui.frontend) ctx.ui.frontend->quit();
+}
+
+void ShowLogo(Context& ctx) {
+  auto& ui = ctx.ui;
+  ui.setText(ui.find("MAIN", "LOGO"), "logo_brand_a.bmp");
+  ui::CtlRef title = ui.find("MAIN", "TITLE");
+  ui::CtlRef version = ui.find("MAIN", "VERSION");
+  ui.setText(title, ctx.app.appTitle);
+  ui.setText(version, ctx.app.versionShort);
+  for (ui::CtlRef r : {title, version}) {
+    ui.setTextColor(r, kTitleGrey);
+    ui.setBgColor(r, ui::kWhite);
+  }
+}
+
+void ResetMainPanelPlacement(Context& ctx) {
+  int h = ctx.ui.findPanel("MAIN");
+  if (h < 0) return;
+  ui::Panel& p = ctx.ui.panel(h);
+  p.maximized = false;
+  p.width = kMainWidth;
+  p.height = kMainHeight;
+  p.left = std::max(0, (ctx.app.screenWidth - kMainWidth) / 2);
+  p.top = std::max(0, (ctx.app.screenHeight - kMainHeight) / 2);
+  ctx.ui.touchPanel(h);
+}
+
+int CC_PANEL(Context& ctx, const ui::EventArgs& ev) {
+  switch (ev.event) {
+    case ui::EVENT_CLOSE:
+      ExitApplication(ctx);
+      break;
+    case ui::EVENT_RIGHT_DOUBLE_CLICK:
+      ResetMainPanelPlacement(ctx);
+      break;
+    case ui::EVENT_PANEL_SIZE:
+      setRollGraphTraces(ctx);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+int CC_TABmain(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event == ui::EVENT_ACTIVE_TAB_CHANGE) {
+    ctx.app.activePage = ctx.ui.activePage(ctx.refs.main.tab);
+    HideHelp(ctx);
+  }
+  return 0;
+}
+
+int CC_TABGselect(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event == ui::EVENT_ACTIVE_TAB_CHANGE) ctx.app.activeSubPage = ctx.ui.activePage(ui::CtlRef{ev.panel, ev.control});
+  return 0;
+}
+
+int CC_ButtonTest(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event == ui::EVENT_LEFT_CLICK) {
+    ctx.status = "TEST button pressed!";
+    ShowStatus(ctx);
+    ctx.ui.setValue(ctx.ui.find("MAIN", "TESTSW"), 0);
+    ctx.ui.setValue(ctx.refs.main.testField, 0);
+  } else if (ev.event == ui::EVENT_COMMIT) {
+    // A running loop owns the link; it sends the test between two cycles.
+    if (ctx.run.state == RUN_IDLE)
+      PushTEST(ctx, 5);
+    else
+      ctx.run.pendingTest = true;
+  }
+  return 0;
+}
+
+int CC_BINSWtest(Context&, const ui::EventArgs&) { return 0; }
+
+int CC_CBTNAcceptComSetting(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event != ui::EVENT_COMMIT) return 0;
+  WriteIniFile(ctx, ctx.app.settingsPath);
+  ctx.ui.setActivePage(ctx.refs.main.tab, 0);
+  ctx.app.activePage = 0;
+  return 0;
+}
+
+}  // namespace bx

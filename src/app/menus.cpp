@@ -1,0 +1,92 @@
+#include "app/menus.h"
+
+#include "app/localize.h"
+#include "app/main_panel.h"
+#include "context/context.h"
+#include "link/report.h"
+#include "params/para_file_ui.h"
+
+namespace bx {
+
+namespace {
+
+// Menu callbacks receive the menu and item index; the item's resource name
+// tells them apart.
+const ui::MenuItem* menuItem(const Context& ctx, const ui::EventArgs& ev) {
+  const auto& menus = ctx.ui.menuBar.menus;
+  if (ev.panel < 0 || ev.panel >= static_cast<int>(menus.size())) return nullptr;
+  const auto& items = menus[static_cast<size_t>(ev.panel)].items;
+  if (ev.control < 0 || ev.control >= static_cast<int>(items.size())) return nullptr;
+  return &items[static_cast<size_t>(ev.control)];
+}
+
+bool menuChecked(const Context& ctx, const char* item) {
+  int m, i;
+  if (!ctx.ui.findMenuItem("SETTINGS", item, m, i)) return false;
+  return ctx.ui.menuBar.menus[static_cast<size_t>(m)].items[static_cast<size_t>(i)].checked;
+}
+
+constexpr int kHwTypeSeriesN = 822001;
+
+}  // namespace
+
+std::string AboutText(const Context& ctx) {
+  std::string t = ctx.app.appTitle + ctx.app.versionShort + "\n" + ctx.app.buildText + "\n\n";
+  t += "Quellan Sensor Systems GmbH\n";
+  t += "Phone: +49 7000 555 0190\n";
+  t += "www.quellan-sensor.example\n";
+  t += Lang(ctx, "This software is compatible with Quellan-BX-K/N series hardware!",
+            "Diese Software ist kompatibel mit der Quellan-BX-K/N Hardware-Serie!");
+  return t;
+}
+
+std::string ManualPath(const Context& ctx) {
+  const bool de = ctx.app.language == 1;
+  std::string name;
+  if (ctx.ident.hw.hwType == kHwTypeSeriesN)
+    name = de ? "Quellan_BX_N_V5_de.pdf" : "Quellan_BX_N_V5_en.pdf";
+  else
+    name = de ? "_man_de_BX-ScopeV55nn.pdf" : "_man_en_BX-ScopeV55nn.pdf";
+  return ctx.app.projectDir + "/" + name;
+}
+
+int CC_MENUapplication(Context& ctx, const ui::EventArgs& ev) {
+  const ui::MenuItem* it = menuItem(ctx, ev);
+  if (it == nullptr) return 0;
+  if (it->name == "LOAD_CONFIG")
+    LoadConfigFile(ctx);
+  else if (it->name == "SAVE_CONFIG")
+    SaveConfigFile(ctx);
+  else if (it->name == "EXIT")
+    ExitApplication(ctx);
+  return 0;
+}
+
+int CC_MENUsettings(Context& ctx, const ui::EventArgs& ev) {
+  const ui::MenuItem* it = menuItem(ctx, ev);
+  if (it == nullptr) return 0;
+  // Choosing the language in force switches to the other one.
+  if (it->name == "English")
+    SetLanguage(ctx, menuChecked(ctx, "English") ? 1 : 0);
+  else if (it->name == "German")
+    SetLanguage(ctx, menuChecked(ctx, "German") ? 0 : 1);
+  return 0;
+}
+
+int CC_MENUhelp(Context& ctx, const ui::EventArgs& ev) {
+  const ui::MenuItem* it = menuItem(ctx, ev);
+  if (it == nullptr) return 0;
+  if (it->name == "QUICKSTART") {
+    if (ctx.ui.frontend) ctx.ui.frontend->openDocument(ManualPath(ctx));
+  } else if (it->name == "ABOUT") {
+    ctx.ui.message("Quellan-BX-Scope  Information ", AboutText(ctx));
+  }
+  return 0;
+}
+
+int CC_PIClanguage(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event == ui::EVENT_LEFT_CLICK) SetLanguage(ctx, ctx.app.language == 1 ? 0 : 1);
+  return 0;
+}
+
+}  // namespace bx

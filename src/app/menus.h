@@ -1,0 +1,20 @@
+#pragma once
+// The menu bar and the language flag.
+#include <string>
+
+#include "ui/types.h"
+
+namespace bx {
+struct Context;
+
+// Text of the About box.
+std::string AboutText(const Context& ctx);
+// Path of the quick-start manual for the sensor and language in force.
+std::string ManualPath(const Context& ctx);
+
+int CC_MENUapplication(Context& ctx, const ui::EventArgs& ev);
+int CC_MENUsettings(Context& ctx, const ui::EventArgs& ev);
+int CC_MENUhelp(Context& ctx, const ui::EventArgs& ev);
+int CC_PIClanguage(Context& ctx, const ui::EventArgs& ev);
+
+}  // namespace bx

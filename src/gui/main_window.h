@@ -1,0 +1,46 @@
+#pragma once
+// The main panel as the application's main window: title and size from the
+// panel, the menu bar from the model. Closing and resizing are the panel's
+// events; the window never closes by itself.
+#include <QMainWindow>
+#include <vector>
+
+#include "ui/ui.h"
+
+class QAction;
+class QMenu;
+
+namespace bx::gui {
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  MainWindow(ui::Ui& ui, int panel);
+  int panel() const { return panel_; }
+  // Title and size from the panel model.
+  void syncPanel();
+  // Menu bar from the model when its revision moved (always when forced).
+  void syncMenu(bool force = false);
+  QAction* menuAction(int menu, int item) const;
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+
+ private:
+  struct MenuSlot {
+    QMenu* menu = nullptr;
+    std::vector<QAction*> actions;
+  };
+  bool sameShape() const;
+  void rebuildMenus();
+
+  ui::Ui& ui_;
+  int panel_;
+  std::vector<MenuSlot> menus_;
+  uint64_t menuRev_ = 0;
+  int appliedW_ = 0, appliedH_ = 0;
+  int appliedLeft_ = 0, appliedTop_ = 0;
+};
+
+}  // namespace bx::gui

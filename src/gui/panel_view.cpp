@@ -1,0 +1,70 @@
+#include "gui/panel_view.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QMouseEvent>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace bx::gui {
+
+PanelView::PanelView(ui::Ui& ui, int panel, QWidget* parent) : QWidget(parent), ui_(ui), panel_(panel) {
+  const ui::Panel& p = ui.panel(panel);
+  setObjectName(QString::fromStdString(p.name));
+  // A click on a page stays that page's; it must not reach the tab control.
+  setAttribute(Qt::WA_NoMousePropagation);
+  auto* grid = new QGridLayout(this);
+  grid->setContentsMargins(4, 4, 4, 4);
+  grid->setSpacing(3);
+  for (int r = 0; r < p.gridRows; ++r) grid->setRowStretch(r, 1);
+  for (int c = 0; c < p.gridCols; ++c) grid->setColumnStretch(c, 1);
+}
+
+void PanelView::place(QWidget* container, const ui::Control& c) {
+  auto* grid = static_cast<QGridLayout*>(layout());
+  grid->addWidget(container, std::max(0, c.row), std::max(0, c.col), std::max(1, c.rowSpan), std::max(1, c.colSpan));
+}
+
+bool PanelView::onBackground(QMouseEvent* e) const {
+  QWidget* hit = childAt(e->position().toPoint());
+  return hit == nullptr;
+}
+
+void PanelView::mousePressEvent(QMouseEvent* e) {
+  if (!onBackground(e)) return;
+  if (e->button() == Qt::LeftButton) ui_.firePanel(panel_, ui::EVENT_LEFT_CLICK);
+  if (e->button() == Qt::RightButton) ui_.firePanel(panel_, ui::EVENT_RIGHT_CLICK);
+}
+
+void PanelView::mouseDoubleClickEvent(QMouseEvent* e) {
+  if (!onBackground(e)) return;
+  if (e->button() == Qt::LeftButton) ui_.firePanel(panel_, ui::EVENT_LEFT_DOUBLE_CLICK);
+  if (e->button() == Qt::RightButton) ui_.firePanel(panel_, ui::EVENT_RIGHT_DOUBLE_CLICK);
+}
+
+PanelWindow::PanelWindow(ui::Ui& ui, int panel, QWidget* parent)
+    : QWidget(parent, parent ? Qt::Tool : Qt::Window), ui_(ui), panel_(panel) {
+  auto* lay = new QVBoxLayout(this);
+  lay->setContentsMargins(0, 0, 0, 0);
+  view_ = new PanelView(ui, panel, this);
+  lay->addWidget(view_);
+}
+
+void PanelWindow::closeEvent(QCloseEvent* e) {
+  e->ignore();
+  ui::Panel& p = ui_.panel(panel_);
+  if (p.callback) {
+    ui_.firePanel(panel_, ui::EVENT_CLOSE);
+  } else {
+    p.visible = false;
+    ui_.touchPanel(panel_);
+    hide();
+  }
+}
+
+bool PanelWindow::event(QEvent* e) {
+  if (e->type() == QEvent::WindowDeactivate && isVisible()) ui_.firePanel(panel_, ui::EVENT_LOST_FOCUS);
+  return QWidget::event(e);
+}
+
+}  // namespace bx::gui

@@ -1,0 +1,121 @@
+#include "gui/qt_frontend.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+#include "context/context.h"
+#include "gui/main_window.h"
+#include "gui/renderer.h"
+#include "link/events.h"
+
+namespace bx::gui {
+namespace {
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+}  // namespace
+
+QtFrontend::QtFrontend(Context& ctx) : ctx_(ctx) {
+  // Inside a wait the waiting loop polls the link itself; this timer serves
+  // the time between waits, when only Qt's loop runs.
+  connect(&linkTimer_, &QTimer::timeout, this, [this] {
+    if (depth_ == 0) PollLinkEvents(ctx_);
+  });
+  linkTimer_.start(50);
+}
+
+QtFrontend::~QtFrontend() {
+  linkTimer_.stop();
+  if (waitCursor_) QApplication::restoreOverrideCursor();
+}
+
+void QtFrontend::processEvents() {
+  ++depth_;
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  if (renderer_) renderer_->repaintIfDue();
+  --depth_;
+}
+
+QWidget* QtFrontend::dialogParent() const {
+  if (QWidget* w = QApplication::activeWindow()) return w;
+  return renderer_ ? renderer_->mainWindow() : nullptr;
+}
+
+void QtFrontend::message(const std::string& title, const std::string& text) {
+  if (delegate_) return delegate_->message(title, text);
+  QMessageBox::information(dialogParent(), qs(title), qs(text));
+}
+
+bool QtFrontend::confirm(const std::string& title, const std::string& text) {
+  if (delegate_) return delegate_->confirm(title, text);
+  return QMessageBox::question(dialogParent(), qs(title), qs(text), QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool QtFrontend::prompt(const std::string& title, const std::string& text, std::string& answer) {
+  if (delegate_) return delegate_->prompt(title, text, answer);
+  bool ok = false;
+  QString got = QInputDialog::getText(dialogParent(), qs(title), qs(text), QLineEdit::Normal, qs(answer), &ok);
+  if (ok) answer = got.toStdString();
+  return ok;
+}
+
+ui::FileResult QtFrontend::fileSelect(const ui::FileRequest& req, std::string& path) {
+  if (delegate_) return delegate_->fileSelect(req, path);
+  QFileDialog dlg(dialogParent(), qs(req.title), qs(req.directory));
+  // The product asks before overwriting, and says itself whether new
+  // folders may be made.
+  QFileDialog::Options opts = QFileDialog::DontConfirmOverwrite | QFileDialog::DontUseNativeDialog;
+  if (!req.allowNewFolder) opts |= QFileDialog::ReadOnly;
+  dlg.setOptions(opts);
+  dlg.setAcceptMode(req.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dlg.setFileMode(req.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  if (!req.filter.empty()) {
+    dlg.setNameFilter(qs(req.filter));
+    QString ext = QFileInfo(qs(req.filter)).suffix();
+    if (req.restrictExtension && !ext.isEmpty() && !ext.contains('*')) dlg.setDefaultSuffix(ext);
+  }
+  if (!req.defaultName.empty()) dlg.selectFile(qs(req.defaultName));
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return ui::FILE_CANCEL;
+  QString chosen = dlg.selectedFiles().first();
+  path = QDir::toNativeSeparators(chosen).toStdString();
+  return QFileInfo::exists(chosen) ? ui::FILE_EXISTING : ui::FILE_NEW;
+}
+
+int QtFrontend::selectFromList(const std::string& title, const std::vector<std::string>& choices) {
+  if (delegate_) return delegate_->selectFromList(title, choices);
+  if (choices.empty()) return -1;
+  QStringList items;
+  for (const auto& c : choices) items << qs(c);
+  bool ok = false;
+  QString got = QInputDialog::getItem(dialogParent(), qs(title), qs(title), items, 0, false, &ok);
+  return ok ? static_cast<int>(items.indexOf(got)) : -1;
+}
+
+void QtFrontend::setWaitCursor(bool on) {
+  // Qt stacks override cursors; the product switches one on and off.
+  if (on == waitCursor_) return;
+  waitCursor_ = on;
+  if (on)
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  else
+    QApplication::restoreOverrideCursor();
+}
+
+bool QtFrontend::openDocument(const std::string& path) {
+  if (delegate_) return delegate_->openDocument(path);
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(qs(path)));
+}
+
+void QtFrontend::quit() {
+  quit_ = true;
+  // Queued: the loop may not run yet, or a callback may still be on its
+  // way back to it.
+  QTimer::singleShot(0, qApp, [] { QCoreApplication::quit(); });
+}
+
+}  // namespace bx::gui

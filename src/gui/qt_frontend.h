@@ -1,0 +1,59 @@
+#pragma once
+// The Qt implementation of the front-end interface: event processing with
+// a throttled repaint, the operator's dialogs, the wait cursor and quitting.
+// While Qt's own loop runs between waits, a timer keeps delivering the TCP
+// link's events.
+#include <QObject>
+#include <QTimer>
+#include <string>
+#include <vector>
+
+#include "ui/frontend.h"
+
+namespace bx {
+struct Context;
+}
+
+namespace bx::gui {
+
+class Renderer;
+
+class QtFrontend : public QObject, public ui::Frontend {
+  Q_OBJECT
+ public:
+  explicit QtFrontend(Context& ctx);
+  ~QtFrontend() override;
+
+  // The renderer whose repaint pass runs from processEvents (may be null).
+  void attach(Renderer* renderer) { renderer_ = renderer; }
+  // Pop-ups go to this front-end instead of real dialogs (tests, scripted
+  // runs); null restores the dialogs.
+  void setPopupDelegate(ui::Frontend* delegate) { delegate_ = delegate; }
+
+  void processEvents() override;
+  void message(const std::string& title, const std::string& text) override;
+  bool confirm(const std::string& title, const std::string& text) override;
+  bool prompt(const std::string& title, const std::string& text, std::string& answer) override;
+  ui::FileResult fileSelect(const ui::FileRequest& req, std::string& path) override;
+  int selectFromList(const std::string& title, const std::vector<std::string>& choices) override;
+  void setWaitCursor(bool on) override;
+  bool openDocument(const std::string& path) override;
+  void quit() override;
+
+  bool quitRequested() const { return quit_; }
+  // Depth of waits inside callbacks (processEvents calls in progress).
+  int waitDepth() const { return depth_; }
+
+ private:
+  QWidget* dialogParent() const;
+
+  Context& ctx_;
+  Renderer* renderer_ = nullptr;
+  ui::Frontend* delegate_ = nullptr;
+  QTimer linkTimer_;
+  int depth_ = 0;
+  bool waitCursor_ = false;
+  bool quit_ = false;
+};
+
+}  // namespace bx::gui

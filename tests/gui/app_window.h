@@ -1,0 +1,74 @@
+#pragma once
+// The real tool's window for front-end tests: start-up of the application
+// shell (without opening a link) in a project directory of its own, holding
+// copies of the resources, so settings written by a test stay there.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/app.h"
+#include "context/context.h"
+#include "gui/main_window.h"
+#include "gui/qt_frontend.h"
+#include "gui/renderer.h"
+#include "ui/headless.h"
+
+namespace guitest {
+
+class AppWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    namespace fs = std::filesystem;
+    char pattern[] = "/tmp/bx_gui_test_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir = pattern;
+    for (const auto& e : fs::directory_iterator(bx::ExecutableDir())) {
+      auto ext = e.path().extension().string();
+      if (ext == ".uir" || ext == ".lwl" || ext == ".ico" || ext == ".bmp" || ext == ".txt")
+        fs::copy_file(e.path(), fs::path(dir) / e.path().filename());
+    }
+    ctx = std::make_unique<bx::Context>();
+    frontend = std::make_unique<bx::gui::QtFrontend>(*ctx);
+    // Pop-ups are answered by the script, never by a modal dialog.
+    frontend->setPopupDelegate(&popups);
+    ctx->ui.frontend = frontend.get();
+    std::string err;
+    bx::StartOptions opts;
+    opts.openLink = false;
+    ASSERT_EQ(bx::AppStartup(*ctx, err, dir, opts), 0) << err;
+    bx::gui::RendererOptions ro;
+    ro.resourceDir = dir;
+    renderer = std::make_unique<bx::gui::Renderer>(ctx->ui, ro);
+    frontend->attach(renderer.get());
+    renderer->mainWindow()->show();
+  }
+
+  void TearDown() override {
+    if (ctx) bx::AppShutdown(*ctx);
+    if (frontend) frontend->attach(nullptr);
+    renderer.reset();
+    if (ctx) ctx->ui.frontend = nullptr;
+    frontend.reset();
+    ctx.reset();
+    std::error_code ec;
+    if (!dir.empty()) std::filesystem::remove_all(dir, ec);
+  }
+
+  bx::ui::CtlRef ref(const char* panel, const char* control) const { return ctx->ui.find(panel, control); }
+  template <class W>
+  W* widget(const char* panel, const char* control) const {
+    auto* w = qobject_cast<W*>(renderer->widget(ref(panel, control)));
+    EXPECT_NE(w, nullptr) << panel << "." << control;
+    return w;
+  }
+
+  std::string dir;
+  std::unique_ptr<bx::Context> ctx;
+  bx::ui::HeadlessFrontend popups;
+  std::unique_ptr<bx::gui::QtFrontend> frontend;
+  std::unique_ptr<bx::gui::Renderer> renderer;
+};
+
+}  // namespace guitest

@@ -1,0 +1,52 @@
+#pragma once
+// The operator's hands for front-end tests: mouse clicks and typing sent
+// through Qt's event delivery, as a window system would.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWidget>
+
+namespace guitest {
+
+// Each synthetic event gets a time stamp of its own, as real ones have.
+inline quint64 nextStamp() {
+  static quint64 stamp = 1000;
+  return stamp += 10;
+}
+
+inline void mouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, QPoint at) {
+  QPointF local(at);
+  QPointF global = w->mapToGlobal(local);
+  Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+  QMouseEvent ev(type, local, local, global, button, held, Qt::NoModifier);
+  ev.setTimestamp(nextStamp());
+  QApplication::sendEvent(w, &ev);
+}
+
+inline QPoint centre(QWidget* w) { return w->rect().center(); }
+
+inline void click(QWidget* w, Qt::MouseButton button = Qt::LeftButton) {
+  mouse(w, QEvent::MouseButtonPress, button, centre(w));
+  mouse(w, QEvent::MouseButtonRelease, button, centre(w));
+}
+
+inline void doubleClick(QWidget* w, Qt::MouseButton button) {
+  click(w, button);
+  mouse(w, QEvent::MouseButtonDblClick, button, centre(w));
+  mouse(w, QEvent::MouseButtonRelease, button, centre(w));
+}
+
+inline void key(QWidget* w, int k, const QString& text = QString()) {
+  QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier, text);
+  QApplication::sendEvent(w, &press);
+  QKeyEvent release(QEvent::KeyRelease, k, Qt::NoModifier, text);
+  QApplication::sendEvent(w, &release);
+}
+
+// Types printable ASCII text, then Enter when asked.
+inline void type(QWidget* w, const QString& text, bool enter = true) {
+  for (QChar ch : text) key(w, ch.toUpper().unicode(), QString(ch));
+  if (enter) key(w, Qt::Key_Return);
+}
+
+}  // namespace guitest

@@ -5,6 +5,7 @@
 //   - CPU seconds per 1000 exchanges and heap allocations per exchange;
 //   - CPU seconds spent during one reply time-out.
 #include <fcntl.h>
+#include <sched.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <signal.h>
@@ -17,7 +18,10 @@
 #include <arpa/inet.h>
 
 #include <atomic>
+#include <algorithm>
+#include <functional>
 #include <initializer_list>
+#include <vector>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -130,7 +134,7 @@ struct Rate {
 
 template <class F>
 Rate measure(int count, F&& once) {
-  for (int i = 0; i < 50; ++i) once();  // warm-up
+  for (int i = 0; i < 20; ++i) once();  // warm-up
   long a0 = gAllocs.load();
   double c0 = cpuSeconds();
   double t0 = bx::platform::Timer();
@@ -223,7 +227,7 @@ void stopPeer(Peer& p) {
 }
 
 // The baseline client: blocking write, blocking read of the known reply size.
-double baselineRate(const Peer& peer, bool tcp, int count, std::initializer_list<int> orders) {
+int openBaselineClient(const Peer& peer, bool tcp) {
   int s;
   if (tcp) {
     s = socket(AF_INET, SOCK_STREAM, 0);
@@ -241,24 +245,26 @@ double baselineRate(const Peer& peer, bool tcp, int count, std::initializer_list
     cfmakeraw(&t);
     tcsetattr(s, TCSANOW, &t);
   }
+  return s;
+}
+
+double baselineRate(int s, int count, std::initializer_list<int> orders) {
   uint8_t req[8], rep[8 + 512];
   double t0 = bx::platform::Timer();
   for (int i = 0; i < count; ++i) {
     for (int o : orders) {
       bx::frame::encodeHeader(req, static_cast<uint8_t>(o), 0, nullptr, 0);
-      if (write(s, req, 8) != 8) break;
+      if (write(s, req, 8) != 8) return 0;
       int want = 8 + (o == 8 ? 64 : o == 20 ? 68 : o == 9 ? 512 : 0);
       int got = 0;
       while (got < want) {
         ssize_t n = read(s, rep + got, static_cast<size_t>(want - got));
-        if (n <= 0) break;
+        if (n <= 0) return 0;
         got += static_cast<int>(n);
       }
     }
   }
-  double rate = count / (bx::platform::Timer() - t0);
-  close(s);
-  return rate;
+  return count / (bx::platform::Timer() - t0);
 }
 
 bool openPeerLink(Tool& t, const Peer& p, bool tcp) {
@@ -268,45 +274,76 @@ bool openPeerLink(Tool& t, const Peer& p, bool tcp) {
   return openLink(t, sp, tcp);
 }
 
-void report(const char* what, const Rate& r, double baseline) {
-  std::printf("%-28s %9.0f /s  baseline %9.0f /s  (%5.1f %%)  cpu %.3f s/1000  allocs/exchange %.2f\n", what,
-              r.perSecond, baseline, 100.0 * r.perSecond / baseline, r.cpuPer1000, r.allocsPerExchange);
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+// Rounds alternate between the tool and the baseline so that both see the
+// same machine; the medians are reported.
+void compare(const char* what, int rounds, int count, const std::function<Rate(int)>& tool,
+             const std::function<double(int)>& base) {
+  std::vector<double> toolRates, baseRates, ratios, cpu, allocs;
+  for (int r = 0; r < rounds; ++r) {
+    double b = base(count);
+    Rate t = tool(count);
+    toolRates.push_back(t.perSecond);
+    baseRates.push_back(b);
+    ratios.push_back(t.perSecond / b);
+    cpu.push_back(t.cpuPer1000);
+    allocs.push_back(t.allocsPerExchange);
+  }
+  std::printf("%-24s tool %8.0f /s  baseline %8.0f /s  ratio %5.1f %%  cpu %.3f s/1000  allocs/exchange %.2f\n", what,
+              median(toolRates), median(baseRates), 100.0 * median(ratios), median(cpu), median(allocs));
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  // By default everything (tool, peers, baseline) shares one core: the
+  // rates then measure the work per exchange instead of the scheduler's
+  // wake-up luck on an idle machine. --spread lets the scheduler place them.
+  if (!(argc > 1 && std::strcmp(argv[1], "--spread") == 0)) {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(0, &set);
+    sched_setaffinity(0, sizeof set, &set);
+  }
   signal(SIGPIPE, SIG_IGN);
   setvbuf(stdout, nullptr, _IOLBF, 0);
-  const int kEchoes = 5000;
-  const int kCycles = 2000;
-  std::printf("Tool against a canned-reply peer, beside a blocking client against the same peer:\n");
+  const int kRounds = 9;
+  const int kEchoes = 2000;
+  const int kCycles = 500;
+  std::printf("Tool against a canned-reply peer, beside a blocking client against the same kind of peer\n");
+  std::printf("(median of %d alternating rounds):\n", kRounds);
   for (bool tcp : {true, false}) {
     const char* name = tcp ? "tcp" : "pty";
-    // The baseline and the tool each get a peer of their own (one client each).
     Peer base = startCannedPeer(tcp);
-    double baseEcho = baselineRate(base, tcp, kEchoes, {5});
-    stopPeer(base);
-    base = startCannedPeer(tcp);
-    double baseCycle = baselineRate(base, tcp, kCycles, {8, 20, 9});
-    stopPeer(base);
+    int baseFd = openBaselineClient(base, tcp);
     Peer peer = startCannedPeer(tcp);
     Tool t;
     if (!openPeerLink(t, peer, tcp)) {
       std::fprintf(stderr, "cannot open the link: %s\n", t.ctx.status.c_str());
       return 1;
     }
-    Rate echo = measure(kEchoes, [&] { bx::Exchange(t.ctx, 0x05, 0); });
-    report((std::string(name) + " echo").c_str(), echo, baseEcho);
-    Rate cycle = measure(kCycles, [&] {
-      bx::GetLiveData(t.ctx, 0);
-      bx::GetEDGE(t.ctx, 0);
-      bx::GetDATA(t.ctx, 0);
-    });
-    report((std::string(name) + " live cycle (8,20,9)").c_str(),
-           {cycle.perSecond, cycle.cpuPer1000, cycle.allocsPerExchange / 3}, baseCycle);
+    compare((std::string(name) + " echo").c_str(), kRounds, kEchoes,
+            [&](int n) { return measure(n, [&] { bx::Exchange(t.ctx, 0x05, 0); }); },
+            [&](int n) { return baselineRate(baseFd, n, {5}); });
+    compare((std::string(name) + " live cycle (8,20,9)").c_str(), kRounds, kCycles,
+            [&](int n) {
+              Rate r = measure(n, [&] {
+                bx::GetLiveData(t.ctx, 0);
+                bx::GetEDGE(t.ctx, 0);
+                bx::GetDATA(t.ctx, 0);
+              });
+              r.allocsPerExchange /= 3;
+              return r;
+            },
+            [&](int n) { return baselineRate(baseFd, n, {8, 20, 9}); });
     bx::CloseLink(t.ctx, true);
+    close(baseFd);
     stopPeer(peer);
+    stopPeer(base);
   }
 
   std::printf("Tool against bx-sim (the simulator computes every reply):\n");

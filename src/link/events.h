@@ -8,7 +8,9 @@ struct Context;
 // already has what it waits for).
 void ProcessSystemEvents(Context& ctx, bool mayWait = true);
 // Delivers TCP events only; for front-ends whose own loop runs between waits.
-void PollLinkEvents(Context& ctx);
+// socketReadable: the caller's wait saw the socket readable, so an event is
+// known to be there and needs no look-ahead.
+void PollLinkEvents(Context& ctx, bool socketReadable = false);
 // Waits the given time while processing events.
 void DelayWithEventProcessing(Context& ctx, double seconds);
 

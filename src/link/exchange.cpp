@@ -33,9 +33,10 @@ WaitEnd waitForBytes(Context& ctx, int need, double timeout) {
   for (;;) {
     // Events are processed on every pass; the pass only sleeps while the
     // bytes it waits for are still missing.
-    if (!IsTcp(ctx) && serialOpen(ctx)) ctx.link.rxCount = ctx.serial.inQLen();
+    const bool serial = !IsTcp(ctx) && serialOpen(ctx);
+    if (serial) ctx.link.rxCount = ctx.serial.queued();
     ProcessSystemEvents(ctx, ctx.link.rxCount < need);
-    if (!IsTcp(ctx) && serialOpen(ctx)) ctx.link.rxCount = ctx.serial.inQLen();
+    if (serial) ctx.link.rxCount = ctx.serial.queued();
     if (platform::Timer() - start > timeout) {
       timedOut = true;
       break;

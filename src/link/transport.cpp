@@ -86,8 +86,12 @@ int CC_ClientTCP(Context& ctx, uint32_t handle, int event, int error) {
     L.rxCount = std::clamp(L.rxCount, 0, frame::kRxBufferSize);
     int room = frame::kRxBufferSize - L.rxCount;
     if (room > 0) {
-      int n = ctx.tcp.read(L.rx.data() + L.rxCount, room, L.tcpTimeoutMs);
+      // Data is known to be waiting: read without waiting further.
+      int n = ctx.tcp.read(L.rx.data() + L.rxCount, room, 0);
       if (n > 0) L.rxCount = std::min(L.rxCount + n, frame::kRxBufferSize);
+      // Readable but nothing to read: the server has closed.
+      if (n == platform::TCP_CONNECTION_CLOSED || n == platform::TCP_READ_FAILED)
+        return CC_ClientTCP(ctx, handle, platform::TCP_EVENT_DISCONNECT, 0);
     } else {
       // The buffer is full: what comes now cannot belong to a valid reply.
       // Drain it so the wait is not woken for it again and again.

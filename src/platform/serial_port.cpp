@@ -126,21 +126,15 @@ void SerialPort::flushOutQ() {
 
 void SerialPort::pull() {
   if (fd_ < 0) return;
-  for (;;) {
-    if (queued_ >= kQueueSize) {
-      // Queue full: what the driver still holds is lost, as on overflow.
-      uint8_t sink[256];
-      ssize_t n = ::read(fd_, sink, sizeof sink);
-      if (n > 0) {
-        pendingStatus_ |= COM_INPUT_LOST;
-        continue;
-      }
-      return;
-    }
-    ssize_t n = ::read(fd_, queue_.data() + queued_, static_cast<size_t>(kQueueSize - queued_));
-    if (n <= 0) return;
-    queued_ += static_cast<int>(n);
+  if (queued_ >= kQueueSize) {
+    // Queue full: what the driver still holds is lost, as on overflow.
+    uint8_t sink[256];
+    while (::read(fd_, sink, sizeof sink) > 0) pendingStatus_ |= COM_INPUT_LOST;
+    return;
   }
+  // One read takes all the driver holds unless the queue is nearly full.
+  ssize_t n = ::read(fd_, queue_.data() + queued_, static_cast<size_t>(kQueueSize - queued_));
+  if (n > 0) queued_ += static_cast<int>(n);
 }
 
 int SerialPort::inQLen() {
@@ -179,6 +173,7 @@ int SerialPort::read(uint8_t* out, int n) {
   if (n <= 0) return 0;
   double start = Timer();
   for (;;) {
+    if (queued_ >= n) break;
     pull();
     if (queued_ >= n) break;
     double left = timeout_ - (Timer() - start);

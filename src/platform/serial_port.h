@@ -45,6 +45,7 @@ class SerialPort {
   void flushInQ();
   void flushOutQ();
   int inQLen();   // bytes waiting (pulls what the driver holds into the queue)
+  int queued() const { return queued_; }  // bytes already in the queue, no system call
   int outQLen();
   // Writes n bytes; returns the count written or a negative code.
   int write(const uint8_t* data, int n);

@@ -74,12 +74,11 @@ void TcpClient::disconnect() {
 
 int TcpClient::pollEvent() {
   if (fd_ < 0 || closedSeen_) return TCP_EVENT_NONE;
-  pollfd p{fd_, POLLIN, 0};
-  if (::poll(&p, 1, 0) <= 0) return TCP_EVENT_NONE;
+  // One non-blocking peek tells both: bytes waiting, or the peer has closed.
   uint8_t b;
   ssize_t n = ::recv(fd_, &b, 1, MSG_PEEK | MSG_DONTWAIT);
   if (n > 0) return TCP_EVENT_DATAREADY;
-  if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+  if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
     closedSeen_ = true;
     return TCP_EVENT_DISCONNECT;
   }

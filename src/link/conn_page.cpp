@@ -188,18 +188,23 @@ int CC_CBTNChangeBaudRate(Context& ctx, const ui::EventArgs& ev) {
   return 0;
 }
 
-int CC_ButtonFindComPorts(Context& ctx, const ui::EventArgs& ev) {
-  if (ev.event != ui::EVENT_COMMIT) return 0;
+std::string FormatPortList(int language) {
   auto ports = platform::listPorts();
-  if (ports.empty()) return 0;
-  std::string text = Lang(ctx, "Available COM PORTS:\n", "Verfügbare COM PORTS:\n");
+  if (ports.empty()) return {};
+  std::string text = language == 1 ? "Verfügbare COM PORTS:\n" : "Available COM PORTS:\n";
   for (const auto& p : ports) {
     text += "COM" + std::to_string(p.com) + "  " + p.device;
     if (!p.description.empty()) text += "  " + p.description;
     text += "\n";
   }
   text += "\n";
-  AppendMessageBox(ctx, text);
+  return text;
+}
+
+int CC_ButtonFindComPorts(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event != ui::EVENT_COMMIT) return 0;
+  std::string text = FormatPortList(ctx.app.language);
+  if (!text.empty()) AppendMessageBox(ctx, text);
   return 0;
 }
 

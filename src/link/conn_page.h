@@ -1,6 +1,7 @@
 #pragma once
 // The connection page and the main-panel controls that follow the link.
 #include <cstdint>
+#include <string>
 
 #include "ui/types.h"
 
@@ -15,6 +16,9 @@ void EnableSensorControls(Context& ctx, bool enable);
 void ReadConnectionPage(Context& ctx);
 // Puts the connection values into the page.
 void ShowConnectionValues(Context& ctx);
+// What "Find COM ports" shows: the heading, one line per port with its
+// device and description, an empty line; "" when there is no port.
+std::string FormatPortList(int language);
 
 int CC_DROPComType(Context& ctx, const ui::EventArgs& ev);
 int CC_NUMrs232comport(Context& ctx, const ui::EventArgs& ev);

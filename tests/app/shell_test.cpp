@@ -11,34 +11,14 @@
 #include "app/localize.h"
 #include "app/menus.h"
 #include "files/settings_file.h"
+#include "tests/support/file_size_limit.h"
 
 namespace bx {
 namespace {
 
 using testing_app::App;
 
-// Lowers the file-size limit for the current scope so that a write fails,
-// whoever runs the test (root ignores directory permissions).
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    ok_ = ::getrlimit(RLIMIT_FSIZE, &saved_) == 0;
-    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit lowered = saved_;
-    lowered.rlim_cur = bytes;
-    ok_ = ok_ && ::setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, oldHandler_);
-  }
-  bool ok() const { return ok_; }
-
- private:
-  rlimit saved_{};
-  void (*oldHandler_)(int) = nullptr;
-  bool ok_ = false;
-};
+using test::FileSizeLimit;
 
 TEST(AppLanguage, MenuAndFlagSwitchEverythingBackAndForth) {
   App app;

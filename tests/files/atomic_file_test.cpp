@@ -9,6 +9,7 @@
 #include <string>
 
 #include "temp_dir.h"
+#include "tests/support/file_size_limit.h"
 
 namespace bx {
 namespace {
@@ -18,28 +19,7 @@ using testing_files::readBytes;
 using testing_files::TempDir;
 using testing_files::writeBytes;
 
-// Lowers the file-size limit for the current scope so that a write fails
-// part-way, whoever runs the test (root ignores directory permissions).
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    ok_ = ::getrlimit(RLIMIT_FSIZE, &saved_) == 0;
-    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit lowered = saved_;
-    lowered.rlim_cur = bytes;
-    ok_ = ok_ && ::setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, oldHandler_);
-  }
-  bool ok() const { return ok_; }
-
- private:
-  rlimit saved_{};
-  void (*oldHandler_)(int) = nullptr;
-  bool ok_ = false;
-};
+using test::FileSizeLimit;
 
 TEST(IniAtomicFile, ReplacesTheFileAndKeepsItsMode) {
   TempDir dir;

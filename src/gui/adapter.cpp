@@ -93,6 +93,15 @@ void ControlAdapter::applyCommon(const ui::Control& c) {
   }
 }
 
+void ControlAdapter::chooseItem(int i) {
+  if (updating_) return;
+  const auto& items = model().items;
+  if (i < 0 || i >= static_cast<int>(items.size())) return;
+  ui_.setValue(ref_, items[static_cast<size_t>(i)].value);
+  fire(ui::EVENT_VAL_CHANGED);
+  fire(ui::EVENT_COMMIT);
+}
+
 void ControlAdapter::fire(int event, int data1, int data2) { ui_.fire(ref_, event, data1, data2); }
 
 bool ControlAdapter::eventFilter(QObject* watched, QEvent* event) {

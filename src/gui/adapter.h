@@ -55,6 +55,9 @@ class ControlAdapter : public QObject {
   // Places the operable widget into the container, below its label.
   void setWidget(QWidget* w);
   void fire(int event, int data1 = 0, int data2 = 0);
+  // The operator chose item i of a ring or radio group: its value goes into
+  // the model, then value-changed and commit.
+  void chooseItem(int i);
   const ui::Control& model() const { return ui_.at(ref_); }
   ui::Control& model() { return ui_.at(ref_); }
 

@@ -94,14 +94,7 @@ class RingAdapter : public ControlAdapter {
   RingAdapter(ui::Ui& ui, ui::CtlRef ref) : ControlAdapter(ui, ref) {
     auto* cb = new QComboBox;
     setWidget(cb);
-    connect(cb, &QComboBox::activated, this, [this](int i) {
-      if (updating_) return;
-      const auto& items = model().items;
-      if (i < 0 || i >= static_cast<int>(items.size())) return;
-      ui_.setValue(ref_, items[static_cast<size_t>(i)].value);
-      fire(ui::EVENT_VAL_CHANGED);
-      fire(ui::EVENT_COMMIT);
-    });
+    connect(cb, &QComboBox::activated, this, [this](int i) { chooseItem(i); });
   }
 
  protected:
@@ -301,14 +294,7 @@ class RadioAdapter : public ControlAdapter {
     group_ = new QButtonGroup(this);
     group_->setExclusive(true);
     setWidget(w);
-    connect(group_, &QButtonGroup::idClicked, this, [this](int id) {
-      if (updating_) return;
-      const auto& items = model().items;
-      if (id < 0 || id >= static_cast<int>(items.size())) return;
-      ui_.setValue(ref_, items[static_cast<size_t>(id)].value);
-      fire(ui::EVENT_VAL_CHANGED);
-      fire(ui::EVENT_COMMIT);
-    });
+    connect(group_, &QButtonGroup::idClicked, this, [this](int id) { chooseItem(id); });
   }
 
  protected:

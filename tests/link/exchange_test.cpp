@@ -93,7 +93,7 @@ TEST_F(ExchangeTcp, AbortEndsTheWaitWithinOnePassAndWritesNothing) {
   EXPECT_EQ(echo(), -1);
   double lag = platform::Timer() - raisedAt;
   EXPECT_EQ(ctx->status, "unchanged");
-  EXPECT_LT(lag, 0.05);
+  EXPECT_LT(lag, 0.25);  // one pass is a millisecond; the margin is for a loaded machine
   ctx->link.abort = 0;
 }
 
@@ -117,7 +117,7 @@ TEST_F(ExchangeTcpRealTimeouts, LateReplyIsNotTakenForTheNextOne) {
   double waited = platform::Timer() - t0;
   EXPECT_EQ(ctx->status, "TIMEOUT!");
   EXPECT_GT(waited, 1.95);
-  EXPECT_LT(waited, 2.5);
+  EXPECT_LT(waited, 3.0);
   platform::Delay(0.5);  // the late hardware reply is in the socket now
   ASSERT_EQ(Exchange(*ctx, 0x05, 0), 1) << ctx->status;
   EXPECT_EQ(ctx->link.hdr.order, 0x05);

@@ -93,9 +93,9 @@ GateDecision FirmwareGate(bool tarnis, int v) {
 
 void DimmButtons(Context& ctx, unsigned dim) {
   bool d = dim >= 1;
-  ctx.ui.setDimmed(ctx.refs.main.send, d);
-  ctx.ui.setDimmed(ctx.refs.main.get, d);
-  ctx.ui.setDimmed(ctx.refs.main.run, d);
+  ctx.ui.setOperable(ctx.refs.main.send, !d);
+  ctx.ui.setOperable(ctx.refs.main.get, !d);
+  ctx.ui.setOperable(ctx.refs.main.run, !d);
   ui::Color c = d ? ui::kRed : ui::kBlack;
   ctx.ui.setTextColor(ctx.refs.main.status, c);
   ctx.ui.setTextColor(ctx.refs.conn.msgBox, c);

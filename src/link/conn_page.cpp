@@ -37,7 +37,7 @@ void SetConnectionIndicator(Context& ctx, bool connected) {
 void EnableSensorControls(Context& ctx, bool enable) {
   for (ui::CtlRef r : {ctx.refs.main.run, ctx.refs.main.stop, ctx.refs.main.send, ctx.refs.main.get,
                        ctx.refs.main.recStart})
-    ctx.ui.setDimmed(r, !enable);
+    ctx.ui.setOperable(r, enable);
 }
 
 void ReadConnectionPage(Context& ctx) {

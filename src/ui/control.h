@@ -89,6 +89,7 @@ struct Control {
   std::string label;
   std::string callbackName;
   Callback callback = nullptr;
+  bool callbackBound = false;   // the named callback exists in this build
 
   double value = 0;             // numeric value, ring value, toggle state, tab page
   std::string text;             // string/text content, picture file

@@ -67,8 +67,11 @@ void Ui::bindCallbacks(const CallbackEntry* table, size_t count) {
   };
   for (auto& p : panels) {
     if (!p.callback) p.callback = lookup(p.callbackName);
-    for (auto& c : p.controls)
-      if (!c.callback) c.callback = lookup(c.callbackName);
+    for (auto& c : p.controls) {
+      if (c.callback) continue;
+      c.callback = lookup(c.callbackName);
+      c.callbackBound = c.callback != nullptr;
+    }
   }
   for (auto& m : menuBar.menus)
     for (auto& it : m.items)
@@ -134,6 +137,11 @@ void Ui::setDimmed(CtlRef r, bool dimmed) {
   if (!valid(r) || at(r).dimmed == dimmed) return;
   at(r).dimmed = dimmed;
   at(r).revision = bump();
+}
+
+void Ui::setOperable(CtlRef r, bool operable) {
+  if (!valid(r)) return;
+  setDimmed(r, !operable || !at(r).callbackBound);
 }
 
 bool Ui::dimmed(CtlRef r) const { return valid(r) && at(r).dimmed; }

@@ -48,6 +48,9 @@ class Ui {
   void appendText(CtlRef r, std::string_view text);  // text box: adds text, tells the front-end
   void setLabel(CtlRef r, std::string_view label);
   void setDimmed(CtlRef r, bool dimmed);
+  // Enables a control only when its callback exists: a control whose
+  // function this build lacks stays dimmed rather than pretend to work.
+  void setOperable(CtlRef r, bool operable);
   bool dimmed(CtlRef r) const;
   void setVisible(CtlRef r, bool visible);
   bool visible(CtlRef r) const;

@@ -84,7 +84,10 @@ TEST(AppStartup, SettingsNamingTheSimulatorStartConnectedOnPageZero) {
   EXPECT_EQ(c.app.activePage, 0);
   EXPECT_EQ(c.link.tcpConnected, 1);
   EXPECT_EQ(c.ui.text(c.refs.main.connected), "CONNECTED");
-  EXPECT_FALSE(c.ui.dimmed(c.refs.main.run));
+  EXPECT_FALSE(c.ui.dimmed(c.refs.main.get));
+  EXPECT_FALSE(c.ui.dimmed(c.refs.main.send));
+  // Controls whose function this build lacks stay dimmed after a connect.
+  EXPECT_EQ(c.ui.dimmed(c.refs.main.run), !c.ui.at(c.refs.main.run).callbackBound);
   EXPECT_EQ(c.ui.text(c.refs.conn.ipAddr), "127.0.0.1");
   EXPECT_TRUE(c.ui.visible(c.refs.main.ipDisp));
   EXPECT_TRUE(c.ui.dimmed(c.refs.conn.baudRate));

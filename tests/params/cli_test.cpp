@@ -9,9 +9,8 @@
 #include "params/transfer.h"
 #include "params_fixture.h"
 
-// The command-line front-end is an executable of its own, not part of the
-// core library; its parameter commands are compiled in here to be driven
-// in-process.
+// The command-line commands live in a library beside the executable, so
+// they can be driven in-process.
 #include "cli/params_cmds.h"
 
 namespace bx::test {

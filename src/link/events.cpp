@@ -22,6 +22,12 @@ void ProcessSystemEvents(Context& ctx, bool mayWait) {
   // look at the link in this pass.
   bool lookAtLink = mayWait;
   bool socketReadable = false;
+  if (mayWait && !inputPending && ctx.link.tcpConnected > 0 && ctx.tcp.connected() && ctx.link.portOpen <= 0) {
+    // The socket is all there is to wait for: wait in the read itself.
+    ReceiveTcp(ctx, true);
+    ctx.ui.processEvents();
+    return;
+  }
   if (mayWait && !inputPending) {
     // Sleep until the sensor sends something, at most 1 ms, so a wait loop
     // neither burns a core nor delays a reply.

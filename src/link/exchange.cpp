@@ -116,8 +116,7 @@ int DataExchange(Context& ctx, unsigned count) {
   } else {
     L.rxCount = 0;
     if (serialOpen(ctx)) {
-      ctx.serial.flushInQ();
-      ctx.serial.flushOutQ();
+      ctx.serial.flushQueues();
       (void)ctx.serial.write(L.tx.data(), static_cast<int>(count));
     }
   }

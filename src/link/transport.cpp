@@ -78,26 +78,31 @@ int InitTCP_IP(Context& ctx) {
   return ctx.link.tcpConnected;
 }
 
+void ReceiveTcp(Context& ctx, bool wait) {
+  auto& L = ctx.link;
+  L.rxCount = std::clamp(L.rxCount, 0, frame::kRxBufferSize);
+  int room = frame::kRxBufferSize - L.rxCount;
+  if (room > 0) {
+    uint8_t* at = L.rx.data() + L.rxCount;
+    int n = wait ? ctx.tcp.readOrWait(at, room) : ctx.tcp.read(at, room, 0);
+    if (n > 0) L.rxCount = std::min(L.rxCount + n, frame::kRxBufferSize);
+    // Readable but nothing to read: the server has closed.
+    if (n == platform::TCP_CONNECTION_CLOSED || n == platform::TCP_READ_FAILED)
+      CC_ClientTCP(ctx, L.tcpHandle, platform::TCP_EVENT_DISCONNECT, 0);
+  } else {
+    // The buffer is full: what comes now cannot belong to a valid reply.
+    // Drain it so the wait is not woken for it again and again.
+    uint8_t sink[512];
+    (void)ctx.tcp.read(sink, sizeof sink, 0);
+  }
+}
+
 int CC_ClientTCP(Context& ctx, uint32_t handle, int event, int error) {
   (void)handle;
   (void)error;
   auto& L = ctx.link;
   if (event == platform::TCP_EVENT_DATAREADY) {
-    L.rxCount = std::clamp(L.rxCount, 0, frame::kRxBufferSize);
-    int room = frame::kRxBufferSize - L.rxCount;
-    if (room > 0) {
-      // Data is known to be waiting: read without waiting further.
-      int n = ctx.tcp.read(L.rx.data() + L.rxCount, room, 0);
-      if (n > 0) L.rxCount = std::min(L.rxCount + n, frame::kRxBufferSize);
-      // Readable but nothing to read: the server has closed.
-      if (n == platform::TCP_CONNECTION_CLOSED || n == platform::TCP_READ_FAILED)
-        return CC_ClientTCP(ctx, handle, platform::TCP_EVENT_DISCONNECT, 0);
-    } else {
-      // The buffer is full: what comes now cannot belong to a valid reply.
-      // Drain it so the wait is not woken for it again and again.
-      uint8_t sink[512];
-      (void)ctx.tcp.read(sink, sizeof sink, 0);
-    }
+    ReceiveTcp(ctx, false);
   } else if (event == platform::TCP_EVENT_DISCONNECT) {
     ctx.status = "SERVER HAS CLOSED CONNECTION!";
     ctx.tcp.disconnect();

@@ -120,6 +120,11 @@ void SerialPort::flushInQ() {
   if (fd_ >= 0) (void)::tcflush(fd_, TCIFLUSH);
 }
 
+void SerialPort::flushQueues() {
+  queued_ = 0;
+  if (fd_ >= 0) (void)::tcflush(fd_, TCIOFLUSH);
+}
+
 void SerialPort::flushOutQ() {
   if (fd_ >= 0) (void)::tcflush(fd_, TCOFLUSH);
 }

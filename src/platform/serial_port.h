@@ -44,6 +44,8 @@ class SerialPort {
   void setCtsMode(bool on);
   void flushInQ();
   void flushOutQ();
+  // Both queues in one call, as before every request.
+  void flushQueues();
   int inQLen();   // bytes waiting (pulls what the driver holds into the queue)
   int queued() const { return queued_; }  // bytes already in the queue, no system call
   int outQLen();

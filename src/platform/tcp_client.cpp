@@ -56,6 +56,11 @@ int TcpClient::connect(const std::string& host, int port, unsigned timeoutMs) {
     }
     int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    // From here on the socket blocks, for at most the wait quantum, only in
+    // readOrWait; every other call asks for non-blocking behaviour itself.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    timeval quantum{0, 1000};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &quantum, sizeof quantum);
     fd_ = fd;
     handle_ = nextHandle_++;
     closedSeen_ = false;
@@ -98,6 +103,15 @@ int TcpClient::read(uint8_t* out, int max, unsigned timeoutMs) {
   if (n == 0) return TCP_CONNECTION_CLOSED;
   if (n < 0) return TCP_READ_FAILED;
   return static_cast<int>(n);
+}
+
+int TcpClient::readOrWait(uint8_t* out, int max) {
+  if (fd_ < 0) return TCP_NO_CONNECTION;
+  if (max <= 0) return 0;
+  ssize_t n = ::recv(fd_, out, static_cast<size_t>(max), 0);
+  if (n > 0) return static_cast<int>(n);
+  if (n == 0) return TCP_CONNECTION_CLOSED;
+  return (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? 0 : TCP_READ_FAILED;
 }
 
 int TcpClient::write(const uint8_t* data, int n, unsigned timeoutMs) {

@@ -40,6 +40,10 @@ class TcpClient {
   // Reads at most max bytes, waiting up to timeoutMs for the first; returns
   // the count (0 when none came) or a negative TcpError.
   int read(uint8_t* out, int max, unsigned timeoutMs);
+  // Reads at most max bytes, sleeping up to the wait quantum (1 ms) for the
+  // first: the wait and the read in one system call. Returns the count, 0
+  // when nothing came, TCP_CONNECTION_CLOSED when the server has closed.
+  int readOrWait(uint8_t* out, int max);
   // Writes n bytes within timeoutMs; returns n or a negative TcpError.
   int write(const uint8_t* data, int n, unsigned timeoutMs);
   // Drops whatever was received and not yet read.

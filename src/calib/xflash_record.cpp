@@ -63,14 +63,9 @@ void TakeOverCalibRecord(Context& ctx) {
   double um = calib::slopeFromFixed(calib::slopeX16384(c.record));
   ctx.ident.model.umPerPixel = um;
   ctx.ident.model.umPerPixelCalibrated = um;
-  int32_t offset = calib::offsetUm(c.record);
-  int32_t range = calib::rangeUm(c.record);
-  c.rangeTenth = static_cast<int32_t>(range * 0.1);
-  c.rangeBeginUm = offset;
-  c.rangeEndUm = offset + range;
+  ComputeCalibDisplayRange(ctx);
+  c.rangeTenth = static_cast<int32_t>(calib::rangeUm(c.record) * 0.1);
   c.pixelTenth = static_cast<int32_t>(ctx.ident.hw.pixelCount * 0.1);
-  c.rangeBeginMm = offset / 1000.0;
-  c.rangeEndMm = (offset + range) / 1000.0;
   c.rangeGraphMaxMm = std::ceil(c.rangeTenth / 1000.0);
   ShowCalibRecord(ctx);
 }

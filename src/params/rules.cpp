@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "commands/commands.h"
 #include "context/context.h"
 #include "link/events.h"
 #include "link/exchange.h"
@@ -13,7 +14,6 @@
 #include "params/panel_values.h"
 #include "params/sanitise.h"
 #include "params/teach_graphs.h"
-#include "params/threshold.h"
 #include "params/units.h"
 
 namespace bx {
@@ -347,7 +347,7 @@ int CC_PICBTNRefreshVTHD(Context& ctx, const ui::EventArgs& ev) {
     return 0;
   }
   DelayWithEventProcessing(ctx, 0.25);
-  if (FetchThresholdProfile(ctx) == 1) PlotVIDEOCurve(ctx, ActiveRow(ctx));
+  if (GetDATA(ctx, 1) == 1) PlotVIDEOCurve(ctx, ActiveRow(ctx));
   ShowStatus(ctx);
   return 0;
 }

@@ -12,7 +12,6 @@
 #include "params/fields.h"
 #include "params/panel_values.h"
 #include "params/para_file_ui.h"
-#include "params/threshold.h"
 
 namespace bx {
 namespace {
@@ -56,7 +55,7 @@ int PushGET(Context& ctx, int selector) {
   if (fromSensor && param::get(p, param::VIDEO_THRESHOLD_MODE) == 1 && ctx.run.state == RUN_IDLE &&
       !ctx.run.pendingTeach) {
     ShowVideoView(ctx);
-    FetchThresholdProfile(ctx);
+    GetDATA(ctx, 1);
   }
   if (GetEDGE(ctx, 0) < 0) ctx.status = "GET-EDGE: Timeout RS232-Line!";
   SetPanelValues(ctx);

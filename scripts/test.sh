@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: once normally, once with
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# Checks the folder layers, then builds everything and runs every test:
+# once normally, once with AddressSanitizer and UndefinedBehaviorSanitizer.
 #   scripts/test.sh            both builds
 #   scripts/test.sh --fast     the normal build only
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+scripts/check-layers
 JOBS=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 

@@ -5,9 +5,9 @@
 #include "app/main_panel.h"
 #include "context/context.h"
 #include "files/settings_file.h"
-#include "identify/identify.h"
-#include "link/bringup.h"
-#include "link/conn_page.h"
+#include "params/model_config.h"
+#include "session/bringup.h"
+#include "session/conn_page.h"
 #include "link/transport.h"
 
 namespace bx {

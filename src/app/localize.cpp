@@ -2,7 +2,7 @@
 
 #include "context/context.h"
 #include "files/atomic_file.h"
-#include "identify/identify.h"
+#include "params/model_config.h"
 
 namespace bx {
 

@@ -5,7 +5,7 @@
 #include "app/localize.h"
 #include "context/context.h"
 #include "files/settings_file.h"
-#include "link/conn_page.h"
+#include "session/conn_page.h"
 #include "link/report.h"
 
 namespace bx {

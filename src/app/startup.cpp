@@ -5,11 +5,12 @@
 #include <climits>
 
 #include "app/app_callbacks.h"
-#include "link/callbacks.h"
+#include "session/callbacks.h"
 #include "params/callbacks.h"
-#include "params/refs.h"
+#include "context/param_refs.h"
 #include "calib/record.h"
 #include "context/context.h"
+#include "live/display.h"
 #include "params/fields.h"
 #include "ui/resource.h"
 
@@ -34,6 +35,7 @@ bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& erro
     const ui::CallbackEntry* table = fn(n);
     if (table) ctx.ui.bindCallbacks(table, n);
   }
+  InstallLiveDisplays(ctx);
   std::vector<std::string> missing;
   resolveCoreRefs(ctx.ui, ctx.refs, missing);
   resolveParaRefs(ctx.ui, ctx.para, missing);

@@ -6,7 +6,7 @@
 
 #include "cli/params_cmds.h"
 #include "cli/session.h"
-#include "link/conn_page.h"
+#include "session/conn_page.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstdlib>
 
 #include "app/startup.h"
-#include "link/bringup.h"
-#include "link/conn_page.h"
+#include "session/bringup.h"
+#include "session/conn_page.h"
 #include "link/transport.h"
 #include "platform/com_ports.h"
 

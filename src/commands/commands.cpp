@@ -6,7 +6,7 @@
 #include "context/context.h"
 #include "link/exchange.h"
 #include "link/report.h"
-#include "live/display.h"
+#include "context/displays.h"
 
 namespace bx {
 namespace {

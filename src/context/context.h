@@ -6,11 +6,12 @@
 
 #include "app/state.h"
 #include "calib/state.h"
+#include "context/displays.h"
+#include "context/param_refs.h"
 #include "context/refs.h"
 #include "identify/state.h"
 #include "link/state.h"
 #include "live/state.h"
-#include "params/refs.h"
 #include "params/state.h"
 #include "platform/serial_port.h"
 #include "platform/tcp_client.h"
@@ -29,6 +30,7 @@ struct Context {
   ui::Ui ui;
   Refs refs;
   ParaRefs para;
+  DisplayHooks displays;
   platform::SerialPort serial;
   platform::TcpClient tcp;
 

@@ -5,7 +5,7 @@
 
 namespace bx {
 
-void PlotVIDEOCurve(Context& ctx, int row) {
+void DrawVideoCurve(Context& ctx, int row) {
   (void)row;
   ui::CtlRef g = ctx.refs.display.videoGraph;
   if (!ctx.ui.valid(g)) return;
@@ -35,5 +35,7 @@ void PlotVIDEOCurve(Context& ctx, int row) {
   graph.y.max = fs;
   ctx.ui.touch(g);
 }
+
+void InstallLiveDisplays(Context& ctx) { ctx.displays.videoCurve = &DrawVideoCurve; }
 
 }  // namespace bx

@@ -1,6 +1,6 @@
 #include "params/callbacks.h"
 
-#include "commands/teach.h"
+#include "params/teach.h"
 #include "params/hwinfo.h"
 #include "params/rules.h"
 #include "params/table_edit.h"

@@ -6,7 +6,7 @@
 #include "calib/record.h"
 #include "context/context.h"
 #include "link/report.h"
-#include "live/display.h"
+#include "context/displays.h"
 #include "params/fields.h"
 #include "params/labels.h"
 #include "params/sanitise.h"

@@ -9,7 +9,7 @@
 #include "link/events.h"
 #include "link/exchange.h"
 #include "link/report.h"
-#include "live/display.h"
+#include "context/displays.h"
 #include "params/fields.h"
 #include "params/panel_values.h"
 #include "params/sanitise.h"

@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "commands/commands.h"
-#include "commands/teach.h"
+#include "params/teach.h"
 #include "context/context.h"
-#include "identify/identify.h"
+#include "params/model_config.h"
 #include "link/exchange.h"
 #include "link/report.h"
 #include "params/fields.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "calib/record.h"
-#include "identify/identify.h"
+#include "session/identify.h"
 #include "tests/link/link_fixture.h"
 
 namespace bx {

@@ -4,7 +4,7 @@
 #include "calib/record.h"
 #include "commands/commands.h"
 #include "identify/catalogue.h"
-#include "identify/identify.h"
+#include "identify/gate.h"
 #include "live/state.h"
 
 namespace bx {

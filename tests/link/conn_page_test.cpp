@@ -2,7 +2,7 @@
 // callbacks as the operator would use them.
 #include <gtest/gtest.h>
 
-#include "link/conn_page.h"
+#include "session/conn_page.h"
 #include "link/exchange.h"
 #include "platform/clock.h"
 #include "tests/link/link_fixture.h"

@@ -1,7 +1,7 @@
 // Teach-in against the simulated sensor, and the teach-table editor.
 #include <cstring>
 
-#include "commands/teach.h"
+#include "params/teach.h"
 #include "params/panel_values.h"
 #include "params/table_edit.h"
 #include "params/transfer.h"

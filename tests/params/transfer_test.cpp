@@ -2,7 +2,7 @@
 // wire images, failures and pending requests.
 #include <cstring>
 
-#include "commands/teach.h"
+#include "params/teach.h"
 #include "identify/catalogue.h"
 #include "params/panel_values.h"
 #include "params/transfer.h"

@@ -1,11 +1,12 @@
-#include "link/bringup.h"
+#include "session/bringup.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "context/context.h"
-#include "identify/identify.h"
-#include "link/conn_page.h"
+#include "params/model_config.h"
+#include "session/identify.h"
+#include "session/conn_page.h"
 #include "link/events.h"
 #include "link/exchange.h"
 #include "link/report.h"

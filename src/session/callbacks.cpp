@@ -1,6 +1,6 @@
-#include "link/callbacks.h"
+#include "session/callbacks.h"
 
-#include "link/conn_page.h"
+#include "session/conn_page.h"
 
 namespace bx {
 

@@ -6,7 +6,7 @@
 #include "calib/record.h"
 #include "context/context.h"
 #include "identify/catalogue.h"
-#include "identify/identify.h"
+#include "params/model_config.h"
 #include "params/fields.h"
 
 namespace bx {

@@ -1,4 +1,4 @@
-#include "commands/teach.h"
+#include "params/teach.h"
 
 #include <algorithm>
 #include <array>

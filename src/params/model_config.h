@@ -1,17 +1,8 @@
 #pragma once
-// Identification: the family and firmware-version gate, the hardware
-// record and the model configuration.
-#include <cstdint>
-#include <string>
-
+// The tool configured for the identified model: catalogue entry, working
+// range, sample tables, choice lists and the model's default parameters.
 namespace bx {
 struct Context;
-
-// Second stage of bring-up, after the firmware text has arrived.
-int IdentifySensor(Context& ctx);
-int GetHARDWAREInfo(Context& ctx);
-// 1 dims SEND, GET and RUN and colours the status texts red; 0 the reverse.
-void DimmButtons(Context& ctx, unsigned dim);
 
 // Applies the catalogue entry of the hardware record to the tool.
 void ConfigureModel(Context& ctx);
@@ -28,14 +19,5 @@ void ApplyModelTexts(Context& ctx);
 void RebuildModelUi(Context& ctx);
 // The distance-calibration page (third page of the calibration tab).
 void SetDistanceCalibPageVisible(Context& ctx, bool visible);
-
-// The family/version decision, free of the user interface, for tests.
-struct GateDecision {
-  bool refuse = false;
-  bool showDistancePage = true;
-  std::string message;  // empty: no message
-  std::string status;
-};
-GateDecision FirmwareGate(bool tarnis, int version);
 
 }  // namespace bx

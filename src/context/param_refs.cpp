@@ -1,4 +1,4 @@
-#include "params/refs.h"
+#include "context/param_refs.h"
 
 #include "ui/refs.h"
 

@@ -1,11 +1,11 @@
-#include "link/conn_page.h"
+#include "session/conn_page.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "context/context.h"
-#include "link/bringup.h"
+#include "session/bringup.h"
 #include "link/events.h"
 #include "link/exchange.h"
 #include "link/report.h"

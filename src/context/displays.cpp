@@ -1,0 +1,11 @@
+#include "context/displays.h"
+
+#include "context/context.h"
+
+namespace bx {
+
+void PlotVIDEOCurve(Context& ctx, int row) {
+  if (ctx.displays.videoCurve) ctx.displays.videoCurve(ctx, row);
+}
+
+}  // namespace bx

@@ -1,0 +1,16 @@
+#pragma once
+// Displays that protocol operations trigger but that belong to a higher
+// layer (live/ draws the video and range graphs). The operations call them
+// by name; the display's own layer installs the drawing function when the
+// panels are loaded, so no lower folder includes a higher one.
+namespace bx {
+struct Context;
+
+struct DisplayHooks {
+  void (*videoCurve)(Context& ctx, int row) = nullptr;
+};
+
+// Redraws the measurement video graph; nothing while no display is installed.
+void PlotVIDEOCurve(Context& ctx, int row);
+
+}  // namespace bx

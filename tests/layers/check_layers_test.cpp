@@ -1,0 +1,127 @@
+// scripts/check-layers on this repository and on small trees that break
+// the layers in each way it must catch.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "tests/files/temp_dir.h"
+
+namespace bx {
+namespace {
+
+using testing_files::TempDir;
+using testing_files::writeBytes;
+
+struct CheckResult {
+  int exitCode = -1;
+  std::string output;
+};
+
+CheckResult runCheck(const std::string& root) {
+  const std::string cmd = "python3 '" BX_SOURCE_DIR "/scripts/check-layers' '" + root + "' 2>&1";
+  CheckResult r;
+  FILE* p = ::popen(cmd.c_str(), "r");
+  if (!p) return r;
+  char buf[512];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.output.append(buf, n);
+  const int status = ::pclose(p);
+  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+TEST(CheckLayers, ThisRepositoryIsLayered) {
+  CheckResult r = runCheck(BX_SOURCE_DIR);
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+}
+
+// Three layers, low <- mid <- top, plus the context aggregate.
+class FakeTree : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.ok());
+    folder("context", "none");
+    folder("low", "none");
+    folder("mid", "low, context");
+    folder("top", "mid, low/api.h");
+    file("context/context.h", "#pragma once\n#include \"low/state.h\"\n#include \"top/state.h\"\n");
+    file("low/state.h", "#pragma once\n#include <cstdint>\n");
+    file("low/api.h", "#pragma once\n");
+    file("low/api.cpp", "#include \"low/api.h\"\n#include \"context/context.h\"\n#include \"top/state.h\"\n");
+    file("mid/mid.cpp", "#include \"low/api.h\"\n#include <vector>\n");
+    file("top/state.h", "#pragma once\n");
+    file("top/top.h", "#pragma once\n");
+    file("top/top.cpp", "#include \"top/top.h\"\n#include \"mid/mid.h\"\n#include \"low/api.h\"\n");
+  }
+  void folder(const std::string& name, const std::string& mayInclude) {
+    std::filesystem::create_directories(dir.file("src/" + name));
+    file(name + "/README.md", "# " + name + "/\nWhat it owns.\n\nMay include: " + mayInclude + "\n");
+  }
+  void file(const std::string& rel, const std::string& text) { writeBytes(dir.file("src/" + rel), text); }
+  CheckResult check() { return runCheck(dir.path()); }
+
+  TempDir dir;
+};
+
+TEST_F(FakeTree, DownwardIncludesStateHeadersAndTheAggregatePass) {
+  CheckResult r = check();
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+}
+
+TEST_F(FakeTree, BackIncludeFailsNamingFileLineAndHeader) {
+  file("low/api.cpp", "#include \"low/api.h\"\n\n#include \"top/top.h\"\n");
+  CheckResult r = check();
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.output.find("src/low/api.cpp:3: #include \"top/top.h\""), std::string::npos) << r.output;
+}
+
+TEST_F(FakeTree, OnlyTheListedHeaderOfAFolderMayBeIncluded) {
+  file("low/other.h", "#pragma once\n");
+  file("top/top.cpp", "#include \"low/api.h\"\n#include \"low/other.h\"\n");
+  CheckResult r = check();
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.output.find("src/top/top.cpp:2"), std::string::npos) << r.output;
+  EXPECT_EQ(r.output.find("src/top/top.cpp:1"), std::string::npos) << r.output;
+}
+
+TEST_F(FakeTree, DeclaredCycleFailsEvenWithoutAnInclude) {
+  folder("low", "top");
+  CheckResult r = check();
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.output.find("folder cycle:"), std::string::npos) << r.output;
+}
+
+TEST_F(FakeTree, StateHeaderThatReachesAboveTheContextFails) {
+  // top/ may include mid/, but its state header is included from below.
+  file("top/state.h", "#pragma once\n#include \"mid/mid.h\"\n");
+  CheckResult r = check();
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.output.find("src/top/state.h:2"), std::string::npos) << r.output;
+
+  // Likewise through a header of its own folder that the state pulls in.
+  file("top/state.h", "#pragma once\n#include \"top/layout.h\"\n");
+  file("top/layout.h", "#pragma once\n#include \"mid/mid.h\"\n");
+  r = check();
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.output.find("src/top/layout.h:2"), std::string::npos) << r.output;
+}
+
+TEST_F(FakeTree, FolderWithoutItsIncludeListFails) {
+  file("mid/README.md", "# mid/\nMay include everything it likes.\n");
+  CheckResult r = check();
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.output.find("src/mid/README.md"), std::string::npos) << r.output;
+}
+
+TEST_F(FakeTree, UnknownFolderInTheListFails) {
+  folder("mid", "low, nowhere");
+  CheckResult r = check();
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.output.find("\"nowhere\" names no folder"), std::string::npos) << r.output;
+}
+
+}  // namespace
+}  // namespace bx

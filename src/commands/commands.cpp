@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "commands/edge_reply.h"
 #include "context/context.h"
 #include "link/exchange.h"
 #include "link/report.h"
@@ -126,15 +127,8 @@ int GetEDGE(Context& ctx, int kind) {
     return -1;
   }
   ctx.status = "Transmission successful - Line Ok!";
-  uint8_t b[68] = {};
-  std::memcpy(b, ReplyData(ctx), std::min<unsigned>(68, ReplyLength(ctx)));
   auto& L = ctx.live;
-  auto readList = [&](const uint8_t* src, EdgeList& list) {
-    list.count = frame::get16(src);
-    for (size_t i = 0; i < 16; ++i) list.pos[i] = frame::gets16(src + 2 + 2 * i);
-  };
-  readList(b, L.edgeP);
-  readList(b + 34, L.edgeN);
+  edgereply::decode(ReplyData(ctx), ReplyLength(ctx), L.edgeP, L.edgeN);
   L.edgeTotal = static_cast<uint16_t>(L.edgeP.count + L.edgeN.count);
   L.edgeParam = ctx.link.hdr.param;
   MergeEdges(L.edgeP, L.edgeN, L.edgesMerged.data());

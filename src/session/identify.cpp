@@ -8,6 +8,7 @@
 #include "calib/xflash_record.h"
 #include "context/context.h"
 #include "identify/gate.h"
+#include "identify/hw_record.h"
 #include "link/exchange.h"
 #include "link/report.h"
 #include "params/model_config.h"
@@ -60,20 +61,7 @@ int GetHARDWAREInfo(Context& ctx) {
     ctx.status = "Timeout-RS-232...";
     return 0;
   }
-  auto& hw = ctx.ident.hw;
-  hw.raw.fill(0);
-  std::memcpy(hw.raw.data(), ReplyData(ctx), std::min<unsigned>(32, ReplyLength(ctx)));
-  const uint8_t* p = hw.raw.data();
-  hw.boardCode = frame::gets32(p + 0);
-  hw.hwType = frame::gets32(p + 4);
-  hw.serial = frame::gets16(p + 8);
-  hw.fwVersion = frame::gets16(p + 10);
-  hw.subPixel = frame::gets16(p + 14);
-  hw.lowestPixel = frame::gets16(p + 16);
-  hw.highestPixel = frame::gets16(p + 18);
-  hw.videoRange = frame::gets16(p + 20);
-  hw.pixelCount = frame::gets16(p + 26);
-  if (hw.subPixel < 256) hw.subPixel = 256;
+  hwrec::decode(ReplyData(ctx), ReplyLength(ctx), ctx.ident.hw);
   if (ctx.link.hdr.order == 0x0A) ConfigureModel(ctx);
   return 1;
 }

@@ -109,6 +109,7 @@ std::vector<Output> Sensor::handle(int channel, const ParsedRequest& req, int64_
     reply = refusal(fx.has(Fault::Refuse) ? static_cast<uint16_t>(fx.argOf(Fault::Refuse)) : kRefuseCorrupt);
   } else {
     ++counts_[req.order];
+    orderLog_.push_back(req.order);
     auto& rec = last_[req.order];
     rec.seen = true;
     rec.param = req.param;

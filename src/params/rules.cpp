@@ -335,6 +335,10 @@ int CC_PICBTNRefreshVTHD(Context& ctx, const ui::EventArgs& ev) {
     return 0;
   }
   if (ev.event != ui::EVENT_COMMIT) return 0;
+  if (!LinkIdle(ctx)) {
+    RefuseLinkBusy(ctx);
+    return 0;
+  }
   const bool de = ctx.app.language == 1;
   if (!ctx.ui.confirm(de ? "A C H T U N G !" : "A T T E N T I O N !",
                       de ? "Laser-Lichtstrecke muss frei sein!" : "Laser-light measureing section must be uncovered!"))

@@ -142,7 +142,8 @@ int CC_CBTNTryToConnect(Context& ctx, const ui::EventArgs& ev) {
   auto& ui = ctx.ui;
   if (ev.event == ui::EVENT_LEFT_CLICK) {
     ctx.run.state = RUN_IDLE;
-    ui.setText(ctx.refs.conn.msgBox, "");
+    // The lines of a bring-up still running stay; its connect is refused.
+    if (ctx.run.linkHeld == 0) ui.setText(ctx.refs.conn.msgBox, "");
   } else if (ev.event == ui::EVENT_COMMIT) {
     ctx.run.state = RUN_IDLE;
     // A connect pressed while a bring-up or another exchange is waiting

@@ -109,6 +109,8 @@ class LinkOwnershipTest : public ParamsTest {
     EXPECT_EQ(sim->ramParams(), sensorParams);
     EXPECT_EQ(ctx->params.teach, sensorTeach);
     EXPECT_EQ(ctx->ui.text(ctx->refs.main.connected), "CONNECTED");
+    // The refused connect left the running bring-up's lines in place.
+    EXPECT_NE(ctx->ui.text(ctx->refs.conn.msgBox).find("Echo Check - Line Ok!"), std::string::npos);
     ASSERT_EQ(texts.size(), 11u);
     const std::string busy = "Sensor link busy - action refused, please wait and try again!";
     for (size_t i = 0; i + 2 < texts.size(); ++i) EXPECT_EQ(texts[i], busy) << "action " << i;

@@ -21,6 +21,7 @@ constexpr NamedFault kNames[] = {
     {"late", Fault::LateReply},        {"close", Fault::CloseConnection},
     {"oversize", Fault::OversizedLength}, {"garbage", Fault::Garbage},
     {"teach-result", Fault::TeachResult}, {"no-shadow", Fault::NoShadow},
+    {"short", Fault::ShortPayload},
 };
 
 bool parseInt(const std::string& s, long lo, long hi, int& out) {
@@ -46,6 +47,7 @@ int defaultFaultArg(Fault f) {
     case Fault::LateReply: return 2500;
     case Fault::OversizedLength: return 5000;
     case Fault::Garbage: return 16;
+    case Fault::ShortPayload: return 16;
     default: return 0;
   }
 }

@@ -24,8 +24,9 @@ enum class Fault : int {
   Garbage,         // arg: number of random bytes (default 16)
   TeachResult,     // arg: forced signed result code of a teach
   NoShadow,        // remove the object: no edges
+  ShortPayload,    // arg: payload bytes kept (default 16); CRCs stay valid
 };
-constexpr int kFaultKinds = static_cast<int>(Fault::NoShadow) + 1;
+constexpr int kFaultKinds = static_cast<int>(Fault::ShortPayload) + 1;
 
 constexpr int kPersistent = -1;  // count: until cleared
 constexpr int kAnyOrder = -1;
@@ -71,7 +72,7 @@ int defaultFaultArg(Fault f);
 
 // Command-line form NAME[=ARG][:COUNT][@ORDER]; names: refuse, header-crc,
 // data-crc, sync, no-reply, fragment, late, close, oversize, garbage,
-// teach-result, no-shadow. COUNT defaults to persistent. False on a bad text.
+// teach-result, no-shadow, short. COUNT defaults to persistent. False on a bad text.
 bool parseFaultRule(const std::string& text, FaultRule& out);
 const char* faultName(Fault f);
 

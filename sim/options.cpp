@@ -41,7 +41,8 @@ const char* usageText() {
          "  --trigger-period MS   pulse input IN0 every MS milliseconds\n"
          "Faults (repeatable): --fault NAME[=ARG][:COUNT][@ORDER]\n"
          "  refuse=1|2|3, header-crc, data-crc, sync, no-reply, fragment=MS,\n"
-         "  late=MS, close, oversize=LEN, garbage=N, teach-result=CODE, no-shadow.\n"
+         "  late=MS, close, oversize=LEN, garbage=N, teach-result=CODE, no-shadow,\n"
+         "  short=N (reply payload cut to N bytes).\n"
          "  COUNT replies (default: every reply); @ORDER limits it to one order.\n"
          "  --help                this text\n";
 }

@@ -109,6 +109,7 @@ std::vector<Output> Sensor::handle(int channel, const ParsedRequest& req, int64_
     reply = refusal(fx.has(Fault::Refuse) ? static_cast<uint16_t>(fx.argOf(Fault::Refuse)) : kRefuseCorrupt);
   } else {
     ++counts_[req.order];
+    orderLog_.push_back(req.order);
     auto& rec = last_[req.order];
     rec.seen = true;
     rec.param = req.param;
@@ -116,6 +117,8 @@ std::vector<Output> Sensor::handle(int channel, const ParsedRequest& req, int64_
     fx = faults_.take(req.order, false);
     // A refused request is not carried out.
     reply = fx.has(Fault::Refuse) ? refusal(static_cast<uint16_t>(fx.argOf(Fault::Refuse))) : dispatch(req, nowMs, fx);
+    if (fx.has(Fault::ShortPayload))
+      reply.payload.resize(std::min(reply.payload.size(), static_cast<size_t>(std::max(0, fx.argOf(Fault::ShortPayload)))));
   }
   return shapeFrame(channel, encodeFrame(reply.order, reply.param, reply.payload.data(), reply.payload.size()), fx,
                     nowMs, rng_);

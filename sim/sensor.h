@@ -78,6 +78,9 @@ class Sensor {
 
   int requestCount(uint8_t order) const { return counts_[order]; }
   int corruptRequestCount() const { return corruptCount_; }
+  int totalRequestCount() const { return static_cast<int>(orderLog_.size()) + corruptCount_; }
+  // Orders of the valid requests, in the order they arrived.
+  const std::vector<uint8_t>& orderLog() const { return orderLog_; }
   const RecordedRequest& lastRequest(uint8_t order) const { return last_[order]; }
 
  private:
@@ -170,6 +173,7 @@ class Sensor {
   std::array<int, 256> counts_{};
   std::array<RecordedRequest, 256> last_{};
   int corruptCount_ = 0;
+  std::vector<uint8_t> orderLog_;
 };
 
 }  // namespace bx::sim

@@ -166,7 +166,11 @@ void Server::readFrom(int channel, int64_t now) {
     if (ch.fd < 0) return;
     const ssize_t n = read(ch.fd, buf, sizeof buf);
     if (n > 0) {
+      const bool replyUnsent = !ch.queue.empty();
+      const int before = sensor_.totalRequestCount();
       enqueue(sensor_.feed(channel, buf, static_cast<size_t>(n), now));
+      const int arrived = sensor_.totalRequestCount() - before;
+      overlapping_ += arrived > 0 ? arrived - 1 + (replyUnsent ? 1 : 0) : 0;
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
@@ -333,6 +337,16 @@ int Server::corruptRequestCount() const {
 RecordedRequest Server::lastRequest(uint8_t order) const {
   std::lock_guard<std::mutex> lock(mu_);
   return sensor_.lastRequest(order);
+}
+
+std::vector<uint8_t> Server::orderLog() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return sensor_.orderLog();
+}
+
+int Server::overlappingRequests() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return overlapping_;
 }
 
 }  // namespace bx::sim

@@ -61,6 +61,11 @@ class Server {
   int requestCount(uint8_t order) const;
   int corruptRequestCount() const;
   RecordedRequest lastRequest(uint8_t order) const;
+  // Orders of the valid requests in arrival order.
+  std::vector<uint8_t> orderLog() const;
+  // Requests that arrived while the reply to an earlier one was still
+  // unsent: a client that keeps one request outstanding never causes one.
+  int overlappingRequests() const;
 
  private:
   struct Channel {
@@ -91,6 +96,7 @@ class Server {
   int port_ = -1;
   std::string ptyPath_;
   std::array<Channel, kChannels> ch_;
+  int overlapping_ = 0;
   int64_t ptyRetryAt_ = 0;  // no slave open: look again at this time
   std::chrono::steady_clock::time_point epoch_;
 };

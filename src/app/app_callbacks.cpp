@@ -11,7 +11,7 @@ namespace bx {
 const ui::CallbackEntry* AppCallbacks(size_t& count) {
   static const ui::CallbackEntry kTable[] = {
       BX_CB(CC_PANEL),          BX_CB(CC_PANELpopup),  BX_CB(CC_TABmain),
-      BX_CB(CC_TABGselect),     BX_CB(CC_ButtonTest),  BX_CB(CC_BINSWtest),
+      BX_CB(CC_TABGselect),     BX_CB(CC_ButtonTest),  BX_CB(CC_BINSWtest),  BX_CB(CC_ButtonReset),
       BX_CB(CC_CBTNAcceptComSetting), BX_CB(CC_MENUapplication), BX_CB(CC_MENUsettings),
       BX_CB(CC_MENUhelp),       BX_CB(CC_PIClanguage), BX_CB(CC_Help),
   };

@@ -7,6 +7,7 @@
 #include "commands/commands.h"
 #include "context/context.h"
 #include "link/events.h"
+#include "link/ownership.h"
 #include "link/report.h"
 
 namespace bx {
@@ -110,10 +111,18 @@ int CC_ButtonTest(Context& ctx, const ui::EventArgs& ev) {
     ctx.ui.setValue(ctx.refs.main.testField, 0);
   } else if (ev.event == ui::EVENT_COMMIT) {
     // A running loop owns the link; it sends the test between two cycles.
-    if (ctx.run.state == RUN_IDLE)
-      PushTEST(ctx, 5);
-    else
-      ctx.run.pendingTest = true;
+    PerformOrLeavePending(ctx, PENDING_TEST, [&] { PushTEST(ctx, 5); });
+  }
+  return 0;
+}
+
+int CC_ButtonReset(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event == ui::EVENT_LEFT_CLICK) {
+    ctx.live.lastTriggerCount = 0;
+  } else if (ev.event == ui::EVENT_COMMIT) {
+    // The sensor starts its maximum and minimum afresh; a running loop sends
+    // the reset between two cycles.
+    PerformOrLeavePending(ctx, PENDING_RESET, [&] { PushRESET(ctx); });
   }
   return 0;
 }

@@ -21,6 +21,8 @@ int CC_TABmain(Context& ctx, const ui::EventArgs& ev);
 int CC_TABGselect(Context& ctx, const ui::EventArgs& ev);
 int CC_ButtonTest(Context& ctx, const ui::EventArgs& ev);
 int CC_BINSWtest(Context& ctx, const ui::EventArgs& ev);
+// RESET of the maximum/minimum display.
+int CC_ButtonReset(Context& ctx, const ui::EventArgs& ev);
 int CC_CBTNAcceptComSetting(Context& ctx, const ui::EventArgs& ev);
 
 }  // namespace bx

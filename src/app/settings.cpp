@@ -79,13 +79,17 @@ void ReadIniFile(Context& ctx, const std::string& path) {
 
 int WriteIniFile(Context& ctx, const std::string& path) {
   auto& ui = ctx.ui;
-  ReadConnectionPage(ctx);
+  // While a link is open the settings stored are those it was opened with:
+  // the page may have been edited since, and taking it over would also
+  // change which transport the open link is believed to be.
+  const bool tcpOpen = ctx.link.tcpConnected > 0;
+  if (!tcpOpen && ctx.link.portOpen <= 0) ReadConnectionPage(ctx);
   files::AppSettings s;
   s.linkType = ctx.link.transport;
   s.comPort = ctx.link.comPort;
   s.baudIndex = ctx.link.baudIndex;
-  s.ipAddress = ui.text(ctx.refs.conn.ipAddr);
-  s.tcpPort = ui.text(ctx.refs.conn.tcpPort);
+  s.ipAddress = tcpOpen ? ctx.link.ipAddress : ui.text(ctx.refs.conn.ipAddr);
+  s.tcpPort = tcpOpen ? std::to_string(ctx.link.tcpPort) : ui.text(ctx.refs.conn.tcpPort);
   if (ui.valid(ctx.refs.conn.ipAddr))
     for (const auto& it : ui.at(ctx.refs.conn.ipAddr).items) s.ipList.push_back(it.label);
 

@@ -6,6 +6,7 @@
 
 #include "app/app_callbacks.h"
 #include "session/callbacks.h"
+#include "session/conn_page.h"
 #include "params/callbacks.h"
 #include "context/param_refs.h"
 #include "calib/record.h"
@@ -36,6 +37,7 @@ bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& erro
     if (table) ctx.ui.bindCallbacks(table, n);
   }
   InstallLiveDisplays(ctx);
+  InstallSessionHooks(ctx);
   std::vector<std::string> missing;
   resolveCoreRefs(ctx.ui, ctx.refs, missing);
   resolveParaRefs(ctx.ui, ctx.para, missing);

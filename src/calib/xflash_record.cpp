@@ -29,8 +29,11 @@ int WriteCalibDataToXF(Context& ctx, const uint8_t* record32) {
 int ReadCalibDataFromXF(Context& ctx, uint8_t* dest, unsigned count) {
   ctx.status = "READ XF-PAGE1 calibration data ...";
   int r;
-  if (Exchange(ctx, 0x18, 0x8400) == 1) {
-    unsigned n = std::min({count, 512u, ReplyLength(ctx)});
+  const unsigned want = std::min(count, 512u);
+  // A reply shorter than asked for would leave the tail of the previous
+  // record in place: it is a failed read like a lost one.
+  if (Exchange(ctx, 0x18, 0x8400) == 1 && ReplyLength(ctx) >= want) {
+    const unsigned n = want;
     std::memcpy(dest, ReplyData(ctx), n);
     char buf[96];
     std::snprintf(buf, sizeof buf, "Read XFLASH-ADDR: 0x%x ... Bytes OK: %i", 0x8400u, static_cast<int>(n));

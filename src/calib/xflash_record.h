@@ -7,7 +7,8 @@ namespace bx {
 struct Context;
 
 int WriteCalibDataToXF(Context& ctx, const uint8_t* record32);
-// Copies min(count, 512) reply bytes into dest. 1 or -1.
+// Copies min(count, 512) reply bytes into dest. 1 or -1; a shorter reply
+// fails and leaves dest unchanged.
 int ReadCalibDataFromXF(Context& ctx, uint8_t* dest, unsigned count);
 // Derives the scale and display range from the record in memory and shows
 // the record on the calibration settings page.

@@ -68,7 +68,9 @@ int PushRefreshDATA(Context& ctx, int row) {
     ctx.ui.setTextColor(ctx.refs.main.status, ui::kRed);
     ctx.status = "VIDEO: Timeout RS232-Line!";
     ShowStatus(ctx);
-    ctx.run.state = RUN_TIMEOUT;
+    // Only a loop is ended by the time-out state; outside one the tool stays
+    // idle and usable.
+    if (ctx.run.state == RUN_LOOP) ctx.run.state = RUN_TIMEOUT;
     return -1;
   }
   ctx.status = "Transmission successful  <---> Line Ok!";

@@ -9,6 +9,7 @@
 #include "context/displays.h"
 #include "context/param_refs.h"
 #include "context/refs.h"
+#include "context/session_hooks.h"
 #include "identify/state.h"
 #include "link/state.h"
 #include "live/state.h"
@@ -31,6 +32,7 @@ struct Context {
   Refs refs;
   ParaRefs para;
   DisplayHooks displays;
+  SessionHooks session;
   platform::SerialPort serial;
   platform::TcpClient tcp;
 

@@ -6,6 +6,7 @@
 #include "context/context.h"
 #include "link/crc8.h"
 #include "link/events.h"
+#include "link/ownership.h"
 #include "platform/clock.h"
 
 namespace bx {
@@ -104,6 +105,7 @@ int FillTxBuf(Context& ctx, int order, int parameter, const uint8_t* payload, un
 }
 
 int DataExchange(Context& ctx, unsigned count) {
+  LinkHold hold(ctx);  // callbacks run inside the wait must not start another
   auto& L = ctx.link;
   count = std::min<unsigned>(count, static_cast<unsigned>(L.tx.size()));
   std::memset(L.rx.data(), 0, L.rx.size());

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "context/context.h"
+#include "context/session_hooks.h"
 #include "link/report.h"
 #include "platform/serial_port.h"
 
@@ -108,6 +109,7 @@ int CC_ClientTCP(Context& ctx, uint32_t handle, int event, int error) {
     ctx.tcp.disconnect();
     L.tcpHandle = 0;
     L.tcpConnected = 0;
+    NotifyLinkDown(ctx);
   }
   return 0;
 }

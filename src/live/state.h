@@ -24,20 +24,51 @@ struct LiveState {
   std::array<int16_t, 32> edgesMerged{};
   int armedTrigger = 0;           // 0, +1, -1
   int graphSwitch = 1;            // 1 video view, 0 roll view
+  uint16_t lastTriggerCount = 0;  // low 16 bits of the counter at the last handled trigger
+};
+
+// Operator requests that arrived while a loop owned the link, in the order
+// the loop serves them between two cycles.
+enum PendingRequest : int {
+  PENDING_SEND = 0,
+  PENDING_GET,
+  PENDING_TEACH,
+  PENDING_RESET,
+  PENDING_TEST,
+  PENDING_EDGE_REFRESH,
+  PENDING_REFRESH_DATA,
+  PENDING_WRITE_CALIB,
+  PENDING_SAVE_CALIB,
+  PENDING_STOP_CALIB,
+  PENDING_COUNT
+};
+
+struct PendingRequests {
+  std::array<bool, PENDING_COUNT> flags{};
+  bool has(PendingRequest r) const { return flags[static_cast<size_t>(r)]; }
+  void set(PendingRequest r, bool on = true) { flags[static_cast<size_t>(r)] = on; }
+  // Clears the request; true when it was pending.
+  bool take(PendingRequest r) {
+    const bool was = has(r);
+    set(r, false);
+    return was;
+  }
+  bool any() const {
+    for (bool f : flags)
+      if (f) return true;
+    return false;
+  }
+  void clear() { flags.fill(false); }
 };
 
 struct RunState {
   int state = RUN_IDLE;
-  bool pendingSend = false;
-  bool pendingGet = false;
-  bool pendingTeach = false;
-  bool pendingReset = false;
-  bool pendingTest = false;
-  bool pendingEdgeRefresh = false;
-  bool pendingRefreshData = false;
-  bool pendingWriteCalib = false;
-  bool pendingSaveCalib = false;
-  bool pendingStopCalib = false;
+  PendingRequests pending;
+  // Operations holding the link right now (nested holds count up). While it
+  // is above 0 no operator action may start an exchange of its own.
+  int linkHeld = 0;
+  // Disconnect pressed while the link was held: the holder was aborted and
+  // the link closes when the outermost hold ends.
+  bool disconnectPending = false;
 };
-
 }  // namespace bx

@@ -28,7 +28,6 @@ const ui::CallbackEntry* ParamCallbacks(size_t& count) {
       BX_CB(CC_SLIDEVideoThreshold),
       BX_CB(CC_PICBTNRefreshVTHD),
       BX_CB(CC_RINGopMode),
-      BX_CB(CC_DROPopMode),
       BX_CB(CC_DROPanaMode),
       BX_CB(CC_NUMrow),
       BX_CB(CC_BINSWmillimeter),

@@ -6,6 +6,7 @@
 #include "context/context.h"
 #include "files/hwinfo_file.h"
 #include "link/exchange.h"
+#include "link/ownership.h"
 #include "link/report.h"
 
 namespace bx {
@@ -48,8 +49,12 @@ int GenerateHardwareInfoFile(Context& ctx) {
 }
 
 int CC_CBTNGenerateHWInfoFile(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event == ui::EVENT_LEFT_CLICK) {
+    ctx.run.state = RUN_IDLE;
+    return 0;
+  }
   if (ev.event != ui::EVENT_COMMIT) return 0;
-  GenerateHardwareInfoFile(ctx);
+  PerformIfIdle(ctx, [&] { GenerateHardwareInfoFile(ctx); });
   return 0;
 }
 

@@ -5,6 +5,7 @@
 
 #include "context/context.h"
 #include "files/para_file.h"
+#include "link/ownership.h"
 #include "link/report.h"
 #include "params/panel_values.h"
 #include "params/transfer.h"
@@ -97,6 +98,8 @@ int GetParaFromFile(Context& ctx) {
 }
 
 int LoadConfigFile(Context& ctx) {
+  // Records read now would change underneath an operation waiting on the link.
+  if (LinkRefusesAction(ctx)) return 0;
   std::string path;
   if (chooseFile(ctx, false, path) == ui::FILE_CANCEL) {
     status(ctx, "Parameter not read from file - ERROR!");

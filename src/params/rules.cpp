@@ -8,6 +8,7 @@
 #include "context/context.h"
 #include "link/events.h"
 #include "link/exchange.h"
+#include "link/ownership.h"
 #include "link/report.h"
 #include "context/displays.h"
 #include "params/fields.h"
@@ -334,33 +335,30 @@ int CC_PICBTNRefreshVTHD(Context& ctx, const ui::EventArgs& ev) {
     return 0;
   }
   if (ev.event != ui::EVENT_COMMIT) return 0;
+  if (!LinkIdle(ctx)) {
+    RefuseLinkBusy(ctx);
+    return 0;
+  }
   const bool de = ctx.app.language == 1;
   if (!ctx.ui.confirm(de ? "A C H T U N G !" : "A T T E N T I O N !",
                       de ? "Laser-Lichtstrecke muss frei sein!" : "Laser-light measureing section must be uncovered!"))
     return 0;
-  ShowVideoView(ctx);
-  const int v = std::clamp(ctx.ui.intValue(ctx.para.p2.vthd), 0, 100);
-  param::set(ctx.params, TRACK_THRESHOLD, static_cast<uint16_t>(v));
-  if (Exchange(ctx, 0x0E, v) != 1) {
-    ctx.status = IsTcp(ctx) ? "VTHD-Write-Error:Timeout TCP-Server-error!" : "VTHD-Write-Error:Timeout RS232-Line!";
+  PerformIfIdle(ctx, [&] {
+    ShowVideoView(ctx);
+    const int v = std::clamp(ctx.ui.intValue(ctx.para.p2.vthd), 0, 100);
+    param::set(ctx.params, TRACK_THRESHOLD, static_cast<uint16_t>(v));
+    if (WriteVideoDataToEE(ctx, v) != 0) return;
+    DelayWithEventProcessing(ctx, 0.25);
+    if (GetDATA(ctx, 1) == 1) PlotVIDEOCurve(ctx, ActiveRow(ctx));
     ShowStatus(ctx);
-    return 0;
-  }
-  DelayWithEventProcessing(ctx, 0.25);
-  if (GetDATA(ctx, 1) == 1) PlotVIDEOCurve(ctx, ActiveRow(ctx));
-  ShowStatus(ctx);
+  });
   return 0;
 }
 
 int CC_RINGopMode(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_VAL_CHANGED && ev.event != ui::EVENT_COMMIT) return 0;
   RefreshSpeedSwitch(ctx);
-  return 0;
-}
-
-int CC_DROPopMode(Context& ctx, const ui::EventArgs& ev) {
-  if (ev.event != ui::EVENT_VAL_CHANGED && ev.event != ui::EVENT_COMMIT) return 0;
-  RefreshSpeedSwitch(ctx);
+  // These two boards state their resolution per read-out speed in line 2.
   const int board = ctx.ident.hw.boardCode;
   if (board != 402111 && board != 402119) return 0;
   static const char* kLine[] = {"resolution    = +/- 100µm", "resolution    = +/- 200µm", "resolution    = +/- 400µm"};

@@ -51,8 +51,8 @@ int CC_NUMDirtThreshold(Context& ctx, const ui::EventArgs& ev);
 int CC_DROPvideoThdMode(Context& ctx, const ui::EventArgs& ev);
 int CC_SLIDEVideoThreshold(Context& ctx, const ui::EventArgs& ev);
 int CC_PICBTNRefreshVTHD(Context& ctx, const ui::EventArgs& ev);
+// Read-out speed (the CCD-Operation-Mode ring).
 int CC_RINGopMode(Context& ctx, const ui::EventArgs& ev);
-int CC_DROPopMode(Context& ctx, const ui::EventArgs& ev);
 int CC_DROPanaMode(Context& ctx, const ui::EventArgs& ev);
 int CC_NUMrow(Context& ctx, const ui::EventArgs& ev);
 int CC_BINSWmillimeter(Context& ctx, const ui::EventArgs& ev);

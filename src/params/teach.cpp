@@ -10,6 +10,7 @@
 #include "context/context.h"
 #include "link/events.h"
 #include "link/exchange.h"
+#include "link/ownership.h"
 #include "link/report.h"
 #include "params/fields.h"
 #include "params/panel_values.h"
@@ -114,22 +115,22 @@ int PushTEACH(Context& ctx, int row) {
 namespace {
 
 int teachButton(Context& ctx, const ui::EventArgs& ev, bool teachPage) {
-  auto& run = ctx.run;
+  auto& pending = ctx.run.pending;
   if (ev.event == ui::EVENT_LEFT_CLICK) {
-    run.pendingTeach = true;
+    pending.set(PENDING_TEACH);
     return 0;
   }
   if (ev.event != ui::EVENT_COMMIT) return 0;
   const int row = ActiveRow(ctx);
-  if (run.state == RUN_IDLE) {
+  const auto r = PerformOrLeavePending(ctx, PENDING_TEACH, [&] {
     PushTEACH(ctx, row);
-    run.pendingTeach = false;
     PushRefreshDATA(ctx, row);
-    run.pendingRefreshData = false;
-    if (teachPage) run.pendingEdgeRefresh = false;
-  } else {
-    run.pendingTeach = true;
-    run.pendingRefreshData = true;
+  });
+  if (r == LinkAction::LeftPending) {
+    pending.set(PENDING_REFRESH_DATA);
+  } else if (r == LinkAction::Performed) {
+    pending.set(PENDING_REFRESH_DATA, false);
+    if (teachPage) pending.set(PENDING_EDGE_REFRESH, false);
   }
   return 0;
 }
@@ -140,21 +141,19 @@ int CC_ButtonTeachMain(Context& ctx, const ui::EventArgs& ev) { return teachButt
 int CC_ButtonTeach(Context& ctx, const ui::EventArgs& ev) { return teachButton(ctx, ev, true); }
 
 int CC_BTNRefreshEdgeBuf(Context& ctx, const ui::EventArgs& ev) {
-  auto& run = ctx.run;
+  auto& pending = ctx.run.pending;
   if (ev.event == ui::EVENT_LEFT_CLICK) {
-    run.pendingEdgeRefresh = true;
+    pending.set(PENDING_EDGE_REFRESH);
     return 0;
   }
   if (ev.event != ui::EVENT_COMMIT) return 0;
   const int row = ActiveRow(ctx);
-  if (run.state == RUN_IDLE) {
+  const auto r = PerformOrLeavePending(ctx, PENDING_EDGE_REFRESH, [&] {
     GetEDGE(ctx, ctx.live.armedTrigger != 0 ? 1 : 0);
-    run.pendingEdgeRefresh = false;
     PushRefreshDATA(ctx, row);
-  } else {
-    run.pendingEdgeRefresh = true;
-    run.pendingRefreshData = true;
-  }
+  });
+  if (r == LinkAction::Refused) return 0;
+  if (r == LinkAction::LeftPending) pending.set(PENDING_REFRESH_DATA);
   ShowStatus(ctx);
   ctx.ui.setValue(ctx.para.teach.progNo, row);
   GetTableRowValues(ctx, row);

@@ -8,6 +8,7 @@
 #include "context/context.h"
 #include "params/model_config.h"
 #include "link/exchange.h"
+#include "link/ownership.h"
 #include "link/report.h"
 #include "params/fields.h"
 #include "params/panel_values.h"
@@ -53,7 +54,7 @@ int PushGET(Context& ctx, int selector) {
     ShowStatus(ctx);
   }
   if (fromSensor && param::get(p, param::VIDEO_THRESHOLD_MODE) == 1 && ctx.run.state == RUN_IDLE &&
-      !ctx.run.pendingTeach) {
+      !ctx.run.pending.has(PENDING_TEACH)) {
     ShowVideoView(ctx);
     GetDATA(ctx, 1);
   }
@@ -81,37 +82,6 @@ int PushSEND(Context& ctx, int selector) {
   return r;
 }
 
-void ServePendingRequests(Context& ctx) {
-  auto& run = ctx.run;
-  if (run.pendingSend) {
-    run.pendingSend = false;
-    PushSEND(ctx, selectorOf(ctx));
-  }
-  if (run.pendingGet) {
-    run.pendingGet = false;
-    // A file already read must be shown, not replaced by the sensor's records.
-    const int sel = ctx.params.pendingGetFromFile ? MEM_FILE : selectorOf(ctx);
-    ctx.params.pendingGetFromFile = false;
-    PushGET(ctx, sel);
-  }
-  if (run.pendingTeach) {
-    run.pendingTeach = false;
-    PushTEACH(ctx, ActiveRow(ctx));
-  }
-}
-
-void ServePendingRefresh(Context& ctx) {
-  auto& run = ctx.run;
-  if (run.pendingEdgeRefresh) {
-    run.pendingEdgeRefresh = false;
-    GetEDGE(ctx, ctx.live.armedTrigger != 0 ? 1 : 0);
-  }
-  if (run.pendingRefreshData) {
-    run.pendingRefreshData = false;
-    PushRefreshDATA(ctx, ActiveRow(ctx));
-  }
-}
-
 int CC_BTNGet(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event == ui::EVENT_LEFT_CLICK) {
     ShowStatusText(ctx, "Waiting for parameter-frame ...");
@@ -119,20 +89,17 @@ int CC_BTNGet(Context& ctx, const ui::EventArgs& ev) {
   }
   if (ev.event != ui::EVENT_COMMIT) return 0;
   const int sel = selectorOf(ctx);
+  // A file read now while another operation waits on the link would change
+  // the records underneath it.
+  if (LinkRefusesAction(ctx)) return 0;
   if (sel == MEM_FILE && GetParaFromFile(ctx) != 1) return 0;
   RequestGET(ctx, sel);
   return 0;
 }
 
 void RequestGET(Context& ctx, int selector) {
-  if (ctx.run.state == RUN_IDLE) {
-    ctx.run.pendingGet = false;
-    ctx.params.pendingGetFromFile = false;
-    PushGET(ctx, selector);
-  } else {
-    ctx.run.pendingGet = true;
-    ctx.params.pendingGetFromFile = selector == MEM_FILE;
-  }
+  const auto r = PerformOrLeavePending(ctx, PENDING_GET, [&] { PushGET(ctx, selector); });
+  ctx.params.pendingGetFromFile = r == LinkAction::LeftPending && selector == MEM_FILE;
 }
 
 int CC_BTNSend(Context& ctx, const ui::EventArgs& ev) {
@@ -146,13 +113,9 @@ int CC_BTNSend(Context& ctx, const ui::EventArgs& ev) {
     SendParaToFile(ctx);
     return 0;
   }
+  if (LinkRefusesAction(ctx)) return 0;
   GetPanelValues(ctx);
-  if (ctx.run.state == RUN_IDLE) {
-    ctx.run.pendingSend = false;
-    PushSEND(ctx, sel);
-  } else {
-    ctx.run.pendingSend = true;
-  }
+  PerformOrLeavePending(ctx, PENDING_SEND, [&] { PushSEND(ctx, sel); });
   return 0;
 }
 
@@ -165,7 +128,7 @@ int CC_RBTRamEEFile(Context& ctx, const ui::EventArgs& ev) {
 int CC_CMD_SND(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT) return 0;
   GetPanelValues(ctx);
-  if (ctx.run.state == RUN_IDLE) PushSEND(ctx, selectorOf(ctx));
+  PerformIfIdle(ctx, [&] { PushSEND(ctx, selectorOf(ctx)); });
   return 0;
 }
 

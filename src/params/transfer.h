@@ -13,14 +13,9 @@ int PushGET(Context& ctx, int selector);
 // 1 both frames sent, -1 otherwise.
 int PushSEND(Context& ctx, int selector);
 
-// GET at once when the link is idle, else left pending for the loop.
+// GET at once when the link is idle, left pending while a loop owns it,
+// refused while another operation holds it.
 void RequestGET(Context& ctx, int selector);
-
-// Requests that arrived while a loop owned the link, each served once and
-// cleared, in the run loop's order: SEND, GET, teach.
-void ServePendingRequests(Context& ctx);
-// The later ones of the same order: edge refresh, then refresh data.
-void ServePendingRefresh(Context& ctx);
 
 int CC_BTNGet(Context& ctx, const ui::EventArgs& ev);
 int CC_BTNSend(Context& ctx, const ui::EventArgs& ev);

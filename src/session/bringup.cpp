@@ -9,6 +9,7 @@
 #include "session/conn_page.h"
 #include "link/events.h"
 #include "link/exchange.h"
+#include "link/ownership.h"
 #include "link/report.h"
 #include "link/transport.h"
 
@@ -64,6 +65,8 @@ int InitDataExchange(Context& ctx) {
   DelayWithEventProcessing(ctx, 0.05);
   if (ReadFirmwareInfo(ctx) <= 0) {
     ctx.status = "Timeout/Error reading firmware-info!";
+    ctx.link.identFailed = 1;
+    DimmButtons(ctx, 1);
     ReportStatus(ctx);
     return 0;
   }
@@ -71,6 +74,9 @@ int InitDataExchange(Context& ctx) {
 }
 
 int ConnectProcedure(Context& ctx) {
+  // The whole bring-up is one use of the link: an operator action arriving
+  // during one of its waits must not slip an exchange in between.
+  LinkHold hold(ctx);
   CloseLink(ctx, false);
   DimmConnectElements(ctx, ctx.link.transport);
   int opened = 0;
@@ -80,17 +86,24 @@ int ConnectProcedure(Context& ctx) {
     ctx.link.portOpen = InitRS232(ctx, ctx.link.comPort, ctx.link.baudIndex);
     opened = ctx.link.portOpen == 1;
   }
+  // The form of the page follows the link now open (or none).
+  DimmConnectElements(ctx, ctx.link.transport);
   if (!opened) {
     ctx.ui.setDimmed(ctx.refs.conn.accept, true);
     ctx.link.identFailed = 1;
+    ShowLinkDown(ctx);
     return -1;
   }
   int r = InitDataExchange(ctx);
   if (r == 1) {
     EnableSensorControls(ctx, true);
-    if (ctx.link.transport == TRANSPORT_RS232) ctx.ui.setDimmed(ctx.refs.conn.accept, false);
+    // The settings of the link now open may be stored, whichever transport.
+    ctx.ui.setDimmed(ctx.refs.conn.accept, false);
     RebuildModelUi(ctx);
     ctx.link.identFailed = 0;
+  } else {
+    ctx.link.identFailed = 1;
+    ShowLinkDown(ctx);
   }
   return r;
 }

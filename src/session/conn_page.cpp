@@ -8,6 +8,7 @@
 #include "session/bringup.h"
 #include "link/events.h"
 #include "link/exchange.h"
+#include "link/ownership.h"
 #include "link/report.h"
 #include "link/transport.h"
 #include "platform/com_ports.h"
@@ -20,7 +21,9 @@ void DimmConnectElements(Context& ctx, int kind) {
   const auto& c = ctx.refs.conn;
   ui.setDimmed(c.baudRate, tcp);
   ui.setDimmed(c.comPort, tcp);
-  ui.setDimmed(c.changeBaud, tcp);
+  // Over an open TCP conversation there is no serial port whose rate could
+  // change, whatever the ring shows.
+  ui.setDimmed(c.changeBaud, tcp || ctx.link.tcpConnected > 0);
   ui.setVisible(ctx.refs.main.comPortDisp, !tcp);
   ui.setDimmed(c.ipAddr, !tcp);
   ui.setDimmed(c.tcpPort, !tcp);
@@ -38,6 +41,43 @@ void EnableSensorControls(Context& ctx, bool enable) {
   for (ui::CtlRef r : {ctx.refs.main.run, ctx.refs.main.stop, ctx.refs.main.send, ctx.refs.main.get,
                        ctx.refs.main.recStart})
     ctx.ui.setOperable(r, enable);
+}
+
+void ShowLinkDown(Context& ctx) {
+  SetConnectionIndicator(ctx, false);
+  EnableSensorControls(ctx, false);
+  ctx.ui.setTextColor(ctx.refs.main.status, ui::kRed);
+  ctx.ui.setTextColor(ctx.refs.conn.msgBox, ui::kRed);
+}
+
+void InstallSessionHooks(Context& ctx) {
+  ctx.session.linkDown = &ShowLinkDown;
+  ctx.session.disconnect = &DisconnectLink;
+}
+
+bool SerialLinkOpen(const Context& ctx) { return ctx.link.portOpen > 0 && ctx.link.tcpConnected <= 0; }
+
+void DisconnectLink(Context& ctx) {
+  auto& L = ctx.link;
+  if (L.portOpen > 0) {
+    L.comPort = static_cast<uint16_t>(ctx.ui.intValue(ctx.refs.conn.comPort));
+    ctx.serial.flushInQ();
+    ctx.serial.flushOutQ();
+    ctx.serial.close();
+    L.portOpen = 0;
+  }
+  if (L.tcpConnected > 0) {
+    ctx.tcp.disconnect();
+    L.tcpConnected = 0;
+    L.tcpHandle = 0;
+  }
+  // A press that found nothing open must not leave the next wait aborted.
+  L.abort = 0;
+  ShowStatusText(ctx, "SENSOR DISCONNECTED!");
+  AppendMessageBox(ctx, "SENSOR DISCONNECTED!\n");
+  SetConnectionIndicator(ctx, false);
+  EnableSensorControls(ctx, false);
+  DimmConnectElements(ctx, ctx.ui.intValue(ctx.refs.conn.comType));
 }
 
 void ReadConnectionPage(Context& ctx) {
@@ -107,16 +147,21 @@ int CC_CBTNTryToConnect(Context& ctx, const ui::EventArgs& ev) {
   auto& ui = ctx.ui;
   if (ev.event == ui::EVENT_LEFT_CLICK) {
     ctx.run.state = RUN_IDLE;
-    ui.setText(ctx.refs.conn.msgBox, "");
+    // The lines of a bring-up still running stay; its connect is refused.
+    if (ctx.run.linkHeld == 0) ui.setText(ctx.refs.conn.msgBox, "");
   } else if (ev.event == ui::EVENT_COMMIT) {
     ctx.run.state = RUN_IDLE;
-    ui.setTextColor(ctx.refs.conn.msgBox, ui::kBlack);
-    ui.setTextColor(ctx.refs.main.status, ui::kBlack);
-    ShowStatusText(ctx, "TRY TO CONNECT! ...");
-    AppendMessageBox(ctx, "TRY TO CONNECT! ...\n");
-    ReadConnectionPage(ctx);
-    DelayWithEventProcessing(ctx, 0.2);
-    ConnectProcedure(ctx);
+    // A connect pressed while a bring-up or another exchange is waiting
+    // would close the link underneath it.
+    PerformIfIdle(ctx, [&] {
+      ui.setTextColor(ctx.refs.conn.msgBox, ui::kBlack);
+      ui.setTextColor(ctx.refs.main.status, ui::kBlack);
+      ShowStatusText(ctx, "TRY TO CONNECT! ...");
+      AppendMessageBox(ctx, "TRY TO CONNECT! ...\n");
+      ReadConnectionPage(ctx);
+      DelayWithEventProcessing(ctx, 0.2);
+      ConnectProcedure(ctx);
+    });
   }
   return 0;
 }
@@ -130,30 +175,51 @@ int CC_CBTNDisconnect(Context& ctx, const ui::EventArgs& ev) {
       L.abort = 1;
     }
   } else if (ev.event == ui::EVENT_COMMIT) {
-    DelayWithEventProcessing(ctx, 0.1);
-    if (L.portOpen > 0) {
-      L.comPort = static_cast<uint16_t>(ctx.ui.intValue(ctx.refs.conn.comPort));
-      ctx.serial.flushInQ();
-      ctx.serial.flushOutQ();
-      ctx.serial.close();
-      L.portOpen = 0;
-      L.abort = 0;
+    if (ctx.run.linkHeld > 0) {
+      // An operation is waiting on the link: the abort flag ends it, and the
+      // link closes when it has returned, never underneath it.
+      L.abort = 1;
+      ctx.run.state = RUN_IDLE;
+      ctx.run.disconnectPending = true;
+      return 0;
     }
-    if (L.tcpConnected > 0) {
-      ctx.tcp.disconnect();
-      L.tcpConnected = 0;
-      L.tcpHandle = 0;
-      L.abort = 0;
+    {
+      LinkHold hold(ctx);
+      DelayWithEventProcessing(ctx, 0.1);
     }
-    // A press that found nothing open must not leave the next wait aborted.
-    L.abort = 0;
-    ShowStatusText(ctx, "SENSOR DISCONNECTED!");
-    AppendMessageBox(ctx, "SENSOR DISCONNECTED!\n");
-    SetConnectionIndicator(ctx, false);
-    EnableSensorControls(ctx, false);
+    DisconnectLink(ctx);
   }
   return 0;
 }
+
+namespace {
+
+void changeBaudRate(Context& ctx) {
+  int newIndex = ctx.ui.intValue(ctx.refs.conn.baudRate);
+  int port = ctx.ui.intValue(ctx.refs.conn.comPort);
+  if (Exchange(ctx, 0xBE, newIndex) != 1) {
+    ShowStatus(ctx);
+    return;
+  }
+  ShowStatusText(ctx, "Baudrate-change OK!");
+  AppendMessageBox(ctx, "Baudrate-change OK!\n");
+  ctx.serial.flushInQ();
+  ctx.serial.flushOutQ();
+  ctx.serial.close();
+  ctx.link.portOpen = 0;
+  ctx.link.baudIndex = static_cast<uint16_t>(newIndex);
+  ctx.link.comPort = static_cast<uint16_t>(port);
+  ctx.link.portOpen = InitRS232(ctx, port, static_cast<unsigned>(newIndex));
+  if (ctx.link.portOpen == 1) {
+    CheckComLine(ctx);
+  } else {
+    ctx.status = "Error: changing RS-232-baudrate...";
+    ReportStatus(ctx);
+    ShowLinkDown(ctx);
+  }
+}
+
+}  // namespace
 
 int CC_CBTNChangeBaudRate(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event == ui::EVENT_LEFT_CLICK) {
@@ -163,27 +229,12 @@ int CC_CBTNChangeBaudRate(Context& ctx, const ui::EventArgs& ev) {
     ShowStatusText(ctx, "Try to change baudrate...");
     AppendMessageBox(ctx, "Try to change baudrate...\n");
   } else if (ev.event == ui::EVENT_COMMIT) {
-    int newIndex = ctx.ui.intValue(ctx.refs.conn.baudRate);
-    int port = ctx.ui.intValue(ctx.refs.conn.comPort);
-    if (Exchange(ctx, 0xBE, newIndex) != 1) {
-      ShowStatus(ctx);
+    if (!SerialLinkOpen(ctx)) {
+      ShowStatusText(ctx, Lang(ctx, "Change baudrate: no open RS-232 connection!",
+                               "Baudrate ändern: keine offene RS-232-Verbindung!"));
       return 0;
     }
-    ShowStatusText(ctx, "Baudrate-change OK!");
-    AppendMessageBox(ctx, "Baudrate-change OK!\n");
-    ctx.serial.flushInQ();
-    ctx.serial.flushOutQ();
-    ctx.serial.close();
-    ctx.link.portOpen = 0;
-    ctx.link.baudIndex = static_cast<uint16_t>(newIndex);
-    ctx.link.comPort = static_cast<uint16_t>(port);
-    ctx.link.portOpen = InitRS232(ctx, port, static_cast<unsigned>(newIndex));
-    if (ctx.link.portOpen == 1) {
-      CheckComLine(ctx);
-    } else {
-      ctx.status = "Error: changing RS-232-baudrate...";
-      ReportStatus(ctx);
-    }
+    PerformIfIdle(ctx, [&] { changeBaudRate(ctx); });
   }
   return 0;
 }

@@ -12,6 +12,16 @@ void DimmConnectElements(Context& ctx, int transportKind);
 void SetConnectionIndicator(Context& ctx, bool connected);
 // RUN, STOP, SEND, GET and the recorder's start button.
 void EnableSensorControls(Context& ctx, bool enable);
+// No usable sensor (failed open, refused or failed bring-up, lost link):
+// "DISCONNECTED", the sensor controls dimmed, the status texts red.
+void ShowLinkDown(Context& ctx);
+// Closes the open link and shows it closed: the commit work of Disconnect.
+void DisconnectLink(Context& ctx);
+// True when a serial port is open and no TCP conversation: the only state in
+// which the sensor's baud rate can be changed.
+bool SerialLinkOpen(const Context& ctx);
+// Hands ShowLinkDown and DisconnectLink to the link below.
+void InstallSessionHooks(Context& ctx);
 // Reads transport, port, baud, address and TCP port from the page.
 void ReadConnectionPage(Context& ctx);
 // Puts the connection values into the page.

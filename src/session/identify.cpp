@@ -128,6 +128,9 @@ int IdentifySensor(Context& ctx) {
     SetConnectionIndicator(ctx, true);
   } while (false);
 
+  // Every refusal or failed step leaves the sensor buttons dimmed and the
+  // status texts red.
+  if (result != 1) DimmButtons(ctx, 1);
   ShowStatus(ctx);
   boxLine += '\n';
   AppendMessageBox(ctx, boxLine);

@@ -235,7 +235,7 @@ TEST(AppMainPanel, TestButtonWhileRunningLeavesAPendingTest) {
   EXPECT_EQ(c.ui.intValue(c.refs.main.testField), 0);
   c.run.state = RUN_LOOP;
   c.ui.fire(c.refs.main.test, ui::EVENT_COMMIT);
-  EXPECT_TRUE(c.run.pendingTest);
+  EXPECT_TRUE(c.run.pending.has(PENDING_TEST));
   EXPECT_EQ(c.ui.text(c.refs.main.status), "TEST button pressed!");
 }
 

@@ -47,10 +47,16 @@ TEST_F(Commands, FailuresLeaveTransportTextsAndRunStates) {
   EXPECT_EQ(ctx->status, "TCP-Server-error!");
   EXPECT_EQ(ctx->run.state, RUN_IDLE);
 
+  // A failed video refresh ends a loop through the time-out state, but
+  // outside a loop it leaves the tool idle and usable.
+  sim->setFault(sim::Fault::NoReply, 1);
+  EXPECT_EQ(PushRefreshDATA(*ctx, 0), -1);
+  EXPECT_EQ(ctx->run.state, RUN_IDLE);
+  EXPECT_EQ(text(ctx->refs.main.status), "VIDEO: Timeout RS232-Line!");
+  ctx->run.state = RUN_LOOP;
   sim->setFault(sim::Fault::NoReply, 1);
   EXPECT_EQ(PushRefreshDATA(*ctx, 0), -1);
   EXPECT_EQ(ctx->run.state, RUN_TIMEOUT);
-  EXPECT_EQ(text(ctx->refs.main.status), "VIDEO: Timeout RS232-Line!");
 
   sim->setFault(sim::Fault::NoReply, 1);
   EXPECT_EQ(PushRESET(*ctx), -1);

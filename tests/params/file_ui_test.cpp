@@ -8,6 +8,7 @@
 #include "params/hwinfo.h"
 #include "params/panel_values.h"
 #include "params/para_file_ui.h"
+#include "live/pending.h"
 #include "params/transfer.h"
 #include "params_fixture.h"
 
@@ -139,12 +140,12 @@ TEST_F(FileUiTest, GetFromFileReadsNowAndShowsWhenThePendingGetIsServed) {
   EXPECT_EQ(status(), "Parameter read from file!");
   EXPECT_EQ(field(POWER), 4464);  // 16-bit truncation of the file's value
   EXPECT_EQ(field(AVERAGE), 8);
-  EXPECT_TRUE(ctx->run.pendingGet);
+  EXPECT_TRUE(ctx->run.pending.has(PENDING_GET));
   EXPECT_NE(ctx->ui.value(ctx->refs.choice.average), 8);
 
   ctx->run.state = RUN_IDLE;
   ServePendingRequests(*ctx);
-  EXPECT_FALSE(ctx->run.pendingGet);
+  EXPECT_FALSE(ctx->run.pending.has(PENDING_GET));
   EXPECT_EQ(ctx->ui.value(ctx->refs.choice.average), 8);
   EXPECT_EQ(field(POWER), 400);  // sanitised when shown
 }
@@ -157,7 +158,7 @@ TEST_F(FileUiTest, UnreadableOrCancelledFileLeavesTheRecords) {
   pressGet();
   EXPECT_EQ(status(), "Parameter not read from file!");
   EXPECT_EQ(ctx->params.set, before);
-  EXPECT_FALSE(ctx->run.pendingGet);
+  EXPECT_FALSE(ctx->run.pending.has(PENDING_GET));
 }
 
 TEST_F(FileUiTest, MenuSaveAndLoadUseTheirOwnMessages) {

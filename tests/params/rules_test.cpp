@@ -276,3 +276,24 @@ TEST_F(RulesTest, ProgramNumberMarksTheRowAndMakesItActive) {
 
 }  // namespace
 }  // namespace bx::test
+
+namespace bx::test {
+namespace {
+
+TEST_F(RulesTest, ReadOutSpeedRingStatesTheResolutionOfTheTwoCoarseBoards) {
+  model(2048, 7.9375);
+  const auto ring = ref("PARA1", "CCDMODE");
+  ASSERT_EQ(ctx->ui.at(ring).callbackName, "CC_RINGopMode");
+  ASSERT_TRUE(ctx->ui.at(ring).callbackBound);
+  for (int board : {402111, 402072}) {
+    ctx->ident.hw.boardCode = board;
+    ctx->ident.model.infoLines = {"a", "b", "c", "d"};
+    ctx->ui.setValue(ring, 1);
+    ctx->ui.fire(ring, ui::EVENT_COMMIT);
+    const bool coarse = board == 402111;
+    EXPECT_EQ(ctx->ident.model.infoLines[2] == "resolution    = +/- 200µm", coarse) << board;
+  }
+}
+
+}  // namespace
+}  // namespace bx::test

@@ -4,6 +4,7 @@
 #include "params/teach.h"
 #include "params/panel_values.h"
 #include "params/table_edit.h"
+#include "live/pending.h"
 #include "params/transfer.h"
 #include "calib/record.h"
 #include "params_fixture.h"
@@ -110,16 +111,16 @@ TEST_F(TeachTest, TeachButtonWhileTheLoopRunsLeavesRequestsForIt) {
   const auto btn = ref("VIDEO", "TEACHBTN");
   ctx->run.state = RUN_LOOP;
   ctx->ui.fire(btn, ui::EVENT_LEFT_CLICK);
-  EXPECT_TRUE(ctx->run.pendingTeach);
+  EXPECT_TRUE(ctx->run.pending.has(PENDING_TEACH));
   ctx->ui.fire(btn, ui::EVENT_COMMIT);
-  EXPECT_TRUE(ctx->run.pendingTeach);
-  EXPECT_TRUE(ctx->run.pendingRefreshData);
+  EXPECT_TRUE(ctx->run.pending.has(PENDING_TEACH));
+  EXPECT_TRUE(ctx->run.pending.has(PENDING_REFRESH_DATA));
   EXPECT_EQ(sim->requestCount(6), 0);
 
   ctx->run.state = RUN_IDLE;
   ctx->ui.fire(btn, ui::EVENT_COMMIT);
-  EXPECT_FALSE(ctx->run.pendingTeach);
-  EXPECT_FALSE(ctx->run.pendingRefreshData);
+  EXPECT_FALSE(ctx->run.pending.has(PENDING_TEACH));
+  EXPECT_FALSE(ctx->run.pending.has(PENDING_REFRESH_DATA));
   EXPECT_EQ(sim->requestCount(6), 1);
   EXPECT_EQ(sim->requestCount(9), 1);
 }
@@ -131,16 +132,14 @@ TEST_F(TeachTest, PendingTeachAndRefreshAreServedOnceByTheLoop) {
   ctx->ui.fire(refresh, ui::EVENT_LEFT_CLICK);
   ctx->ui.fire(refresh, ui::EVENT_COMMIT);
   ctx->ui.fire(ref("TEACH", "TEACHBTN"), ui::EVENT_COMMIT);
-  EXPECT_TRUE(ctx->run.pendingEdgeRefresh);
+  EXPECT_TRUE(ctx->run.pending.has(PENDING_EDGE_REFRESH));
   const int edges = sim->requestCount(0x14);
   ServePendingRequests(*ctx);
-  ServePendingRefresh(*ctx);
   ServePendingRequests(*ctx);
-  ServePendingRefresh(*ctx);
   EXPECT_EQ(sim->requestCount(6), 1);
   EXPECT_EQ(sim->requestCount(0x14), edges + 1);
   EXPECT_EQ(sim->requestCount(9), 1);
-  EXPECT_FALSE(ctx->run.pendingTeach || ctx->run.pendingEdgeRefresh || ctx->run.pendingRefreshData);
+  EXPECT_FALSE(ctx->run.pending.has(PENDING_TEACH) || ctx->run.pending.has(PENDING_EDGE_REFRESH) || ctx->run.pending.has(PENDING_REFRESH_DATA));
 }
 
 TEST_F(TeachTest, RefreshEdgesWhenIdleReadsEdgesAndVideo) {
@@ -150,7 +149,7 @@ TEST_F(TeachTest, RefreshEdgesWhenIdleReadsEdgesAndVideo) {
   ctx->ui.fire(ref("TEACH", "REFRESHEDGES"), ui::EVENT_COMMIT);
   EXPECT_EQ(sim->requestCount(0x14), edges + 1);
   EXPECT_EQ(sim->requestCount(9), 1);
-  EXPECT_FALSE(ctx->run.pendingEdgeRefresh);
+  EXPECT_FALSE(ctx->run.pending.has(PENDING_EDGE_REFRESH));
   EXPECT_EQ(ctx->ui.value(ref("TEACH", "PROGNO")), 2);
 }
 

@@ -5,6 +5,7 @@
 #include "params/teach.h"
 #include "identify/catalogue.h"
 #include "params/panel_values.h"
+#include "live/pending.h"
 #include "params/transfer.h"
 #include "params_fixture.h"
 
@@ -135,14 +136,14 @@ TEST_F(TransferTest, ButtonsWhileALoopOwnsTheLinkLeaveOnePendingRequest) {
   EXPECT_EQ(ctx->ui.text(ctx->refs.main.status), "Waiting for parameter-frame ...");
   ctx->ui.fire(ctx->refs.main.get, ui::EVENT_COMMIT);
   ctx->ui.fire(ctx->refs.main.send, ui::EVENT_COMMIT);
-  EXPECT_TRUE(ctx->run.pendingGet);
-  EXPECT_TRUE(ctx->run.pendingSend);
+  EXPECT_TRUE(ctx->run.pending.has(PENDING_GET));
+  EXPECT_TRUE(ctx->run.pending.has(PENDING_SEND));
   EXPECT_EQ(sim->requestCount(2), gets);
   EXPECT_EQ(sim->requestCount(1), 0);
 
   ServePendingRequests(*ctx);
-  EXPECT_FALSE(ctx->run.pendingGet);
-  EXPECT_FALSE(ctx->run.pendingSend);
+  EXPECT_FALSE(ctx->run.pending.has(PENDING_GET));
+  EXPECT_FALSE(ctx->run.pending.has(PENDING_SEND));
   EXPECT_EQ(sim->requestCount(1), 2);
   EXPECT_EQ(sim->requestCount(2), gets + 2);
   ServePendingRequests(*ctx);  // served once only
@@ -151,10 +152,10 @@ TEST_F(TransferTest, ButtonsWhileALoopOwnsTheLinkLeaveOnePendingRequest) {
 
 TEST_F(TransferTest, ButtonsWhenIdleActAtOnceAndClearThePendingFlag) {
   connectTcp();
-  ctx->run.pendingSend = true;
+  ctx->run.pending.set(PENDING_SEND);
   ctx->ui.setValue(ref("PARA1", "BGMODE"), 1);
   ctx->ui.fire(ctx->refs.main.send, ui::EVENT_COMMIT);
-  EXPECT_FALSE(ctx->run.pendingSend);
+  EXPECT_FALSE(ctx->run.pending.has(PENDING_SEND));
   EXPECT_EQ(get16le(sim->ramParams(), BACKGROUND_MODE), 1);  // collected from the panel
 }
 

@@ -1,0 +1,28 @@
+#include "context/session_hooks.h"
+
+#include "context/context.h"
+
+namespace bx {
+
+void NotifyLinkDown(Context& ctx) {
+  if (ctx.session.linkDown) ctx.session.linkDown(ctx);
+}
+
+void CarryOutDisconnect(Context& ctx) {
+  if (ctx.session.disconnect) {
+    ctx.session.disconnect(ctx);
+    return;
+  }
+  if (ctx.link.portOpen > 0) {
+    ctx.serial.close();
+    ctx.link.portOpen = 0;
+  }
+  if (ctx.link.tcpConnected > 0) {
+    ctx.tcp.disconnect();
+    ctx.link.tcpConnected = 0;
+    ctx.link.tcpHandle = 0;
+  }
+  ctx.link.abort = 0;
+}
+
+}  // namespace bx

@@ -1,0 +1,20 @@
+#pragma once
+// What the link must trigger in the session above it: the connection
+// indicator when the TCP server drops the conversation, and a Disconnect that
+// was pressed while an exchange held the link. The session installs them when
+// the panels are loaded, so link/ includes nothing above itself.
+namespace bx {
+struct Context;
+
+struct SessionHooks {
+  void (*linkDown)(Context& ctx) = nullptr;
+  void (*disconnect)(Context& ctx) = nullptr;
+};
+
+// Shows the link as down (indicator, dimmed sensor controls); nothing while
+// no session is installed.
+void NotifyLinkDown(Context& ctx);
+// Carries out a Disconnect; without a session it closes the transports.
+void CarryOutDisconnect(Context& ctx);
+
+}  // namespace bx

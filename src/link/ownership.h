@@ -1,0 +1,75 @@
+#pragma once
+// Who may use the link now. There is never more than one request
+// outstanding: an operation that talks to the sensor holds the link for its
+// whole length, and an operator action that arrives meanwhile (its callback
+// runs from the events processed inside a wait) never starts an exchange of
+// its own. While a loop owns the link such an action is left pending for the
+// loop to serve between two cycles; otherwise it is refused with a status
+// text.
+#include <utility>
+
+#include "context/context.h"
+
+namespace bx {
+
+// Idle: no loop runs and no operation holds the link.
+bool LinkIdle(const Context& ctx);
+// A loop owns the link; operator actions are left pending for it.
+bool LinkOwnedByLoop(const Context& ctx);
+
+// Holds the link for the lifetime of the object. When the outermost hold
+// ends, a Disconnect that was pressed meanwhile is carried out.
+class LinkHold {
+ public:
+  explicit LinkHold(Context& ctx);
+  ~LinkHold();
+  LinkHold(const LinkHold&) = delete;
+  LinkHold& operator=(const LinkHold&) = delete;
+
+ private:
+  Context& ctx_;
+};
+
+// The status text of an action refused because the link is in use.
+void RefuseLinkBusy(Context& ctx);
+// True (and the refusal shown) when an action that needs the link can
+// neither run now nor wait for a loop.
+bool LinkRefusesAction(Context& ctx);
+
+enum class LinkAction { Performed, LeftPending, Refused };
+
+// Performs `now` while holding the link when it is idle and clears the
+// request; leaves the request pending while a loop owns the link; refuses
+// otherwise (and clears a request that a button press may have set).
+template <class F>
+LinkAction PerformOrLeavePending(Context& ctx, PendingRequest request, F&& now) {
+  if (LinkIdle(ctx)) {
+    ctx.run.pending.set(request, false);
+    LinkHold hold(ctx);
+    std::forward<F>(now)();
+    return LinkAction::Performed;
+  }
+  if (LinkOwnedByLoop(ctx)) {
+    ctx.run.pending.set(request);
+    return LinkAction::LeftPending;
+  }
+  ctx.run.pending.set(request, false);
+  RefuseLinkBusy(ctx);
+  return LinkAction::Refused;
+}
+
+// For actions that cannot wait for a loop (connect, baud-rate change,
+// hardware-information file): performs `now` while holding the link when it
+// is idle, else refuses. True when performed.
+template <class F>
+bool PerformIfIdle(Context& ctx, F&& now) {
+  if (!LinkIdle(ctx)) {
+    RefuseLinkBusy(ctx);
+    return false;
+  }
+  LinkHold hold(ctx);
+  std::forward<F>(now)();
+  return true;
+}
+
+}  // namespace bx

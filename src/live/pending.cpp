@@ -1,0 +1,46 @@
+#include "live/pending.h"
+
+#include "calib/record.h"
+#include "calib/xflash_record.h"
+#include "commands/commands.h"
+#include "params/teach.h"
+#include "context/context.h"
+#include "link/events.h"
+#include "link/ownership.h"
+#include "params/panel_values.h"
+#include "params/transfer.h"
+
+namespace bx {
+
+bool ServePendingRequests(Context& ctx) {
+  LinkHold hold(ctx);
+  auto& q = ctx.run.pending;
+  if (q.take(PENDING_SEND)) PushSEND(ctx, ctx.params.memory);
+  if (q.take(PENDING_GET)) {
+    // A file already read must be shown, not replaced by the sensor's records.
+    const int sel = ctx.params.pendingGetFromFile ? MEM_FILE : ctx.params.memory;
+    ctx.params.pendingGetFromFile = false;
+    PushGET(ctx, sel);
+  }
+  if (q.take(PENDING_TEACH)) PushTEACH(ctx, ActiveRow(ctx));
+  if (q.take(PENDING_RESET)) PushRESET(ctx);
+  if (q.take(PENDING_TEST)) PushTEST(ctx, 5);
+  if (q.take(PENDING_EDGE_REFRESH)) GetEDGE(ctx, ctx.live.armedTrigger != 0 ? 1 : 0);
+  if (q.take(PENDING_REFRESH_DATA)) PushRefreshDATA(ctx, ActiveRow(ctx));
+  if (q.take(PENDING_WRITE_CALIB)) WriteCalibDataToXF(ctx, ctx.calib.record.bytes.data());
+  if (q.take(PENDING_SAVE_CALIB))
+    CalibrationCommand(ctx, 2, calib::slopeX16384(ctx.calib.record), calib::offsetUm(ctx.calib.record));
+  if (q.take(PENDING_STOP_CALIB)) {
+    CalibrationCommand(ctx, 0);
+    ctx.run.state = RUN_IDLE;
+    DelayWithEventProcessing(ctx, 0.5);
+  }
+  if (ctx.link.abort == 1) {
+    ctx.run.state = RUN_IDLE;
+    DelayWithEventProcessing(ctx, 0.5);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace bx

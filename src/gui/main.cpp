@@ -44,8 +44,6 @@ int main(int argc, char** argv) {
     std::fputs("quellan-bx-scope: no display available (set DISPLAY or run under Xvfb)\n", stderr);
     return 3;
   }
-  // Before Qt starts any thread: the signals must reach the loop only.
-  bx::gui::QuitSignals::blockEarly();
   QApplication app(argc, argv);
   // Leaving is the close callback's decision, never a side effect of a
   // window going away.

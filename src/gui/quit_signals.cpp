@@ -1,8 +1,10 @@
 #include "gui/quit_signals.h"
 
+#include <fcntl.h>
 #include <signal.h>
-#include <sys/signalfd.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <QSocketNotifier>
 
@@ -10,46 +12,50 @@ namespace bx::gui {
 
 namespace {
 
-sigset_t quitSet() {
-  sigset_t set;
-  sigemptyset(&set);
-  sigaddset(&set, SIGINT);
-  sigaddset(&set, SIGTERM);
-  return set;
+// A signal handler can reach nothing but process-wide state: the write end
+// of the pipe, set while a QuitSignals lives.
+volatile sig_atomic_t signalPipe = -1;
+
+void onSignal(int) {
+  const int saved = errno;
+  if (signalPipe >= 0) {
+    const char byte = 1;
+    [[maybe_unused]] ssize_t n = ::write(signalPipe, &byte, 1);
+  }
+  errno = saved;
 }
 
 }  // namespace
 
-bool QuitSignals::blockEarly() {
-  sigset_t set = quitSet();
-  return pthread_sigmask(SIG_BLOCK, &set, nullptr) == 0;
-}
-
 QuitSignals::QuitSignals(std::function<void()> onRequest, QObject* parent)
     : QObject(parent), onRequest_(std::move(onRequest)) {
-  sigset_t set = quitSet();
-  fd_ = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
-  if (fd_ < 0) return;
-  notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
+  if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  signalPipe = pipe_[1];
+  notifier_ = new QSocketNotifier(pipe_[0], QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, [this] { readSignal(); });
+  struct sigaction sa {};
+  sa.sa_handler = &onSignal;
+  sigemptyset(&sa.sa_mask);
+  // Once: the next signal takes its default action again.
+  sa.sa_flags = SA_RESTART | SA_RESETHAND;
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
 }
 
 QuitSignals::~QuitSignals() {
+  signal(SIGINT, SIG_DFL);
+  signal(SIGTERM, SIG_DFL);
+  signalPipe = -1;
   if (notifier_) notifier_->setEnabled(false);
-  if (fd_ >= 0) ::close(fd_);
+  for (int fd : pipe_)
+    if (fd >= 0) ::close(fd);
 }
 
 void QuitSignals::readSignal() {
-  signalfd_siginfo info;
+  char buf[16];
   bool got = false;
-  while (::read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) got = true;
-  if (!got) return;
-  // From now on this thread takes the signals' default action again: a
-  // second Ctrl+C ends a shutdown that does not come to an end.
-  notifier_->setEnabled(false);
-  sigset_t set = quitSet();
-  pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
-  if (onRequest_) onRequest_();
+  while (::read(pipe_[0], buf, sizeof buf) > 0) got = true;
+  if (got && onRequest_) onRequest_();
 }
 
 }  // namespace bx::gui

@@ -1,6 +1,7 @@
 #include "gui/adapter.h"
 
 #include <QBoxLayout>
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -110,8 +111,18 @@ void ControlAdapter::fire(int event, int data1, int data2) { ui_.fire(ref_, even
 bool ControlAdapter::eventFilter(QObject* watched, QEvent* event) {
   (void)watched;
   switch (event->type()) {
-    case QEvent::ContextMenu:
-      return true;  // the right button asks for help, it opens no menu
+    case QEvent::ContextMenu: {
+      // The right button was answered at its press. The menu key does what
+      // it would: the control's menu, or its help.
+      auto* ce = static_cast<QContextMenuEvent*>(event);
+      if (ce->reason() == QContextMenuEvent::Keyboard) {
+        if (!model().contextMenu.empty())
+          showContextMenu(ce->globalPos());
+        else
+          fire(ui::EVENT_RIGHT_CLICK);
+      }
+      return true;
+    }
     case QEvent::KeyPress:
       // F1 asks for help on the control with the focus, as its right
       // button does.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTableWidget>
@@ -177,6 +178,15 @@ TEST_F(AppWindow, TeachTableMenuOffersHelpAndTheSelectionEntries) {
   menu->close();
   QCoreApplication::processEvents();
   EXPECT_EQ(ctx->app.helpShownFor, ref("TEACH", "TABLE"));
+
+  // The menu key opens the same menu.
+  QContextMenuEvent byKey(QContextMenuEvent::Keyboard, QPoint(5, 5), table->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(table->viewport(), &byKey);
+  menu = nullptr;
+  for (QMenu* m : table->findChildren<QMenu*>("contextMenu"))
+    if (m->isVisible()) menu = m;
+  ASSERT_NE(menu, nullptr);
+  menu->close();
 
   // In German the entries follow the language.
   int m, de;

@@ -155,6 +155,8 @@ int runLoop() {
 }
 
 TEST_F(AppWindow, ClosingTheWindowEndsTheLoopWithTheSettingsWritten) {
+  // Nothing an earlier test left queued may end the loop in its stead.
+  QCoreApplication::processEvents();
   const std::string settings = dir + "/BX-SCOPE.ini";
   std::error_code ec;
   fs::remove(settings, ec);
@@ -171,6 +173,7 @@ TEST_F(AppWindow, ClosingTheWindowEndsTheLoopWithTheSettingsWritten) {
 }
 
 TEST_F(AppWindow, ExitEntryEndsTheLoop) {
+  QCoreApplication::processEvents();
   int m, i;
   ASSERT_TRUE(ctx->ui.findMenuItem("APPLICATION", "EXIT", m, i));
   QAction* exit = renderer->mainWindow()->menuAction(m, i);

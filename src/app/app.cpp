@@ -9,6 +9,7 @@
 #include "session/bringup.h"
 #include "session/conn_page.h"
 #include "link/transport.h"
+#include "params/table_edit.h"
 
 namespace bx {
 
@@ -61,12 +62,27 @@ int AppStartup(Context& ctx, std::string& error, const std::string& projectDir, 
 
 void InitGUI(Context& ctx) {
   DimmConnectElements(ctx, ctx.link.transport);
+  SetTeachTableMenu(ctx);
   // Choice lists and information box of the model in force, in the language
   // in force, also when no sensor answered.
   ApplyModelTexts(ctx);
   // The unit stored in the settings: the switch's own callback switches the
   // displays (it stays dimmed, and so inert, until a sensor is identified).
   ctx.ui.fire(ctx.refs.main.mmSwitch, ui::EVENT_COMMIT);
+}
+
+void SetTeachTableMenu(Context& ctx) {
+  const ui::CtlRef t = ctx.para.teach.table;
+  if (!ctx.ui.valid(t)) return;
+  ctx.ui.at(t).contextMenu = {
+      ui::ContextEntry{"Help", nullptr, true},
+      ui::ContextEntry{"Set selection to ...", &CC_GRIDSetSelectionTo, false},
+      ui::ContextEntry{"Reset selection", &CC_GRIDResetSelection, false},
+  };
+  const ui::Panel& p = ctx.ui.panel(t.panel);
+  if (const std::string* labels = ctx.app.texts.find(p.name, ctx.ui.at(t).name + ".menu"))
+    SetContextMenuLabels(ctx.ui, t, *labels);
+  ctx.ui.touch(t);
 }
 
 void AppShutdown(Context& ctx) {

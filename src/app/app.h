@@ -26,6 +26,10 @@ int AppStartup(Context& ctx, std::string& error, const std::string& projectDir =
 // Control set-up after the link: connection form, menu availability, unit.
 void InitGUI(Context& ctx);
 
+// The teach table's right-click menu: help, "Set selection to ...",
+// "Reset selection", labelled in the language in force.
+void SetTeachTableMenu(Context& ctx);
+
 // After the user-interface loop: closes the link. The panel model stays
 // with the context, which releases it, so a front-end may still read it.
 void AppShutdown(Context& ctx);

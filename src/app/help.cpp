@@ -10,14 +10,10 @@ namespace {
 
 constexpr const char* kHelpPanel = "HELP";
 constexpr const char* kHelpText = "TEXT";
-// The help panel sits a little right of the control's left edge and just
-// below it, so the control itself stays visible.
-constexpr int kHelpOffsetX = 16;
-constexpr int kHelpOffsetY = 4;
+// Room between the control and the help panel beside it.
+constexpr int kHelpGap = 6;
 
-struct Rect {
-  int x = 0, y = 0, w = 0, h = 0;
-};
+using ui::Rect;
 
 Rect controlRect(const Rect& pr, const ui::Panel& p, const ui::Control& c) {
   int cellW = pr.w / std::max(1, p.gridCols);
@@ -25,18 +21,67 @@ Rect controlRect(const Rect& pr, const ui::Panel& p, const ui::Control& c) {
   return Rect{pr.x + c.col * cellW, pr.y + c.row * cellH, c.colSpan * cellW, c.rowSpan * cellH};
 }
 
-// Screen rectangle of a panel: top-level panels from their own placement,
-// tab pages from the tab control that holds them.
+// Where a panel lies by its grid alone, in the main panel's area: tab pages
+// inside the tab control that holds them, other panels at their placement
+// (the main panel itself at the origin).
 Rect panelRect(const ui::Ui& ui, int handle, int depth = 0) {
   const ui::Panel& p = ui.panel(handle);
-  if (p.tabOwner < 0 || depth > 8) return Rect{p.left, p.top, p.width, p.height};
+  if (p.tabOwner < 0 || depth > 8) {
+    if (p.parent < 0) return Rect{0, 0, p.width, p.height};
+    return Rect{p.left, p.top, p.width, p.height};
+  }
   Rect owner = panelRect(ui, p.tabOwner, depth + 1);
   const ui::Panel& op = ui.panel(p.tabOwner);
   if (p.tabControl < 0 || p.tabControl >= static_cast<int>(op.controls.size())) return owner;
   return controlRect(owner, op, op.controls[static_cast<size_t>(p.tabControl)]);
 }
 
+// Control and screen as the front-end shows them; without one, estimated
+// from the grids and the screen size the application knows.
+void helpGeometry(const Context& ctx, ui::CtlRef r, Rect& control, Rect& screen) {
+  if (ctx.ui.frontend && ctx.ui.frontend->controlGeometry(r, control, screen)) return;
+  const ui::Ui& ui = ctx.ui;
+  control = controlRect(panelRect(ui, r.panel), ui.panel(r.panel), ui.at(r));
+  int main = ui.findPanel("MAIN");
+  const int left = main >= 0 ? ui.panel(main).left : 0;
+  const int top = main >= 0 ? ui.panel(main).top : 0;
+  screen = Rect{-left, -top, ctx.app.screenWidth, ctx.app.screenHeight};
+}
+
+int clampInto(int v, int size, int lo, int room) { return std::max(lo, std::min(v, lo + room - size)); }
+
 }  // namespace
+
+ui::Rect PlaceBeside(const ui::Rect& c, int w, int h, const ui::Rect& screen) {
+  const int right = screen.x + screen.w, bottom = screen.y + screen.h;
+  Rect at{0, 0, w, h};
+  // Right of the control, then left of it, then below, then above; the
+  // other coordinate slides so the whole panel stays on the screen.
+  // (A control partly off the screen may leave a side without room.)
+  auto fitsX = [&](int x) { return x >= screen.x && x + w <= right; };
+  auto fitsY = [&](int y) { return y >= screen.y && y + h <= bottom; };
+  if (fitsX(c.x + c.w + kHelpGap)) {
+    at.x = c.x + c.w + kHelpGap;
+    at.y = clampInto(c.y, h, screen.y, screen.h);
+  } else if (fitsX(c.x - kHelpGap - w)) {
+    at.x = c.x - kHelpGap - w;
+    at.y = clampInto(c.y, h, screen.y, screen.h);
+  } else if (fitsY(c.y + c.h + kHelpGap)) {
+    at.y = c.y + c.h + kHelpGap;
+    at.x = clampInto(c.x, w, screen.x, screen.w);
+  } else if (fitsY(c.y - kHelpGap - h)) {
+    at.y = c.y - kHelpGap - h;
+    at.x = clampInto(c.x, w, screen.x, screen.w);
+  } else {
+    // A control as large as the screen: over its top right corner.
+    at.x = clampInto(c.x + c.w - w, w, screen.x, screen.w);
+    at.y = clampInto(c.y, h, screen.y, screen.h);
+  }
+  // A screen smaller than the panel: its top left corner stays visible.
+  at.x = std::max(at.x, screen.x);
+  at.y = std::max(at.y, screen.y);
+  return at;
+}
 
 bool ShowHelp(Context& ctx, const ui::EventArgs& ev) {
   auto& ui = ctx.ui;
@@ -50,10 +95,12 @@ bool ShowHelp(Context& ctx, const ui::EventArgs& ev) {
   ui::CtlRef box = ui.find(kHelpPanel, kHelpText);
   if (h < 0 || !box.valid()) return false;
   ui.setText(box, *text);
-  Rect cr = controlRect(panelRect(ui, ev.panel), p, c);
+  Rect control, screen;
+  helpGeometry(ctx, r, control, screen);
   ui::Panel& help = ui.panel(h);
-  help.left = cr.x + kHelpOffsetX;
-  help.top = cr.y + cr.h + kHelpOffsetY;
+  Rect at = PlaceBeside(control, help.width, help.height, screen);
+  help.left = at.x;
+  help.top = at.y;
   help.visible = true;
   ui.touchPanel(h);
   ctx.app.helpShownFor = r;

@@ -1,6 +1,7 @@
 #pragma once
 // Right-click help: the help panel shows a control's help text of the
 // language in force next to the control.
+#include "ui/frontend.h"
 #include "ui/types.h"
 
 namespace bx {
@@ -12,6 +13,10 @@ struct Context;
 bool ShowHelp(Context& ctx, const ui::EventArgs& ev);
 void HideHelp(Context& ctx);
 
+// Where a w x h panel goes beside a control: right of it, else left, else
+// below, else above, always fully inside the screen area.
+ui::Rect PlaceBeside(const ui::Rect& control, int w, int h, const ui::Rect& screen);
+
 // Puts the help wrapper in front of every control's callback, so that every
 // right click shows help whatever the control's own callback does. The
 // wrapped callback still receives every event.
@@ -19,7 +24,8 @@ void WrapHelpCallbacks(Context& ctx);
 
 // The wrapper: help on a right click, then the control's own callback.
 int CC_Help(Context& ctx, const ui::EventArgs& ev);
-// Help panel events: a click, focus loss or close hides it.
+// Help panel events: a click, focus loss or close (Escape, a click
+// elsewhere) hides it.
 int CC_PANELpopup(Context& ctx, const ui::EventArgs& ev);
 
 }  // namespace bx

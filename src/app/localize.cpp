@@ -1,5 +1,6 @@
 #include "app/localize.h"
 
+#include "app/help.h"
 #include "context/context.h"
 #include "files/atomic_file.h"
 #include "params/model_config.h"
@@ -140,7 +141,7 @@ void applyMenuEntry(ui::Ui& ui, std::string_view key, const std::string& value) 
 void applyControlEntry(ui::Ui& ui, int panel, std::string_view key, const std::string& value) {
   std::string_view control = key;
   std::string_view what;
-  for (std::string_view suffix : {".items", ".text", ".help"}) {
+  for (std::string_view suffix : {".items", ".text", ".help", ".menu"}) {
     if (endsWith(key, suffix)) {
       control = key.substr(0, key.size() - suffix.size());
       what = suffix;
@@ -159,6 +160,8 @@ void applyControlEntry(ui::Ui& ui, int panel, std::string_view key, const std::s
     auto labels = splitItems(value);
     for (size_t i = 0; i < items.size() && i < labels.size(); ++i) items[i].label = labels[i];
     ui.setItems(r, std::move(items));
+  } else if (what == ".menu") {
+    SetContextMenuLabels(ui, r, value);
   }
 }
 
@@ -232,7 +235,17 @@ void ShowLanguageChoice(Context& ctx) {
   if (ctx.ui.findMenuItem("SETTINGS", "German", m, i)) ctx.ui.setMenuChecked(m, i, german);
 }
 
+void SetContextMenuLabels(ui::Ui& ui, ui::CtlRef r, const std::string& labels) {
+  if (!ui.valid(r)) return;
+  auto& entries = ui.at(r).contextMenu;
+  auto parts = splitItems(labels);
+  for (size_t i = 0; i < entries.size() && i < parts.size(); ++i) entries[i].label = parts[i];
+  ui.touch(r);
+}
+
 void SetLanguage(Context& ctx, int language) {
+  // A help text stays in the language it was asked in: it goes.
+  HideHelp(ctx);
   ctx.app.language = language == 1 ? 1 : 0;
   ShowLanguageChoice(ctx);
   if (!LocalizeUi(ctx)) {

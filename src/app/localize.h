@@ -9,6 +9,7 @@ namespace bx {
 struct Context;
 namespace ui {
 class Ui;
+struct CtlRef;
 }
 
 inline constexpr const char* kLanguageFileEn = "_loc_en_BX-ScopeV55.lwl";
@@ -30,6 +31,10 @@ void ApplyLanguage(ui::Ui& ui, const LanguageData& data);
 // and applies it; the help texts are kept in ctx.app.texts. False when the
 // file is missing or damaged: the texts then stay as they were.
 bool LocalizeUi(Context& ctx);
+
+// Labels of a control's right-click menu entries, in order, from a
+// "label|label|..." text; entries beyond the text keep theirs.
+void SetContextMenuLabels(ui::Ui& ui, ui::CtlRef r, const std::string& labels);
 
 // Flag picture and menu ticks of ctx.app.language.
 void ShowLanguageChoice(Context& ctx);

@@ -68,8 +68,8 @@ void ResetMainPanelPlacement(Context& ctx) {
   p.maximized = false;
   p.width = kMainWidth;
   p.height = kMainHeight;
-  p.left = std::max(0, (ctx.app.screenWidth - kMainWidth) / 2);
-  p.top = std::max(0, (ctx.app.screenHeight - kMainHeight) / 2);
+  p.left = ctx.app.screenLeft + std::max(0, (ctx.app.screenWidth - kMainWidth) / 2);
+  p.top = ctx.app.screenTop + std::max(0, (ctx.app.screenHeight - kMainHeight) / 2);
   ctx.ui.touchPanel(h);
 }
 

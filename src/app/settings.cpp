@@ -1,8 +1,10 @@
 #include "app/settings.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "app/localize.h"
+#include "app/main_panel.h"
 #include "context/context.h"
 #include "files/settings_file.h"
 #include "session/conn_page.h"
@@ -17,6 +19,15 @@ void applyMaxMin(Context& ctx) {
   auto& ui = ctx.ui;
   ui.setValue(ui.find("VIDEO", "MAXMIN"), ctx.app.maxMinState);
   for (const char* name : {"MAXVAL", "MINVAL"}) ui.setVisible(ui.find("VIDEO", name), ctx.app.maxMinState == 1);
+}
+
+// True when enough of the panel's title area lies on the screen to grab it.
+bool reachable(const Context& ctx, const ui::Panel& p) {
+  constexpr int kGrab = 64;
+  const auto& a = ctx.app;
+  const int left = std::max(p.left, a.screenLeft);
+  const int right = std::min(p.left + p.width, a.screenLeft + a.screenWidth);
+  return right - left >= kGrab && p.top >= a.screenTop - kGrab / 2 && p.top < a.screenTop + a.screenHeight - kGrab / 2;
 }
 
 int tcpPortNumber(const std::string& text) {
@@ -45,6 +56,8 @@ void ReadIniFile(Context& ctx, const std::string& path) {
   for (const auto& a : s.ipList) list.push_back(ui::Item{a, static_cast<double>(list.size())});
   ui.setItems(ctx.refs.conn.ipAddr, std::move(list));
 
+  // Without a stored place the window starts centred, not in a corner.
+  if (!read || !s.hasPosX || !s.hasPosY) ResetMainPanelPlacement(ctx);
   if (read) {
     int main = ctx.refs.main.status.panel;
     if (main >= 0) {
@@ -57,6 +70,13 @@ void ReadIniFile(Context& ctx, const std::string& path) {
       if (s.hasWidth && s.hasHeight && s.width > 0 && s.height > 0) {
         p.width = s.width;
         p.height = s.height;
+      }
+      // A place stored on a screen that is gone would leave the window out
+      // of reach: back to the centre then.
+      if (!reachable(ctx, p)) {
+        const bool maximized = p.maximized;
+        ResetMainPanelPlacement(ctx);
+        p.maximized = maximized;
       }
       ui.touchPanel(main);
     }

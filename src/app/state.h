@@ -27,6 +27,8 @@ struct AppState {
   ui::CtlRef helpShownFor;          // control whose help the help panel shows
   // The screen the main panel is centred on; the front-end may set the real
   // one.
+  int screenLeft = 0;
+  int screenTop = 0;
   int screenWidth = 1920;
   int screenHeight = 1080;
   // Callbacks of the resource, per panel and control, behind the help

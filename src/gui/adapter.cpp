@@ -1,9 +1,13 @@
 #include "gui/adapter.h"
 
 #include <QBoxLayout>
+#include <QContextMenuEvent>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QTimer>
 
 #include "gui/adapters.h"
 
@@ -107,8 +111,26 @@ void ControlAdapter::fire(int event, int data1, int data2) { ui_.fire(ref_, even
 bool ControlAdapter::eventFilter(QObject* watched, QEvent* event) {
   (void)watched;
   switch (event->type()) {
-    case QEvent::ContextMenu:
-      return true;  // the right button asks for help, it opens no menu
+    case QEvent::ContextMenu: {
+      // The right button was answered at its press. The menu key does what
+      // it would: the control's menu, or its help.
+      auto* ce = static_cast<QContextMenuEvent*>(event);
+      if (ce->reason() == QContextMenuEvent::Keyboard) {
+        if (!model().contextMenu.empty())
+          showContextMenu(ce->globalPos());
+        else
+          fire(ui::EVENT_RIGHT_CLICK);
+      }
+      return true;
+    }
+    case QEvent::KeyPress:
+      // F1 asks for help on the control with the focus, as its right
+      // button does.
+      if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+        fire(ui::EVENT_RIGHT_CLICK);
+        return true;
+      }
+      return false;
     case QEvent::MouseButtonRelease:
       lastStamp_ = -1;  // the next press is a new one, whatever its stamp
       return false;
@@ -120,7 +142,11 @@ bool ControlAdapter::eventFilter(QObject* watched, QEvent* event) {
       lastStamp_ = static_cast<qint64>(me->timestamp());
       lastType_ = event->type();
       if (me->button() == Qt::RightButton) {
-        if (!again) fire(dbl ? ui::EVENT_RIGHT_DOUBLE_CLICK : ui::EVENT_RIGHT_CLICK);
+        if (again) return true;
+        if (!dbl && !model().contextMenu.empty())
+          showContextMenu(me->globalPosition().toPoint());
+        else
+          fire(dbl ? ui::EVENT_RIGHT_DOUBLE_CLICK : ui::EVENT_RIGHT_CLICK);
         return true;
       }
       if (me->button() == Qt::LeftButton && genericLeftClick() && !again)
@@ -130,6 +156,25 @@ bool ControlAdapter::eventFilter(QObject* watched, QEvent* event) {
     default:
       return false;
   }
+}
+
+void ControlAdapter::showContextMenu(const QPoint& at) {
+  auto* menu = new QMenu(widget_);
+  menu->setObjectName("contextMenu");
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  const auto& entries = model().contextMenu;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    QAction* a = menu->addAction(QString::fromStdString(entries[i].label));
+    a->setEnabled(entries[i].help || !model().dimmed);
+    const int index = static_cast<int>(i);
+    // Run once the menu is gone: an entry may open a dialog of its own.
+    connect(a, &QAction::triggered, this, [this, index] {
+      QTimer::singleShot(0, this, [this, index] { ui_.fireContextEntry(ref_, index); });
+    });
+    // The help entry stands apart from the control's own entries.
+    if (entries[i].help && i + 1 < entries.size()) menu->addSeparator();
+  }
+  menu->popup(at);
 }
 
 std::unique_ptr<ControlAdapter> makeAdapter(ui::Ui& ui, ui::CtlRef ref, const BuildEnv& env) {

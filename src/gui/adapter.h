@@ -71,6 +71,8 @@ class ControlAdapter : public QObject {
  private:
   void applyCommon(const ui::Control& c);
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // The control's right-click menu at a screen position.
+  void showContextMenu(const QPoint& at);
 
   uint64_t shown_ = 0;
   // Mouse events travel from a child up to its parents; one press must fire

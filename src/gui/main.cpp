@@ -12,7 +12,9 @@
 #include "context/context.h"
 #include "gui/main_window.h"
 #include "gui/qt_frontend.h"
+#include "gui/quit_signals.h"
 #include "gui/renderer.h"
+#include "ui/types.h"
 
 
 namespace {
@@ -23,6 +25,16 @@ bool haveDisplay() {
     if (v && *v) return true;
   }
   return false;
+}
+
+// What the window's close button does: the main panel's close event, which
+// leaves in the product's order; with no panel yet, just leave.
+void requestClose(bx::Context& ctx) {
+  const int main = ctx.ui.findPanel("MAIN");
+  if (main >= 0 && ctx.ui.panel(main).callback)
+    ctx.ui.firePanel(main, bx::ui::EVENT_CLOSE);
+  else if (ctx.ui.frontend)
+    ctx.ui.frontend->quit();
 }
 
 }  // namespace
@@ -39,11 +51,16 @@ int main(int argc, char** argv) {
   auto ctx = std::make_unique<bx::Context>();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     // The main panel is centred on this area when its placement is reset.
-    ctx->app.screenWidth = screen->availableGeometry().width();
-    ctx->app.screenHeight = screen->availableGeometry().height();
+    const QRect free = screen->availableGeometry();
+    ctx->app.screenLeft = free.x();
+    ctx->app.screenTop = free.y();
+    ctx->app.screenWidth = free.width();
+    ctx->app.screenHeight = free.height();
   }
   bx::gui::QtFrontend frontend(*ctx);
   ctx->ui.frontend = &frontend;
+  bx::Context& context = *ctx;
+  bx::gui::QuitSignals quitSignals([&context] { requestClose(context); });
 
   std::string error;
   if (bx::AppStartup(*ctx, error) < 0) {

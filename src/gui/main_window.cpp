@@ -2,18 +2,46 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMoveEvent>
 #include <QResizeEvent>
+#include <QSet>
 
 namespace bx::gui {
 
+namespace {
+
+// The label with an '&' before its first letter or digit that no earlier
+// entry of the same menu took; a literal '&' is doubled.
+QString withMnemonic(const std::string& label, QSet<QChar>& used) {
+  const QString text = QString::fromStdString(label);
+  int at = -1;
+  for (int i = 0; i < text.size() && at < 0; ++i) {
+    QChar k = text[i].toLower();
+    if (text[i].isLetterOrNumber() && !used.contains(k)) {
+      used.insert(k);
+      at = i;
+    }
+  }
+  QString out;
+  for (int i = 0; i < text.size(); ++i) {
+    if (i == at) out += '&';
+    out += text[i];
+    if (text[i] == '&') out += '&';
+  }
+  return out;
+}
+
+}  // namespace
+
 MainWindow::MainWindow(ui::Ui& ui, int panel) : ui_(ui), panel_(panel) {
   setObjectName(QString::fromStdString(ui.panel(panel).name));
-  // The window system places the window first; the model moves it only
-  // when it asks for another place later.
+  // The stored place applies from the start.
   appliedLeft_ = ui.panel(panel).left;
   appliedTop_ = ui.panel(panel).top;
+  move(appliedLeft_, appliedTop_);
   syncPanel();
   syncMenu(true);
 }
@@ -22,18 +50,27 @@ void MainWindow::syncPanel() {
   const ui::Panel& p = ui_.panel(panel_);
   QString title = QString::fromStdString(p.title);
   if (windowTitle() != title) setWindowTitle(title);
-  // Resize only when the model asks for another size than the one last
-  // applied or reported, so the operator's own resizing stays.
-  if (p.width != appliedW_ || p.height != appliedH_) {
-    appliedW_ = p.width;
-    appliedH_ = p.height;
-    resize(p.width, p.height);
+  // Size and place are those of the normal window: they are set while it
+  // is normal (moving a maximised window would end its maximised state),
+  // and maximising comes last.
+  const bool stateMoved = p.maximized != appliedMax_;
+  appliedMax_ = p.maximized;
+  if (stateMoved && !p.maximized) setWindowState(windowState() & ~Qt::WindowMaximized);
+  if (!isMaximized()) {
+    // Resize only when the model asks for another size than the one last
+    // applied or reported, so the operator's own resizing stays.
+    if (p.width != appliedW_ || p.height != appliedH_) {
+      appliedW_ = p.width;
+      appliedH_ = p.height;
+      resize(p.width, p.height);
+    }
+    if (p.left != appliedLeft_ || p.top != appliedTop_) {
+      appliedLeft_ = p.left;
+      appliedTop_ = p.top;
+      move(p.left, p.top);
+    }
   }
-  if (p.left != appliedLeft_ || p.top != appliedTop_) {
-    appliedLeft_ = p.left;
-    appliedTop_ = p.top;
-    move(p.left, p.top);
-  }
+  if (stateMoved && p.maximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 bool MainWindow::sameShape() const {
@@ -85,15 +122,21 @@ void MainWindow::syncMenu(bool force) {
   menuRev_ = ui_.menuBar.revision;
   if (!sameShape()) rebuildMenus();
   const auto& menus = ui_.menuBar.menus;
+  // Keyboard access: every menu and entry underlines a letter of its own
+  // label, whatever the language.
+  QSet<QChar> usedTitles;
   for (size_t m = 0; m < menus.size(); ++m) {
-    QString title = QString::fromStdString(menus[m].label.empty() ? menus[m].name : menus[m].label);
+    QString title = withMnemonic(menus[m].label.empty() ? menus[m].name : menus[m].label, usedTitles);
     if (menus_[m].menu->title() != title) menus_[m].menu->setTitle(title);
+    QSet<QChar> usedItems;
     for (size_t i = 0; i < menus[m].items.size(); ++i) {
       const ui::MenuItem& it = menus[m].items[i];
       QAction* a = menus_[m].actions[i];
       if (it.separator) continue;
-      QString text = QString::fromStdString(it.label.empty() ? it.name : it.label);
+      QString text = withMnemonic(it.label.empty() ? it.name : it.label, usedItems);
       if (a->text() != text) a->setText(text);
+      QKeySequence keys(QString::fromStdString(it.shortcut));
+      if (a->shortcut() != keys) a->setShortcut(keys);
       if (a->isCheckable() != it.checked) a->setCheckable(it.checked);
       if (a->isChecked() != it.checked) a->setChecked(it.checked);
       if (a->isEnabled() == it.dimmed) a->setEnabled(!it.dimmed);
@@ -121,10 +164,28 @@ void MainWindow::resizeEvent(QResizeEvent* e) {
   QMainWindow::resizeEvent(e);
   ui::Panel& p = ui_.panel(panel_);
   const int w = e->size().width(), h = e->size().height();
-  if (w == p.width && h == p.height) return;
-  p.width = appliedW_ = w;
-  p.height = appliedH_ = h;
-  if (isVisible()) ui_.firePanel(panel_, ui::EVENT_PANEL_SIZE);
+  // A maximised window keeps the normal size in the model: it is what the
+  // settings store and what un-maximising returns to.
+  if (!isMaximized() && !isFullScreen() && (w != p.width || h != p.height)) {
+    p.width = appliedW_ = w;
+    p.height = appliedH_ = h;
+  }
+  if (isVisible() && e->oldSize() != e->size()) ui_.firePanel(panel_, ui::EVENT_PANEL_SIZE);
+}
+
+void MainWindow::moveEvent(QMoveEvent* e) {
+  QMainWindow::moveEvent(e);
+  if (!isVisible() || isMaximized() || isFullScreen()) return;
+  ui::Panel& p = ui_.panel(panel_);
+  p.left = appliedLeft_ = x();
+  p.top = appliedTop_ = y();
+}
+
+void MainWindow::changeEvent(QEvent* e) {
+  QMainWindow::changeEvent(e);
+  if (e->type() != QEvent::WindowStateChange) return;
+  ui::Panel& p = ui_.panel(panel_);
+  p.maximized = appliedMax_ = isMaximized();
 }
 
 }  // namespace bx::gui

@@ -1,7 +1,8 @@
 #pragma once
-// The main panel as the application's main window: title and size from the
-// panel, the menu bar from the model. Closing and resizing are the panel's
-// events; the window never closes by itself.
+// The main panel as the application's main window: title, place, size and
+// maximised state from the panel (and the real ones back into it), the
+// menu bar from the model. Closing and resizing are the panel's events;
+// the window never closes by itself.
 #include <QMainWindow>
 #include <vector>
 
@@ -26,6 +27,8 @@ class MainWindow : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
+  void moveEvent(QMoveEvent* e) override;
+  void changeEvent(QEvent* e) override;
 
  private:
   struct MenuSlot {
@@ -41,6 +44,7 @@ class MainWindow : public QMainWindow {
   uint64_t menuRev_ = 0;
   int appliedW_ = 0, appliedH_ = 0;
   int appliedLeft_ = 0, appliedTop_ = 0;
+  bool appliedMax_ = false;
 };
 
 }  // namespace bx::gui

@@ -42,8 +42,18 @@ void PanelView::mouseDoubleClickEvent(QMouseEvent* e) {
   if (e->button() == Qt::RightButton) ui_.firePanel(panel_, ui::EVENT_RIGHT_DOUBLE_CLICK);
 }
 
+namespace {
+
+Qt::WindowFlags windowKind(const ui::Panel& p, bool child) {
+  if (!child) return Qt::Window;
+  // A pop-up closes itself on Escape and on a click anywhere else.
+  return p.popup ? Qt::Popup : Qt::Tool;
+}
+
+}  // namespace
+
 PanelWindow::PanelWindow(ui::Ui& ui, int panel, QWidget* parent)
-    : QWidget(parent, parent ? Qt::Tool : Qt::Window), ui_(ui), panel_(panel) {
+    : QWidget(parent, windowKind(ui.panel(panel), parent != nullptr)), ui_(ui), panel_(panel) {
   auto* lay = new QVBoxLayout(this);
   lay->setContentsMargins(0, 0, 0, 0);
   view_ = new PanelView(ui, panel, this);
@@ -55,6 +65,8 @@ void PanelWindow::closeEvent(QCloseEvent* e) {
   ui::Panel& p = ui_.panel(panel_);
   if (p.callback) {
     ui_.firePanel(panel_, ui::EVENT_CLOSE);
+    // The callback hid the panel: the window goes with it.
+    if (!ui_.panel(panel_).visible) e->accept();
   } else {
     p.visible = false;
     ui_.touchPanel(panel_);

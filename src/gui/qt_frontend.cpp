@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QScreen>
 #include <QUrl>
 
 #include "context/context.h"
@@ -114,8 +115,28 @@ bool QtFrontend::openDocument(const std::string& path) {
 void QtFrontend::quit() {
   quit_ = true;
   // Queued: the loop may not run yet, or a callback may still be on its
-  // way back to it.
-  QTimer::singleShot(0, qApp, [] { QCoreApplication::quit(); });
+  // way back to it. exit, not quit: quit asks every window to close first,
+  // and the main window leaves that decision to the product, which has
+  // already made it.
+  QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+}
+
+bool QtFrontend::controlGeometry(ui::CtlRef r, ui::Rect& control, ui::Rect& screen) {
+  if (!renderer_) return false;
+  ControlAdapter* ad = renderer_->adapter(r);
+  MainWindow* main = renderer_->mainWindow();
+  QWidget* area = main ? main->centralWidget() : nullptr;
+  QWidget* box = ad ? ad->container() : nullptr;
+  if (!box || !area || !box->isVisible()) return false;
+  // Child panels are placed relative to the main panel's area.
+  const QPoint origin = area->mapToGlobal(QPoint(0, 0));
+  const QPoint at = box->mapToGlobal(QPoint(0, 0)) - origin;
+  control = ui::Rect{at.x(), at.y(), box->width(), box->height()};
+  const QScreen* s = box->screen();
+  if (!s) return false;
+  const QRect free = s->availableGeometry().translated(-origin);
+  screen = ui::Rect{free.x(), free.y(), free.width(), free.height()};
+  return true;
 }
 
 }  // namespace bx::gui

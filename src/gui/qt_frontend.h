@@ -39,6 +39,7 @@ class QtFrontend : public QObject, public ui::Frontend {
   void setWaitCursor(bool on) override;
   bool openDocument(const std::string& path) override;
   void quit() override;
+  bool controlGeometry(ui::CtlRef r, ui::Rect& control, ui::Rect& screen) override;
 
   bool quitRequested() const { return quit_; }
   // Depth of waits inside callbacks (processEvents calls in progress).

@@ -1,5 +1,8 @@
 #include "gui/renderer.h"
 
+#include <algorithm>
+#include <tuple>
+
 #include "gui/main_window.h"
 #include "gui/panel_view.h"
 
@@ -66,6 +69,26 @@ void Renderer::populate(PanelView* view) {
     ad->sync(true);
     list[i] = std::move(ad);
   }
+  orderTabs(h);
+}
+
+void Renderer::orderTabs(int h) {
+  struct Stop {
+    int row, col, index;
+    QWidget* w;
+  };
+  std::vector<Stop> stops;
+  const auto& list = adapters_[static_cast<size_t>(h)];
+  for (size_t i = 0; i < list.size(); ++i) {
+    QWidget* w = list[i] ? list[i]->widget() : nullptr;
+    if (!w || !(w->focusPolicy() & Qt::TabFocus)) continue;
+    const ui::Control& c = ui_.at(ui::CtlRef{h, static_cast<int>(i)});
+    stops.push_back(Stop{c.row, c.col, static_cast<int>(i), w});
+  }
+  std::stable_sort(stops.begin(), stops.end(), [](const Stop& a, const Stop& b) {
+    return std::tie(a.row, a.col, a.index) < std::tie(b.row, b.col, b.index);
+  });
+  for (size_t i = 1; i < stops.size(); ++i) QWidget::setTabOrder(stops[i - 1].w, stops[i].w);
 }
 
 QWidget* Renderer::panelWidget(int panel) const {

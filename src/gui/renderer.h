@@ -46,6 +46,9 @@ class Renderer : public QObject {
  private:
   PanelView* buildPanel(int panel);
   void populate(PanelView* view);
+  // Tab moves through a panel's controls as they are read: by row, then
+  // column of the grid.
+  void orderTabs(int panel);
   void syncPanel(int panel);
 
   ui::Ui& ui_;

@@ -73,11 +73,34 @@ int InitDataExchange(Context& ctx) {
   return IdentifySensor(ctx);
 }
 
+namespace {
+
+// The pictures of a sensor must not outlive its link: whatever is drawn
+// next, before the first frame of the new sensor, is drawn from zeros.
+void forgetSensorPictures(Context& ctx) {
+  auto& live = ctx.live;
+  live.video.fill(0);
+  live.thresholdProfile.fill(0);
+  live.triggeredVideo.fill(0);
+  live.edgeP = EdgeList{};
+  live.edgeN = EdgeList{};
+  live.edgesMerged.fill(0);
+  live.edgeTotal = 0;
+  for (ui::CtlRef g : {ctx.refs.display.videoGraph, ctx.refs.display.teachGraph}) {
+    if (!ctx.ui.valid(g) || ctx.ui.at(g).kind != ui::Kind::Graph) continue;
+    ctx.ui.graph(g).clearPlots();
+    ctx.ui.touch(g);
+  }
+}
+
+}  // namespace
+
 int ConnectProcedure(Context& ctx) {
   // The whole bring-up is one use of the link: an operator action arriving
   // during one of its waits must not slip an exchange in between.
   LinkHold hold(ctx);
   CloseLink(ctx, false);
+  forgetSensorPictures(ctx);
   DimmConnectElements(ctx, ctx.link.transport);
   int opened = 0;
   if (ctx.link.transport == TRANSPORT_TCP) {

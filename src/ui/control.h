@@ -83,6 +83,15 @@ struct StripModel {
   std::string yCaption;
 };
 
+// An entry of a control's right-click menu. The help entry asks for the
+// control's help (as a right click does); the others run their callback
+// with a commit on the control.
+struct ContextEntry {
+  std::string label;
+  Callback callback = nullptr;
+  bool help = false;
+};
+
 struct Control {
   std::string name;
   Kind kind = Kind::Text;
@@ -112,6 +121,8 @@ struct Control {
   GraphModel graph;
   StripModel strip;
   std::vector<int> pages;       // Tab: panel handles of the pages
+  // Right-click menu; empty: a right click asks for help at once.
+  std::vector<ContextEntry> contextMenu;
 
   uint64_t revision = 1;        // bumped on every change, for repaint
 };

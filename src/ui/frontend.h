@@ -18,6 +18,11 @@ struct FileRequest {
   bool allowNewFolder = true;
 };
 
+// A rectangle in pixels.
+struct Rect {
+  int x = 0, y = 0, w = 0, h = 0;
+};
+
 enum FileResult : int {
   FILE_CANCEL = 0,
   FILE_EXISTING = 1,
@@ -52,6 +57,15 @@ class Frontend {
   }
   // Leave the user-interface loop.
   virtual void quit() {}
+  // Where a control is really shown, and the free area of its screen, both
+  // in the coordinates child panels are placed in (origin at the top left
+  // of the main panel's area). False when the front-end cannot tell.
+  virtual bool controlGeometry(CtlRef r, Rect& control, Rect& screen) {
+    (void)r;
+    (void)control;
+    (void)screen;
+    return false;
+  }
 };
 
 }  // namespace bx::ui

@@ -19,6 +19,9 @@ struct Panel {
   int gridRows = 1, gridCols = 1;
   int left = 0, top = 0, width = 1000, height = 680;
   bool maximized = false;
+  // A pop-up: shown over everything, gone on Escape or a click elsewhere
+  // (the panel's callback hears that as a close).
+  bool popup = false;
   std::string callbackName;
   Callback callback = nullptr;
   std::vector<Control> controls;
@@ -33,6 +36,7 @@ struct MenuItem {
   bool separator = false;
   bool checked = false;
   bool dimmed = false;
+  std::string shortcut;  // key sequence such as "Ctrl+O", empty for none
 };
 
 struct Menu {

@@ -242,6 +242,8 @@ class Loader {
         p.callbackName = v;
       } else if (k == "visible") {
         p.visible = v == "1";
+      } else if (k == "popup") {
+        p.popup = v == "1";
       } else {
         return bad(k, err);
       }
@@ -284,6 +286,8 @@ class Loader {
         it.checked = v == "1";
       else if (k == "dimmed")
         it.dimmed = v == "1";
+      else if (k == "key")
+        it.shortcut = v;
       else
         return bad(k, err);
     }

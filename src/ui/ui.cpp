@@ -275,6 +275,17 @@ int Ui::fireMenu(int menu, int item) {
   return it.callback(*ctx, ev);
 }
 
+int Ui::fireContextEntry(CtlRef r, int entry) {
+  if (!valid(r) || ctx == nullptr) return 0;
+  const Control& c = at(r);
+  if (entry < 0 || entry >= static_cast<int>(c.contextMenu.size())) return 0;
+  const ContextEntry& e = c.contextMenu[static_cast<size_t>(entry)];
+  if (e.help) return fire(r, EVENT_RIGHT_CLICK);
+  if (c.dimmed || !e.callback) return 0;
+  EventArgs ev{r.panel, r.control, EVENT_COMMIT, 0, 0};
+  return e.callback(*ctx, ev);
+}
+
 void Ui::processEvents() {
   if (frontend) frontend->processEvents();
 }

@@ -88,6 +88,8 @@ class Ui {
   int fire(CtlRef r, int event, int data1 = 0, int data2 = 0);
   int firePanel(int panel, int event, int data1 = 0, int data2 = 0);
   int fireMenu(int menu, int item);
+  // Entry of the control's right-click menu chosen.
+  int fireContextEntry(CtlRef r, int entry);
 
   // Pop-ups and event processing through the front-end.
   void processEvents();

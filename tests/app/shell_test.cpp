@@ -99,8 +99,12 @@ TEST(AppHelp, RightClickShowsTheTextOfTheLanguageInForceBesideTheControl) {
             "SELECT COM-PORT:\nInput field to select a valid port number for the RS232 data-transfer.\n"
             "Valid COM: 1 ... 256");
   int left = app.panel("HELP").left, top = app.panel("HELP").top;
-  // Beside the control: inside the main panel, below the main panel's top.
-  EXPECT_GT(top, app.panel("MAIN").top);
+  // Beside the control: within the main panel's area, whose origin is the
+  // help panel's too.
+  EXPECT_GE(left, 0);
+  EXPECT_GE(top, 0);
+  EXPECT_LT(top, app.panel("MAIN").height);
+  EXPECT_LT(left, app.panel("MAIN").width);
   c.ui.fire(c.refs.conn.comPort, ui::EVENT_RIGHT_CLICK);
   EXPECT_EQ(app.panel("HELP").left, left);
   EXPECT_EQ(app.panel("HELP").top, top);

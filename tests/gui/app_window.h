@@ -4,6 +4,8 @@
 // copies of the resources, so settings written by a test stay there.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -30,6 +32,14 @@ class AppWindow : public ::testing::Test {
         fs::copy_file(e.path(), fs::path(dir) / e.path().filename());
     }
     ctx = std::make_unique<bx::Context>();
+    // The screen the tool centres its window on, as the executable does.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+      const QRect free = screen->availableGeometry();
+      ctx->app.screenLeft = free.x();
+      ctx->app.screenTop = free.y();
+      ctx->app.screenWidth = free.width();
+      ctx->app.screenHeight = free.height();
+    }
     frontend = std::make_unique<bx::gui::QtFrontend>(*ctx);
     // Pop-ups are answered by the script, never by a modal dialog.
     frontend->setPopupDelegate(&popups);

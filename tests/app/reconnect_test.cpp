@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/app_fixture.h"
-#include "link/bringup.h"
+#include "session/bringup.h"
 #include "live/display.h"
 #include "params/teach_graphs.h"
 #include "sim/server.h"

@@ -3,6 +3,8 @@
 #include "context/context.h"
 #include "files/atomic_file.h"
 #include "identify/identify.h"
+#include "link/conn_page.h"
+#include "params/panel_values.h"
 
 namespace bx {
 
@@ -140,7 +142,7 @@ void applyMenuEntry(ui::Ui& ui, std::string_view key, const std::string& value) 
 void applyControlEntry(ui::Ui& ui, int panel, std::string_view key, const std::string& value) {
   std::string_view control = key;
   std::string_view what;
-  for (std::string_view suffix : {".items", ".text", ".help"}) {
+  for (std::string_view suffix : {".items", ".text", ".help", ".collabels", ".cellitems"}) {
     if (endsWith(key, suffix)) {
       control = key.substr(0, key.size() - suffix.size());
       what = suffix;
@@ -159,6 +161,16 @@ void applyControlEntry(ui::Ui& ui, int panel, std::string_view key, const std::s
     auto labels = splitItems(value);
     for (size_t i = 0; i < items.size() && i < labels.size(); ++i) items[i].label = labels[i];
     ui.setItems(r, std::move(items));
+  } else if (what == ".collabels" || what == ".cellitems") {
+    // Table headers and the labels of ring cells; values stay as they are.
+    auto labels = splitItems(value);
+    ui::TableModel& t = ui.at(r).table;
+    if (what == ".collabels") {
+      for (size_t i = 0; i < t.colLabels.size() && i < labels.size(); ++i) t.colLabels[i] = labels[i];
+    } else {
+      for (size_t i = 0; i < t.ringItems.size() && i < labels.size(); ++i) t.ringItems[i].label = labels[i];
+    }
+    ui.touch(r);
   }
 }
 
@@ -240,6 +252,11 @@ void SetLanguage(Context& ctx, int language) {
     return;
   }
   ApplyModelTexts(ctx);
+  // Texts the core wrote in the old language follow at once, without a GET:
+  // the connection indicator and a status summary already shown.
+  const ui::Control& indicator = ctx.ui.at(ctx.refs.main.connected);
+  SetConnectionIndicator(ctx, indicator.hasBgColor && indicator.bgColor == ui::kWhite);
+  if (!ctx.ui.text(ctx.para.sum.evalMode).empty()) RefreshStatusMessage(ctx);
 }
 
 }  // namespace bx

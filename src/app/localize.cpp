@@ -4,6 +4,7 @@
 #include "files/atomic_file.h"
 #include "identify/identify.h"
 #include "link/conn_page.h"
+#include "link/report.h"
 #include "params/panel_values.h"
 
 namespace bx {
@@ -142,7 +143,7 @@ void applyMenuEntry(ui::Ui& ui, std::string_view key, const std::string& value) 
 void applyControlEntry(ui::Ui& ui, int panel, std::string_view key, const std::string& value) {
   std::string_view control = key;
   std::string_view what;
-  for (std::string_view suffix : {".items", ".text", ".help", ".collabels", ".cellitems"}) {
+  for (std::string_view suffix : {".items", ".text", ".help", ".collabels", ".cellitems", ".ycaption"}) {
     if (endsWith(key, suffix)) {
       control = key.substr(0, key.size() - suffix.size());
       what = suffix;
@@ -161,6 +162,11 @@ void applyControlEntry(ui::Ui& ui, int panel, std::string_view key, const std::s
     auto labels = splitItems(value);
     for (size_t i = 0; i < items.size() && i < labels.size(); ++i) items[i].label = labels[i];
     ui.setItems(r, std::move(items));
+  } else if (what == ".ycaption") {
+    // The value axis of a graph or strip chart.
+    ui::Control& c = ui.at(r);
+    (c.kind == ui::Kind::Strip ? c.strip.yCaption : c.graph.y.caption) = value;
+    ui.touch(r);
   } else if (what == ".collabels" || what == ".cellitems") {
     // Table headers and the labels of ring cells; values stay as they are.
     auto labels = splitItems(value);
@@ -247,6 +253,8 @@ void ShowLanguageChoice(Context& ctx) {
 void SetLanguage(Context& ctx, int language) {
   ctx.app.language = language == 1 ? 1 : 0;
   ShowLanguageChoice(ctx);
+  // The status line as the old language showed it, in English.
+  const std::string status = ctx.app.texts.english(ctx.ui.text(ctx.refs.main.status));
   if (!LocalizeUi(ctx)) {
     ctx.ui.message("Info", "Error Localizing Language File");
     return;
@@ -257,6 +265,7 @@ void SetLanguage(Context& ctx, int language) {
   const ui::Control& indicator = ctx.ui.at(ctx.refs.main.connected);
   SetConnectionIndicator(ctx, indicator.hasBgColor && indicator.bgColor == ui::kWhite);
   if (!ctx.ui.text(ctx.para.sum.evalMode).empty()) RefreshStatusMessage(ctx);
+  ShowStatusText(ctx, status);
 }
 
 }  // namespace bx

@@ -17,6 +17,9 @@
 #include <QTableWidget>
 #include <QWidget>
 #include <algorithm>
+#ifdef BX_HAVE_QCUSTOMPLOT
+#include <qcustomplot.h>
+#endif
 #include <string>
 #include <vector>
 
@@ -161,6 +164,10 @@ inline std::vector<std::pair<QString, QString>> shownTexts(QWidget* root) {
       for (int c = 0; c < t->columnCount(); ++c)
         if (QTableWidgetItem* head = t->horizontalHeaderItem(c)) add(t, head->text());
     }
+#ifdef BX_HAVE_QCUSTOMPLOT
+    if (auto* plot = qobject_cast<QCustomPlot*>(w))
+      for (QCPAxis* ax : {plot->xAxis, plot->yAxis}) add(plot, ax->label());
+#endif
   }
   return out;
 }

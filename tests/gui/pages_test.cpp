@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -207,10 +208,17 @@ TEST_F(Pages, GermanLeavesNoEnglishTextOnAnyPage) {
   }
   // Menus and the window title follow as well.
   for (QAction* menu : main->menuBar()->actions()) EXPECT_NE(menu->text(), "Settings");
+  // Messages of the link come in the language in force, and the status
+  // line follows a switch.
+  guitest::click(widget<QPushButton>("CONN", "DISCONNECT"));
+  settle();
+  EXPECT_EQ(widget<QLabel>("MAIN", "CONNECTED")->text(), "GETRENNT");
+  EXPECT_EQ(widget<QLabel>("MAIN", "STATUS")->text(), "SENSOR GETRENNT!");
+  EXPECT_TRUE(widget<QPlainTextEdit>("CONN", "MSGBOX")->toPlainText().endsWith("SENSOR GETRENNT!\n"));
   // Back to English at once, without a GET.
   setLanguage(0);
-  show(pages().back());
-  EXPECT_EQ(widget<QLabel>("MAIN", "CONNECTED")->text(), "CONNECTED");
+  EXPECT_EQ(widget<QLabel>("MAIN", "CONNECTED")->text(), "DISCONNECTED");
+  EXPECT_EQ(widget<QLabel>("MAIN", "STATUS")->text(), "SENSOR DISCONNECTED!");
 }
 
 }  // namespace

@@ -29,35 +29,8 @@ for exe in bx-sim quellan-bx-scope; do
   fi
 done
 
-SIM_OUT=$(mktemp)
-SIM_PID=""
-cleanup() {
-  if [ -n "$SIM_PID" ] && kill -0 "$SIM_PID" 2>/dev/null; then
-    kill "$SIM_PID" 2>/dev/null || true
-    wait "$SIM_PID" 2>/dev/null || true
-  fi
-  rm -f "$SIM_OUT"
-}
-trap cleanup EXIT INT TERM
-
-"$BIN/bx-sim" --tcp=0 >"$SIM_OUT" &
-SIM_PID=$!
-
-# The simulator prints "TCP 127.0.0.1:PORT" once it listens.
-PORT=""
-for _ in $(seq 1 100); do
-  PORT=$(sed -n 's/^TCP 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' "$SIM_OUT" | head -n 1)
-  [ -n "$PORT" ] && break
-  if ! kill -0 "$SIM_PID" 2>/dev/null; then
-    echo "run.sh: the simulator ended before it listened" >&2
-    exit 1
-  fi
-  sleep 0.05
-done
-if [ -z "$PORT" ]; then
-  echo "run.sh: the simulator did not report its TCP port" >&2
-  exit 1
-fi
+. scripts/sim_tcp.sh
+start_sim_tcp "$BIN" run.sh
 echo "Simulated sensor on 127.0.0.1:$PORT"
 
 SETTINGS="$BIN/BX-SCOPE.ini"

@@ -3,7 +3,11 @@
 #include "app/help.h"
 #include "context/context.h"
 #include "files/atomic_file.h"
+#include "link/report.h"
 #include "params/model_config.h"
+#include "params/panel_values.h"
+#include "session/conn_page.h"
+#include "session/identify.h"
 
 namespace bx {
 
@@ -141,7 +145,7 @@ void applyMenuEntry(ui::Ui& ui, std::string_view key, const std::string& value) 
 void applyControlEntry(ui::Ui& ui, int panel, std::string_view key, const std::string& value) {
   std::string_view control = key;
   std::string_view what;
-  for (std::string_view suffix : {".items", ".text", ".help", ".menu"}) {
+  for (std::string_view suffix : {".items", ".text", ".help", ".menu", ".collabels", ".cellitems", ".ycaption"}) {
     if (endsWith(key, suffix)) {
       control = key.substr(0, key.size() - suffix.size());
       what = suffix;
@@ -162,6 +166,21 @@ void applyControlEntry(ui::Ui& ui, int panel, std::string_view key, const std::s
     ui.setItems(r, std::move(items));
   } else if (what == ".menu") {
     SetContextMenuLabels(ui, r, value);
+  } else if (what == ".ycaption") {
+    // The value axis of a graph or strip chart.
+    ui::Control& c = ui.at(r);
+    (c.kind == ui::Kind::Strip ? c.strip.yCaption : c.graph.y.caption) = value;
+    ui.touch(r);
+  } else if (what == ".collabels" || what == ".cellitems") {
+    // Table headers and the labels of ring cells; values stay as they are.
+    auto labels = splitItems(value);
+    ui::TableModel& t = ui.at(r).table;
+    if (what == ".collabels") {
+      for (size_t i = 0; i < t.colLabels.size() && i < labels.size(); ++i) t.colLabels[i] = labels[i];
+    } else {
+      for (size_t i = 0; i < t.ringItems.size() && i < labels.size(); ++i) t.ringItems[i].label = labels[i];
+    }
+    ui.touch(r);
   }
 }
 
@@ -248,11 +267,19 @@ void SetLanguage(Context& ctx, int language) {
   HideHelp(ctx);
   ctx.app.language = language == 1 ? 1 : 0;
   ShowLanguageChoice(ctx);
+  // The status line as the old language showed it, in English.
+  const std::string status = ctx.app.texts.english(ctx.ui.text(ctx.refs.main.status));
   if (!LocalizeUi(ctx)) {
     ctx.ui.message("Info", "Error Localizing Language File");
     return;
   }
   ApplyModelTexts(ctx);
+  // Texts the core wrote in the old language follow at once, without a GET:
+  // the connection indicator and a status summary already shown.
+  const ui::Control& indicator = ctx.ui.at(ctx.refs.main.connected);
+  SetConnectionIndicator(ctx, indicator.hasBgColor && indicator.bgColor == ui::kWhite);
+  if (!ctx.ui.text(ctx.para.sum.evalMode).empty()) RefreshStatusMessage(ctx);
+  ShowStatusText(ctx, status);
 }
 
 }  // namespace bx

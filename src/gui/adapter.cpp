@@ -28,8 +28,20 @@ ControlAdapter::ControlAdapter(ui::Ui& ui, ui::CtlRef ref) : ui_(ui), ref_(ref) 
   // A label is read whole; the widget beside it takes what is left.
   label_->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
   lay->addWidget(label_);
-  // The panel's grid decides the size, not the widget's wishes.
-  container_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+  // The grid gives every control at least the room its texts need; graphs,
+  // tables, text boxes and tab controls take what is left over. Pictures
+  // scale into whatever their cell has.
+  if (c.kind == ui::Kind::Picture)
+    container_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+  else if (growsWithWindow(c.kind))
+    container_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  else
+    container_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+bool growsWithWindow(ui::Kind k) {
+  return k == ui::Kind::Graph || k == ui::Kind::Strip || k == ui::Kind::TextBox || k == ui::Kind::Table ||
+         k == ui::Kind::Tab;
 }
 
 // The container belongs to the panel view once placed; deleting it here as
@@ -39,8 +51,6 @@ ControlAdapter::~ControlAdapter() = default;
 void ControlAdapter::setWidget(QWidget* w) {
   widget_ = w;
   w->setParent(container_);
-  // Narrow cells squeeze the widget, never its label.
-  w->setMinimumWidth(1);
   static_cast<QBoxLayout*>(container_->layout())->addWidget(w, 1);
 }
 

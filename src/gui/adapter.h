@@ -85,6 +85,10 @@ class ControlAdapter : public QObject {
   bool inputInstalled_ = false;
 };
 
+// Kinds that take the room a larger window gives (graphs, tables, text
+// boxes, tab controls); all others keep the size their content needs.
+bool growsWithWindow(ui::Kind k);
+
 std::unique_ptr<ControlAdapter> makeAdapter(ui::Ui& ui, ui::CtlRef ref, const BuildEnv& env);
 
 }  // namespace bx::gui

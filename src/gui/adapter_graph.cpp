@@ -27,13 +27,47 @@ QPen plotPen(const ui::Plot& p) {
 }
 
 // Tick labels show index * gain (an axis in pixels labelled in mm, say).
+// The ticks are as many as the axis has room for, and never closer than
+// the labels' precision can tell apart: "1 1 1 0 0 0" helps nobody.
 class GainTicker : public QCPAxisTicker {
  public:
   double gain = 1.0;
+  int precision = 0;
+  QCPAxis* axis = nullptr;
 
  protected:
-  QString getTickLabel(double tick, const QLocale& locale, QChar formatChar, int precision) override {
-    return QCPAxisTicker::getTickLabel(tick * gain, locale, formatChar, precision);
+  QString getTickLabel(double tick, const QLocale& locale, QChar formatChar, int prec) override {
+    return QCPAxisTicker::getTickLabel(tick * gain, locale, formatChar, prec);
+  }
+
+  double getTickStep(const QCPRange& range) override {
+    int room = tickCount();
+    if (axis && axis->axisRect()) {
+      const QFontMetrics fm(axis->tickLabelFont());
+      const bool vertical = axis->orientation() == Qt::Vertical;
+      const int length = vertical ? axis->axisRect()->height() : axis->axisRect()->width();
+      int label = fm.height() * 2;
+      if (!vertical) {
+        const QLocale loc = axis->parentPlot() ? axis->parentPlot()->locale() : QLocale();
+        for (double v : {range.lower, range.upper})
+          label = std::max(label, fm.horizontalAdvance(getTickLabel(v, loc, 'f', precision)) + fm.height());
+      }
+      room = std::clamp(length / std::max(1, label), 1, 10);
+    }
+    // Steps of 1, 2 or 5 times a power of ten in label units, never finer
+    // than the labels' last digit.
+    const double g = std::abs(gain) > 0 ? std::abs(gain) : 1.0;
+    double step = std::max(niceStep(range.size() * g / room), std::pow(10.0, -precision));
+    return step / g;
+  }
+
+ private:
+  static double niceStep(double x) {
+    if (!(x > 0) || !std::isfinite(x)) return 1.0;
+    const double p = std::pow(10.0, std::floor(std::log10(x)));
+    for (double m : {1.0, 2.0, 5.0})
+      if (x <= m * p * 1.0001) return m * p;
+    return 10.0 * p;
   }
 };
 
@@ -41,12 +75,15 @@ void applyAxis(QCPAxis* ax, const ui::Axis& a, const std::string& caption) {
   auto ticker = ax->ticker().dynamicCast<GainTicker>();
   if (!ticker) {
     ticker = QSharedPointer<GainTicker>::create();
+    ticker->axis = ax;
+    ticker->setTickStepStrategy(QCPAxisTicker::tssReadability);
     ax->setTicker(ticker);
   }
   ticker->gain = a.gain;
   QString cap = qs(caption);
   if (ax->label() != cap) ax->setLabel(cap);
   int prec = std::clamp(a.precision, 0, 10);
+  ticker->precision = prec;
   if (ax->numberPrecision() != prec) {
     ax->setNumberFormat("f");
     ax->setNumberPrecision(prec);
@@ -57,7 +94,8 @@ void applyAxis(QCPAxis* ax, const ui::Axis& a, const std::string& caption) {
 
 QCustomPlot* newPlot() {
   auto* p = new QCustomPlot;
-  p->setMinimumSize(10, 10);
+  // Room for two tick labels and a curve: a graph shrinks no further.
+  p->setMinimumSize(160, 70);
   p->setNoAntialiasingOnDrag(true);
   // Cursors move often; keeping them on a layer of their own spares the
   // plots a redraw.

@@ -1,6 +1,7 @@
 // Table adapter: cells of numbers or ring choices, edited in place.
 #include <QComboBox>
 #include <QHeaderView>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <algorithm>
@@ -118,9 +119,29 @@ class TableAdapter : public ControlAdapter {
         if (it->background() != bg) it->setBackground(bg);
       }
     }
+    fitToContent(t);
   }
 
  private:
+  // The columns share the width evenly, so the table needs the widest
+  // column's room for each of them; every row stays in view.
+  void fitToContent(QTableWidget* t) {
+    QHeaderView* h = t->horizontalHeader();
+    const int pad = 2 * t->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, t) + 10;
+    int column = 0;
+    for (int col = 0; col < t->columnCount(); ++col) {
+      column = std::max(column, h->sectionSizeHint(col));
+      for (int r = 0; r < t->rowCount(); ++r)
+        if (QTableWidgetItem* it = t->item(r, col))
+          column = std::max(column, t->fontMetrics().horizontalAdvance(it->text()) + pad);
+    }
+    const int frame = 2 * t->frameWidth();
+    const int w = t->verticalHeader()->sizeHint().width() + column * t->columnCount() + frame;
+    int hgt = h->sizeHint().height() + frame;
+    for (int r = 0; r < t->rowCount(); ++r) hgt += t->rowHeight(r);
+    if (t->minimumWidth() != w || t->minimumHeight() != hgt) t->setMinimumSize(w, hgt);
+  }
+
   void cellEdited(int r, int c) {
     if (updating_) return;
     auto& tm = model().table;

@@ -15,6 +15,8 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
 #include <QTextCursor>
 #include <algorithm>
 #include <cmath>
@@ -50,10 +52,43 @@ class ButtonAdapter : public ControlAdapter {
   }
 };
 
+// A number field as wide as the widest number it has shown (at least five
+// digits): the range of a field (often open) says nothing about its content,
+// and a field that narrowed again would make its neighbours jump.
+class NumberBox : public QDoubleSpinBox {
+ public:
+  QSize sizeHint() const override { return fit(QDoubleSpinBox::sizeHint()); }
+  QSize minimumSizeHint() const override { return fit(QDoubleSpinBox::minimumSizeHint()); }
+  // Widens the field when the text now shown needs more room.
+  void widenFor(const QString& shown) {
+    const int w = fontMetrics().horizontalAdvance(shown);
+    if (w <= widest_) return;
+    widest_ = w;
+    updateGeometry();
+  }
+
+ protected:
+  void changeEvent(QEvent* e) override {
+    // A new font or style measures anew.
+    if (e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange) widest_ = 0;
+    QDoubleSpinBox::changeEvent(e);
+  }
+
+ private:
+  QSize fit(QSize base) const {
+    QStyleOptionSpinBox opt;
+    initStyleOption(&opt);
+    const int text = std::max(widest_, fontMetrics().horizontalAdvance(QStringLiteral("88888"))) + 6;
+    QSize need = style()->sizeFromContents(QStyle::CT_SpinBox, &opt, QSize(text, base.height()), this);
+    return {need.width(), base.height()};
+  }
+  int widest_ = 0;
+};
+
 class NumericAdapter : public ControlAdapter {
  public:
   NumericAdapter(ui::Ui& ui, ui::CtlRef ref) : ControlAdapter(ui, ref) {
-    auto* s = new QDoubleSpinBox;
+    auto* s = new NumberBox;
     // Typing does not count as a change until Enter or leaving the field.
     s->setKeyboardTracking(false);
     s->setAccelerated(true);
@@ -78,6 +113,7 @@ class NumericAdapter : public ControlAdapter {
       s->setButtonSymbols(c.readOnly ? QAbstractSpinBox::NoButtons : QAbstractSpinBox::UpDownArrows);
     }
     if (s->value() != c.value) s->setValue(c.value);
+    static_cast<NumberBox*>(s)->widenFor(s->text());
   }
 };
 
@@ -89,10 +125,19 @@ bool sameItems(const QComboBox* cb, const std::vector<ui::Item>& items) {
   return true;
 }
 
+// A drop-down never narrower than its widest item: the operator reads the
+// choice in the closed box.
+class ChoiceBox : public QComboBox {
+ public:
+  QSize minimumSizeHint() const override { return sizeHint(); }
+};
+
 class RingAdapter : public ControlAdapter {
  public:
   RingAdapter(ui::Ui& ui, ui::CtlRef ref) : ControlAdapter(ui, ref) {
-    auto* cb = new QComboBox;
+    auto* cb = new ChoiceBox;
+    // Wide enough for every item, also after a language switch.
+    cb->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     setWidget(cb);
     connect(cb, &QComboBox::activated, this, [this](int i) { chooseItem(i); });
   }
@@ -192,11 +237,17 @@ class StringAdapter : public ControlAdapter {
 // A one-line text that shrinks its font rather than lose characters when
 // its cell is narrow (status words like "DISCONNECTED").
 class FitLabel : public QLabel {
+ public:
+  // The text is drawn inset from the frame: ask for that room too.
+  QSize sizeHint() const override { return QLabel::sizeHint() + QSize(2 * kInset, 0); }
+  QSize minimumSizeHint() const override { return QLabel::minimumSizeHint() + QSize(2 * kInset, 0); }
+  static constexpr int kInset = 2;
+
  protected:
   void paintEvent(QPaintEvent* e) override {
     QFrame::paintEvent(e);
     QPainter p(this);
-    QRect area = contentsRect().adjusted(2, 0, -2, 0);
+    QRect area = contentsRect().adjusted(kInset, 0, -kInset, 0);
     QFont f = font();
     const double need = QFontMetricsF(f).horizontalAdvance(text());
     if (need > area.width() && need > 0 && area.width() > 0)
@@ -371,6 +422,8 @@ class SliderAdapter : public ControlAdapter {
  public:
   SliderAdapter(ui::Ui& ui, ui::CtlRef ref) : ControlAdapter(ui, ref) {
     auto* s = new QSlider(Qt::Horizontal);
+    // Room to aim at a value, also beside a long caption.
+    s->setMinimumWidth(80);
     setWidget(s);
     connect(s, &QSlider::valueChanged, this, [this](int i) {
       if (updating_) return;

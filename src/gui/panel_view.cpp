@@ -5,6 +5,9 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <vector>
+
+#include "gui/adapter.h"
 
 namespace bx::gui {
 
@@ -16,13 +19,27 @@ PanelView::PanelView(ui::Ui& ui, int panel, QWidget* parent) : QWidget(parent), 
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(4, 4, 4, 4);
   grid->setSpacing(3);
-  for (int r = 0; r < p.gridRows; ++r) grid->setRowStretch(r, 1);
+  // Extra height goes to the rows of controls that grow (graphs, tables,
+  // text boxes, tab controls); a panel without any spreads it evenly.
+  std::vector<bool> grows(static_cast<size_t>(std::max(0, p.gridRows)), false);
+  bool any = false;
+  for (const ui::Control& c : p.controls) {
+    if (!growsWithWindow(c.kind)) continue;
+    for (int r = std::max(0, c.row); r < std::min(p.gridRows, c.row + std::max(1, c.rowSpan)); ++r) {
+      grows[static_cast<size_t>(r)] = true;
+      any = true;
+    }
+  }
+  for (int r = 0; r < p.gridRows; ++r) grid->setRowStretch(r, !any || grows[static_cast<size_t>(r)] ? 1 : 0);
   for (int c = 0; c < p.gridCols; ++c) grid->setColumnStretch(c, 1);
 }
 
 void PanelView::place(QWidget* container, const ui::Control& c) {
   auto* grid = static_cast<QGridLayout*>(layout());
-  grid->addWidget(container, std::max(0, c.row), std::max(0, c.col), std::max(1, c.rowSpan), std::max(1, c.colSpan));
+  // Controls of a fixed height sit in the middle of a taller row.
+  const Qt::Alignment align = growsWithWindow(c.kind) || c.kind == ui::Kind::Picture ? Qt::Alignment() : Qt::AlignVCenter;
+  grid->addWidget(container, std::max(0, c.row), std::max(0, c.col), std::max(1, c.rowSpan), std::max(1, c.colSpan),
+                  align);
 }
 
 bool PanelView::onBackground(QMouseEvent* e) const {

@@ -4,11 +4,17 @@
 
 namespace bx {
 
-void ShowStatus(Context& ctx) { ctx.ui.setText(ctx.refs.main.status, ctx.status); }
+// Messages are written in English; the language file in force gives them
+// in its language.
+void ShowStatus(Context& ctx) { ctx.ui.setText(ctx.refs.main.status, ctx.app.texts.message(ctx.status)); }
 
-void ShowStatusText(Context& ctx, std::string_view text) { ctx.ui.setText(ctx.refs.main.status, text); }
+void ShowStatusText(Context& ctx, std::string_view text) {
+  ctx.ui.setText(ctx.refs.main.status, ctx.app.texts.message(text));
+}
 
-void AppendMessageBox(Context& ctx, std::string_view text) { ctx.ui.appendText(ctx.refs.conn.msgBox, text); }
+void AppendMessageBox(Context& ctx, std::string_view text) {
+  ctx.ui.appendText(ctx.refs.conn.msgBox, ctx.app.texts.message(text));
+}
 
 void ReportStatus(Context& ctx) {
   ShowStatus(ctx);

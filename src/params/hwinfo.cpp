@@ -27,7 +27,7 @@ int GenerateHardwareInfoFile(Context& ctx) {
   req.directory = "proj_dir";
   req.defaultName = files::kHwInfoFileName;
   req.filter = "*.ini";
-  req.title = "Generate Hardware Info File";
+  req.title = ctx.app.texts.message("Generate Hardware Info File");
   req.restrictExtension = false;
   req.allowNewFolder = true;
   std::string path;

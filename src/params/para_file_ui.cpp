@@ -22,7 +22,7 @@ ui::FileResult chooseFile(Context& ctx, bool save, std::string& path) {
   req.directory = ctx.app.projectDir;
   req.defaultName = kDefaultName;
   req.filter = "*.ini";
-  req.title = "Quellan-BX-Series Parameter-File";
+  req.title = ctx.app.texts.message("Quellan-BX-Series Parameter-File");
   req.restrictExtension = true;
   req.allowNewFolder = true;
   ui::FileResult r = ctx.ui.fileSelect(req, path);

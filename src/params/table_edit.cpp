@@ -70,7 +70,8 @@ int GridResetSelection(Context& ctx) {
 int ClearTeachTable(Context& ctx) {
   ui::TableModel* t = editor(ctx);
   if (!t) return 0;
-  if (!ctx.ui.confirm("ATTENTION!", "Do you really want to reset the table?")) return 0;
+  const auto& tx = ctx.app.texts;
+  if (!ctx.ui.confirm(tx.message("ATTENTION!"), tx.message("Do you really want to reset the table?"))) return 0;
   for (int r = 0; r < t->rows; ++r)
     for (int c = 0; c < t->cols; ++c) t->at(r, c).num = columnDefault(*t, c);
   ctx.ui.touch(ctx.para.teach.table);

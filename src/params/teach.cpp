@@ -308,7 +308,8 @@ int CC_DROPTrigMode(Context& ctx, const ui::EventArgs& ev) {
   const int mode = ctx.ui.intValue(ctx.para.p2.extTrig);
   if (mode == 4) {
     if (ctx.ident.hw.hwType == 803498) {
-      ctx.ui.message("ATTENTION!", "SEL-PROG4 not possible with this hardware!\nPlease select other EXT-IN0-MODE!");
+      ctx.ui.message(ctx.app.texts.message("ATTENTION!"),
+                     ctx.app.texts.message("SEL-PROG4 not possible with this hardware!\nPlease select other EXT-IN0-MODE!"));
       return 0;
     }
     if (t) t->rowReadOnly.assign(static_cast<size_t>(t->rows), 0);

@@ -32,7 +32,7 @@ void DimmConnectElements(Context& ctx, int kind) {
 
 void SetConnectionIndicator(Context& ctx, bool connected) {
   auto r = ctx.refs.main.connected;
-  ctx.ui.setText(r, connected ? "CONNECTED" : "DISCONNECTED");
+  ctx.ui.setText(r, connected ? Lang(ctx, "CONNECTED", "VERBUNDEN") : Lang(ctx, "DISCONNECTED", "GETRENNT"));
   ctx.ui.setTextColor(r, connected ? ui::kBlack : ui::kWhite);
   ctx.ui.setBgColor(r, connected ? ui::kWhite : ui::kRed);
 }

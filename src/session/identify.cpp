@@ -83,7 +83,7 @@ int IdentifySensor(Context& ctx) {
   for (const auto& s : kSiblings) {
     if (!startsWith(fw, s.prefix)) continue;
     DimmButtons(ctx, 1);
-    ctx.ui.message(kAttention, s.message);
+    ctx.ui.message(ctx.app.texts.message(kAttention), ctx.app.texts.message(s.message));
     ctx.status = s.status;
     boxLine = std::string(L.fwInfo) + "\n";
   }
@@ -97,7 +97,7 @@ int IdentifySensor(Context& ctx) {
     }
     GateDecision g = FirmwareGate(tarnis, ctx.ident.hw.fwVersion);
     if (!g.message.empty()) {
-      ctx.ui.message(kAttention, g.message);
+      ctx.ui.message(ctx.app.texts.message(kAttention), ctx.app.texts.message(g.message));
       ctx.status = g.status;
       boxLine = std::string(L.fwInfo) + "\n";
     }

@@ -75,5 +75,47 @@ TEST(LanguageFile, ApplyKeepsItemValuesAndSkipsUnknownNames) {
   EXPECT_EQ(ctx.ui.menuBar.menus[0].items[0].label, "Eintrag");
 }
 
+TEST(LanguageFile, TableHeadersAndRingCellsFollowTheFile) {
+  Context ctx;
+  std::string error;
+  ASSERT_TRUE(ui::loadResourceText(ctx.ui,
+                                   "panel P grid=2x2\ntable T at=0,0 rows=1 cols=3 collabels=\"A|B|C\" "
+                                   "colkinds=0,1,0 cellitems=\"ONE:1|TWO:2\"\n",
+                                   error))
+      << error;
+  LanguageData d;
+  ASSERT_TRUE(ParseLanguageText("[P]\nT.collabels = Erste|Zweite\nT.cellitems = EINS|ZWEI|DREI\n", ".", d, error))
+      << error;
+  const uint64_t before = ctx.ui.at(ctx.ui.find("P", "T")).revision;
+  ApplyLanguage(ctx.ui, d);
+  const ui::Control& t = ctx.ui.at(ctx.ui.find("P", "T"));
+  // Fewer labels than columns leave the rest; more are ignored.
+  EXPECT_EQ(t.table.colLabels, (std::vector<std::string>{"Erste", "Zweite", "C"}));
+  ASSERT_EQ(t.table.ringItems.size(), 2u);
+  EXPECT_EQ(t.table.ringItems[1].label, "ZWEI");
+  EXPECT_EQ(t.table.ringItems[1].value, 2);
+  EXPECT_NE(t.revision, before);  // the front-end shows the new headers
+}
+
+TEST(LanguageFile, MessagesAreTranslatedLineByLine) {
+  LanguageData d;
+  std::string error;
+  ASSERT_TRUE(ParseLanguageText("[MESSAGES]\nTRY TO CONNECT! ... = VERBINDUNGSAUFBAU! ...\n"
+                                "SENSOR DISCONNECTED! = SENSOR GETRENNT!\n[P]\nSENSOR = x\n",
+                                ".", d, error))
+      << error;
+  EXPECT_EQ(d.message("TRY TO CONNECT! ...\n"), "VERBINDUNGSAUFBAU! ...\n");
+  // Unknown lines stay, blanks at a line's end too, known ones change.
+  EXPECT_EQ(d.message("Serial-No: #12\nSENSOR DISCONNECTED!  \n\n"), "Serial-No: #12\nSENSOR GETRENNT!  \n\n");
+  EXPECT_EQ(d.message(""), "");
+  EXPECT_EQ(d.message("SENSOR"), "SENSOR");  // only the messages section counts
+  // Back to English for a language switch; unknown texts are their own.
+  EXPECT_EQ(d.english("SENSOR GETRENNT!"), "SENSOR DISCONNECTED!");
+  EXPECT_EQ(d.english("x"), "x");
+  // Without a messages section (the English file) every text stays.
+  LanguageData en;
+  EXPECT_EQ(en.message("SENSOR DISCONNECTED!"), "SENSOR DISCONNECTED!");
+}
+
 }  // namespace
 }  // namespace bx

@@ -83,7 +83,7 @@ TEST(AppStartup, SettingsNamingTheSimulatorStartConnectedOnPageZero) {
   EXPECT_EQ(c.ui.activePage(c.refs.main.tab), 0);
   EXPECT_EQ(c.app.activePage, 0);
   EXPECT_EQ(c.link.tcpConnected, 1);
-  EXPECT_EQ(c.ui.text(c.refs.main.connected), "CONNECTED");
+  EXPECT_EQ(c.ui.text(c.refs.main.connected), "VERBUNDEN");
   EXPECT_FALSE(c.ui.dimmed(c.refs.main.get));
   EXPECT_FALSE(c.ui.dimmed(c.refs.main.send));
   // Controls whose function this build lacks stay dimmed after a connect.
@@ -98,7 +98,7 @@ TEST(AppStartup, SettingsNamingTheSimulatorStartConnectedOnPageZero) {
 
   // The test button: press clears, release sends the test order at once.
   c.ui.fire(c.refs.main.test, ui::EVENT_LEFT_CLICK);
-  EXPECT_EQ(c.ui.text(c.refs.main.status), "TEST button pressed!");
+  EXPECT_EQ(c.ui.text(c.refs.main.status), "TEST-Taste gedrückt!");
   int echoes = server.requestCount(5);
   c.ui.fire(c.refs.main.test, ui::EVENT_COMMIT);
   EXPECT_EQ(c.status, "GET LINE OK from sensor ... -> Ok!");

@@ -130,9 +130,9 @@ TEST_F(AppWindow, RepaintIsThrottledWhileAWaitPollsFast) {
 TEST_F(AppWindow, ResizeIsReportedAndRightDoubleClickRestoresTheSize) {
   auto* main = renderer->mainWindow();
   int h = ctx->ui.findPanel("MAIN");
-  main->resize(800, 500);
-  EXPECT_EQ(ctx->ui.panel(h).width, 800);
-  EXPECT_EQ(ctx->ui.panel(h).height, 500);
+  main->resize(980, 660);  // above the layout's minimum
+  EXPECT_EQ(ctx->ui.panel(h).width, 980);
+  EXPECT_EQ(ctx->ui.panel(h).height, 660);
   // A right double-click on the panel's background (its margin).
   QWidget* view = renderer->panelWidget(h);
   ASSERT_EQ(view->childAt(QPoint(1, 1)), nullptr);

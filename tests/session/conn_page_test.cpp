@@ -38,7 +38,7 @@ TEST_F(ConnPage, ConnectAndDisconnectOverThePtyInGerman) {
   ctx->app.language = 1;
   usePty();
   press(ctx->refs.conn.tryConnect);
-  EXPECT_EQ(text(ctx->refs.main.connected), "CONNECTED");
+  EXPECT_EQ(text(ctx->refs.main.connected), "VERBUNDEN");
   EXPECT_EQ(box().rfind("TRY TO CONNECT! ...\nRS232 öffne COM-Port - erfolgreich!\nEcho Check - Line Ok!\n", 0), 0u)
       << box();
   EXPECT_FALSE(ctx->ui.dimmed(ctx->refs.conn.accept));
@@ -46,7 +46,7 @@ TEST_F(ConnPage, ConnectAndDisconnectOverThePtyInGerman) {
   EXPECT_FALSE(ctx->ui.visible(ctx->refs.main.ipDisp));
 
   press(ctx->refs.conn.disconnect);
-  EXPECT_EQ(text(ctx->refs.main.connected), "DISCONNECTED");
+  EXPECT_EQ(text(ctx->refs.main.connected), "GETRENNT");
   EXPECT_EQ(ctx->ui.at(ctx->refs.main.connected).bgColor, ui::kRed);
   EXPECT_EQ(ctx->link.portOpen, 0);
   EXPECT_EQ(ctx->link.abort, 0);

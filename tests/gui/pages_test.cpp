@@ -1,0 +1,224 @@
+// Every page of the window, connected to a simulated sensor, in both
+// languages and both units: no shown text is clipped, and German leaves no
+// English behind. With BX_SCREENSHOT_DIR set, each rendered page is also
+// written there as a PNG (scripts/screenshots.sh); with BX_SIM_PORT set, the
+// window connects to that running simulator instead of one of its own.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <cstdlib>
+#include <map>
+#include <set>
+
+#include "app/localize.h"
+#include "gui/app_window.h"
+#include "gui/fit_check.h"
+#include "gui/gui_input.h"
+#include "gui/main_window.h"
+#include "sim/server.h"
+
+namespace {
+
+class Pages : public guitest::AppWindow {
+ protected:
+  void SetUp() override {
+    AppWindow::SetUp();
+    if (HasFatalFailure()) return;
+    int port = 0;
+    if (const char* p = std::getenv("BX_SIM_PORT")) port = std::atoi(p);
+    if (port <= 0) port = sensor.startTcp(0);
+    ASSERT_GT(port, 0);
+    connectTo(port);
+  }
+
+  void connectTo(int port) {
+    auto* transport = widget<QComboBox>("CONN", "COM_TYPE");
+    transport->setCurrentIndex(1);
+    emit transport->activated(1);
+    renderer->repaint();
+    auto* addr = widget<QComboBox>("CONN", "IPADDR");
+    addr->lineEdit()->clear();
+    guitest::type(addr->lineEdit(), "127.0.0.1");
+    auto* tcpPort = widget<QLineEdit>("CONN", "TCPPORT");
+    tcpPort->clear();
+    guitest::type(tcpPort, QString::number(port));
+    guitest::click(widget<QPushButton>("CONN", "TRY_CONNECT"));
+    ASSERT_EQ(ctx->link.tcpConnected, 1) << "no simulated sensor at port " << port;
+    settle();
+  }
+
+  void settle() {
+    renderer->repaint();
+    QApplication::processEvents();
+    QApplication::processEvents();
+  }
+
+  void setMillimetre(bool mm) {
+    auto* sw = widget<QCheckBox>("MAIN", "MMSWITCH");
+    ASSERT_TRUE(sw->isEnabled());
+    if (sw->isChecked() != mm) guitest::click(sw);
+    settle();
+    ASSERT_EQ(sw->isChecked(), mm);
+  }
+
+  void setLanguage(int language) {
+    bx::SetLanguage(*ctx, language);
+    settle();
+  }
+
+  // The page of a main tab, the calibration pages one by one.
+  struct Page {
+    std::string name;
+    QTabWidget* tab;
+    int index;
+    QTabWidget* inner = nullptr;
+    int innerIndex = -1;
+  };
+  std::vector<Page> pages() {
+    std::vector<Page> out;
+    auto* tab = widget<QTabWidget>("MAIN", "TABmain");
+    auto* calib = widget<QTabWidget>("CALIB", "TABcalib");
+    for (int i = 0; i < tab->count(); ++i) {
+      std::string name = tab->widget(i)->objectName().toStdString();
+      if (tab->widget(i)->isAncestorOf(calib)) {
+        for (int k = 0; k < calib->count(); ++k)
+          out.push_back({name + "-" + calib->widget(k)->objectName().toStdString(), tab, i, calib, k});
+      } else {
+        out.push_back({name, tab, i});
+      }
+    }
+    return out;
+  }
+
+  void show(const Page& p) {
+    // Through the widgets, as the operator switches pages.
+    p.tab->setCurrentIndex(p.index);
+    if (p.inner) p.inner->setCurrentIndex(p.innerIndex);
+    settle();
+  }
+
+  void screenshot(const std::string& name) {
+    const char* dirEnv = std::getenv("BX_SCREENSHOT_DIR");
+    if (!dirEnv || !*dirEnv) return;
+    QDir().mkpath(dirEnv);
+    QString file = QString("%1/%2.png").arg(dirEnv, QString::fromStdString(name));
+    EXPECT_TRUE(renderer->mainWindow()->grab().save(file)) << file.toStdString();
+  }
+
+  bx::sim::Server sensor;
+};
+
+TEST_F(Pages, NoTextIsClippedOnAnyPageInEitherLanguageOrUnit) {
+  auto* main = renderer->mainWindow();
+  ASSERT_EQ(main->size(), QSize(1000, 680));
+  for (int language : {0, 1}) {
+    setLanguage(language);
+    for (bool mm : {false, true}) {
+      setMillimetre(mm);
+      // The layout fits the default size, so the window is not forced larger.
+      EXPECT_LE(main->minimumSizeHint().width(), 1000) << language << mm;
+      EXPECT_LE(main->minimumSizeHint().height(), 680) << language << mm;
+      for (const Page& p : pages()) {
+        show(p);
+        const std::string shot = p.name + (language ? "-de" : "-en") + (mm ? "-mm" : "-pixel");
+        screenshot(shot);
+        for (const guitest::Clip& c : guitest::clippedTexts(main)) ADD_FAILURE() << shot << ": " << c.describe();
+      }
+    }
+  }
+}
+
+TEST_F(Pages, TheSmallestWindowStillShowsEveryTextWhole) {
+  auto* main = renderer->mainWindow();
+  setLanguage(1);
+  setMillimetre(true);
+  // The layout's own minimum: the window cannot be made smaller.
+  main->resize(200, 150);
+  settle();
+  EXPECT_GE(main->width(), 640);
+  EXPECT_LE(main->width(), 1000);
+  EXPECT_LE(main->height(), 680);
+  for (const Page& p : pages()) {
+    show(p);
+    for (const guitest::Clip& c : guitest::clippedTexts(main)) ADD_FAILURE() << p.name << ": " << c.describe();
+  }
+  // A larger window gives its room to the graphs, not to the fields.
+  main->resize(1000, 680);
+  settle();
+  show(pages().front());
+  QWidget* graph = renderer->widget(ref("VIDEO", "VIDEOGRAPH"));
+  QWidget* field = renderer->widget(ref("VIDEO", "TEACHVAL"));
+  const QSize graphAt1000 = graph->size(), fieldAt1000 = field->size();
+  main->resize(1400, 950);
+  settle();
+  EXPECT_GT(graph->width(), graphAt1000.width() + 200);
+  EXPECT_GT(graph->height(), graphAt1000.height() + 150);
+  EXPECT_EQ(field->height(), fieldAt1000.height());
+}
+
+// Texts that read the same in both languages: names of memories, orders,
+// modes and codes the product gives identically in German, units, numbers
+// and the product's own names.
+bool sameInBothLanguages(const QString& t) {
+  static const std::set<QString> kAllowed = {
+      "MAX/MIN - RESET", "LO EDGES", "HI EDGES", "RAM", "EEPROM", "SEND", "GET", "RUN", "STOP", "TEST", "COM", "IP",
+      "Status", "Information", "Echo", "Test", "MAX", "MIN", "MAX/MIN", "POS-EDGE", "NEG-EDGE", "VIDEO", "PARA1",
+      "PARA2", "TEACH", "CALIB", "REC", "SCOPE", "START", "PAUSE", "Scope", "Service", "Trigger", "Video", "Digital",
+      "RS-232", "TCP/IP", "TCP-Port", "COM-Port", "Baudrate", "RS-232-Mode", "RS-232-Baudrate", "Ext.Trigger",
+      "Int.Trigger", "Analog-Zoom", "Trigger-Pixel", "OFFSET [µm]", "Delta-X[ms]", "Delta-Y", "POSITION", "NORMAL",
+      "MAXIMA", "MINIMA", "MAX-MIN", "PIXEL A", "PIXEL B", "PIXEL 1 -> N", "PIXEL N -> 1", "ZOOM-X1", "ZOOM-X2",
+      "ZOOM-X4", "ZOOM-X8", "ZOOM-X16", "IN0-L/H", "IN0-HIGH", "SEL-PROG2", "SEL-PROG4", "EXT-IN0-L/H",
+      "EXT-IN0-L/H(6-BYTE)", "EXT-IN0-L/H (REC)", "EXT-IN0-L/H (6-Byte)", "EXT-IN0", "AUTO", "[pixel]", "[pix]", "TOL [+]", "TOL [-]"};
+  if (kAllowed.count(t.trimmed()) || t.startsWith("Quellan-BX")) return true;
+  // Numbers, units and output codes ([-]OUT0, [DRT]OUT1) hold no word.
+  QString words = t;
+  words.remove(QRegularExpression("\\[(OK|DRT|TRG)\\]|OUT\\d"));
+  static const QRegularExpression word("[A-Za-z]{3,}");
+  return !word.match(words).hasMatch();
+}
+
+TEST_F(Pages, GermanLeavesNoEnglishTextOnAnyPage) {
+  setMillimetre(false);
+  // What each control shows in English, page by page.
+  std::map<std::string, std::set<std::pair<QString, QString>>> english;
+  auto* main = renderer->mainWindow();
+  for (const Page& p : pages()) {
+    show(p);
+    for (const auto& t : guitest::shownTexts(main)) english[p.name].insert(t);
+  }
+  setLanguage(1);
+  for (const Page& p : pages()) {
+    show(p);
+    for (const auto& t : guitest::shownTexts(main))
+      if (english[p.name].count(t) && !sameInBothLanguages(t.second))
+        ADD_FAILURE() << p.name << ": " << t.first.toStdString() << " still shows \"" << t.second.toStdString()
+                      << "\"";
+  }
+  // Menus and the window title follow as well.
+  for (QAction* menu : main->menuBar()->actions()) EXPECT_NE(menu->text(), "Settings");
+  // Messages of the link come in the language in force, and the status
+  // line follows a switch.
+  guitest::click(widget<QPushButton>("CONN", "DISCONNECT"));
+  settle();
+  EXPECT_EQ(widget<QLabel>("MAIN", "CONNECTED")->text(), "GETRENNT");
+  EXPECT_EQ(widget<QLabel>("MAIN", "STATUS")->text(), "SENSOR GETRENNT!");
+  EXPECT_TRUE(widget<QPlainTextEdit>("CONN", "MSGBOX")->toPlainText().endsWith("SENSOR GETRENNT!\n"));
+  // Back to English at once, without a GET.
+  setLanguage(0);
+  EXPECT_EQ(widget<QLabel>("MAIN", "CONNECTED")->text(), "DISCONNECTED");
+  EXPECT_EQ(widget<QLabel>("MAIN", "STATUS")->text(), "SENSOR DISCONNECTED!");
+}
+
+}  // namespace

@@ -25,6 +25,7 @@ struct LiveState {
   int armedTrigger = 0;           // 0, +1, -1
   int graphSwitch = 1;            // 1 video view, 0 roll view
   uint16_t lastTriggerCount = 0;  // low 16 bits of the counter at the last handled trigger
+  double toolCycleHz = 0;         // the run loop's own cycles per second, measured
 };
 
 // Operator requests that arrived while a loop owned the link, in the order

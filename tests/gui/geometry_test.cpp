@@ -38,26 +38,26 @@ class WindowGeometry : public AppWindow {
 
 TEST_F(WindowGeometry, StoredPlaceAndSizeApplyAndTheRealOnesAreWrittenBack) {
   auto* main = renderer->mainWindow();
-  readSettings("Panel max = 0\r\nPanel pos. x = 40\r\nPanel pos. y = 30\r\nPanel width  = 900\r\nPanel height = 640\r\n");
-  EXPECT_EQ(main->size(), QSize(900, 640));
+  readSettings("Panel max = 0\r\nPanel pos. x = 40\r\nPanel pos. y = 30\r\nPanel width  = 960\r\nPanel height = 660\r\n");
+  EXPECT_EQ(main->size(), QSize(960, 660));
   EXPECT_EQ(main->pos(), QPoint(40, 30));
   EXPECT_FALSE(main->isMaximized());
 
   // The operator moves and resizes the window: the file gets the real ones.
   main->move(70, 50);
-  main->resize(960, 660);
+  main->resize(990, 670);
   ASSERT_EQ(bx::WriteIniFile(*ctx, settings()), 0);
   auto s = written();
   EXPECT_EQ(s.posX, 70);
   EXPECT_EQ(s.posY, 50);
-  EXPECT_EQ(s.width, 960);
-  EXPECT_EQ(s.height, 660);
+  EXPECT_EQ(s.width, 990);
+  EXPECT_EQ(s.height, 670);
   EXPECT_EQ(s.panelMax, 0);
 }
 
 TEST_F(WindowGeometry, MaximisedStateAppliesAndKeepsTheNormalSize) {
   auto* main = renderer->mainWindow();
-  readSettings("Panel max = 0\r\nPanel pos. x = 20\r\nPanel pos. y = 20\r\nPanel width  = 900\r\nPanel height = 640\r\n");
+  readSettings("Panel max = 0\r\nPanel pos. x = 20\r\nPanel pos. y = 20\r\nPanel width  = 960\r\nPanel height = 660\r\n");
   ASSERT_FALSE(main->isMaximized());
   // Maximised by the operator: the file says so and keeps the size to
   // return to, not the screen's.
@@ -66,8 +66,8 @@ TEST_F(WindowGeometry, MaximisedStateAppliesAndKeepsTheNormalSize) {
   EXPECT_EQ(written().panelMax, 1);
   std::ifstream in(settings(), std::ios::binary);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_TRUE(std::regex_search(text, std::regex("Panel width *= *900"))) << text;
-  EXPECT_TRUE(std::regex_search(text, std::regex("Panel height *= *640"))) << text;
+  EXPECT_TRUE(std::regex_search(text, std::regex("Panel width *= *960"))) << text;
+  EXPECT_TRUE(std::regex_search(text, std::regex("Panel height *= *660"))) << text;
 
   // Un-maximised by the operator: the file says so.
   main->showNormal();

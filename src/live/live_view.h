@@ -1,0 +1,28 @@
+#pragma once
+// What the run loop shows every cycle. The loop calls these by name; they
+// draw into the panel model only and never talk to the sensor.
+namespace bx {
+struct Context;
+
+// Value fields, state text and lamps, limits and the range bar from the
+// live record.
+void PlotVIDEOBarGraph(Context& ctx);
+// The same while an edge trigger is armed: no lamps, value fields or range
+// bar; the trigger-level field shows the trigger counter.
+void PlotVIDEOBarGraphTrigger(Context& ctx);
+// Redraws the video graph of the page showing (0 measurement, 3 teach) with
+// its threshold curve and edge markers; triggered: the frame captured at the
+// trigger event.
+void PlotLiveVideo(Context& ctx, int page, bool triggered);
+// Appends the live record's point to the roll graph.
+void PlotRAWGraph(Context& ctx);
+
+// The trigger text fields of the measurement and teach pages.
+enum class TriggerText { Hidden, Waiting, Triggered };
+void ShowTriggerText(Context& ctx, TriggerText text);
+// Shows the video graph (1) or the roll graph (0) on the measurement page.
+void ShowGraphView(Context& ctx, int graphSwitch);
+// Axes of the live graphs for the unit in force, when RUN is pressed.
+void PrepareLiveAxes(Context& ctx);
+
+}  // namespace bx

@@ -5,10 +5,10 @@
 #include <climits>
 #include <cstdlib>
 
+#include "link/orders.h"
+
 namespace bx::sim {
 namespace {
-
-constexpr uint8_t kTeachOrder = 0x06;
 
 struct NamedFault {
   const char* name;
@@ -54,7 +54,7 @@ void FaultSet::set(const FaultRule& in) {
   FaultRule rule = in;
   // A forced teach result only means something on a teach reply; counting
   // it down on other replies would waste it.
-  if (rule.fault == Fault::TeachResult && rule.order == kAnyOrder) rule.order = kTeachOrder;
+  if (rule.fault == Fault::TeachResult && rule.order == kAnyOrder) rule.order = order::kTeachRow;
   if (rule.arg == 0 && rule.fault != Fault::TeachResult) rule.arg = defaultFaultArg(rule.fault);
   std::lock_guard<std::mutex> lock(mu_);
   rules_.erase(std::remove_if(rules_.begin(), rules_.end(),

@@ -7,6 +7,7 @@
 #include "commands/commands.h"
 #include "context/context.h"
 #include "link/events.h"
+#include "link/orders.h"
 #include "link/report.h"
 
 namespace bx {
@@ -111,7 +112,7 @@ int CC_ButtonTest(Context& ctx, const ui::EventArgs& ev) {
   } else if (ev.event == ui::EVENT_COMMIT) {
     // A running loop owns the link; it sends the test between two cycles.
     if (ctx.run.state == RUN_IDLE)
-      PushTEST(ctx, 5);
+      PushTEST(ctx, order::kEcho);
     else
       ctx.run.pendingTest = true;
   }

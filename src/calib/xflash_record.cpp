@@ -8,6 +8,7 @@
 #include "calib/record.h"
 #include "context/context.h"
 #include "link/exchange.h"
+#include "link/orders.h"
 #include "link/report.h"
 
 namespace bx {
@@ -15,7 +16,7 @@ namespace bx {
 int WriteCalibDataToXF(Context& ctx, const uint8_t* record32) {
   ctx.status = "WRITE calibration-data to XFLASH ...";
   int r;
-  if (Exchange(ctx, 0x17, 0x8400, record32, CalibRecord::kSize) == 1) {
+  if (Exchange(ctx, order::kWriteCalibRecord, order::kCalibRecordAddress, record32, CalibRecord::kSize) == 1) {
     ctx.status += " -> Ok!";
     r = 1;
   } else {
@@ -29,7 +30,7 @@ int WriteCalibDataToXF(Context& ctx, const uint8_t* record32) {
 int ReadCalibDataFromXF(Context& ctx, uint8_t* dest, unsigned count) {
   ctx.status = "READ XF-PAGE1 calibration data ...";
   int r;
-  if (Exchange(ctx, 0x18, 0x8400) == 1) {
+  if (Exchange(ctx, order::kReadCalibRecord, order::kCalibRecordAddress) == 1) {
     unsigned n = std::min({count, 512u, ReplyLength(ctx)});
     std::memcpy(dest, ReplyData(ctx), n);
     char buf[96];

@@ -9,6 +9,7 @@
 #include "context/context.h"
 #include "link/conn_page.h"
 #include "link/exchange.h"
+#include "link/orders.h"
 #include "link/report.h"
 #include "params/transfer.h"
 
@@ -102,7 +103,7 @@ void DimmButtons(Context& ctx, unsigned dim) {
 }
 
 int GetHARDWAREInfo(Context& ctx) {
-  if (Exchange(ctx, 0x0A, 0) != 1) {
+  if (Exchange(ctx, order::kHardwareInfo, 0) != 1) {
     ctx.status = "Timeout-RS-232...";
     return 0;
   }
@@ -120,7 +121,7 @@ int GetHARDWAREInfo(Context& ctx) {
   hw.videoRange = frame::gets16(p + 20);
   hw.pixelCount = frame::gets16(p + 26);
   if (hw.subPixel < 256) hw.subPixel = 256;
-  if (ctx.link.hdr.order == 0x0A) ConfigureModel(ctx);
+  if (ctx.link.hdr.order == order::kHardwareInfo) ConfigureModel(ctx);
   return 1;
 }
 

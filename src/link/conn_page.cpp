@@ -8,6 +8,7 @@
 #include "link/bringup.h"
 #include "link/events.h"
 #include "link/exchange.h"
+#include "link/orders.h"
 #include "link/report.h"
 #include "link/transport.h"
 #include "platform/com_ports.h"
@@ -165,7 +166,7 @@ int CC_CBTNChangeBaudRate(Context& ctx, const ui::EventArgs& ev) {
   } else if (ev.event == ui::EVENT_COMMIT) {
     int newIndex = ctx.ui.intValue(ctx.refs.conn.baudRate);
     int port = ctx.ui.intValue(ctx.refs.conn.comPort);
-    if (Exchange(ctx, 0xBE, newIndex) != 1) {
+    if (Exchange(ctx, order::kChangeBaudRate, newIndex) != 1) {
       ShowStatus(ctx);
       return 0;
     }

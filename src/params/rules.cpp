@@ -8,6 +8,7 @@
 #include "context/context.h"
 #include "link/events.h"
 #include "link/exchange.h"
+#include "link/orders.h"
 #include "link/report.h"
 #include "live/display.h"
 #include "params/fields.h"
@@ -341,7 +342,7 @@ int CC_PICBTNRefreshVTHD(Context& ctx, const ui::EventArgs& ev) {
   ShowVideoView(ctx);
   const int v = std::clamp(ctx.ui.intValue(ctx.para.p2.vthd), 0, 100);
   param::set(ctx.params, TRACK_THRESHOLD, static_cast<uint16_t>(v));
-  if (Exchange(ctx, 0x0E, v) != 1) {
+  if (Exchange(ctx, order::kVideoThresholdEeprom, v) != 1) {
     ctx.status = IsTcp(ctx) ? "VTHD-Write-Error:Timeout TCP-Server-error!" : "VTHD-Write-Error:Timeout RS232-Line!";
     ShowStatus(ctx);
     return 0;

@@ -8,6 +8,7 @@
 #include "context/context.h"
 #include "identify/identify.h"
 #include "link/exchange.h"
+#include "link/orders.h"
 #include "link/report.h"
 #include "params/fields.h"
 #include "params/panel_values.h"
@@ -33,7 +34,7 @@ int PushGET(Context& ctx, int selector) {
   if (!fromSensor) {
     ctx.status = "Parameter-frame received from file!";
   } else {
-    const int order = selector == MEM_EEPROM ? 4 : 2;
+    const int order = selector == MEM_EEPROM ? order::kReadEeprom : order::kReadRam;
     std::array<uint8_t, ParamState::kParamSize> set{};
     if (!fetch(ctx, order, 0, set.data(), ParamState::kParamSize)) {
       ctx.status = "Timeout-RS-232...";
@@ -64,7 +65,7 @@ int PushGET(Context& ctx, int selector) {
 }
 
 int PushSEND(Context& ctx, int selector) {
-  const int order = selector == MEM_EEPROM ? 3 : 1;
+  const int order = selector == MEM_EEPROM ? order::kWriteEeprom : order::kWriteRam;
   auto& p = ctx.params;
   int r = -1;
   if (Exchange(ctx, order, 0, p.set.data(), ParamState::kParamSize) == 1) {

@@ -193,6 +193,29 @@ int SerialPort::read(uint8_t* out, int n) {
   return take;
 }
 
+int SerialPort::take(uint8_t* out, int n) {
+  int k = queued_ < n ? queued_ : n;
+  if (k <= 0) return 0;
+  std::memcpy(out, queue_.data(), static_cast<size_t>(k));
+  std::memmove(queue_.data(), queue_.data() + k, static_cast<size_t>(queued_ - k));
+  queued_ -= k;
+  return k;
+}
+
+int SerialPort::waitReadable(double seconds, const int32_t* abort) {
+  const double end = Timer() + seconds;
+  const int before = queued_;
+  pull();
+  while (queued_ <= before && fd_ >= 0 && (abort == nullptr || *abort == 0)) {
+    if (Timer() >= end) break;
+    // Slices of the wait quantum, so a raised abort flag ends the wait.
+    pollfd p{fd_, POLLIN, 0};
+    (void)::poll(&p, 1, 1);
+    pull();
+  }
+  return queued_;
+}
+
 int SerialPort::comStatus() {
   int status = pendingStatus_;
   pendingStatus_ = 0;

@@ -172,15 +172,5 @@ TEST_F(ExchangePty, LineErrorsAreAppendedToTheTimeout) {
   EXPECT_EQ(Exchange(*ctx, 0x05, 0), 1) << ctx->status;
 }
 
-TEST_F(ExchangePty, TcpCallbackKeepsTheCountInsideTheBuffer) {
-  // The receive callback of the other transport, fed more than fits.
-  ctx->link.rxCount = frame::kRxBufferSize + 100;
-  CC_ClientTCP(*ctx, 0, platform::TCP_EVENT_DATAREADY, 0);
-  EXPECT_LE(ctx->link.rxCount, frame::kRxBufferSize);
-  ctx->link.rxCount = -5;
-  CC_ClientTCP(*ctx, 0, platform::TCP_EVENT_DATAREADY, 0);
-  EXPECT_GE(ctx->link.rxCount, 0);
-}
-
 }  // namespace
 }  // namespace bx

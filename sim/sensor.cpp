@@ -104,7 +104,7 @@ std::vector<Output> Sensor::handle(int channel, const ParsedRequest& req, int64_
     rec.seen = true;
     rec.param = req.param;
     rec.payload = req.payload;
-    fx = faults_.take(req.order, false);
+    fx = faults_.take(req.order, false, req.param);
     // A refused request is not carried out; neither is one whose data size
     // is not the one its order takes.
     const int want = order::RequestSize(req.order, req.param);

@@ -247,9 +247,24 @@ std::vector<uint8_t> Sensor::scopeRecord(int64_t nowMs) {
   return out;
 }
 
-std::vector<Output> Sensor::spontaneous(uint8_t order, const std::vector<uint8_t>& payload, int channel, int64_t nowMs) {
-  const ActiveFaults fx = faults_.take(order, true);
-  return shapeFrame(channel, encodeFrame(order, 0, payload.data(), payload.size()), fx, nowMs, rng_);
+std::vector<Output> Sensor::spontaneous(uint8_t order, const std::vector<uint8_t>& payload, int channel, int64_t nowMs,
+                                        uint16_t param) {
+  const ActiveFaults fx = faults_.take(order, true, param);
+  return shapeFrame(channel, encodeFrame(order, param, payload.data(), payload.size()), fx, nowMs, rng_);
+}
+
+void Sensor::sendUnrequested(int channel, uint8_t order, uint16_t param, const std::vector<uint8_t>& payload,
+                             int64_t nowMs) {
+  auto o = spontaneous(order, payload, channel, nowMs, param);
+  pending_.insert(pending_.end(), o.begin(), o.end());
+}
+
+void Sensor::sendRaw(int channel, const std::vector<uint8_t>& bytes, int64_t nowMs) {
+  Output o;
+  o.channel = channel;
+  o.atMs = nowMs;
+  o.bytes = bytes;
+  pending_.push_back(std::move(o));
 }
 
 void Sensor::captureTrigger(int64_t nowMs) {

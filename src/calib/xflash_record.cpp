@@ -20,7 +20,7 @@ int WriteCalibDataToXF(Context& ctx, const uint8_t* record32) {
     ctx.status += " -> Ok!";
     r = 1;
   } else {
-    ctx.status = IsTcp(ctx) ? "CALIB-Write-Error:Timeout TCP-Server-error!" : "CALIB-Write-Error:Timeout RS232-Line!";
+    ctx.status = FailureText(ctx, "CALIB-Write-Error:Timeout RS232-Line!");
     r = -1;
   }
   ShowStatus(ctx);
@@ -40,7 +40,7 @@ int ReadCalibDataFromXF(Context& ctx, uint8_t* dest, unsigned count) {
   } else {
     ctx.status = "XFlash-Read-Error:";
     ctx.status.append(43, ' ');
-    ctx.status += IsTcp(ctx) ? "Timeout TCP-Server-error!" : "Timeout RS232-Line!";
+    ctx.status += FailureText(ctx, "Timeout RS232-Line!");
     r = -1;
   }
   ShowStatus(ctx);

@@ -12,7 +12,7 @@
 namespace bx {
 namespace {
 
-const char* transportText(const Context& ctx, const char* rs232, const char* tcp) { return IsTcp(ctx) ? tcp : rs232; }
+const char* transportText(Context& ctx, const char* rs232, const char* tcp) { return FailureText(ctx, rs232, tcp); }
 
 void copySamples(const Context& ctx, std::array<uint16_t, 256>& dest) {
   uint8_t bytes[512] = {};
@@ -66,7 +66,7 @@ int PushRefreshDATA(Context& ctx, int row) {
     ctx.ui.setActivePage(ctx.refs.main.tab, 7);
     ctx.ui.setTextColor(ctx.refs.conn.msgBox, ui::kRed);
     ctx.ui.setTextColor(ctx.refs.main.status, ui::kRed);
-    ctx.status = "VIDEO: Timeout RS232-Line!";
+    ctx.status = FailureText(ctx, "VIDEO: Timeout RS232-Line!");
     ShowStatus(ctx);
     ctx.run.state = RUN_TIMEOUT;
     return -1;

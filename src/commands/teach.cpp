@@ -74,7 +74,7 @@ int PushTEACH(Context& ctx, int row) {
 
   ctx.status = "TEACH new setpoint value ...";
   if (Exchange(ctx, order::kTeachRow, row, rec, ParamState::kRowSize) != 1 || ReplyLength(ctx) < ParamState::kRowSize) {
-    ctx.status = IsTcp(ctx) ? "Teach-Error:Timeout TCP-Server-error!" : "Teach-Error:Timeout RS232-Line!";
+    ctx.status = FailureText(ctx, "Teach-Error:Timeout RS232-Line!");
     ShowStatus(ctx);
     return -1;
   }

@@ -104,7 +104,7 @@ void DimmButtons(Context& ctx, unsigned dim) {
 
 int GetHARDWAREInfo(Context& ctx) {
   if (Exchange(ctx, order::kHardwareInfo, 0) != 1) {
-    ctx.status = "Timeout-RS-232...";
+    ctx.status = FailureText(ctx, "Timeout-RS-232...");
     return 0;
   }
   auto& hw = ctx.ident.hw;

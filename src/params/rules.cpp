@@ -343,7 +343,7 @@ int CC_PICBTNRefreshVTHD(Context& ctx, const ui::EventArgs& ev) {
   const int v = std::clamp(ctx.ui.intValue(ctx.para.p2.vthd), 0, 100);
   param::set(ctx.params, TRACK_THRESHOLD, static_cast<uint16_t>(v));
   if (Exchange(ctx, order::kVideoThresholdEeprom, v) != 1) {
-    ctx.status = IsTcp(ctx) ? "VTHD-Write-Error:Timeout TCP-Server-error!" : "VTHD-Write-Error:Timeout RS232-Line!";
+    ctx.status = FailureText(ctx, "VTHD-Write-Error:Timeout RS232-Line!");
     ShowStatus(ctx);
     return 0;
   }

@@ -37,7 +37,7 @@ int PushGET(Context& ctx, int selector) {
     const int order = selector == MEM_EEPROM ? order::kReadEeprom : order::kReadRam;
     std::array<uint8_t, ParamState::kParamSize> set{};
     if (!fetch(ctx, order, 0, set.data(), ParamState::kParamSize)) {
-      ctx.status = "Timeout-RS-232...";
+      ctx.status = FailureText(ctx, "Timeout-RS-232...");
       ShowStatus(ctx);
       return -1;
     }
@@ -45,7 +45,7 @@ int PushGET(Context& ctx, int selector) {
     ctx.status = "Parameter-frame received! - Line Ok!";
     std::array<uint8_t, ParamState::kTeachSize> teach{};
     if (!fetch(ctx, order, 1, teach.data(), ParamState::kTeachSize)) {
-      ctx.status = "Timeout-RS-232 table ...";
+      ctx.status = FailureText(ctx, "Timeout-RS-232 table ...");
       ShowStatus(ctx);
       return -1;
     }
@@ -58,7 +58,7 @@ int PushGET(Context& ctx, int selector) {
     ShowVideoView(ctx);
     GetDATA(ctx, 1);
   }
-  if (GetEDGE(ctx, 0) < 0) ctx.status = "GET-EDGE: Timeout RS232-Line!";
+  if (GetEDGE(ctx, 0) < 0) ctx.status = FailureText(ctx, "GET-EDGE: Timeout RS232-Line!");
   SetPanelValues(ctx);
   ShowStatus(ctx);
   return 1;

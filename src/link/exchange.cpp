@@ -20,7 +20,7 @@ constexpr const char* kBadData = "ATTENTION! RECEIVED DATA FRAME IS INCORRECT!";
 
 // After a failed exchange the line must stay silent this long before the
 // next request goes out, but the drain never takes longer than the bound.
-constexpr double kQuietSeconds = 0.03;
+constexpr double kQuietSeconds = 0.05;
 constexpr double kDrainBound = 0.25;
 
 void appendCommErrors(Context& ctx, int status) {

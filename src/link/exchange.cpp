@@ -45,13 +45,14 @@ WaitEnd fill(Context& ctx, int need, double deadline, bool watchRun) {
   auto& L = ctx.link;
   need = std::min(need, frame::kRxBufferSize);
   L.rxCount = std::clamp(L.rxCount, 0, need);
+  // The transport open at the start; event processing may close it.
+  platform::LinkPort* const port = OpenPort(ctx);
   for (;;) {
-    platform::LinkPort* port = OpenPort(ctx);
-    if (port != nullptr && L.rxCount < need && port->available() > 0)
+    if (port != nullptr && port->isOpen() && L.rxCount < need && port->available() > 0)
       L.rxCount += port->take(L.rx.data() + L.rxCount, need - L.rxCount);
     if (L.rxCount >= need) return WaitEnd::Complete;
     if (port != nullptr && port->peerClosed()) {
-      LinkPortClosed(ctx);
+      if (OpenPort(ctx) == port) LinkPortClosed(ctx);
       return WaitEnd::Closed;
     }
     if (platform::Timer() > deadline) return WaitEnd::TimedOut;

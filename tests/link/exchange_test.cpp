@@ -100,6 +100,8 @@ TEST_F(ExchangeTcp, AbortEndsTheWaitWithinOnePassAndWritesNothing) {
 TEST_F(ExchangeTcp, ServerCloseIsSeenAndLeavesTheLinkClosed) {
   sim->setFault(Fault::CloseConnection, 1);
   EXPECT_EQ(echo(), -1);
+  EXPECT_EQ(ctx->status, "SERVER HAS CLOSED CONNECTION!");
+  EXPECT_EQ(ctx->link.failure, LinkFailure::Closed);
   EXPECT_EQ(ctx->link.tcpConnected, 0);
   EXPECT_EQ(ctx->link.tcpHandle, 0u);
   // The next exchange has nobody to talk to and times out.

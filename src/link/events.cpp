@@ -23,11 +23,13 @@ void ProcessSystemEvents(Context& ctx, bool mayWait) {
   platform::LinkPort* port = OpenPort(ctx);
   if (mayWait && !inputPending) {
     // Sleep until the sensor sends something, at most 1 ms, so a wait loop
-    // neither burns a core nor delays a reply.
+    // neither burns a core nor delays a reply; what arrives is queued.
     if (port != nullptr)
       (void)port->waitReadable(0.001, &ctx.link.abort);
     else
       (void)platform::waitReadable(nullptr, 0, 0.001);
+  } else if (port != nullptr) {
+    (void)port->available();
   }
   if (port != nullptr && port->peerClosed()) LinkPortClosed(ctx);
   ctx.ui.processEvents();

@@ -48,7 +48,9 @@ WaitEnd fill(Context& ctx, int need, double deadline, bool watchRun) {
   // The transport open at the start; event processing may close it.
   platform::LinkPort* const port = OpenPort(ctx);
   for (;;) {
-    if (port != nullptr && port->isOpen() && L.rxCount < need && port->available() > 0)
+    // What is queued costs no system call; the event processing below
+    // takes in what arrives.
+    if (port != nullptr && port->isOpen() && L.rxCount < need)
       L.rxCount += port->take(L.rx.data() + L.rxCount, need - L.rxCount);
     if (L.rxCount >= need) return WaitEnd::Complete;
     if (port != nullptr && port->peerClosed()) {

@@ -125,6 +125,11 @@ void SerialPort::flushQueues() {
   if (fd_ >= 0) (void)::tcflush(fd_, TCIOFLUSH);
 }
 
+void SerialPort::flush() {
+  if (inQLen() > 0) flushInQ();
+  if (outQLen() > 0) flushOutQ();
+}
+
 void SerialPort::flushOutQ() {
   if (fd_ >= 0) (void)::tcflush(fd_, TCOFLUSH);
 }
@@ -205,13 +210,12 @@ int SerialPort::take(uint8_t* out, int n) {
 int SerialPort::waitReadable(double seconds, const int32_t* abort) {
   const double end = Timer() + seconds;
   const int before = queued_;
-  pull();
-  while (queued_ <= before && fd_ >= 0 && (abort == nullptr || *abort == 0)) {
-    if (Timer() >= end) break;
-    // Slices of the wait quantum, so a raised abort flag ends the wait.
+  // The driver's own queue is emptied by every pull, so its descriptor is
+  // readable only for bytes not yet queued: poll first, then take them in.
+  while (fd_ >= 0 && (abort == nullptr || *abort == 0)) {
     pollfd p{fd_, POLLIN, 0};
-    (void)::poll(&p, 1, 1);
-    pull();
+    if (::poll(&p, 1, 1) > 0) pull();
+    if (queued_ > before || Timer() >= end) break;
   }
   return queued_;
 }

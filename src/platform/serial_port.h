@@ -63,7 +63,9 @@ class SerialPort final : public LinkPort {
   int available() override { return inQLen(); }
   int take(uint8_t* out, int n) override;
   int waitReadable(double seconds, const int32_t* abort) override;
-  void flush() override { flushQueues(); }
+  // Empties both queues; a queue that is already empty is left alone, as a
+  // flush on some drivers also wakes the other end.
+  void flush() override;
   int inQueueLength() override { return inQLen(); }
   int outQueueLength() override { return outQLen(); }
   int errorState() override { return comStatus(); }

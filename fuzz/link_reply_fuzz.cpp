@@ -5,29 +5,13 @@
 #include <cstdint>
 #include <cstring>
 
-#include "context/context.h"
 #include "link/crc8.h"
 #include "link/exchange.h"
 #include "link/orders.h"
-#include "platform/memory_port.h"
-
-namespace {
-
-struct Rig {
-  bx::Context ctx;
-  bx::platform::MemoryPort port;
-  Rig() {
-    ctx.link.port = &port;
-    // Nothing more comes once the input is used up: give up at once.
-    ctx.link.replyTimeout = 0;
-    ctx.link.tcpTimeoutMs = 0;
-  }
-};
-
-}  // namespace
+#include "link_rig.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static Rig rig;
+  static bx::fuzz::LinkRig rig;
   if (size < 2) return 0;
   auto& ctx = rig.ctx;
   int count = 0;

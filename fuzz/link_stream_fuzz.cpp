@@ -4,27 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "context/context.h"
 #include "link/crc8.h"
 #include "link/exchange.h"
-#include "platform/memory_port.h"
-
-namespace {
-
-struct Rig {
-  bx::Context ctx;
-  bx::platform::MemoryPort port;
-  Rig() {
-    ctx.link.port = &port;
-    ctx.link.replyTimeout = 0;
-    ctx.link.tcpTimeoutMs = 0;
-  }
-};
-
-}  // namespace
+#include "link_rig.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static Rig rig;
+  static bx::fuzz::LinkRig rig;
   if (size < 1) return 0;
   auto& ctx = rig.ctx;
   const int want = data[0] == 0xFF ? -1 : data[0];

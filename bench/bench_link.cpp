@@ -33,6 +33,7 @@
 #include "app/startup.h"
 #include "link/exchange.h"
 #include "link/frame_format.h"
+#include "link/orders.h"
 #include "link/transport.h"
 #include "platform/clock.h"
 #include "platform/com_ports.h"
@@ -327,7 +328,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     compare((std::string(name) + " echo").c_str(), kRounds, kEchoes,
-            [&](int n) { return measure(n, [&] { bx::Exchange(t.ctx, 0x05, 0); }); },
+            [&](int n) { return measure(n, [&] { bx::Exchange(t.ctx, bx::order::kEcho, 0); }); },
             [&](int n) { return baselineRate(baseFd, n, {5}); });
     compare((std::string(name) + " live cycle (8,20,9)").c_str(), kRounds, kCycles,
             [&](int n) {
@@ -351,7 +352,7 @@ int main(int argc, char** argv) {
   for (bool tcp : {true, false}) {
     Tool t;
     if (!openLink(t, sp, tcp)) return 1;
-    Rate echo = measure(kEchoes, [&] { bx::Exchange(t.ctx, 0x05, 0); });
+    Rate echo = measure(kEchoes, [&] { bx::Exchange(t.ctx, bx::order::kEcho, 0); });
     Rate cycle = measure(kCycles, [&] {
       bx::GetLiveData(t.ctx, 0);
       bx::GetEDGE(t.ctx, 0);
@@ -368,7 +369,7 @@ int main(int argc, char** argv) {
     if (!openLink(t, silent, tcp)) return 1;
     double c0 = cpuSeconds();
     double t0 = bx::platform::Timer();
-    bx::Exchange(t.ctx, 0x05, 0);
+    bx::Exchange(t.ctx, bx::order::kEcho, 0);
     double wall = bx::platform::Timer() - t0;
     double cpu = cpuSeconds() - c0;
     std::printf("%s time-out wait: %.2f s wall, %.4f s cpu (%.2f %% of one core), status \"%s\"\n", tcp ? "tcp" : "pty",

@@ -5,10 +5,10 @@
 #include <climits>
 #include <cstdlib>
 
+#include "link/orders.h"
+
 namespace bx::sim {
 namespace {
-
-constexpr uint8_t kTeachOrder = 0x06;
 
 struct NamedFault {
   const char* name;
@@ -22,6 +22,7 @@ constexpr NamedFault kNames[] = {
     {"oversize", Fault::OversizedLength}, {"garbage", Fault::Garbage},
     {"teach-result", Fault::TeachResult}, {"no-shadow", Fault::NoShadow},
     {"short", Fault::ShortPayload},
+    {"noise", Fault::Noise},
 };
 
 bool parseInt(const std::string& s, long lo, long hi, int& out) {
@@ -48,6 +49,7 @@ int defaultFaultArg(Fault f) {
     case Fault::OversizedLength: return 5000;
     case Fault::Garbage: return 16;
     case Fault::ShortPayload: return 16;
+    case Fault::Noise: return 16;
     default: return 0;
   }
 }
@@ -56,13 +58,13 @@ void FaultSet::set(const FaultRule& in) {
   FaultRule rule = in;
   // A forced teach result only means something on a teach reply; counting
   // it down on other replies would waste it.
-  if (rule.fault == Fault::TeachResult && rule.order == kAnyOrder) rule.order = kTeachOrder;
+  if (rule.fault == Fault::TeachResult && rule.order == kAnyOrder) rule.order = order::kTeachRow;
   if (rule.arg == 0 && rule.fault != Fault::TeachResult) rule.arg = defaultFaultArg(rule.fault);
   std::lock_guard<std::mutex> lock(mu_);
   rules_.erase(std::remove_if(rules_.begin(), rules_.end(),
                               [&](const FaultRule& s) {
                                 return s.fault == rule.fault && s.order == rule.order &&
-                                       s.spontaneous == rule.spontaneous;
+                                       s.spontaneous == rule.spontaneous && s.param == rule.param;
                               }),
                rules_.end());
   if (rule.count != 0) rules_.push_back(rule);
@@ -79,16 +81,17 @@ void FaultSet::clear(Fault f) {
                rules_.end());
 }
 
-bool FaultSet::matches(const FaultRule& s, uint8_t order, bool spontaneous) {
+bool FaultSet::matches(const FaultRule& s, uint8_t order, bool spontaneous, int param) {
   if (s.spontaneous != spontaneous) return false;
+  if (s.param != kAnyParam && s.param != param) return false;
   return s.order == kAnyOrder || s.order == order;
 }
 
-ActiveFaults FaultSet::take(uint8_t order, bool spontaneous) {
+ActiveFaults FaultSet::take(uint8_t order, bool spontaneous, int param) {
   ActiveFaults a;
   std::lock_guard<std::mutex> lock(mu_);
   for (auto& s : rules_) {
-    if (!matches(s, order, spontaneous)) continue;
+    if (!matches(s, order, spontaneous, param)) continue;
     const auto i = static_cast<size_t>(s.fault);
     // An order-specific entry wins over a general one of the same kind.
     if (!a.on[i] || s.order != kAnyOrder) a.arg[i] = s.arg;
@@ -103,7 +106,7 @@ ActiveFaults FaultSet::take(uint8_t order, bool spontaneous) {
 bool FaultSet::active(Fault f, uint8_t order, bool spontaneous) const {
   std::lock_guard<std::mutex> lock(mu_);
   return std::any_of(rules_.begin(), rules_.end(),
-                     [&](const FaultRule& s) { return s.fault == f && matches(s, order, spontaneous); });
+                     [&](const FaultRule& s) { return s.fault == f && matches(s, order, spontaneous, kAnyParam); });
 }
 
 const char* faultName(Fault f) {
@@ -117,7 +120,12 @@ bool parseFaultRule(const std::string& text, FaultRule& out) {
   rule.count = kPersistent;
   std::string rest = text;
   if (const auto at = rest.find('@'); at != std::string::npos) {
-    if (!parseInt(rest.substr(at + 1), 0, 255, rule.order)) return false;
+    std::string target = rest.substr(at + 1);
+    if (const auto slash = target.find('/'); slash != std::string::npos) {
+      if (!parseInt(target.substr(slash + 1), 0, 65535, rule.param)) return false;
+      target.resize(slash);
+    }
+    if (!parseInt(target, 0, 255, rule.order)) return false;
     rest.resize(at);
   }
   if (const auto colon = rest.find(':'); colon != std::string::npos) {
@@ -137,6 +145,7 @@ bool parseFaultRule(const std::string& text, FaultRule& out) {
   if (rule.fault == Fault::Refuse && hasArg && (rule.arg < 1 || rule.arg > 3)) return false;
   if (rule.fault == Fault::TeachResult && !hasArg) return false;
   if ((rule.fault == Fault::Fragment || rule.fault == Fault::LateReply || rule.fault == Fault::Garbage ||
+       rule.fault == Fault::Noise ||
        rule.fault == Fault::OversizedLength) &&
       hasArg && rule.arg <= 0)
     return false;

@@ -25,11 +25,13 @@ enum class Fault : int {
   TeachResult,     // arg: forced signed result code of a teach
   NoShadow,        // remove the object: no edges
   ShortPayload,    // arg: payload bytes kept (default 16); CRCs stay valid
+  Noise,           // arg: random bytes sent before the frame (default 16)
 };
-constexpr int kFaultKinds = static_cast<int>(Fault::ShortPayload) + 1;
+constexpr int kFaultKinds = static_cast<int>(Fault::Noise) + 1;
 
 constexpr int kPersistent = -1;  // count: until cleared
 constexpr int kAnyOrder = -1;
+constexpr int kAnyParam = -1;
 
 struct FaultRule {
   Fault fault = Fault::NoReply;
@@ -38,6 +40,7 @@ struct FaultRule {
   int order = kAnyOrder;  // only frames of this order
   bool spontaneous = false;  // applies to unrequested frames (scope data,
                              // triggered recorder samples) instead of replies
+  int param = kAnyParam;     // only frames with this frame parameter (with order)
 };
 
 // The faults that apply to one frame, with their arguments resolved.
@@ -58,21 +61,22 @@ class FaultSet {
   void clear(Fault f);
 
   // The faults for one outgoing frame; counted faults are used up.
-  ActiveFaults take(uint8_t order, bool spontaneous);
+  ActiveFaults take(uint8_t order, bool spontaneous, int param = kAnyParam);
   // Whether a fault is in force for that kind of frame, without using it up.
   bool active(Fault f, uint8_t order, bool spontaneous) const;
 
  private:
-  static bool matches(const FaultRule& s, uint8_t order, bool spontaneous);
+  static bool matches(const FaultRule& s, uint8_t order, bool spontaneous, int param);
   mutable std::mutex mu_;
   std::vector<FaultRule> rules_;
 };
 
 int defaultFaultArg(Fault f);
 
-// Command-line form NAME[=ARG][:COUNT][@ORDER]; names: refuse, header-crc,
-// data-crc, sync, no-reply, fragment, late, close, oversize, garbage,
-// teach-result, no-shadow, short. COUNT defaults to persistent. False on a bad text.
+// Command-line form NAME[=ARG][:COUNT][@ORDER[/PARAM]]; names: refuse,
+// header-crc, data-crc, sync, no-reply, fragment, late, close, oversize,
+// garbage, teach-result, no-shadow, short, noise. COUNT defaults to
+// persistent. False on a bad text.
 bool parseFaultRule(const std::string& text, FaultRule& out);
 const char* faultName(Fault f);
 

@@ -71,6 +71,17 @@ std::vector<Output> shapeFrame(int channel, std::vector<uint8_t> frame, const Ac
     if (fx.has(Fault::BadHeaderCrc)) frame[7] ^= 0xFF;
   }
 
+  if (fx.has(Fault::Noise)) {
+    // Line noise ahead of the frame; it never holds a sync byte, so a
+    // receiver that hunts for frames finds the real start.
+    std::vector<uint8_t> noise(static_cast<size_t>(std::clamp(fx.argOf(Fault::Noise), 1, 4096)));
+    for (auto& b : noise) {
+      b = static_cast<uint8_t>(rng.next() >> 56);
+      if (b == bx::frame::kSync) b = 0xA5;
+    }
+    frame.insert(frame.begin(), noise.begin(), noise.end());
+  }
+
   std::vector<size_t> cuts;
   const int gap = fx.has(Fault::Fragment) ? std::max(0, fx.argOf(Fault::Fragment)) : 0;
   if (fx.has(Fault::Fragment)) cuts = fragmentCuts(frame.size());

@@ -39,11 +39,13 @@ const char* usageText() {
          "  --calib-range N       measuring range in um (pixels x slope)\n"
          "  --calib-offset N      offset in um (0)\n"
          "  --trigger-period MS   pulse input IN0 every MS milliseconds\n"
-         "Faults (repeatable): --fault NAME[=ARG][:COUNT][@ORDER]\n"
+         "Faults (repeatable): --fault NAME[=ARG][:COUNT][@ORDER[/PARAM]]\n"
          "  refuse=1|2|3, header-crc, data-crc, sync, no-reply, fragment=MS,\n"
          "  late=MS, close, oversize=LEN, garbage=N, teach-result=CODE, no-shadow,\n"
          "  short=N (reply payload cut to N bytes).\n"
-         "  COUNT replies (default: every reply); @ORDER limits it to one order.\n"
+         "  noise=N (N random bytes before the frame).\n"
+         "  COUNT replies (default: every reply); @ORDER limits it to one order,\n"
+         "  @ORDER/PARAM to one frame parameter of it.\n"
          "  --help                this text\n";
 }
 

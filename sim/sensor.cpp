@@ -4,28 +4,19 @@
 #include <cstring>
 
 #include "link/frame_format.h"
+#include "link/orders.h"
 
 namespace bx::sim {
 
 using bx::frame::get16;
 using bx::frame::put16;
+using namespace bx::order;
 
 namespace {
-
-// Orders of the sensor.
-constexpr uint8_t kWriteRam = 0x01, kReadRam = 0x02, kWriteEeprom = 0x03, kReadEeprom = 0x04;
-constexpr uint8_t kEcho = 0x05, kTeach = 0x06, kFirmware = 0x07, kLive = 0x08, kVideo = 0x09;
-constexpr uint8_t kHardware = 0x0A, kReset = 0x0B, kCalibCommand = 0x0C;
-constexpr uint8_t kVthdRam = 0x0D, kVthdEeprom = 0x0E, kRecorder = 0x12, kEdges = 0x14;
-constexpr uint8_t kLaser = 0x16, kCalibWrite = 0x17, kCalibRead = 0x18, kScope = 0x6E, kPot = 0x82;
-constexpr uint8_t kXfErase = 0xB4, kXfWrite = 0xB6, kXfRead = 0xB8, kBaud = 0xBE;
-constexpr uint8_t kPfWrite = 0xC1, kHwInfo = 0xC2;
 
 constexpr uint16_t kXfBase = 0x8000, kXfEnd = 0xC000;  // word addresses
 constexpr uint16_t kPfBase = 0xB000, kPfEnd = 0xD000;
 constexpr uint16_t kXfPageWords = 0x400;
-constexpr uint16_t kCalibAddress = 0x8400;
-constexpr uint16_t kHwInfoKey = 0x5C3E;
 constexpr size_t kMaxFlashBlock = 512;
 
 size_t xfOffset(uint16_t address) { return static_cast<size_t>(address - kXfBase) * 2; }
@@ -43,7 +34,7 @@ Sensor::Sensor(const Config& cfg)
   ramTeach_ = defaultTeachTable(cfg_, ramParams_);
   eepromTeach_ = ramTeach_;
   const CalibBytes cal = encodeCalib(cfg_.calib);
-  std::copy(cal.begin(), cal.end(), xflash_.begin() + static_cast<std::ptrdiff_t>(xfOffset(kCalibAddress)));
+  std::copy(cal.begin(), cal.end(), xflash_.begin() + static_cast<std::ptrdiff_t>(xfOffset(kCalibRecordAddress)));
   laserPower_ = get16(&ramParams_[param::kPower]);
   // The stored threshold profile starts as half of the uncovered line.
   Shadow none;
@@ -57,11 +48,11 @@ Sensor::Sensor(const Config& cfg)
 
 CalibBytes Sensor::calibRecord() const {
   CalibBytes b{};
-  std::memcpy(b.data(), &xflash_[xfOffset(kCalibAddress)], b.size());
+  std::memcpy(b.data(), &xflash_[xfOffset(kCalibRecordAddress)], b.size());
   return b;
 }
 
-CalibRecord Sensor::calib() const { return decodeCalib(&xflash_[xfOffset(kCalibAddress)]); }
+CalibRecord Sensor::calib() const { return decodeCalib(&xflash_[xfOffset(kCalibRecordAddress)]); }
 
 std::vector<uint8_t> Sensor::xflash(uint16_t address, size_t bytes) const {
   if (address < kXfBase || address >= kXfEnd) return {};
@@ -114,9 +105,16 @@ std::vector<Output> Sensor::handle(int channel, const ParsedRequest& req, int64_
     rec.seen = true;
     rec.param = req.param;
     rec.payload = req.payload;
-    fx = faults_.take(req.order, false);
-    // A refused request is not carried out.
-    reply = fx.has(Fault::Refuse) ? refusal(static_cast<uint16_t>(fx.argOf(Fault::Refuse))) : dispatch(req, nowMs, fx);
+    fx = faults_.take(req.order, false, req.param);
+    // A refused request is not carried out; neither is one whose data size
+    // is not the one its order takes.
+    const int want = order::RequestSize(req.order, req.param);
+    if (fx.has(Fault::Refuse))
+      reply = refusal(static_cast<uint16_t>(fx.argOf(Fault::Refuse)));
+    else if (want != order::kVariable && req.payload.size() != static_cast<size_t>(want))
+      reply = refusal(kRefuseArgument);
+    else
+      reply = dispatch(req, nowMs, fx);
     if (fx.has(Fault::ShortPayload))
       reply.payload.resize(std::min(reply.payload.size(), static_cast<size_t>(std::max(0, fx.argOf(Fault::ShortPayload)))));
   }
@@ -133,19 +131,19 @@ Sensor::Reply Sensor::dispatch(const ParsedRequest& req, int64_t nowMs, const Ac
     case kReadRam: return readParams(req, false);
     case kReadEeprom: return readParams(req, true);
     case kEcho: return ack(o, static_cast<uint16_t>(cfg_.serial));
-    case kTeach: return teach(req, nowMs, fx);
-    case kFirmware: {
+    case kTeachRow: return teach(req, nowMs, fx);
+    case kFirmwareInfo: {
       const auto* text = reinterpret_cast<const uint8_t*>(cfg_.firmwareText.data());
       return Reply{o, 0, std::vector<uint8_t>(text, text + cfg_.firmwareText.size())};
     }
-    case kLive: {
+    case kLiveData: {
       if (req.param > 1) return refusal(kRefuseArgument);
       if (req.param == 1 && haveCapture_) return Reply{o, 1, {capturedLive_.begin(), capturedLive_.end()}};
       const Sample s = measure(nowMs, noShadow);
       const auto rec = liveRecord(s, nowMs);
       return Reply{o, req.param, {rec.begin(), rec.end()}};
     }
-    case kVideo: {
+    case kVideoData: {
       VideoProfile v;
       if (req.param == 0 || (req.param == 2 && !haveCapture_)) v = measure(nowMs, noShadow).scan.video;
       else if (req.param == 1) v = ramThreshold_;
@@ -155,22 +153,22 @@ Sensor::Reply Sensor::dispatch(const ParsedRequest& req, int64_t nowMs, const Ac
       for (int i = 0; i < kVideoSamples; ++i) put16(&p[static_cast<size_t>(2 * i)], v[static_cast<size_t>(i)]);
       return Reply{o, req.param, std::move(p)};
     }
-    case kHardware: {
+    case kHardwareInfo: {
       const auto hw = encodeHardwareRecord(cfg_);
       return Reply{o, 0, {hw.begin(), hw.end()}};
     }
-    case kReset:
+    case kResetOutputs:
       haveExtremes_ = false;
       setTransientState(state::kMaxMinReset, nowMs + 500);
       return ack(o);
     case kCalibCommand: return calibrationCommand(req);
-    case kVthdRam: return storeVideoThreshold(req, nowMs, false, noShadow);
-    case kVthdEeprom: return storeVideoThreshold(req, nowMs, true, noShadow);
-    case kRecorder: {
+    case kVideoThresholdRam: return storeVideoThreshold(req, nowMs, false, noShadow);
+    case kVideoThresholdEeprom: return storeVideoThreshold(req, nowMs, true, noShadow);
+    case kRecorderSample: {
       const auto rec = recorderSample(measure(nowMs, noShadow));
       return Reply{o, 0, {rec.begin(), rec.end()}};
     }
-    case kEdges: {
+    case kEdgeQuery: {
       if (req.param > 1) return refusal(kRefuseArgument);
       if (req.param == 1 && haveCapture_) {
         const auto total = static_cast<uint16_t>(get16(&capturedEdges_[0]) + get16(&capturedEdges_[kEdgeReplySize / 2]));
@@ -180,29 +178,29 @@ Sensor::Reply Sensor::dispatch(const ParsedRequest& req, int64_t nowMs, const Ac
       const auto e = edgeReply(s.scan);
       return Reply{o, static_cast<uint16_t>(s.m.edgeCount), {e.begin(), e.end()}};
     }
-    case kLaser:
+    case kLaserPower:
       laserPower_ = std::min<int>(req.param, 1000);
       return ack(o);
-    case kCalibWrite:
-      if (req.param != kCalibAddress || req.payload.size() != kCalibSize) return refusal(kRefuseArgument);
-      std::copy(req.payload.begin(), req.payload.end(), xflash_.begin() + static_cast<std::ptrdiff_t>(xfOffset(kCalibAddress)));
+    case kWriteCalibRecord:
+      if (req.param != kCalibRecordAddress || req.payload.size() != kCalibSize) return refusal(kRefuseArgument);
+      std::copy(req.payload.begin(), req.payload.end(), xflash_.begin() + static_cast<std::ptrdiff_t>(xfOffset(kCalibRecordAddress)));
       return ack(o);
-    case kCalibRead: {
-      if (req.param != kCalibAddress) return refusal(kRefuseArgument);
+    case kReadCalibRecord: {
+      if (req.param != kCalibRecordAddress) return refusal(kRefuseArgument);
       const auto c = calibRecord();
       return Reply{o, req.param, {c.begin(), c.end()}};
     }
     case kScope: return scopeOrder(req, lastChannel_, nowMs);
-    case kPot: return potentiometer(req);
-    case kXfErase:
-    case kXfWrite:
-    case kXfRead:
-    case kPfWrite: return flashOrder(req);
-    case kBaud:
+    case kPotentiometer: return potentiometer(req);
+    case kXFlashErase:
+    case kXFlashWrite:
+    case kXFlashRead:
+    case kWritePFlash: return flashOrder(req);
+    case kChangeBaudRate:
       baudIndex_ = req.param;
       return ack(o, req.param);
-    case kHwInfo: {
-      if (req.param != kHwInfoKey) return refusal(kRefuseArgument);
+    case kHardwareInfoFile: {
+      if (req.param != kHardwareInfoFileKey) return refusal(kRefuseArgument);
       const auto b = hardwareInfoBlock(cfg_);
       return Reply{o, req.param, {b.begin(), b.end()}};
     }
@@ -246,7 +244,7 @@ Sensor::Reply Sensor::calibrationCommand(const ParsedRequest& req) {
     case 2: {
       if (req.payload.size() != 8) return refusal(kRefuseArgument);
       // Slope and offset go straight into the calibration record in flash.
-      uint8_t* rec = &xflash_[xfOffset(kCalibAddress)];
+      uint8_t* rec = &xflash_[xfOffset(kCalibRecordAddress)];
       std::memcpy(rec + 12, req.payload.data(), 8);
       calibrating_ = false;
       return ack(kCalibCommand, 2);
@@ -258,24 +256,24 @@ Sensor::Reply Sensor::calibrationCommand(const ParsedRequest& req) {
 Sensor::Reply Sensor::flashOrder(const ParsedRequest& req) {
   const uint16_t a = req.param;
   switch (req.order) {
-    case kXfErase: {
+    case kXFlashErase: {
       if (a < kXfBase || a >= kXfEnd || (a - kXfBase) % kXfPageWords != 0) return refusal(kRefuseArgument);
       std::fill_n(xflash_.begin() + static_cast<std::ptrdiff_t>(xfOffset(a)), kXfPageWords * 2, 0xFF);
       return ack(req.order, a);
     }
-    case kXfWrite: {
+    case kXFlashWrite: {
       const size_t n = req.payload.size();
       if (a < kXfBase || a >= kXfEnd || n == 0 || n > kMaxFlashBlock || xfOffset(a) + n > xflash_.size())
         return refusal(kRefuseArgument);
       std::copy(req.payload.begin(), req.payload.end(), xflash_.begin() + static_cast<std::ptrdiff_t>(xfOffset(a)));
       return ack(req.order, a);
     }
-    case kXfRead: {
+    case kXFlashRead: {
       if (a < kXfBase || a >= kXfEnd || req.payload.size() < 2) return refusal(kRefuseArgument);
       const size_t words = std::min<size_t>(get16(req.payload.data()), kMaxFlashBlock / 2);
       return Reply{req.order, a, xflash(a, words * 2)};
     }
-    case kPfWrite: {
+    case kWritePFlash: {
       const size_t n = req.payload.size();
       const size_t off = static_cast<size_t>(a - kPfBase) * 2;
       if (a < kPfBase || a >= kPfEnd || n == 0 || n > kMaxFlashBlock || off + n > pflash_.size())
@@ -298,7 +296,7 @@ Sensor::Reply Sensor::potentiometer(const ParsedRequest& req) {
   // The measured value follows the first setting, on the raw scale that
   // starts at 199.
   put16(&pot_[4], static_cast<uint16_t>(199 + (get16(&pot_[8]) & 0x3FF)));
-  return Reply{kPot, 0, {pot_.begin(), pot_.end()}};
+  return Reply{kPotentiometer, 0, {pot_.begin(), pot_.end()}};
 }
 
 }  // namespace bx::sim

@@ -53,6 +53,10 @@ class Sensor {
 
   // A low-to-high edge at input IN0.
   void pulseInput(int64_t nowMs);
+  // A frame nobody asked for, shaped by the faults for unrequested frames,
+  // and bytes that are no frame at all; both go out with the next tick.
+  void sendUnrequested(int channel, uint8_t order, uint16_t param, const std::vector<uint8_t>& payload, int64_t nowMs);
+  void sendRaw(int channel, const std::vector<uint8_t>& bytes, int64_t nowMs);
   // The channel's peer went away: drop its half-received request and a
   // scope it armed.
   void resetChannel(int channel);
@@ -124,7 +128,8 @@ class Sensor {
   Reply scopeOrder(const ParsedRequest& req, int channel, int64_t nowMs);
   std::vector<uint8_t> scopeRecord(int64_t nowMs);
   void captureTrigger(int64_t nowMs);
-  std::vector<Output> spontaneous(uint8_t order, const std::vector<uint8_t>& payload, int channel, int64_t nowMs);
+  std::vector<Output> spontaneous(uint8_t order, const std::vector<uint8_t>& payload, int channel, int64_t nowMs,
+                                  uint16_t param = 0);
   void setTransientState(int code, int64_t untilMs);
 
   ScanSettings scanSettings() const;

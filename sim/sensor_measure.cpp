@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "link/frame_format.h"
+#include "link/orders.h"
 #include "sim/sensor.h"
 
 namespace bx::sim {
@@ -16,9 +17,6 @@ using bx::frame::put32;
 
 namespace {
 
-constexpr uint8_t kTeachOrder = 0x06;
-constexpr uint8_t kRecorderOrder = 0x12;
-constexpr uint8_t kScopeOrder = 0x6E;
 constexpr int64_t kInputPulseMs = 100;
 constexpr int kTriggerPosEdgeState = 9;
 constexpr int kTriggerNegEdgeState = 10;
@@ -192,7 +190,7 @@ Sensor::Reply Sensor::teach(const ParsedRequest& req, int64_t nowMs, const Activ
       }
     }
   }
-  return Reply{kTeachOrder, static_cast<uint16_t>(static_cast<int16_t>(std::clamp(code, -32768, 32767))), std::move(row)};
+  return Reply{order::kTeachRow, static_cast<uint16_t>(static_cast<int16_t>(std::clamp(code, -32768, 32767))), std::move(row)};
 }
 
 Sensor::Reply Sensor::storeVideoThreshold(const ParsedRequest& req, int64_t nowMs, bool eeprom, bool noShadow) {
@@ -211,7 +209,7 @@ Sensor::Reply Sensor::storeVideoThreshold(const ParsedRequest& req, int64_t nowM
 Sensor::Reply Sensor::scopeOrder(const ParsedRequest& req, int channel, int64_t nowMs) {
   if (req.param == 0) {
     scope_.armed = false;
-    return ack(kScopeOrder, 0);
+    return ack(order::kScope, 0);
   }
   if (req.param != 1 || req.payload.size() != kScopeSettingsSize) return refusal(kRefuseArgument);
   for (size_t i = 0; i < scope_.settings.size(); ++i) scope_.settings[i] = get16(&req.payload[2 * i]);
@@ -221,13 +219,13 @@ Sensor::Reply Sensor::scopeOrder(const ParsedRequest& req, int channel, int64_t 
   // Trigger mode 3 waits for input IN0; the others find their trigger
   // shortly.
   scope_.fireMs = scope_.settings[0] == 3 ? kNever : nowMs + std::max(0, cfg_.scopeDelayMs);
-  return ack(kScopeOrder, 1);
+  return ack(order::kScope, 1);
 }
 
 std::vector<uint8_t> Sensor::scopeRecord(int64_t nowMs) {
   const int scanRate = std::max<int>(scope_.settings[3], 1);
   const int pretrigger = std::min<int>(scope_.settings[2], kScopeSamples - 1);
-  const bool noShadow = faults_.active(Fault::NoShadow, kScopeOrder, false);
+  const bool noShadow = faults_.active(Fault::NoShadow, order::kScope, false);
   std::vector<uint8_t> out(kScopeSamples * 4);
   for (int k = 0; k < kScopeSamples; ++k) {
     const double offsetMs = static_cast<double>(k - pretrigger) * scanRate * cycleUs() / 1000.0;
@@ -249,13 +247,28 @@ std::vector<uint8_t> Sensor::scopeRecord(int64_t nowMs) {
   return out;
 }
 
-std::vector<Output> Sensor::spontaneous(uint8_t order, const std::vector<uint8_t>& payload, int channel, int64_t nowMs) {
-  const ActiveFaults fx = faults_.take(order, true);
-  return shapeFrame(channel, encodeFrame(order, 0, payload.data(), payload.size()), fx, nowMs, rng_);
+std::vector<Output> Sensor::spontaneous(uint8_t order, const std::vector<uint8_t>& payload, int channel, int64_t nowMs,
+                                        uint16_t param) {
+  const ActiveFaults fx = faults_.take(order, true, param);
+  return shapeFrame(channel, encodeFrame(order, param, payload.data(), payload.size()), fx, nowMs, rng_);
+}
+
+void Sensor::sendUnrequested(int channel, uint8_t order, uint16_t param, const std::vector<uint8_t>& payload,
+                             int64_t nowMs) {
+  auto o = spontaneous(order, payload, channel, nowMs, param);
+  pending_.insert(pending_.end(), o.begin(), o.end());
+}
+
+void Sensor::sendRaw(int channel, const std::vector<uint8_t>& bytes, int64_t nowMs) {
+  Output o;
+  o.channel = channel;
+  o.atMs = nowMs;
+  o.bytes = bytes;
+  pending_.push_back(std::move(o));
 }
 
 void Sensor::captureTrigger(int64_t nowMs) {
-  const bool noShadow = faults_.active(Fault::NoShadow, 0x08, false);
+  const bool noShadow = faults_.active(Fault::NoShadow, order::kLiveData, false);
   const Sample s = measure(nowMs, noShadow);
   capturedLive_ = liveRecord(s, nowMs);
   capturedEdges_ = edgeReply(s.scan);
@@ -263,7 +276,7 @@ void Sensor::captureTrigger(int64_t nowMs) {
   haveCapture_ = true;
   if (ram16(param::kRs232Mode) == 1) {
     const auto rec = recorderSample(s);
-    auto o = spontaneous(kRecorderOrder, {rec.begin(), rec.end()}, lastChannel_, nowMs);
+    auto o = spontaneous(order::kRecorderSample, {rec.begin(), rec.end()}, lastChannel_, nowMs);
     pending_.insert(pending_.end(), o.begin(), o.end());
   }
 }
@@ -285,7 +298,7 @@ std::vector<Output> Sensor::tick(int64_t nowMs) {
   }
   if (scope_.armed && nowMs >= scope_.fireMs) {
     scope_.armed = false;
-    auto o = spontaneous(kScopeOrder, scopeRecord(nowMs), scope_.channel, nowMs);
+    auto o = spontaneous(order::kScope, scopeRecord(nowMs), scope_.channel, nowMs);
     pending_.insert(pending_.end(), o.begin(), o.end());
   }
   std::vector<Output> out;

@@ -271,6 +271,22 @@ void Server::pulseInput() {
   wake();
 }
 
+void Server::sendUnrequested(int channel, uint8_t order, uint16_t param, const std::vector<uint8_t>& payload) {
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    sensor_.sendUnrequested(channel, order, param, payload, nowMs());
+  }
+  wake();
+}
+
+void Server::sendRaw(int channel, const std::vector<uint8_t>& bytes) {
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    sensor_.sendRaw(channel, bytes, nowMs());
+  }
+  wake();
+}
+
 int Server::tcpPort() const {
   std::lock_guard<std::mutex> lock(mu_);
   return port_;

@@ -44,6 +44,11 @@ class Server {
   // A low-to-high edge at input IN0 (trigger counter, triggered captures,
   // a scope waiting for IN0, recorder samples in RS-232 mode 1).
   void pulseInput();
+  // Test hooks: a frame the sensor sends without a request (faults marked
+  // spontaneous apply), and raw bytes on the line; channel kTcpChannel or
+  // kPtyChannel.
+  void sendUnrequested(int channel, uint8_t order, uint16_t param, const std::vector<uint8_t>& payload);
+  void sendRaw(int channel, const std::vector<uint8_t>& bytes);
 
   // Snapshots of the sensor's state.
   ParamSet ramParams() const;

@@ -8,6 +8,7 @@
 #include "context/context.h"
 #include "link/events.h"
 #include "link/ownership.h"
+#include "link/orders.h"
 #include "link/report.h"
 
 namespace bx {
@@ -111,7 +112,7 @@ int CC_ButtonTest(Context& ctx, const ui::EventArgs& ev) {
     ctx.ui.setValue(ctx.refs.main.testField, 0);
   } else if (ev.event == ui::EVENT_COMMIT) {
     // A running loop owns the link; it sends the test between two cycles.
-    PerformOrLeavePending(ctx, PENDING_TEST, [&] { PushTEST(ctx, 5); });
+    PerformOrLeavePending(ctx, PENDING_TEST, [&] { PushTEST(ctx, order::kEcho); });
   }
   return 0;
 }

@@ -8,6 +8,7 @@
 #include "calib/record.h"
 #include "context/context.h"
 #include "link/exchange.h"
+#include "link/orders.h"
 #include "link/report.h"
 
 namespace bx {
@@ -15,11 +16,11 @@ namespace bx {
 int WriteCalibDataToXF(Context& ctx, const uint8_t* record32) {
   ctx.status = "WRITE calibration-data to XFLASH ...";
   int r;
-  if (Exchange(ctx, 0x17, 0x8400, record32, CalibRecord::kSize) == 1) {
+  if (Exchange(ctx, order::kWriteCalibRecord, order::kCalibRecordAddress, record32, CalibRecord::kSize) == 1) {
     ctx.status += " -> Ok!";
     r = 1;
   } else {
-    ctx.status = IsTcp(ctx) ? "CALIB-Write-Error:Timeout TCP-Server-error!" : "CALIB-Write-Error:Timeout RS232-Line!";
+    ctx.status = FailureText(ctx, "CALIB-Write-Error:Timeout RS232-Line!");
     r = -1;
   }
   ShowStatus(ctx);
@@ -32,7 +33,7 @@ int ReadCalibDataFromXF(Context& ctx, uint8_t* dest, unsigned count) {
   const unsigned want = std::min(count, 512u);
   // A reply shorter than asked for would leave the tail of the previous
   // record in place: it is a failed read like a lost one.
-  if (Exchange(ctx, 0x18, 0x8400) == 1 && ReplyLength(ctx) >= want) {
+  if (Exchange(ctx, order::kReadCalibRecord, order::kCalibRecordAddress) == 1 && ReplyLength(ctx) >= want) {
     const unsigned n = want;
     std::memcpy(dest, ReplyData(ctx), n);
     char buf[96];
@@ -42,7 +43,7 @@ int ReadCalibDataFromXF(Context& ctx, uint8_t* dest, unsigned count) {
   } else {
     ctx.status = "XFlash-Read-Error:";
     ctx.status.append(43, ' ');
-    ctx.status += IsTcp(ctx) ? "Timeout TCP-Server-error!" : "Timeout RS232-Line!";
+    ctx.status += FailureText(ctx, "Timeout RS232-Line!");
     r = -1;
   }
   ShowStatus(ctx);

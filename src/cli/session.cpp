@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "app/startup.h"
+#include "link/exchange.h"
 #include "session/bringup.h"
 #include "session/conn_page.h"
 #include "link/transport.h"
@@ -110,6 +111,15 @@ int Session::connect() { return ConnectProcedure(ctx); }
 int Session::finish(bool ok) {
   std::printf("status: %s\n", ctx.status.c_str());
   std::fflush(stdout);
+  // A service script can tell a refusal from a dead line without parsing
+  // the status text.
+  const LinkFailure why = ctx.link.failure;
+  if (!ok && why != LinkFailure::None) {
+    if (why == LinkFailure::Refused)
+      std::fprintf(stderr, "link: %s (parameter %u)\n", LinkFailureText(why), ctx.link.refusalParam);
+    else
+      std::fprintf(stderr, "link: %s\n", LinkFailureText(why));
+  }
   CloseLink(ctx, true);
   return ok ? 0 : 1;
 }

@@ -37,7 +37,9 @@ struct Session {
   bool open(const LinkOptions& o, const std::string& resourceDir, std::string& error);
   // The connect procedure of the desktop tool; 1 when connected and identified.
   int connect();
-  // Prints "status: ..." and closes the link; the exit code for ok.
+  // Prints "status: ..." and closes the link; the exit code for ok. On
+  // failure the link-level reason of the last failed exchange, if any, goes
+  // to stderr as "link: REASON".
   int finish(bool ok);
 };
 

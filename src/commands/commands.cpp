@@ -6,13 +6,14 @@
 #include "commands/edge_reply.h"
 #include "context/context.h"
 #include "link/exchange.h"
+#include "link/orders.h"
 #include "link/report.h"
 #include "context/displays.h"
 
 namespace bx {
 namespace {
 
-const char* transportText(const Context& ctx, const char* rs232, const char* tcp) { return IsTcp(ctx) ? tcp : rs232; }
+const char* transportText(Context& ctx, const char* rs232, const char* tcp) { return FailureText(ctx, rs232, tcp); }
 
 void copySamples(const Context& ctx, std::array<uint16_t, 256>& dest) {
   uint8_t bytes[512] = {};
@@ -38,7 +39,7 @@ int simpleOrder(Context& ctx, int order, int param, const char* text, const char
 }  // namespace
 
 int GetLiveData(Context& ctx, int trigger) {
-  if (Exchange(ctx, 0x08, trigger != 0 ? 1 : 0) != 1) {
+  if (Exchange(ctx, order::kLiveData, trigger != 0 ? 1 : 0) != 1) {
     ctx.status = transportText(ctx, "Timeout RS232-Line!", "TCP-Server-error!");
     ctx.run.state = RUN_IDLE;
     return -1;
@@ -51,7 +52,7 @@ int GetLiveData(Context& ctx, int trigger) {
 
 int GetDATA(Context& ctx, int kind) {
   if (ctx.live.armedTrigger != 0 && (kind == 1 || kind == -1)) kind = 2;
-  if (Exchange(ctx, 0x09, kind) != 1) {
+  if (Exchange(ctx, order::kVideoData, kind) != 1) {
     ctx.status = transportText(ctx, "Timeout RS232-Line!", "TCP-Server-error!");
     ctx.run.state = RUN_IDLE;
     return -1;
@@ -62,11 +63,11 @@ int GetDATA(Context& ctx, int kind) {
 }
 
 int PushRefreshDATA(Context& ctx, int row) {
-  if (Exchange(ctx, 0x09, ctx.live.armedTrigger != 0 ? 2 : 0) != 1) {
+  if (Exchange(ctx, order::kVideoData, ctx.live.armedTrigger != 0 ? 2 : 0) != 1) {
     ctx.ui.setActivePage(ctx.refs.main.tab, 7);
     ctx.ui.setTextColor(ctx.refs.conn.msgBox, ui::kRed);
     ctx.ui.setTextColor(ctx.refs.main.status, ui::kRed);
-    ctx.status = "VIDEO: Timeout RS232-Line!";
+    ctx.status = FailureText(ctx, "VIDEO: Timeout RS232-Line!");
     ShowStatus(ctx);
     // Only a loop is ended by the time-out state; outside one the tool stays
     // idle and usable.
@@ -81,7 +82,7 @@ int PushRefreshDATA(Context& ctx, int row) {
 }
 
 int PushRESET(Context& ctx) {
-  return simpleOrder(ctx, 0x0B, 0, "RESET analog/digital output ...", "Reset-Error:Timeout RS232-Line!",
+  return simpleOrder(ctx, order::kResetOutputs, 0, "RESET analog/digital output ...", "Reset-Error:Timeout RS232-Line!",
                      "Reset-Error:Timeout TCP-Server-error!");
 }
 
@@ -101,17 +102,17 @@ int PushTEST(Context& ctx, int order) {
 }
 
 int WriteVideoDataToEE(Context& ctx, int value) {
-  return simpleOrder(ctx, 0x0E, value, "SAVE video-threshold to EEPROM ...", "VTHD-Write-Error:Timeout RS232-Line!",
+  return simpleOrder(ctx, order::kVideoThresholdEeprom, value, "SAVE video-threshold to EEPROM ...", "VTHD-Write-Error:Timeout RS232-Line!",
                      "VTHD-Write-Error:Timeout TCP-Server-error!");
 }
 
 int WriteVideoDataToRAM(Context& ctx, int value) {
-  return simpleOrder(ctx, 0x0D, value, "SAVE video-threshold to RAM ...", "VTHD-Write-Error:Timeout RS232-Line!",
+  return simpleOrder(ctx, order::kVideoThresholdRam, value, "SAVE video-threshold to RAM ...", "VTHD-Write-Error:Timeout RS232-Line!",
                      "VTHD-Write-Error:Timeout TCP-Server-error!");
 }
 
 int SetLaserPower(Context& ctx, int power) {
-  return simpleOrder(ctx, 0x16, power, power == 0 ? "LASER OFF at hardware ..." : "SET LASER POWER at hardware ...",
+  return simpleOrder(ctx, order::kLaserPower, power, power == 0 ? "LASER OFF at hardware ..." : "SET LASER POWER at hardware ...",
                      "Timeout RS232-Line!", "Timeout TCP-Server-error!");
 }
 
@@ -124,7 +125,7 @@ void MergeEdges(const EdgeList& p, const EdgeList& n, int16_t out[32]) {
 }
 
 int GetEDGE(Context& ctx, int kind) {
-  if (Exchange(ctx, 0x14, kind != 0 ? 1 : 0) != 1) {
+  if (Exchange(ctx, order::kEdgeQuery, kind != 0 ? 1 : 0) != 1) {
     ctx.status = transportText(ctx, "EDGE: Timeout RS232-Line!", "EDGE: Timeout TCP-Server-error!");
     return -1;
   }
@@ -143,7 +144,7 @@ bool CalibrationCommand(Context& ctx, unsigned mode, int32_t slopeX16384, int32_
   uint8_t data[8];
   frame::put32(data, static_cast<uint32_t>(slopeX16384));
   frame::put32(data + 4, static_cast<uint32_t>(offsetUm));
-  bool ok = Exchange(ctx, 0x0C, static_cast<int>(mode), mode == 2 ? data : nullptr, mode == 2 ? 8 : 0) == 1;
+  bool ok = Exchange(ctx, order::kCalibCommand, static_cast<int>(mode), mode == 2 ? data : nullptr, mode == 2 ? 8 : 0) == 1;
   if (ok)
     ctx.status += " -> Ok!";
   else

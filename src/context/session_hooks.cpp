@@ -22,6 +22,7 @@ void CarryOutDisconnect(Context& ctx) {
     ctx.link.tcpConnected = 0;
     ctx.link.tcpHandle = 0;
   }
+  ctx.link.port = nullptr;
   ctx.link.abort = 0;
 }
 

@@ -7,9 +7,9 @@ struct Context;
 // mayWait false: do not sleep even when nothing is pending (the caller
 // already has what it waits for).
 void ProcessSystemEvents(Context& ctx, bool mayWait = true);
-// Delivers TCP events only; for front-ends whose own loop runs between waits.
-// socketReadable: the caller's wait saw the socket readable, so an event is
-// known to be there and needs no look-ahead.
+// Takes in what the open transport has received and notices the other end
+// closing; for front-ends whose own loop runs between waits. socketReadable
+// is no longer needed and ignored.
 void PollLinkEvents(Context& ctx, bool socketReadable = false);
 // Waits the given time while processing events.
 void DelayWithEventProcessing(Context& ctx, double seconds);

@@ -7,7 +7,10 @@
 #include "link/crc8.h"
 #include "link/events.h"
 #include "link/ownership.h"
+#include "link/orders.h"
+#include "link/transport.h"
 #include "platform/clock.h"
+#include "platform/link_port.h"
 
 namespace bx {
 namespace {
@@ -16,7 +19,10 @@ constexpr const char* kTimeout = "TIMEOUT!";
 constexpr const char* kBadHeader = "ATTENTION! RECEIVED HEADER FRAME IS INCORRECT!";
 constexpr const char* kBadData = "ATTENTION! RECEIVED DATA FRAME IS INCORRECT!";
 
-bool serialOpen(const Context& ctx) { return ctx.link.portOpen > 0; }
+// After a failed exchange the line must stay silent this long before the
+// next request goes out, but the drain never takes longer than the bound.
+constexpr double kQuietSeconds = 0.05;
+constexpr double kDrainBound = 0.25;
 
 void appendCommErrors(Context& ctx, int status) {
   if (status & platform::COM_INPUT_LOST) ctx.status += " COMM ERROR: INPUT LOST!";
@@ -24,48 +30,136 @@ void appendCommErrors(Context& ctx, int status) {
   if (status & platform::COM_FRAMING) ctx.status += " COMM ERROR: FRAMING!";
 }
 
-enum class WaitEnd { Complete, TimedOut, Aborted };
-
-// Polls until `need` bytes are counted, the time-out passes or the abort
-// flag is raised. A count reached in the last pass wins over the time-out.
-WaitEnd waitForBytes(Context& ctx, int need, double timeout) {
-  const double start = platform::Timer();
-  bool timedOut = false;
-  for (;;) {
-    // Events are processed on every pass; the pass only sleeps while the
-    // bytes it waits for are still missing.
-    const bool serial = !IsTcp(ctx) && serialOpen(ctx);
-    if (serial) ctx.link.rxCount = ctx.serial.queued();
-    ProcessSystemEvents(ctx, ctx.link.rxCount < need);
-    if (serial) ctx.link.rxCount = ctx.serial.queued();
-    if (platform::Timer() - start > timeout) {
-      timedOut = true;
-      break;
-    }
-    if (ctx.link.abort == 1) return WaitEnd::Aborted;
-    if (ctx.link.rxCount >= need) break;
-  }
-  if (ctx.link.rxCount >= need) return WaitEnd::Complete;
-  return timedOut ? WaitEnd::TimedOut : WaitEnd::Complete;
+int fail(Context& ctx, LinkFailure why) {
+  ctx.link.failure = why;
+  return -1;
 }
 
-// Serial only: reads n bytes from the port into the receive buffer at off.
-// After a time-out only what has arrived is taken; the reply is late anyway.
-int readSerial(Context& ctx, int off, int n, bool timedOut) {
-  int room = static_cast<int>(ctx.link.rx.size()) - off;
-  n = std::clamp(n, 0, room);
-  if (timedOut) n = std::min(n, ctx.serial.inQLen());
-  return n > 0 ? ctx.serial.read(ctx.link.rx.data() + off, n) : 0;
+enum class WaitEnd { Complete, TimedOut, Aborted, Stopped, Closed };
+
+// Moves received bytes into the receive buffer until it holds `need`, the
+// deadline passes, the abort flag is raised, the other end closes or (when
+// watchRun) the run state leaves the loop. Only the bytes still missing are
+// taken, so what follows stays queued for the next frame. A count reached in
+// the last pass wins over the deadline.
+WaitEnd fill(Context& ctx, int need, double deadline, bool watchRun) {
+  auto& L = ctx.link;
+  need = std::min(need, frame::kRxBufferSize);
+  L.rxCount = std::clamp(L.rxCount, 0, need);
+  // The transport open at the start; event processing may close it.
+  platform::LinkPort* const port = OpenPort(ctx);
+  for (;;) {
+    // What is queued costs no system call; the event processing below
+    // takes in what arrives.
+    if (port != nullptr && port->isOpen() && L.rxCount < need)
+      L.rxCount += port->take(L.rx.data() + L.rxCount, need - L.rxCount);
+    if (L.rxCount >= need) return WaitEnd::Complete;
+    if (port != nullptr && port->peerClosed()) {
+      if (OpenPort(ctx) == port) LinkPortClosed(ctx);
+      return WaitEnd::Closed;
+    }
+    if (platform::Timer() > deadline) return WaitEnd::TimedOut;
+    if (L.abort == 1) return WaitEnd::Aborted;
+    if (watchRun && ctx.run.state != RUN_LOOP) return WaitEnd::Stopped;
+    ProcessSystemEvents(ctx, true);
+  }
+}
+
+// The end of a wait that did not complete, or a line error after one that
+// did: status line and reason. 1 when the wait may go on.
+int checkWait(Context& ctx, WaitEnd end) {
+  if (end == WaitEnd::Aborted) return fail(ctx, LinkFailure::Aborted);
+  if (end == WaitEnd::Stopped) return fail(ctx, LinkFailure::Stopped);
+  if (end == WaitEnd::Closed) return fail(ctx, LinkFailure::Closed);
+  platform::LinkPort* port = OpenPort(ctx);
+  const int status = port != nullptr ? port->errorState() : 0;
+  if (end == WaitEnd::TimedOut || status > 0) {
+    if (end == WaitEnd::TimedOut) ctx.status = kTimeout;
+    appendCommErrors(ctx, status);
+    return fail(ctx, end == WaitEnd::TimedOut ? LinkFailure::TimedOut : LinkFailure::LineError);
+  }
+  return 1;
+}
+
+// Reads and drops the payload of a frame that is not taken.
+WaitEnd skipPayload(Context& ctx, unsigned length, double deadline, bool watchRun) {
+  ctx.link.rxCount = frame::kHeaderSize;
+  WaitEnd end = fill(ctx, frame::kHeaderSize + static_cast<int>(length), deadline, watchRun);
+  ++ctx.link.repliesDiscarded;
+  ctx.link.rxCount = 0;
+  return end;
+}
+
+// Lets the line fall quiet: what arrives is dropped until nothing has come
+// for kQuietSeconds, within kDrainBound.
+void drainLine(Context& ctx, platform::LinkPort& port) {
+  const double start = platform::Timer();
+  double last = start;
+  uint8_t sink[256];
+  for (;;) {
+    while (port.available() > 0) {
+      (void)port.take(sink, static_cast<int>(sizeof sink));
+      last = platform::Timer();
+    }
+    const double now = platform::Timer();
+    if (now - last >= kQuietSeconds || now - start >= kDrainBound || ctx.link.abort == 1 || port.peerClosed()) return;
+    (void)port.waitReadable(0.001, &ctx.link.abort);
+  }
+}
+
+void storeHeader(Context& ctx, uint8_t* order, uint16_t* parameter, uint16_t* length, uint8_t* dataCrc) {
+  const uint8_t* h = ctx.link.rx.data();
+  *order = h[1];
+  *parameter = frame::get16(h + 2);
+  *length = frame::get16(h + 4);
+  *dataCrc = h[6];
+}
+
+bool headerAcceptable(const uint8_t* h) {
+  return frame::headerValid(h) && frame::get16(h + 4) <= frame::kMaxReplyPayload;
+}
+
+int refusal(Context& ctx, uint16_t parameter) {
+  // The parameter says why.
+  if (parameter == 1)
+    ctx.status = "INVALIDE ORDER NUMBER!";
+  else if (parameter == 2)
+    ctx.status = "COMM ERROR! YOU MAY REDUCE BAUDRATE!";
+  ctx.link.refusalParam = parameter;
+  return fail(ctx, LinkFailure::Refused);
 }
 
 }  // namespace
 
-bool IsTcp(const Context& ctx) { return ctx.link.transport == TRANSPORT_TCP; }
+platform::LinkPort* OpenPort(const Context& ctx) {
+  platform::LinkPort* p = ctx.link.port;
+  return (p != nullptr && p->isOpen()) ? p : nullptr;
+}
+
+bool IsTcp(const Context& ctx) {
+  if (const platform::LinkPort* p = OpenPort(ctx)) return std::strcmp(p->name(), "TCP") == 0;
+  return ctx.link.transport == TRANSPORT_TCP;
+}
 
 const uint8_t* ReplyData(const Context& ctx) { return ctx.link.rx.data() + frame::kHeaderSize; }
 
 unsigned ReplyLength(const Context& ctx) {
   return std::min<unsigned>(ctx.link.hdr.length, frame::kMaxReplyPayload);
+}
+
+const char* LinkFailureText(LinkFailure failure) {
+  switch (failure) {
+    case LinkFailure::None: return "no failure";
+    case LinkFailure::Refused: return "refused by the sensor";
+    case LinkFailure::BadHeader: return "incorrect reply header";
+    case LinkFailure::BadData: return "incorrect reply data";
+    case LinkFailure::TimedOut: return "time-out";
+    case LinkFailure::LineError: return "line error";
+    case LinkFailure::Closed: return "connection closed";
+    case LinkFailure::Aborted: return "aborted";
+    case LinkFailure::Stopped: return "stopped";
+  }
+  return "?";
 }
 
 int FillTxBuf(Context& ctx, int order, int parameter, const uint8_t* payload, unsigned length) {
@@ -82,7 +176,7 @@ int FillTxBuf(Context& ctx, int order, int parameter, const uint8_t* payload, un
   frame::put16(&tx[4], len);
   tx[6] = frame::kEmptyDataCrc;
   if (len > 0) {
-    if (ord == 0xB8) {
+    if (ord == order::kXFlashRead) {
       // A 16-bit word count taken from a single byte.
       tx[8] = payload ? payload[0] : 0;
       tx[9] = 0;
@@ -109,94 +203,124 @@ int DataExchange(Context& ctx, unsigned count) {
   auto& L = ctx.link;
   count = std::min<unsigned>(count, static_cast<unsigned>(L.tx.size()));
   std::memset(L.rx.data(), 0, L.rx.size());
-  if (IsTcp(ctx)) {
-    // A reply that came after its request timed out must not pass for the
-    // reply of this one.
-    if (L.tcpConnected > 0) ctx.tcp.discardInput();
-    L.rxCount = 0;
-    if (L.tcpConnected > 0) (void)ctx.tcp.write(L.tx.data(), static_cast<int>(count), L.tcpTimeoutMs);
-  } else {
-    L.rxCount = 0;
-    if (serialOpen(ctx)) {
-      ctx.serial.flushQueues();
-      (void)ctx.serial.write(L.tx.data(), static_cast<int>(count));
-    }
+  L.failure = LinkFailure::None;
+  L.rxCount = 0;
+  if (platform::LinkPort* port = OpenPort(ctx)) {
+    // A reply to an earlier request that failed may still be on its way.
+    if (L.drainFirst) drainLine(ctx, *port);
+    port->flush();
+    // The write's result is not examined: a failed write shows up as a
+    // reply time-out.
+    (void)port->write(L.tx.data(), static_cast<int>(count));
   }
   int r = GetHeaderFrame(ctx, &L.hdr.order, &L.hdr.param, &L.hdr.length, &L.hdr.dataCrc);
-  if (r == 1 && L.hdr.length > 0) return GetDataFrame(ctx, L.hdr.length);
+  if (r == 1 && L.hdr.length > 0) r = GetPayloadFrame(ctx, L.hdr.length);
+  L.drainFirst = r != 1;
   return r;
 }
 
 int CheckHeaderCRC(Context& ctx, uint8_t* order, uint16_t* parameter, uint16_t* length, uint8_t* dataCrc) {
-  const uint8_t* h = ctx.link.rx.data();
-  uint16_t len = frame::get16(h + 4);
   // A header announcing more than the receive buffer holds is as bad as a
   // corrupt one.
-  if (!frame::headerValid(h) || len > frame::kMaxReplyPayload) {
+  if (!headerAcceptable(ctx.link.rx.data())) {
     ctx.status = kBadHeader;
-    return -1;
+    return fail(ctx, LinkFailure::BadHeader);
   }
-  *order = h[1];
-  *parameter = frame::get16(h + 2);
-  *length = len;
-  *dataCrc = h[6];
+  storeHeader(ctx, order, parameter, length, dataCrc);
   return 1;
 }
 
 int GetHeaderFrame(Context& ctx, uint8_t* order, uint16_t* parameter, uint16_t* length, uint8_t* dataCrc) {
-  const bool tcp = IsTcp(ctx);
-  const double timeout = tcp ? ctx.link.replyTimeout + 0.5 : ctx.link.replyTimeout;
-  WaitEnd end = waitForBytes(ctx, frame::kHeaderSize, timeout);
-  if (end == WaitEnd::Aborted) return -1;
-  const bool timedOut = end == WaitEnd::TimedOut;
-  int status = 0;
-  if (!tcp && serialOpen(ctx)) {
-    status = ctx.serial.comStatus();
-    (void)readSerial(ctx, 0, frame::kHeaderSize, timedOut);
+  auto& L = ctx.link;
+  // The reply answers the request in the transmit buffer.
+  const uint8_t wantOrder = L.tx[1];
+  const int wantLength = order::ReplySize(wantOrder, frame::get16(&L.tx[2]));
+  const platform::LinkPort* port = OpenPort(ctx);
+  const double deadline =
+      platform::Timer() + (port != nullptr ? port->headerWait(L.replyTimeout, L.tcpTimeoutMs) : L.replyTimeout);
+  for (;;) {
+    L.rxCount = 0;
+    if (checkWait(ctx, fill(ctx, frame::kHeaderSize, deadline, false)) != 1) return -1;
+    uint8_t o;
+    uint16_t p, n;
+    uint8_t c;
+    if (CheckHeaderCRC(ctx, &o, &p, &n, &c) != 1) return -1;
+    if (o == order::kRefusal) {
+      *order = o;
+      *parameter = p;
+      *length = n;
+      *dataCrc = c;
+      return refusal(ctx, p);
+    }
+    if (o == wantOrder && (wantLength == order::kVariable || n == wantLength)) {
+      *order = o;
+      *parameter = p;
+      *length = n;
+      *dataCrc = c;
+      return 1;
+    }
+    // Not this request's reply: a late one, or one nobody asked for.
+    if (checkWait(ctx, skipPayload(ctx, n, deadline, false)) != 1) return -1;
   }
-  if (timedOut || status > 0) {
-    if (timedOut) ctx.status = kTimeout;
-    appendCommErrors(ctx, status);
-    return -1;
-  }
-  int r = CheckHeaderCRC(ctx, order, parameter, length, dataCrc);
-  if (r != 1) return -1;
-  if (*order == 0) {
-    // Refusal: the parameter says why.
-    if (*parameter == 1)
-      ctx.status = "INVALIDE ORDER NUMBER!";
-    else if (*parameter == 2)
-      ctx.status = "COMM ERROR! YOU MAY REDUCE BAUDRATE!";
-    return -1;
+}
+
+int GetPayloadFrame(Context& ctx, unsigned length) {
+  auto& L = ctx.link;
+  const unsigned len = std::min<unsigned>(length, frame::kMaxReplyPayload);
+  const platform::LinkPort* port = OpenPort(ctx);
+  const double deadline =
+      platform::Timer() + (port != nullptr ? port->payloadWait(L.replyTimeout, L.tcpTimeoutMs) : L.replyTimeout);
+  L.rxCount = std::max(L.rxCount, frame::kHeaderSize);
+  if (checkWait(ctx, fill(ctx, frame::kHeaderSize + static_cast<int>(len), deadline, false)) != 1) return -1;
+  const unsigned crcLen = std::min<unsigned>(L.hdr.length, frame::kMaxReplyPayload);
+  uint8_t crc = crc8Update(L.rx.data(), frame::kHeaderSize, static_cast<int>(crcLen), crc8Table());
+  if (crc != L.hdr.dataCrc) {
+    ctx.status = kBadData;
+    return fail(ctx, LinkFailure::BadData);
   }
   return 1;
 }
 
-int GetDataFrame(Context& ctx, unsigned length) {
-  const bool tcp = IsTcp(ctx);
-  unsigned len = std::min<unsigned>(length, frame::kMaxReplyPayload);
-  const double timeout = tcp ? ctx.link.tcpTimeoutMs / 1000.0 : ctx.link.replyTimeout;
-  const int need = tcp ? static_cast<int>(len) + frame::kHeaderSize : static_cast<int>(len);
-  WaitEnd end = waitForBytes(ctx, need, timeout);
-  if (end == WaitEnd::Aborted) return -1;
-  const bool timedOut = end == WaitEnd::TimedOut;
-  int status = 0;
-  if (!tcp && serialOpen(ctx)) {
-    status = ctx.serial.comStatus();
-    (void)readSerial(ctx, frame::kHeaderSize, static_cast<int>(len), timedOut);
+int GetDataFrame(Context& ctx, int wantOrder, double timeout) {
+  auto& L = ctx.link;
+  L.failure = LinkFailure::None;
+  const double deadline = platform::Timer() + timeout;
+  L.rxCount = 0;
+  for (;;) {
+    if (checkWait(ctx, fill(ctx, frame::kHeaderSize, deadline, true)) != 1) return -1;
+    uint8_t* h = L.rx.data();
+    if (!headerAcceptable(h)) {
+      // Not a frame start: go on from the next sync byte among the bytes
+      // already read.
+      int from = 1;
+      while (from < frame::kHeaderSize && h[from] != frame::kSync) ++from;
+      std::memmove(h, h + from, static_cast<size_t>(frame::kHeaderSize - from));
+      L.rxCount = frame::kHeaderSize - from;
+      continue;
+    }
+    ExchangeHeader got;
+    storeHeader(ctx, &got.order, &got.param, &got.length, &got.dataCrc);
+    got.headerCrc = h[7];
+    const platform::LinkPort* port = OpenPort(ctx);
+    const double payloadDeadline =
+        std::max(deadline, platform::Timer() + (port != nullptr ? port->payloadWait(L.replyTimeout, L.tcpTimeoutMs)
+                                                                : L.replyTimeout));
+    if (got.order == order::kRefusal) {
+      L.hdr = got;
+      return refusal(ctx, got.param);
+    }
+    if (wantOrder >= 0 && got.order != wantOrder) {
+      if (checkWait(ctx, skipPayload(ctx, got.length, payloadDeadline, true)) != 1) return -1;
+      continue;
+    }
+    if (checkWait(ctx, fill(ctx, frame::kHeaderSize + got.length, payloadDeadline, true)) != 1) return -1;
+    L.hdr = got;
+    if (crc8Update(h, frame::kHeaderSize, got.length, crc8Table()) != got.dataCrc) {
+      ctx.status = kBadData;
+      return fail(ctx, LinkFailure::BadData);
+    }
+    return 1;
   }
-  if (timedOut || status > 0) {
-    if (timedOut) ctx.status = kTimeout;
-    appendCommErrors(ctx, status);
-    return -1;
-  }
-  unsigned crcLen = std::min<unsigned>(ctx.link.hdr.length, frame::kMaxReplyPayload);
-  uint8_t crc = crc8Update(ctx.link.rx.data(), frame::kHeaderSize, static_cast<int>(crcLen), crc8Table());
-  if (crc != ctx.link.hdr.dataCrc) {
-    ctx.status = kBadData;
-    return -1;
-  }
-  return 1;
 }
 
 int Exchange(Context& ctx, int order, int parameter, const uint8_t* payload, unsigned length) {

@@ -1,17 +1,39 @@
 #pragma once
 // One request frame, one reply frame: building, sending, waiting with the
-// time-out and the abort flag, and validating with the CRC-8.
+// time-out and the abort flag, and validating with the CRC-8. Also the wait
+// for frames the sensor sends without a request (scope records, triggered
+// recorder samples).
 #include <cstdint>
+
+#include "link/state.h"
 
 namespace bx {
 struct Context;
+namespace platform {
+class LinkPort;
+}
 
 // Builds a request in the transmit buffer; returns the header CRC.
 int FillTxBuf(Context& ctx, int order, int parameter, const uint8_t* payload, unsigned length);
 // Sends count bytes of the transmit buffer and receives the reply. 1 or -1.
+// A reply is taken only when it answers the request in the transmit buffer:
+// its order is the request's (or 0, a refusal) and its length the one the
+// order table gives, where it gives one. Any other frame is skipped and the
+// wait goes on within the same time-out.
 int DataExchange(Context& ctx, unsigned count);
+// Waits for the reply header to the request in the transmit buffer.
 int GetHeaderFrame(Context& ctx, uint8_t* order, uint16_t* parameter, uint16_t* length, uint8_t* dataCrc);
-int GetDataFrame(Context& ctx, unsigned length);
+// Waits for the reply payload announced by the header just taken, and checks
+// it against the exchange header's length and data CRC.
+int GetPayloadFrame(Context& ctx, unsigned length);
+// Waits for the next frame that arrives without a request. Garbage before a
+// frame is skipped; a header counts only with its CRC and sync byte, the
+// payload against that header's length and data CRC. order: the order to
+// take (frames of other orders are skipped), or -1 for any. Ends with -1 at
+// the time-out, at once when the abort flag is raised or the run state
+// leaves the loop (0). On 1 the frame is in the receive buffer and its
+// fields in the exchange header.
+int GetDataFrame(Context& ctx, int order, double timeout);
 int CheckHeaderCRC(Context& ctx, uint8_t* order, uint16_t* parameter, uint16_t* length, uint8_t* dataCrc);
 
 // Convenience: FillTxBuf + DataExchange with 8 + length bytes.
@@ -21,6 +43,13 @@ int Exchange(Context& ctx, int order, int parameter, const uint8_t* payload = nu
 const uint8_t* ReplyData(const Context& ctx);
 unsigned ReplyLength(const Context& ctx);
 
+// The transport that is open, or nullptr.
+platform::LinkPort* OpenPort(const Context& ctx);
+// Whether failure texts take their TCP form: the open transport is TCP, or
+// with none open, the one configured.
 bool IsTcp(const Context& ctx);
+
+// Why the last exchange or streamed wait failed, in words.
+const char* LinkFailureText(LinkFailure failure);
 
 }  // namespace bx

@@ -7,8 +7,25 @@
 #include "link/frame_format.h"
 
 namespace bx {
+namespace platform {
+class LinkPort;
+}
 
 enum Transport : uint16_t { TRANSPORT_RS232 = 0, TRANSPORT_TCP = 1 };
+
+// Why the last exchange or streamed-frame wait failed, for service output
+// beside the status line.
+enum class LinkFailure : uint8_t {
+  None,
+  Refused,      // order 0; refusalParam says why
+  BadHeader,
+  BadData,
+  TimedOut,
+  LineError,    // the port reported parity, framing or overrun
+  Closed,       // the other end closed the connection
+  Aborted,
+  Stopped,      // the run state left the loop during a streamed wait
+};
 
 struct ExchangeHeader {
   uint8_t sync = frame::kSync;
@@ -28,8 +45,18 @@ struct LinkState {
   int32_t abort = 0;
   double replyTimeout = 1.5;      // seconds
   unsigned tcpTimeoutMs = 2000;
+  LinkFailure failure = LinkFailure::None;
+  uint16_t refusalParam = 0;
+  // The last exchange failed: a reply may still be on its way, so the next
+  // request first lets the line fall quiet.
+  bool drainFirst = false;
+  uint32_t repliesDiscarded = 0;  // frames not taken: another order or length
+  // Room for a failure text composed for the transport in use.
+  char failureText[96] = {};
 
-  // Connection.
+  // Connection. port: the transport that is open (the serial port or the TCP
+  // client of the context, or a test double); nullptr when none.
+  platform::LinkPort* port = nullptr;
   uint16_t transport = TRANSPORT_RS232;
   uint16_t comPort = 1;
   uint16_t baudIndex = 4;

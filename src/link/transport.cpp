@@ -1,7 +1,5 @@
 #include "link/transport.h"
 
-#include <algorithm>
-
 #include "context/context.h"
 #include "context/session_hooks.h"
 #include "link/report.h"
@@ -52,6 +50,8 @@ int InitRS232(Context& ctx, int port, unsigned baudIndex) {
   ctx.serial.setCtsMode(false);
   ctx.status = Lang(ctx, "RS232 open com-port - successful!", "RS232 öffne COM-Port - erfolgreich!");
   ctx.link.portOpen = 1;
+  ctx.link.port = &ctx.serial;
+  ctx.link.drainFirst = false;
   ReportStatus(ctx);
   return 1;
 }
@@ -61,6 +61,7 @@ int InitTCP_IP(Context& ctx) {
     ctx.tcp.disconnect();
     ctx.link.tcpConnected = 0;
     ctx.link.tcpHandle = 0;
+    if (ctx.link.port == &ctx.tcp) ctx.link.port = nullptr;
   }
   ctx.ui.setWaitCursor(true);
   int r = ctx.tcp.connect(ctx.link.ipAddress, ctx.link.tcpPort, 2 * ctx.link.tcpTimeoutMs);
@@ -74,28 +75,12 @@ int InitTCP_IP(Context& ctx) {
     ctx.link.tcpConnected = 1;
     ctx.link.tcpHandle = static_cast<uint32_t>(r);
     ctx.link.rxCount = 0;
+    ctx.tcp.setWriteTimeoutMs(ctx.link.tcpTimeoutMs);
+    ctx.link.port = &ctx.tcp;
+    ctx.link.drainFirst = false;
   }
   ReportStatus(ctx);
   return ctx.link.tcpConnected;
-}
-
-void ReceiveTcp(Context& ctx, bool wait) {
-  auto& L = ctx.link;
-  L.rxCount = std::clamp(L.rxCount, 0, frame::kRxBufferSize);
-  int room = frame::kRxBufferSize - L.rxCount;
-  if (room > 0) {
-    uint8_t* at = L.rx.data() + L.rxCount;
-    int n = wait ? ctx.tcp.readOrWait(at, room) : ctx.tcp.read(at, room, 0);
-    if (n > 0) L.rxCount = std::min(L.rxCount + n, frame::kRxBufferSize);
-    // Readable but nothing to read: the server has closed.
-    if (n == platform::TCP_CONNECTION_CLOSED || n == platform::TCP_READ_FAILED)
-      CC_ClientTCP(ctx, L.tcpHandle, platform::TCP_EVENT_DISCONNECT, 0);
-  } else {
-    // The buffer is full: what comes now cannot belong to a valid reply.
-    // Drain it so the wait is not woken for it again and again.
-    uint8_t sink[512];
-    (void)ctx.tcp.read(sink, sizeof sink, 0);
-  }
 }
 
 int CC_ClientTCP(Context& ctx, uint32_t handle, int event, int error) {
@@ -103,15 +88,28 @@ int CC_ClientTCP(Context& ctx, uint32_t handle, int event, int error) {
   (void)error;
   auto& L = ctx.link;
   if (event == platform::TCP_EVENT_DATAREADY) {
-    ReceiveTcp(ctx, false);
+    // The bytes go to the client's own queue; the waits take them from there.
+    (void)ctx.tcp.available();
   } else if (event == platform::TCP_EVENT_DISCONNECT) {
     ctx.status = "SERVER HAS CLOSED CONNECTION!";
     ctx.tcp.disconnect();
     L.tcpHandle = 0;
     L.tcpConnected = 0;
+    if (L.port == &ctx.tcp) L.port = nullptr;
     NotifyLinkDown(ctx);
   }
   return 0;
+}
+
+void LinkPortClosed(Context& ctx) {
+  auto& L = ctx.link;
+  if (L.port == &ctx.tcp) {
+    CC_ClientTCP(ctx, L.tcpHandle, platform::TCP_EVENT_DISCONNECT, 0);
+    return;
+  }
+  ctx.status = "SERVER HAS CLOSED CONNECTION!";
+  if (L.port != nullptr) L.port->close();
+  L.port = nullptr;
 }
 
 void CloseLink(Context& ctx, bool onDisconnect) {
@@ -126,6 +124,8 @@ void CloseLink(Context& ctx, bool onDisconnect) {
     ctx.link.tcpConnected = 0;
     ctx.link.tcpHandle = 0;
   }
+  if (ctx.link.port == &ctx.serial || ctx.link.port == &ctx.tcp) ctx.link.port = nullptr;
+  ctx.link.drainFirst = false;
 }
 
 }  // namespace bx

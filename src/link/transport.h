@@ -1,5 +1,5 @@
 #pragma once
-// Opening and closing the transports, and the TCP receive callback.
+// Opening and closing the transports, and the TCP callback.
 #include <cstdint>
 
 namespace bx {
@@ -8,10 +8,9 @@ struct Context;
 int InitRS232(Context& ctx, int port, unsigned baudIndex);
 int InitTCP_IP(Context& ctx);
 int CC_ClientTCP(Context& ctx, uint32_t handle, int event, int error);
-// The data-ready work of the callback: appends what the socket holds to the
-// receive buffer (within 4096 bytes). wait: sleep up to 1 ms for it in the
-// same call, when the socket is the only thing a wait waits for.
-void ReceiveTcp(Context& ctx, bool wait);
+// The open transport reports that the other end has gone: "SERVER HAS
+// CLOSED CONNECTION!", and the transport is closed.
+void LinkPortClosed(Context& ctx);
 
 // Closes what is open. onDisconnect: flush both queues always (Disconnect
 // button); otherwise only when they hold bytes (before a new connection).

@@ -6,6 +6,7 @@
 #include "params/teach.h"
 #include "context/context.h"
 #include "link/events.h"
+#include "link/orders.h"
 #include "link/ownership.h"
 #include "params/panel_values.h"
 #include "params/transfer.h"
@@ -24,7 +25,7 @@ bool ServePendingRequests(Context& ctx) {
   }
   if (q.take(PENDING_TEACH)) PushTEACH(ctx, ActiveRow(ctx));
   if (q.take(PENDING_RESET)) PushRESET(ctx);
-  if (q.take(PENDING_TEST)) PushTEST(ctx, 5);
+  if (q.take(PENDING_TEST)) PushTEST(ctx, order::kEcho);
   if (q.take(PENDING_EDGE_REFRESH)) GetEDGE(ctx, ctx.live.armedTrigger != 0 ? 1 : 0);
   if (q.take(PENDING_REFRESH_DATA)) PushRefreshDATA(ctx, ActiveRow(ctx));
   if (q.take(PENDING_WRITE_CALIB)) WriteCalibDataToXF(ctx, ctx.calib.record.bytes.data());

@@ -7,6 +7,7 @@
 #include "files/hwinfo_file.h"
 #include "link/exchange.h"
 #include "link/ownership.h"
+#include "link/orders.h"
 #include "link/report.h"
 
 namespace bx {
@@ -14,7 +15,7 @@ namespace bx {
 int GenerateHardwareInfoFile(Context& ctx) {
   uint8_t block[files::kHwInfoBlockBytes] = {};
   // A short block would be dumped with invented zeros: count it as a failed transfer.
-  if (Exchange(ctx, 0xC2, 0x5C3E) != 1 || ReplyLength(ctx) < files::kHwInfoBlockBytes) {
+  if (Exchange(ctx, order::kHardwareInfoFile, order::kHardwareInfoFileKey) != 1 || ReplyLength(ctx) < files::kHwInfoBlockBytes) {
     ctx.status = "Transmission error [GENERATE HW-INFO-FILE]!";
     ShowStatus(ctx);
     return -1;

@@ -9,6 +9,7 @@
 #include "link/events.h"
 #include "link/exchange.h"
 #include "link/ownership.h"
+#include "link/orders.h"
 #include "link/report.h"
 #include "context/displays.h"
 #include "params/fields.h"

@@ -11,6 +11,7 @@
 #include "link/events.h"
 #include "link/exchange.h"
 #include "link/ownership.h"
+#include "link/orders.h"
 #include "link/report.h"
 #include "params/fields.h"
 #include "params/panel_values.h"
@@ -73,8 +74,8 @@ int PushTEACH(Context& ctx, int row) {
   std::memcpy(kept.data(), rec, kept.size());
 
   ctx.status = "TEACH new setpoint value ...";
-  if (Exchange(ctx, 6, row, rec, ParamState::kRowSize) != 1 || ReplyLength(ctx) < ParamState::kRowSize) {
-    ctx.status = IsTcp(ctx) ? "Teach-Error:Timeout TCP-Server-error!" : "Teach-Error:Timeout RS232-Line!";
+  if (Exchange(ctx, order::kTeachRow, row, rec, ParamState::kRowSize) != 1 || ReplyLength(ctx) < ParamState::kRowSize) {
+    ctx.status = FailureText(ctx, "Teach-Error:Timeout RS232-Line!");
     ShowStatus(ctx);
     return -1;
   }

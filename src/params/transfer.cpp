@@ -9,6 +9,7 @@
 #include "params/model_config.h"
 #include "link/exchange.h"
 #include "link/ownership.h"
+#include "link/orders.h"
 #include "link/report.h"
 #include "params/fields.h"
 #include "params/panel_values.h"
@@ -34,10 +35,10 @@ int PushGET(Context& ctx, int selector) {
   if (!fromSensor) {
     ctx.status = "Parameter-frame received from file!";
   } else {
-    const int order = selector == MEM_EEPROM ? 4 : 2;
+    const int order = selector == MEM_EEPROM ? order::kReadEeprom : order::kReadRam;
     std::array<uint8_t, ParamState::kParamSize> set{};
     if (!fetch(ctx, order, 0, set.data(), ParamState::kParamSize)) {
-      ctx.status = "Timeout-RS-232...";
+      ctx.status = FailureText(ctx, "Timeout-RS-232...");
       ShowStatus(ctx);
       return -1;
     }
@@ -45,7 +46,7 @@ int PushGET(Context& ctx, int selector) {
     ctx.status = "Parameter-frame received! - Line Ok!";
     std::array<uint8_t, ParamState::kTeachSize> teach{};
     if (!fetch(ctx, order, 1, teach.data(), ParamState::kTeachSize)) {
-      ctx.status = "Timeout-RS-232 table ...";
+      ctx.status = FailureText(ctx, "Timeout-RS-232 table ...");
       ShowStatus(ctx);
       return -1;
     }
@@ -58,14 +59,14 @@ int PushGET(Context& ctx, int selector) {
     ShowVideoView(ctx);
     GetDATA(ctx, 1);
   }
-  if (GetEDGE(ctx, 0) < 0) ctx.status = "GET-EDGE: Timeout RS232-Line!";
+  if (GetEDGE(ctx, 0) < 0) ctx.status = FailureText(ctx, "GET-EDGE: Timeout RS232-Line!");
   SetPanelValues(ctx);
   ShowStatus(ctx);
   return 1;
 }
 
 int PushSEND(Context& ctx, int selector) {
-  const int order = selector == MEM_EEPROM ? 3 : 1;
+  const int order = selector == MEM_EEPROM ? order::kWriteEeprom : order::kWriteRam;
   auto& p = ctx.params;
   int r = -1;
   if (Exchange(ctx, order, 0, p.set.data(), ParamState::kParamSize) == 1) {

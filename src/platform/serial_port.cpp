@@ -125,6 +125,11 @@ void SerialPort::flushQueues() {
   if (fd_ >= 0) (void)::tcflush(fd_, TCIOFLUSH);
 }
 
+void SerialPort::flush() {
+  if (inQLen() > 0) flushInQ();
+  if (outQLen() > 0) flushOutQ();
+}
+
 void SerialPort::flushOutQ() {
   if (fd_ >= 0) (void)::tcflush(fd_, TCOFLUSH);
 }
@@ -191,6 +196,28 @@ int SerialPort::read(uint8_t* out, int n) {
   std::memmove(queue_.data(), queue_.data() + take, static_cast<size_t>(queued_ - take));
   queued_ -= take;
   return take;
+}
+
+int SerialPort::take(uint8_t* out, int n) {
+  int k = queued_ < n ? queued_ : n;
+  if (k <= 0) return 0;
+  std::memcpy(out, queue_.data(), static_cast<size_t>(k));
+  std::memmove(queue_.data(), queue_.data() + k, static_cast<size_t>(queued_ - k));
+  queued_ -= k;
+  return k;
+}
+
+int SerialPort::waitReadable(double seconds, const int32_t* abort) {
+  const double end = Timer() + seconds;
+  const int before = queued_;
+  // The driver's own queue is emptied by every pull, so its descriptor is
+  // readable only for bytes not yet queued: poll first, then take them in.
+  while (fd_ >= 0 && (abort == nullptr || *abort == 0)) {
+    pollfd p{fd_, POLLIN, 0};
+    if (::poll(&p, 1, 1) > 0) pull();
+    if (queued_ > before || Timer() >= end) break;
+  }
+  return queued_;
 }
 
 int SerialPort::comStatus() {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/link_port.h"
+
 namespace bx::platform {
 
 // Error codes of opening and of the port's I/O.
@@ -22,23 +24,21 @@ enum SerialError : int {
 // Communication status bits.
 enum ComStatus : int { COM_INPUT_LOST = 0x01, COM_PARITY = 0x10, COM_FRAMING = 0x40 };
 
-class SerialPort {
+class SerialPort final : public LinkPort {
  public:
   static constexpr int kQueueSize = 4096;
 
   SerialPort() = default;
-  SerialPort(const SerialPort&) = delete;
-  SerialPort& operator=(const SerialPort&) = delete;
-  ~SerialPort() { close(); }
+  ~SerialPort() override { close(); }
 
   // Opens COM number com (see com_ports.h) or a device path at the given
   // rate, 8 data bits, no parity, 1 stop bit, exclusive. Returns 1 or a
   // negative SerialError.
   int open(int com, long baud);
   int openDevice(const std::string& device, long baud);
-  void close();
-  bool isOpen() const { return fd_ >= 0; }
-  int fd() const { return fd_; }
+  void close() override;
+  bool isOpen() const override { return fd_ >= 0; }
+  int fd() const override { return fd_; }
 
   void setTimeout(double seconds) { timeout_ = seconds; }
   void setCtsMode(bool on);
@@ -50,7 +50,7 @@ class SerialPort {
   int queued() const { return queued_; }  // bytes already in the queue, no system call
   int outQLen();
   // Writes n bytes; returns the count written or a negative code.
-  int write(const uint8_t* data, int n);
+  int write(const uint8_t* data, int n) override;
   // Reads n bytes within the port's time-out; returns the count read.
   int read(uint8_t* out, int n);
   // Error bits seen since the last call; 0 where the device keeps no counters.
@@ -58,6 +58,21 @@ class SerialPort {
   // Records error bits seen outside the driver's counters; they are reported
   // by the next comStatus(). Tests use it to stand in for a noisy line.
   void addStatus(int bits) { pendingStatus_ |= bits; }
+
+  // The link port.
+  int available() override { return inQLen(); }
+  int take(uint8_t* out, int n) override;
+  int waitReadable(double seconds, const int32_t* abort) override;
+  // Empties both queues; a queue that is already empty is left alone, as a
+  // flush on some drivers also wakes the other end.
+  void flush() override;
+  int inQueueLength() override { return inQLen(); }
+  int outQueueLength() override { return outQLen(); }
+  int errorState() override { return comStatus(); }
+  bool peerClosed() const override { return false; }
+  const char* name() const override { return "RS232"; }
+  double headerWait(double replyTimeout, unsigned) const override { return replyTimeout; }
+  double payloadWait(double replyTimeout, unsigned) const override { return replyTimeout; }
 
  private:
   void pull();

@@ -10,8 +10,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 #include "platform/clock.h"
 
@@ -57,13 +59,15 @@ int TcpClient::connect(const std::string& host, int port, unsigned timeoutMs) {
     int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     // From here on the socket blocks, for at most the wait quantum, only in
-    // readOrWait; every other call asks for non-blocking behaviour itself.
+    // a waiting pull; every other call asks for non-blocking behaviour itself.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     timeval quantum{0, 1000};
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &quantum, sizeof quantum);
     fd_ = fd;
     handle_ = nextHandle_++;
     closedSeen_ = false;
+    peerClosed_ = false;
+    head_ = tail_ = 0;
     result = static_cast<int>(handle_);
     break;
   }
@@ -75,10 +79,16 @@ void TcpClient::disconnect() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   handle_ = 0;
+  head_ = tail_ = 0;
 }
 
 int TcpClient::pollEvent() {
   if (fd_ < 0 || closedSeen_) return TCP_EVENT_NONE;
+  if (peerClosed_) {
+    closedSeen_ = true;
+    return TCP_EVENT_DISCONNECT;
+  }
+  if (tail_ > head_) return TCP_EVENT_DATAREADY;
   // One non-blocking peek tells both: bytes waiting, or the peer has closed.
   uint8_t b;
   ssize_t n = ::recv(fd_, &b, 1, MSG_PEEK | MSG_DONTWAIT);
@@ -88,30 +98,6 @@ int TcpClient::pollEvent() {
     return TCP_EVENT_DISCONNECT;
   }
   return TCP_EVENT_NONE;
-}
-
-int TcpClient::read(uint8_t* out, int max, unsigned timeoutMs) {
-  if (fd_ < 0) return TCP_NO_CONNECTION;
-  if (max <= 0) return 0;
-  ssize_t n = ::recv(fd_, out, static_cast<size_t>(max), MSG_DONTWAIT);
-  if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-    pollfd p{fd_, POLLIN, 0};
-    if (::poll(&p, 1, static_cast<int>(timeoutMs)) <= 0) return 0;
-    n = ::recv(fd_, out, static_cast<size_t>(max), MSG_DONTWAIT);
-    if (n < 0 && (errno == EAGAIN || errno == EINTR)) return 0;
-  }
-  if (n == 0) return TCP_CONNECTION_CLOSED;
-  if (n < 0) return TCP_READ_FAILED;
-  return static_cast<int>(n);
-}
-
-int TcpClient::readOrWait(uint8_t* out, int max) {
-  if (fd_ < 0) return TCP_NO_CONNECTION;
-  if (max <= 0) return 0;
-  ssize_t n = ::recv(fd_, out, static_cast<size_t>(max), 0);
-  if (n > 0) return static_cast<int>(n);
-  if (n == 0) return TCP_CONNECTION_CLOSED;
-  return (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? 0 : TCP_READ_FAILED;
 }
 
 int TcpClient::write(const uint8_t* data, int n, unsigned timeoutMs) {
@@ -134,12 +120,79 @@ int TcpClient::write(const uint8_t* data, int n, unsigned timeoutMs) {
 }
 
 void TcpClient::discardInput() {
+  head_ = tail_ = 0;
   if (fd_ < 0) return;
   uint8_t sink[1024];
   for (;;) {
     ssize_t n = ::recv(fd_, sink, sizeof sink, MSG_DONTWAIT);
     if (n <= 0) break;
   }
+}
+
+}  // namespace bx::platform
+
+namespace bx::platform {
+
+void TcpClient::pull(bool wait) {
+  if (fd_ < 0 || peerClosed_) return;
+  if (head_ == tail_) head_ = tail_ = 0;
+  if (tail_ == kQueueSize && head_ > 0) {
+    std::memmove(queue_.data(), queue_.data() + head_, static_cast<size_t>(tail_ - head_));
+    tail_ -= head_;
+    head_ = 0;
+  }
+  // A full queue leaves the rest in the socket until the reader takes some.
+  if (tail_ == kQueueSize) return;
+  // Blocking here is bounded by the socket's receive time-out (the wait
+  // quantum): the wait and the read in one system call.
+  ssize_t n = ::recv(fd_, queue_.data() + tail_, static_cast<size_t>(kQueueSize - tail_), wait ? 0 : MSG_DONTWAIT);
+  if (n > 0) {
+    tail_ += static_cast<int>(n);
+  } else if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+    peerClosed_ = true;
+  }
+}
+
+int TcpClient::available() {
+  // What is queued is known without a system call; only an empty queue asks
+  // the socket.
+  if (tail_ == head_) pull(false);
+  return tail_ - head_;
+}
+
+int TcpClient::take(uint8_t* out, int n) {
+  int k = std::min(n, tail_ - head_);
+  if (k <= 0) return 0;
+  std::memcpy(out, queue_.data() + head_, static_cast<size_t>(k));
+  head_ += k;
+  if (head_ == tail_) head_ = tail_ = 0;
+  return k;
+}
+
+int TcpClient::waitReadable(double seconds, const int32_t* abort) {
+  const double end = Timer() + seconds;
+  const int before = tail_ - head_;
+  for (;;) {
+    if (fd_ < 0 || peerClosed_) break;
+    if (head_ == 0 && tail_ == kQueueSize) {
+      // Full: nothing more can be taken in until the reader takes some.
+      timespec ts{0, 1000000};
+      ::nanosleep(&ts, nullptr);
+    } else {
+      pull(true);
+    }
+    if (tail_ - head_ > before || (abort != nullptr && *abort != 0) || Timer() >= end) break;
+  }
+  return tail_ - head_;
+}
+
+void TcpClient::flush() { discardInput(); }
+
+int TcpClient::outQueueLength() {
+  if (fd_ < 0) return 0;
+  int n = 0;
+  if (::ioctl(fd_, TIOCOUTQ, &n) != 0) return 0;
+  return n;
 }
 
 }  // namespace bx::platform

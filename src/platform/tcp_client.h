@@ -1,8 +1,12 @@
 #pragma once
-// TCP client: non-blocking connect with a time-out, TCP_NODELAY, and events
-// (data ready, disconnect) that the owner collects during event processing.
+// TCP client: non-blocking connect with a time-out, TCP_NODELAY, an input
+// queue of its own (as the serial port has), and events (data ready,
+// disconnect) that the owner collects during event processing.
+#include <array>
 #include <cstdint>
 #include <string>
+
+#include "platform/link_port.h"
 
 namespace bx::platform {
 
@@ -20,40 +24,58 @@ enum TcpError : int {
   TCP_CONNECTION_CLOSED = -14,
 };
 
-class TcpClient {
+class TcpClient final : public LinkPort {
  public:
+  static constexpr int kQueueSize = 4096;
+
   TcpClient() = default;
-  TcpClient(const TcpClient&) = delete;
-  TcpClient& operator=(const TcpClient&) = delete;
-  ~TcpClient() { disconnect(); }
+  ~TcpClient() override { disconnect(); }
 
   // Returns a positive handle or a negative TcpError.
   int connect(const std::string& host, int port, unsigned timeoutMs);
   void disconnect();
   bool connected() const { return fd_ >= 0; }
-  int fd() const { return fd_; }
   uint32_t handle() const { return handle_; }
 
   // The next event, without waiting: data ready when bytes wait, disconnect
   // when the server has closed (reported once).
   int pollEvent();
-  // Reads at most max bytes, waiting up to timeoutMs for the first; returns
-  // the count (0 when none came) or a negative TcpError.
-  int read(uint8_t* out, int max, unsigned timeoutMs);
-  // Reads at most max bytes, sleeping up to the wait quantum (1 ms) for the
-  // first: the wait and the read in one system call. Returns the count, 0
-  // when nothing came, TCP_CONNECTION_CLOSED when the server has closed.
-  int readOrWait(uint8_t* out, int max);
   // Writes n bytes within timeoutMs; returns n or a negative TcpError.
   int write(const uint8_t* data, int n, unsigned timeoutMs);
   // Drops whatever was received and not yet read.
   void discardInput();
+  // Time-out of write(data, n).
+  void setWriteTimeoutMs(unsigned ms) { writeTimeoutMs_ = ms; }
+
+  // The link port: the queue holds what was received and not yet taken.
+  bool isOpen() const override { return fd_ >= 0; }
+  void close() override { disconnect(); }
+  int write(const uint8_t* data, int n) override { return write(data, n, writeTimeoutMs_); }
+  int available() override;
+  int take(uint8_t* out, int n) override;
+  int waitReadable(double seconds, const int32_t* abort) override;
+  void flush() override;
+  int inQueueLength() override { return available(); }
+  int outQueueLength() override;
+  int errorState() override { return 0; }
+  bool peerClosed() const override { return peerClosed_; }
+  int fd() const override { return fd_; }
+  const char* name() const override { return "TCP"; }
+  double headerWait(double replyTimeout, unsigned) const override { return replyTimeout + 0.5; }
+  double payloadWait(double, unsigned netTimeoutMs) const override { return netTimeoutMs / 1000.0; }
 
  private:
+  // One receive into the queue; wait: block up to the wait quantum for it.
+  void pull(bool wait);
   int fd_ = -1;
   uint32_t handle_ = 0;
   uint32_t nextHandle_ = 1;
   bool closedSeen_ = false;
+  bool peerClosed_ = false;
+  unsigned writeTimeoutMs_ = 2000;
+  std::array<uint8_t, kQueueSize> queue_{};
+  int head_ = 0;  // first byte not yet taken
+  int tail_ = 0;  // one past the last byte received
 };
 
 }  // namespace bx::platform

@@ -10,13 +10,14 @@
 #include "link/events.h"
 #include "link/exchange.h"
 #include "link/ownership.h"
+#include "link/orders.h"
 #include "link/report.h"
 #include "link/transport.h"
 
 namespace bx {
 
 int CheckComLine(Context& ctx) {
-  int r = Exchange(ctx, 0x05, 0);
+  int r = Exchange(ctx, order::kEcho, 0);
   int result = 0;
   if (r == 1) {
     ctx.link.echoSerial = static_cast<int16_t>(ctx.link.hdr.param);
@@ -31,7 +32,7 @@ int CheckComLine(Context& ctx) {
 }
 
 int ReadFirmwareInfo(Context& ctx) {
-  FillTxBuf(ctx, 0x07, 0, nullptr, 0);
+  FillTxBuf(ctx, order::kFirmwareInfo, 0, nullptr, 0);
   ShowStatusText(ctx, "Waiting for firmware info ...");
   AppendMessageBox(ctx, "Waiting for firmware info ...\n");
   if (DataExchange(ctx, 8) != 1) {

@@ -9,6 +9,7 @@
 #include "link/events.h"
 #include "link/exchange.h"
 #include "link/ownership.h"
+#include "link/orders.h"
 #include "link/report.h"
 #include "link/transport.h"
 #include "platform/com_ports.h"
@@ -197,7 +198,7 @@ namespace {
 void changeBaudRate(Context& ctx) {
   int newIndex = ctx.ui.intValue(ctx.refs.conn.baudRate);
   int port = ctx.ui.intValue(ctx.refs.conn.comPort);
-  if (Exchange(ctx, 0xBE, newIndex) != 1) {
+  if (Exchange(ctx, order::kChangeBaudRate, newIndex) != 1) {
     ShowStatus(ctx);
     return;
   }

@@ -10,6 +10,7 @@
 #include "identify/gate.h"
 #include "identify/hw_record.h"
 #include "link/exchange.h"
+#include "link/orders.h"
 #include "link/report.h"
 #include "params/model_config.h"
 #include "params/transfer.h"
@@ -57,12 +58,12 @@ void DimmButtons(Context& ctx, unsigned dim) {
 }
 
 int GetHARDWAREInfo(Context& ctx) {
-  if (Exchange(ctx, 0x0A, 0) != 1) {
-    ctx.status = "Timeout-RS-232...";
+  if (Exchange(ctx, order::kHardwareInfo, 0) != 1) {
+    ctx.status = FailureText(ctx, "Timeout-RS-232...");
     return 0;
   }
   hwrec::decode(ReplyData(ctx), ReplyLength(ctx), ctx.ident.hw);
-  if (ctx.link.hdr.order == 0x0A) ConfigureModel(ctx);
+  if (ctx.link.hdr.order == order::kHardwareInfo) ConfigureModel(ctx);
   return 1;
 }
 

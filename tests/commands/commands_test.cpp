@@ -52,11 +52,13 @@ TEST_F(Commands, FailuresLeaveTransportTextsAndRunStates) {
   sim->setFault(sim::Fault::NoReply, 1);
   EXPECT_EQ(PushRefreshDATA(*ctx, 0), -1);
   EXPECT_EQ(ctx->run.state, RUN_IDLE);
-  EXPECT_EQ(text(ctx->refs.main.status), "VIDEO: Timeout RS232-Line!");
+  EXPECT_EQ(text(ctx->refs.main.status), "VIDEO: Timeout TCP-Server-error!");
   ctx->run.state = RUN_LOOP;
   sim->setFault(sim::Fault::NoReply, 1);
   EXPECT_EQ(PushRefreshDATA(*ctx, 0), -1);
   EXPECT_EQ(ctx->run.state, RUN_TIMEOUT);
+  // The fixed text names the transport actually in use.
+  EXPECT_EQ(text(ctx->refs.main.status), "VIDEO: Timeout TCP-Server-error!");
 
   sim->setFault(sim::Fault::NoReply, 1);
   EXPECT_EQ(PushRESET(*ctx), -1);

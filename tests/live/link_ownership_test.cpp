@@ -211,7 +211,7 @@ TEST_F(LinkOwnershipTest, FailedVideoRefreshOutsideALoopLeavesTheToolUsable) {
   rule.order = 9;
   sim->setFault(rule);
   press(CC_ButtonTeachMain);
-  EXPECT_EQ(ctx->ui.text(ctx->refs.main.status), "VIDEO: Timeout RS232-Line!");
+  EXPECT_EQ(ctx->ui.text(ctx->refs.main.status), "VIDEO: Timeout TCP-Server-error!");
   EXPECT_EQ(ctx->run.state, RUN_IDLE);
   EXPECT_FALSE(ctx->run.pending.any());
   // The next GET is performed, not left for a loop that does not exist.

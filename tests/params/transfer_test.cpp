@@ -84,7 +84,7 @@ TEST_F(TransferTest, FailedFirstGetLeavesBothRecordsUnchanged) {
   const auto teach = ctx->params.teach;
   sim->setFault(sim::Fault::NoReply, 1);
   EXPECT_EQ(PushGET(*ctx, MEM_RAM), -1);
-  EXPECT_EQ(status(), "Timeout-RS-232...");
+  EXPECT_EQ(status(), "Timeout TCP-Server-error!");
   EXPECT_EQ(ctx->params.set, set);
   EXPECT_EQ(ctx->params.teach, teach);
 }
@@ -102,7 +102,7 @@ TEST_F(TransferTest, FailedSecondGetKeepsNewParametersWithOldTeachTable) {
   sim->setFault(late);
   fe->schedule(0.05, [&] { sim->setFault(sim::FaultRule{sim::Fault::NoReply, 1, 0, 2}); });
   EXPECT_EQ(PushGET(*ctx, MEM_RAM), -1);
-  EXPECT_EQ(status(), "Timeout-RS-232 table ...");
+  EXPECT_EQ(status(), "Timeout TCP-Server-error! table ...");
   EXPECT_EQ(field(AVERAGE), 256);
   EXPECT_EQ(ctx->params.teach, teach);
   // Received but not shown.

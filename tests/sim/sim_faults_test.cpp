@@ -122,8 +122,29 @@ TEST(SimFaults, ParsesCommandLineFaults) {
   ASSERT_TRUE(parseFaultRule("data-crc:3@8", f));
   EXPECT_EQ(f.order, 8);
   EXPECT_EQ(f.count, 3);
-  for (const char* bad : {"", "nonsense", "refuse=4", "late=x", "teach-result", "no-reply:0", "sync@300"})
+  ASSERT_TRUE(parseFaultRule("late=2100:1@2/1", f));
+  EXPECT_EQ(f.order, 2);
+  EXPECT_EQ(f.param, 1);
+  ASSERT_TRUE(parseFaultRule("noise=5", f));
+  EXPECT_EQ(f.fault, Fault::Noise);
+  EXPECT_EQ(f.param, kAnyParam);
+  for (const char* bad : {"", "nonsense", "refuse=4", "late=x", "teach-result", "no-reply:0", "sync@300", "late@2/x",
+                          "noise=0"})
     EXPECT_FALSE(parseFaultRule(bad, f)) << bad;
+}
+
+TEST(SimFaults, ParameterLimitedFaultHitsOnlyThatParameter) {
+  FaultSet set;
+  FaultRule r;
+  r.fault = Fault::LateReply;
+  r.order = 2;
+  r.param = 1;
+  r.count = 1;
+  set.set(r);
+  EXPECT_FALSE(set.take(2, false, 0).has(Fault::LateReply));
+  EXPECT_FALSE(set.take(4, false, 1).has(Fault::LateReply));
+  EXPECT_TRUE(set.take(2, false, 1).has(Fault::LateReply));
+  EXPECT_FALSE(set.take(2, false, 1).has(Fault::LateReply));  // used up
 }
 
 TEST(SimOptions, BuildsTheModelAndTransports) {

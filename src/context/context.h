@@ -7,6 +7,7 @@
 #include "app/state.h"
 #include "calib/state.h"
 #include "context/displays.h"
+#include "context/loop_hooks.h"
 #include "context/param_refs.h"
 #include "context/refs.h"
 #include "context/session_hooks.h"
@@ -33,6 +34,7 @@ struct Context {
   ParaRefs para;
   DisplayHooks displays;
   SessionHooks session;
+  LoopHooks loop;
   platform::SerialPort serial;
   platform::TcpClient tcp;
 

@@ -483,6 +483,15 @@ class Loader {
     return true;
   }
 
+  // True when panel a is panel b or one of the panels b lies in.
+  bool isAncestorOrSelf(int a, int b) const {
+    for (size_t steps = 0; b >= 0 && steps <= ui_.panels.size(); ++steps) {
+      if (b == a) return true;
+      b = ui_.panel(b).parent;
+    }
+    return false;
+  }
+
   bool resolveTabs(std::string& error) {
     for (const auto& pt : tabs_) {
       Control& tab = ui_.panel(pt.panel).controls[static_cast<size_t>(pt.control)];
@@ -491,6 +500,12 @@ class Loader {
         int h = findPanel(pt.pageNames[i]);
         if (h < 0) {
           error = "tab " + tab.name + ": unknown page panel " + pt.pageNames[i];
+          return false;
+        }
+        // A page shown on two tabs, or holding its own tab, would make the
+        // panels a loop rather than a tree.
+        if (ui_.panel(h).tabOwner >= 0 || isAncestorOrSelf(h, pt.panel)) {
+          error = "tab " + tab.name + ": panel " + pt.pageNames[i] + " cannot be its page";
           return false;
         }
         Panel& page = ui_.panel(h);
@@ -531,13 +546,12 @@ class Loader {
 bool loadText(Ui& ui, const std::string& text, const std::string& file, const std::string& baseDir,
               std::string& error) {
   Loader loader(ui, baseDir);
-  if (!loader.run(text, file, error)) {
+  const bool ok = loader.run(text, file, error);
+  if (ok && ui.panels.empty()) error = "no panels";
+  if (!ok || ui.panels.empty()) {
+    // A menu bar without panels is no resource either: the model stays empty.
     ui.panels.clear();
     ui.menuBar.menus.clear();
-    return false;
-  }
-  if (ui.panels.empty()) {
-    error = "no panels";
     return false;
   }
   return true;

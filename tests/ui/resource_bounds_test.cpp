@@ -32,7 +32,7 @@ class ResourceFolder : public ::testing::Test {
     error.clear();
     const bool ok = ui::loadResourceText(ui, text, error, dir());
     if (!ok) {
-      EXPECT_TRUE(ui.panels.empty() && !error.empty()) << text;
+      EXPECT_TRUE(ui.panels.empty() && ui.menuBar.menus.empty() && !error.empty()) << text;
     }
     return ok;
   }
@@ -100,14 +100,19 @@ TEST_F(ResourceFolder, WhatIsReadIsBounded) {
   EXPECT_FALSE(ui::loadResourceFile(ui, file("fifo.uir"), error));
 }
 
-TEST_F(ResourceFolder, SizesAndPositionsAreChecked) {
+TEST_F(ResourceFolder, SizesPositionsAndTabPagesAreChecked) {
   for (const char* text : {
            "panel A\ntable T rows=1000 cols=1000\n",                       // cells of one table
            "panel A\ntable T rows=400 cols=400\ntable U rows=400 cols=400\n",  // cells of the resource
            "panel A\nstrip S traces=16 points=100000\nstrip T traces=16 points=100000\n"
            "strip U traces=16 points=100000\n",                            // strip chart points
            "panel A\nbutton B at=-1,0\n", "panel A\nbutton B at=0,0,0,1\n", "panel A\nbutton B at=0,1000\n",
-           "panel A grid=0x4\n", "panel A grid=2000x4\n", "panel A size=200000x100\n"}) {
+           "panel A grid=0x4\n", "panel A grid=2000x4\n", "panel A size=200000x100\n",
+           "panel A\ntab T pages=A\n",                                     // its own page
+           "panel A\ntab T pages=B\npanel B\ntab U pages=A\n",             // pages of each other
+           "panel A\ntab T pages=C\npanel B\ntab U pages=C\npanel C\n",   // one page on two tabs
+           "menu FILE label=\"File\"\nitem OPEN label=\"Open\"\n",             // menus but no panel
+       }) {
     EXPECT_FALSE(load(text)) << text;
   }
   // Within the bounds, the last geometry given counts, whatever the key order.

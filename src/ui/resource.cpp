@@ -452,21 +452,7 @@ class Loader {
         return bad(k, err);
       }
     }
-    // Keep table geometry consistent whatever the key order was.
-    if (c.kind == Kind::Table) {
-      cells_ += static_cast<size_t>(rows) * static_cast<size_t>(cols);
-      if (cells_ > kMaxCells) {
-        err = "too many table cells";
-        return false;
-      }
-      auto labels = c.table.colLabels;
-      auto kinds = c.table.colKind;
-      auto precs = c.table.colPrecision;
-      c.table.resize(rows, cols);
-      for (size_t i = 0; i < labels.size() && i < c.table.colLabels.size(); ++i) c.table.colLabels[i] = labels[i];
-      for (size_t i = 0; i < kinds.size() && i < c.table.colKind.size(); ++i) c.table.colKind[i] = kinds[i];
-      for (size_t i = 0; i < precs.size() && i < c.table.colPrecision.size(); ++i) c.table.colPrecision[i] = precs[i];
-    }
+    if (!shapeTable(c.table, rows, cols, err)) return false;
     if (c.kind == Kind::Strip) {
       samples_ += static_cast<size_t>(c.strip.traces) * static_cast<size_t>(c.strip.points);
       if (samples_ > kMaxSamples) {
@@ -480,6 +466,25 @@ class Loader {
     p.controls.push_back(std::move(c));
     if (!pageNames.empty())
       tabs_.push_back(PendingTab{current_, static_cast<int>(p.controls.size()) - 1, pageNames, 0});
+    return true;
+  }
+
+  // Gives a table its final rows and columns, keeping the column labels,
+  // kinds and precisions given before, whatever the key order was. Done for
+  // every kind, so table keys on another control leave no half table.
+  bool shapeTable(TableModel& table, int rows, int cols, std::string& err) {
+    cells_ += static_cast<size_t>(rows) * static_cast<size_t>(cols);
+    if (cells_ > kMaxCells) {
+      err = "too many table cells";
+      return false;
+    }
+    auto labels = table.colLabels;
+    auto kinds = table.colKind;
+    auto precs = table.colPrecision;
+    table.resize(rows, cols);
+    for (size_t i = 0; i < labels.size() && i < table.colLabels.size(); ++i) table.colLabels[i] = labels[i];
+    for (size_t i = 0; i < kinds.size() && i < table.colKind.size(); ++i) table.colKind[i] = kinds[i];
+    for (size_t i = 0; i < precs.size() && i < table.colPrecision.size(); ++i) table.colPrecision[i] = precs[i];
     return true;
   }
 

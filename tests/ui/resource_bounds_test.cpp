@@ -124,6 +124,12 @@ TEST_F(ResourceFolder, SizesPositionsAndTabPagesAreChecked) {
   EXPECT_EQ(t.cols, 3);
   EXPECT_EQ(t.cells.size(), 12u);
   EXPECT_EQ(t.colLabels[2], "Z");
+
+  // Table keys on another kind of control leave a consistent (empty) table.
+  ASSERT_TRUE(load("panel A\ngraph G collabels=\"X|Y|Z\" colkinds=1,1\n")) << error;
+  const auto& g = ui.panels[0].controls[0].table;
+  EXPECT_EQ(g.colLabels.size(), 0u);
+  EXPECT_EQ(g.colKind.size(), 0u);
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the fuzz harnesses (every fuzz/NAME_fuzz.cpp) with clang's libFuzzer,
 # AddressSanitizer and UndefinedBehaviorSanitizer in build-fuzz/, and runs
-# them one after the other, each for SECONDS over a copy of its seed corpus
-# fuzz/corpus/NAME/ and its mended findings fuzz/regressions/NAME/.
+# them one after the other, each for SECONDS over a working copy
+# (build-fuzz/work/NAME/) of its seed corpus fuzz/corpus/NAME/ and its mended
+# findings fuzz/regressions/NAME/.
 #   scripts/fuzz.sh [SECONDS] [NAME...]     default 60 seconds, every harness
 # Prints the executions per harness and every finding (crash, leak, time-out,
 # out of memory), kept in build-fuzz/findings/NAME/. Exit status 1 when any
@@ -43,7 +44,7 @@ for name in "${names[@]}"; do
   work="$BUILD/work/$name"
   findings="$BUILD/findings/$name"
   log="$BUILD/logs/$name.log"
-  rm -rf "$work"
+  # The working corpus keeps what earlier runs found, so runs add up.
   mkdir -p "$work" "$findings" "$(dirname "$log")"
   for dir in "fuzz/corpus/$name" "fuzz/regressions/$name"; do
     [ -d "$dir" ] && cp -r "$dir"/. "$work"/

@@ -1,5 +1,8 @@
 #include "app/localize.h"
 
+#include <string>
+#include <vector>
+
 #include "app/help.h"
 #include "context/context.h"
 #include "files/atomic_file.h"
@@ -8,13 +11,24 @@
 #include "params/panel_values.h"
 #include "session/conn_page.h"
 #include "session/identify.h"
+#include "ui/resource_file.h"
 
 namespace bx {
 
 namespace {
 
 constexpr size_t kMaxLanguageFileBytes = 4 * 1024 * 1024;
+// All files of one language together: a file that includes another many
+// times over must not cost unbounded time.
+constexpr size_t kMaxLanguageBytes = 16 * 1024 * 1024;
 constexpr int kMaxIncludeDepth = 4;
+
+// What one parse has read so far: the files open now (an include may not
+// lead back to one of them) and the bytes of all files.
+struct ParseBudget {
+  std::vector<std::string> open;
+  size_t bytes = 0;
+};
 
 std::string_view trim(std::string_view s) {
   size_t b = s.find_first_not_of(" \t\r");
@@ -62,7 +76,12 @@ bool validUtf8(std::string_view s) {
 }
 
 bool parseInto(const std::string& text, const std::string& baseDir, const std::string& name, int depth,
-               LanguageData& out, std::string& error) {
+               ParseBudget& budget, LanguageData& out, std::string& error) {
+  budget.bytes += text.size();
+  if (budget.bytes > kMaxLanguageBytes) {
+    error = name + ": language texts too large";
+    return false;
+  }
   if (!validUtf8(text)) {
     error = name + ": not UTF-8 text";
     return false;
@@ -83,11 +102,16 @@ bool parseInto(const std::string& text, const std::string& baseDir, const std::s
     };
     if (t.substr(0, 8) == "include " || t.substr(0, 8) == "include\t") {
       std::string file(trim(t.substr(8)));
-      if (file.empty() || file.find('/') != std::string::npos) return fail("bad include");
       if (depth >= kMaxIncludeDepth) return fail("includes nested too deep");
-      std::string sub, why;
-      if (!readWholeFile(baseDir + "/" + file, sub, kMaxLanguageFileBytes, &why)) return fail("cannot include " + file);
-      if (!parseInto(sub, baseDir, file, depth + 1, out, error)) return false;
+      std::string path, sub, why;
+      if (!ui::resolveInclude(baseDir, file, path, why)) return fail("bad include: " + why);
+      for (const std::string& open : budget.open)
+        if (open == path) return fail(file + " includes itself");
+      if (!readWholeFile(path, sub, kMaxLanguageFileBytes, &why)) return fail("cannot include " + file);
+      budget.open.push_back(path);
+      const bool ok = parseInto(sub, baseDir, file, depth + 1, budget, out, error);
+      budget.open.pop_back();
+      if (!ok) return false;
       continue;
     }
     if (t.front() == '[') {
@@ -192,7 +216,8 @@ std::string LanguageFilePath(const std::string& dir, int language) {
 
 bool ParseLanguageText(const std::string& text, const std::string& baseDir, LanguageData& out, std::string& error) {
   LanguageData parsed;
-  if (!parseInto(text, baseDir, "language text", 0, parsed, error)) return false;
+  ParseBudget budget;
+  if (!parseInto(text, baseDir, "language text", 0, budget, parsed, error)) return false;
   out = std::move(parsed);
   return true;
 }
@@ -207,7 +232,10 @@ bool ParseLanguageFile(const std::string& path, LanguageData& out, std::string& 
   std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   LanguageData parsed;
-  if (!parseInto(text, dir, name, 0, parsed, error)) return false;
+  ParseBudget budget;
+  std::string real;
+  if (ui::resolveInclude(dir, name, real, why)) budget.open.push_back(real);
+  if (!parseInto(text, dir, name, 0, budget, parsed, error)) return false;
   if (parsed.empty()) {
     error = name + ": no texts";
     return false;

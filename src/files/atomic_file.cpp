@@ -24,6 +24,26 @@ std::string directoryOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+// The file a save really replaces: a symbolic link is followed to its final
+// target (which need not exist yet), so the link itself stays in place.
+bool resolveLinks(const std::string& path, std::string& target) {
+  target = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    char buf[4096];
+    ssize_t n = ::readlink(target.c_str(), buf, sizeof buf);
+    if (n <= 0 || static_cast<size_t>(n) >= sizeof buf) {
+      if (n > 0) errno = ENAMETOOLONG;
+      return false;
+    }
+    std::string next(buf, static_cast<size_t>(n));
+    target = next.front() == '/' ? next : directoryOf(target) + "/" + next;
+  }
+  errno = ELOOP;
+  return false;
+}
+
 // Creates a new, unique file beside path. Mode 0666 lets the umask decide,
 // as for any file the tool creates.
 int createTemp(const std::string& path, std::string& tempPath) {
@@ -58,16 +78,34 @@ bool writeFileAtomic(const std::string& path, std::string_view bytes, std::strin
     setError(error, "no file name given", path, 0);
     return false;
   }
-  std::string tempPath;
-  int fd = createTemp(path, tempPath);
-  if (fd < 0) {
-    setError(error, "cannot create a file in", directoryOf(path), errno);
+  std::string target;
+  if (!resolveLinks(path, target)) {
+    setError(error, "cannot follow the link", path, errno);
+    return false;
+  }
+  // The rename would replace a file the user has made read-only, since it
+  // only needs the folder to be writable: such a file is refused instead.
+  // The mode bits count even where the process may write anything (root).
+  struct stat old {};
+  const bool exists = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+  if (exists && ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) {
+    setError(error, "file is read-only:", path, 0);
     return false;
   }
 
-  // A replaced file keeps its permissions.
-  struct stat old {};
-  if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
+  std::string tempPath;
+  int fd = createTemp(target, tempPath);
+  if (fd < 0) {
+    setError(error, "cannot create a file in", directoryOf(target), errno);
+    return false;
+  }
+
+  // A replaced file keeps its permissions and, where allowed, its owner.
+  if (exists) {
+    ::fchmod(fd, old.st_mode & 07777);
+    // Only a privileged process may give a file away; otherwise it stays ours.
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0) errno = 0;
+  }
 
   bool ok = writeAll(fd, bytes);
   int err = errno;
@@ -80,7 +118,7 @@ bool writeFileAtomic(const std::string& path, std::string_view bytes, std::strin
     ok = false;
     err = errno;
   }
-  if (ok && ::rename(tempPath.c_str(), path.c_str()) != 0) {
+  if (ok && ::rename(tempPath.c_str(), target.c_str()) != 0) {
     ok = false;
     err = errno;
     what = "cannot replace";
@@ -92,7 +130,7 @@ bool writeFileAtomic(const std::string& path, std::string_view bytes, std::strin
   }
 
   // Make the rename itself durable; the new file is in place either way.
-  int dirFd = ::open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int dirFd = ::open(directoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {
     ::fsync(dirFd);
     ::close(dirFd);

@@ -10,6 +10,9 @@ namespace bx {
 // disk and renames it over path, so a reader sees either the old or the new
 // file, never a part. On any failure the temporary file is removed, an
 // existing file at path is left as it was, and the reason is put in *error.
+// A symbolic link at path is followed: its target is replaced and the link
+// stays. An existing file that is read-only (no write permission, or no
+// write bit at all) is refused and left as it was.
 bool writeFileAtomic(const std::string& path, std::string_view bytes, std::string* error);
 
 // Reads a regular file of at most maxBytes bytes into out. False (out

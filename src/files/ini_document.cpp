@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <unordered_map>
 #include <utility>
 
 #include "files/atomic_file.h"
@@ -10,7 +11,7 @@
 namespace bx::ini {
 namespace {
 
-constexpr size_t kMaxSections = 1000;  // headers are looked up linearly
+constexpr size_t kMaxSections = 1000;  // lookups by name are linear
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
@@ -290,6 +291,10 @@ bool parse(std::string_view bytes, Document& doc, std::string* error) {
   }
   if (bytes.substr(0, 3) == "\xef\xbb\xbf") bytes.remove_prefix(3);
 
+  // Header lines are looked up by their folded name, so a file of many
+  // (repeated) headers costs time linear in its size.
+  std::unordered_map<std::string, size_t> sectionIndex;
+  std::string folded;
   Section* current = nullptr;
   size_t entries = 0;
   while (!bytes.empty()) {
@@ -303,16 +308,18 @@ bool parse(std::string_view bytes, Document& doc, std::string* error) {
     if (line.front() == '[') {
       size_t close = line.rfind(']');
       std::string_view name = trim(line.substr(1, close == std::string_view::npos ? line.npos : close - 1));
-      current = doc.findSection(name);
-      if (!current) {
+      folded.assign(name);
+      for (char& c : folded) c = lower(c);
+      auto [at, added] = sectionIndex.try_emplace(folded, doc.sections.size());
+      if (added) {
         if (doc.sections.size() >= kMaxSections) {
           doc.sections.clear();
           setError(error, "too many sections");
           return false;
         }
         doc.sections.push_back(Section{std::string(name), {}});
-        current = &doc.sections.back();
       }
+      current = &doc.sections[at->second];
       continue;
     }
 

@@ -118,7 +118,8 @@ void putFields(ini::Document& doc, const char* section, const uint8_t* block, co
 }
 
 template <size_t N>
-void getFields(const ini::Document& doc, const char* section, uint8_t* block, const Field (&fields)[N]) {
+int getFields(const ini::Document& doc, const char* section, uint8_t* block, const Field (&fields)[N]) {
+  int stored = 0;
   for (const Field& f : fields) {
     long value = 0;
     if (!doc.getInt(section, f.tag, value) && !(f.altTag && doc.getInt(section, f.altTag, value))) continue;
@@ -128,7 +129,9 @@ void getFields(const ini::Document& doc, const char* section, uint8_t* block, co
       put16(block + f.offset, static_cast<uint16_t>(bits));
     else
       put32(block + f.offset, static_cast<uint32_t>(bits));
+    ++stored;
   }
+  return stored;
 }
 
 }  // namespace
@@ -142,12 +145,14 @@ void PutIniParaTags(ini::Document& doc, const uint8_t* params96, const uint8_t* 
   if (calibUnlocked && calib32) putFields(doc, kCalibSection, calib32, kCalibFields);
 }
 
-void GetIniParaTags(const ini::Document& doc, uint8_t* params96, uint8_t* teach128, uint8_t* calib32) {
-  if (params96) getFields(doc, kParamSection, params96, kParamFields);
+int GetIniParaTags(const ini::Document& doc, uint8_t* params96, uint8_t* teach128, uint8_t* calib32) {
+  int stored = 0;
+  if (params96) stored += getFields(doc, kParamSection, params96, kParamFields);
   if (teach128)
     for (size_t row = 0; row < std::size(kTeachSections); ++row)
-      getFields(doc, kTeachSections[row], teach128 + row * kTeachRowBytes, kTeachRowFields);
-  if (calib32) getFields(doc, kCalibSection, calib32, kCalibFields);
+      stored += getFields(doc, kTeachSections[row], teach128 + row * kTeachRowBytes, kTeachRowFields);
+  if (calib32) stored += getFields(doc, kCalibSection, calib32, kCalibFields);
+  return stored;
 }
 
 int WriteParaToIniFile(const uint8_t* params96, const uint8_t* teach128, const uint8_t* calib32, bool calibUnlocked,
@@ -161,7 +166,12 @@ int ReadParaFromIniFile(uint8_t* params96, uint8_t* teach128, uint8_t* calib32, 
                         std::string* error) {
   ini::Document doc;
   if (!ini::readFile(path, doc, error)) return -1;
-  GetIniParaTags(doc, params96, teach128, calib32);
+  // A file that yields no item (empty, binary, another INI file) has not
+  // been read, although it could be opened; nothing was stored.
+  if (GetIniParaTags(doc, params96, teach128, calib32) == 0) {
+    if (error) *error = "no parameter, teach-table or calibration item in \"" + path + "\"";
+    return -1;
+  }
   return 1;
 }
 

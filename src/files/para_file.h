@@ -22,14 +22,16 @@ void PutIniParaTags(ini::Document& doc, const uint8_t* params96, const uint8_t* 
 // Stores every item that is present and a valid integer into its field; all
 // other bytes are left as they are. 16-bit fields take the low 16 bits, 32-bit
 // fields the low 32 bits; there are no range checks. "CALIBDATA" is read
-// whether or not the calibration controls are unlocked.
-void GetIniParaTags(const ini::Document& doc, uint8_t* params96, uint8_t* teach128, uint8_t* calib32);
+// whether or not the calibration controls are unlocked. Returns how many
+// fields were stored.
+int GetIniParaTags(const ini::Document& doc, uint8_t* params96, uint8_t* teach128, uint8_t* calib32);
 
 // 1 written, -1 failed (reason in *error; an existing file stays intact).
 int WriteParaToIniFile(const uint8_t* params96, const uint8_t* teach128, const uint8_t* calib32, bool calibUnlocked,
                        const std::string& path, std::string* error);
 
-// 1 read, -1 the file could not be read (reason in *error; nothing changed).
+// 1 read, -1 the file could not be read or holds no item that could be
+// stored (reason in *error; nothing changed).
 int ReadParaFromIniFile(uint8_t* params96, uint8_t* teach128, uint8_t* calib32, const std::string& path,
                         std::string* error);
 

@@ -2,13 +2,27 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
+#include "ui/resource_file.h"
+
 namespace bx::ui {
 namespace {
+
+// Bounds that keep a damaged resource from costing unbounded time or memory;
+// the product's own resource is far below each of them.
+constexpr size_t kMaxFileBytes = 1024 * 1024;       // one file
+constexpr size_t kMaxTotalBytes = 4 * 1024 * 1024;  // all files with their includes
+constexpr int kMaxIncludeDepth = 8;
+constexpr int kMaxGrid = 1000;         // grid rows and columns, positions and spans
+constexpr int kMaxPixels = 100000;     // panel width and height
+constexpr int kMaxTableSide = 1000;    // table rows, table columns
+constexpr size_t kMaxCells = 200000;   // table cells of the whole resource
+constexpr size_t kMaxSamples = 4000000;  // strip chart samples of the whole resource
 
 struct Token {
   std::string key;    // empty for positional words
@@ -142,26 +156,57 @@ struct PendingTab {
   int line;
 };
 
-bool readText(const std::string& path, std::string& out) {
-  std::ifstream f(path, std::ios::binary);
-  if (!f) return false;
-  std::ostringstream ss;
-  ss << f.rdbuf();
-  out = ss.str();
-  return true;
-}
-
 class Loader {
  public:
-  Loader(Ui& ui, std::string baseDir) : ui_(ui), baseDir_(std::move(baseDir)) {}
+  Loader(Ui& ui, std::string baseDir) : ui_(ui), baseDir_(std::move(baseDir)) {
+    for (size_t p = 0; p < ui_.panels.size(); ++p) {
+      panelIndex_.emplace(ui_.panels[p].name, static_cast<int>(p));
+      for (const Control& c : ui_.panels[p].controls) controlNames_.insert(controlKey(static_cast<int>(p), c.name));
+    }
+  }
 
-  bool run(const std::string& text, std::string& error) {
+  // file: the real path of the text's own file, if it has one, so that an
+  // include cannot lead back to it.
+  bool run(const std::string& text, const std::string& file, std::string& error) {
+    if (!file.empty()) includeStack_.push_back(file);
     if (!parse(text, error, 0)) return false;
     return resolveTabs(error);
   }
 
  private:
+  static std::string controlKey(int panel, const std::string& name) {
+    std::string key = std::to_string(panel);
+    key += '\x1f';
+    key += name;
+    return key;
+  }
+
+  int findPanel(const std::string& name) const {
+    auto it = panelIndex_.find(name);
+    return it == panelIndex_.end() ? -1 : it->second;
+  }
+
+  // Reads an included file; false with the reason when it may not or cannot be.
+  bool readInclude(const std::string& name, int depth, std::string& path, std::string& text, std::string& err) {
+    if (depth >= kMaxIncludeDepth) {
+      err = "includes nested too deep";
+      return false;
+    }
+    if (!resolveInclude(baseDir_, name, path, err)) return false;
+    for (const std::string& open : includeStack_)
+      if (open == path) {
+        err = name + " includes itself";
+        return false;
+      }
+    return readResourceFile(path, kMaxFileBytes, text, err);
+  }
+
   bool parse(const std::string& text, std::string& error, int depth) {
+    totalBytes_ += text.size();
+    if (totalBytes_ > kMaxTotalBytes) {
+      error = "resource too large";
+      return false;
+    }
     std::istringstream in(text);
     std::string line;
     int lineNo = 0;
@@ -177,13 +222,15 @@ class Loader {
       }
       if (toks.size() == 2 && toks[0].key.empty() && toks[0].value == "include") {
         // Pages kept in files of their own, beside this one.
-        std::string sub;
-        std::string path = baseDir_ + "/" + toks[1].value;
-        if (depth > 8 || !readText(path, sub)) {
-          error = "line " + std::to_string(lineNo) + ": cannot include " + toks[1].value;
+        std::string sub, path;
+        if (!readInclude(toks[1].value, depth, path, sub, err)) {
+          error = "line " + std::to_string(lineNo) + ": cannot include " + toks[1].value + ": " + err;
           return false;
         }
-        if (!parse(sub, err, depth + 1)) {
+        includeStack_.push_back(path);
+        const bool ok = parse(sub, err, depth + 1);
+        includeStack_.pop_back();
+        if (!ok) {
           error = toks[1].value + ": " + err;
           return false;
         }
@@ -210,7 +257,7 @@ class Loader {
   }
 
   bool addPanel(const std::vector<Token>& t, std::string& err) {
-    if (ui_.findPanel(t[1].value) >= 0) {
+    if (findPanel(t[1].value) >= 0) {
       err = "panel " + t[1].value + " defined twice";
       return false;
     }
@@ -225,15 +272,15 @@ class Loader {
       } else if (k == "title") {
         p.title = v;
       } else if (k == "grid") {
-        if (!parseInts(v, 'x', nums) || nums.size() != 2 || nums[0] < 1 || nums[1] < 1) return bad(k, err);
+        if (!parseInts(v, 'x', nums) || nums.size() != 2 || !inRange(nums, 1, kMaxGrid)) return bad(k, err);
         p.gridRows = nums[0];
         p.gridCols = nums[1];
       } else if (k == "size") {
-        if (!parseInts(v, 'x', nums) || nums.size() != 2 || nums[0] < 1 || nums[1] < 1) return bad(k, err);
+        if (!parseInts(v, 'x', nums) || nums.size() != 2 || !inRange(nums, 1, kMaxPixels)) return bad(k, err);
         p.width = nums[0];
         p.height = nums[1];
       } else if (k == "parent") {
-        p.parent = ui_.findPanel(v);
+        p.parent = findPanel(v);
         if (p.parent < 0) {
           err = "unknown parent panel " + v;
           return false;
@@ -248,8 +295,9 @@ class Loader {
         return bad(k, err);
       }
     }
+    current_ = static_cast<int>(ui_.panels.size());
+    panelIndex_.emplace(p.name, current_);
     ui_.panels.push_back(std::move(p));
-    current_ = static_cast<int>(ui_.panels.size()) - 1;
     return true;
   }
 
@@ -306,11 +354,12 @@ class Loader {
       return false;
     }
     c.name = t[1].value;
-    if (ui_.find(ui_.panel(current_).name, c.name).valid()) {
+    if (controlNames_.count(controlKey(current_, c.name)) != 0) {
       err = "control " + c.name + " defined twice";
       return false;
     }
     std::vector<std::string> pageNames;
+    int rows = 0, cols = 0;
     for (size_t i = 2; i < t.size(); ++i) {
       const auto& k = t[i].key;
       const auto& v = t[i].value;
@@ -319,6 +368,8 @@ class Loader {
       int n;
       if (k == "at") {
         if (!parseInts(v, ',', nums) || (nums.size() != 2 && nums.size() != 4)) return bad(k, err);
+        if (!inRange({nums[0], nums[1]}, 0, kMaxGrid - 1)) return bad(k, err);
+        if (nums.size() == 4 && !inRange({nums[2], nums[3]}, 1, kMaxGrid)) return bad(k, err);
         c.row = nums[0];
         c.col = nums[1];
         if (nums.size() == 4) {
@@ -363,11 +414,8 @@ class Loader {
       } else if (k == "oncolor") {
         if (!parseColor(v, c.onColor)) return bad(k, err);
       } else if (k == "rows" || k == "cols") {
-        if (!parseInt(v, n) || n < 0 || n > 1000) return bad(k, err);
-        if (k == "rows")
-          c.table.resize(n, c.table.cols);
-        else
-          c.table.resize(c.table.rows, n);
+        if (!parseInt(v, n) || n < 0 || n > kMaxTableSide) return bad(k, err);
+        (k == "rows" ? rows : cols) = n;
       } else if (k == "collabels") {
         auto parts = split(v, '|');
         c.table.colLabels = parts;
@@ -408,17 +456,16 @@ class Loader {
         return bad(k, err);
       }
     }
-    // Keep table geometry consistent whatever the key order was.
-    if (c.kind == Kind::Table) {
-      auto labels = c.table.colLabels;
-      auto kinds = c.table.colKind;
-      auto precs = c.table.colPrecision;
-      c.table.resize(c.table.rows, c.table.cols);
-      for (size_t i = 0; i < labels.size() && i < c.table.colLabels.size(); ++i) c.table.colLabels[i] = labels[i];
-      for (size_t i = 0; i < kinds.size() && i < c.table.colKind.size(); ++i) c.table.colKind[i] = kinds[i];
-      for (size_t i = 0; i < precs.size() && i < c.table.colPrecision.size(); ++i) c.table.colPrecision[i] = precs[i];
+    if (!shapeTable(c.table, rows, cols, err)) return false;
+    if (c.kind == Kind::Strip) {
+      samples_ += static_cast<size_t>(c.strip.traces) * static_cast<size_t>(c.strip.points);
+      if (samples_ > kMaxSamples) {
+        err = "too many strip chart points";
+        return false;
+      }
+      c.strip.data.assign(static_cast<size_t>(c.strip.traces * c.strip.points), 0.0);
     }
-    if (c.kind == Kind::Strip) c.strip.data.assign(static_cast<size_t>(c.strip.traces * c.strip.points), 0.0);
+    controlNames_.insert(controlKey(current_, c.name));
     Panel& p = ui_.panel(current_);
     p.controls.push_back(std::move(c));
     if (!pageNames.empty())
@@ -426,14 +473,48 @@ class Loader {
     return true;
   }
 
+  // Gives a table its final rows and columns, keeping the column labels,
+  // kinds and precisions given before, whatever the key order was. Done for
+  // every kind, so table keys on another control leave no half table.
+  bool shapeTable(TableModel& table, int rows, int cols, std::string& err) {
+    cells_ += static_cast<size_t>(rows) * static_cast<size_t>(cols);
+    if (cells_ > kMaxCells) {
+      err = "too many table cells";
+      return false;
+    }
+    auto labels = table.colLabels;
+    auto kinds = table.colKind;
+    auto precs = table.colPrecision;
+    table.resize(rows, cols);
+    for (size_t i = 0; i < labels.size() && i < table.colLabels.size(); ++i) table.colLabels[i] = labels[i];
+    for (size_t i = 0; i < kinds.size() && i < table.colKind.size(); ++i) table.colKind[i] = kinds[i];
+    for (size_t i = 0; i < precs.size() && i < table.colPrecision.size(); ++i) table.colPrecision[i] = precs[i];
+    return true;
+  }
+
+  // True when panel a is panel b or one of the panels b lies in.
+  bool isAncestorOrSelf(int a, int b) const {
+    for (size_t steps = 0; b >= 0 && steps <= ui_.panels.size(); ++steps) {
+      if (b == a) return true;
+      b = ui_.panel(b).parent;
+    }
+    return false;
+  }
+
   bool resolveTabs(std::string& error) {
     for (const auto& pt : tabs_) {
       Control& tab = ui_.panel(pt.panel).controls[static_cast<size_t>(pt.control)];
       tab.pages.clear();
       for (size_t i = 0; i < pt.pageNames.size(); ++i) {
-        int h = ui_.findPanel(pt.pageNames[i]);
+        int h = findPanel(pt.pageNames[i]);
         if (h < 0) {
           error = "tab " + tab.name + ": unknown page panel " + pt.pageNames[i];
+          return false;
+        }
+        // A page shown on two tabs, or holding its own tab, would make the
+        // panels a loop rather than a tree.
+        if (ui_.panel(h).tabOwner >= 0 || isAncestorOrSelf(h, pt.panel)) {
+          error = "tab " + tab.name + ": panel " + pt.pageNames[i] + " cannot be its page";
           return false;
         }
         Panel& page = ui_.panel(h);
@@ -448,6 +529,12 @@ class Loader {
     return true;
   }
 
+  static bool inRange(const std::vector<int>& values, int lo, int hi) {
+    for (int v : values)
+      if (v < lo || v > hi) return false;
+    return true;
+  }
+
   static bool bad(const std::string& key, std::string& err) {
     err = "bad or unknown attribute '" + key + "'";
     return false;
@@ -457,33 +544,44 @@ class Loader {
   std::string baseDir_;
   int current_ = -1;
   std::vector<PendingTab> tabs_;
+  std::unordered_map<std::string, int> panelIndex_;
+  std::unordered_set<std::string> controlNames_;
+  std::vector<std::string> includeStack_;
+  size_t totalBytes_ = 0;
+  size_t cells_ = 0;
+  size_t samples_ = 0;
 };
 
-}  // namespace
-
-bool loadResourceText(Ui& ui, const std::string& text, std::string& error, const std::string& baseDir) {
+bool loadText(Ui& ui, const std::string& text, const std::string& file, const std::string& baseDir,
+              std::string& error) {
   Loader loader(ui, baseDir);
-  if (!loader.run(text, error)) {
+  const bool ok = loader.run(text, file, error);
+  if (ok && ui.panels.empty()) error = "no panels";
+  if (!ok || ui.panels.empty()) {
+    // A menu bar without panels is no resource either: the model stays empty.
     ui.panels.clear();
     ui.menuBar.menus.clear();
-    return false;
-  }
-  if (ui.panels.empty()) {
-    error = "no panels";
     return false;
   }
   return true;
 }
 
+}  // namespace
+
+bool loadResourceText(Ui& ui, const std::string& text, std::string& error, const std::string& baseDir) {
+  return loadText(ui, text, "", baseDir, error);
+}
+
 bool loadResourceFile(Ui& ui, const std::string& path, std::string& error) {
   std::string text;
-  if (!readText(path, text)) {
-    error = "cannot open " + path;
-    return false;
-  }
+  if (!readResourceFile(path, kMaxFileBytes, text, error)) return false;
   size_t slash = path.rfind('/');
   std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
-  if (!loadResourceText(ui, text, error, dir)) {
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string real, why;
+  // The file's own real path, so that an include cannot lead back to it.
+  if (!resolveInclude(dir, name, real, why)) real.clear();
+  if (!loadText(ui, text, real, dir, error)) {
     error = path + ": " + error;
     return false;
   }

@@ -186,5 +186,35 @@ TEST(ParaFile, FailuresAreReportedAndChangeNothing) {
   EXPECT_FALSE(error.empty());
 }
 
+TEST(ParaFile, AFileWithNothingToReadIsNotReadAndChangesNothing) {
+  TempDir dir;
+  ASSERT_TRUE(dir.ok());
+  const std::string nothing[] = {
+      "",                                                              // empty
+      std::string("\x7f" "ELF\x02\x01\0\0[\0=\x90\xff", 14),             // binary
+      "[CONNECTION]\r\nCOM TYPE = 1\r\n[LANGUAGE]\r\nLanguage = 1\r\n",  // another INI file
+      "Power = 5\r\nAverage = 8\r\n",                                  // items outside any section
+      "[PARAMETER]\r\nPower = abc\r\nAverage =\r\nEval-Mode = 0x10\r\n",  // nothing numeric
+      "[TEACH-ROW4]\r\nedge-idxA = 1\r\n",                             // no such row
+  };
+  for (const std::string& text : nothing) {
+    SCOPED_TRACE(text);
+    Blocks b = filled(9);
+    const Blocks before = b;
+    writeBytes(dir.file("n.ini"), text);
+    std::string error;
+    EXPECT_EQ(ReadParaFromIniFile(b.params.data(), b.teach.data(), b.calib.data(), dir.file("n.ini"), &error), -1);
+    EXPECT_NE(error.find("n.ini"), std::string::npos) << error;
+    EXPECT_EQ(b.params, before.params);
+    EXPECT_EQ(b.teach, before.teach);
+    EXPECT_EQ(b.calib, before.calib);
+  }
+
+  // One usable item is enough, wherever it stands.
+  Blocks b = constant(0);
+  EXPECT_EQ(readText(dir, "[OTHER]\r\nx = 1\r\n[teach-row3]\r\nNot-used = 7\r\n", b), 1);
+  EXPECT_EQ(u16(&b.teach[3 * kTeachRowBytes + 18]), 7);
+}
+
 }  // namespace
 }  // namespace bx::files

@@ -111,7 +111,8 @@ int RunLiveCommand(int argc, char** argv) {
   std::printf("CYCLE\tM-VALUE\tM-VAL[um]\tEDG-A\tEDG-B\tEDG-N\tMAX[um]\tMIN[um]\tSTATE\tPROG\tRATE[Hz]\tTRIGGERED\n");
   const RunObserver observer{&run, &printCycle, &printFailure};
   PushRUN(session.ctx, &observer);
-  return session.finish(!run.failed);
+  // Fewer cycles than asked without Ctrl-C: the loop was ended by the link.
+  return session.finish(!run.failed && (run.done >= run.count || gInterrupted));
 }
 
 }  // namespace bx::cli

@@ -145,7 +145,7 @@ struct Loop {
     if (fetchLive(1)) {
       triggered = true;
       ShowTriggerText(ctx, TriggerText::Triggered);
-      barGraph();
+      PlotVIDEOBarGraph(ctx);
       ShowTriggerText(ctx, TriggerText::Waiting);
     }
     PlotRAWGraph(ctx);
@@ -189,7 +189,7 @@ void PushRUN(Context& ctx, const RunObserver* observer) {
   ctx.ui.setOperable(ctx.refs.main.run, false);
   ctx.ui.setOperable(ctx.refs.main.get, false);
   ctx.run.state = RUN_LOOP;
-  Loop loop{ctx, observer};
+  Loop loop{ctx, observer, 0, false, {}};
   loop.page = ctx.ui.activePage(ctx.refs.main.tab);
   ShowGraphView(ctx, ctx.live.graphSwitch);
   if (loop.armed()) ShowTriggerText(ctx, TriggerText::Waiting);

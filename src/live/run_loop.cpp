@@ -1,6 +1,7 @@
 #include "live/run_loop.h"
 
 #include <chrono>
+#include <string>
 
 #include "commands/commands.h"
 #include "context/context.h"
@@ -37,25 +38,39 @@ class CycleRate {
   int count_ = 0;
 };
 
+// A pair of status texts the loop alternates between, translated once per
+// language so showing them every cycle costs no heap.
+struct Heartbeat {
+  const char* a;
+  const char* b;
+  std::string shownA{}, shownB{};
+  int language = -1;
+};
+
 // Everything one run of the loop keeps between its cycles.
 struct Loop {
+  Loop(Context& c, const RunObserver* o) : ctx(c), observer(o) {}
+
   Context& ctx;
   const RunObserver* observer;
   int page = 0;
   bool heartbeat = false;
   CycleRate rate;
+  Heartbeat transmission{"Transmission successful  ---> Line Ok!", "Transmission successful <---  Line Ok!"};
+  Heartbeat waiting{"Waiting for trigger ... ---> Line Ok!", "Waiting for trigger ... <--- Line Ok!"};
 
   bool armed() const { return ctx.live.armedTrigger != 0; }
 
-  void status(const char* text) {
-    ctx.status = text;
-    ShowStatus(ctx);
-  }
-  void heartbeatStatus(const char* a, const char* b) {
+  void beat(Heartbeat& h) {
     heartbeat = !heartbeat;
-    status(heartbeat ? a : b);
+    if (h.language != ctx.app.language) {
+      h.shownA = ctx.app.texts.message(h.a);
+      h.shownB = ctx.app.texts.message(h.b);
+      h.language = ctx.app.language;
+    }
+    ctx.status = heartbeat ? h.a : h.b;
+    ctx.ui.setText(ctx.refs.main.status, heartbeat ? h.shownA : h.shownB);
   }
-  void waitingStatus() { heartbeatStatus("Waiting for trigger ... ---> Line Ok!", "Waiting for trigger ... <--- Line Ok!"); }
 
   void barGraph() {
     if (armed())
@@ -91,7 +106,7 @@ struct Loop {
   // Step 2 of the video view: the frame captured at a new trigger event.
   // False when the loop must end.
   bool videoTriggered(bool& triggered) {
-    waitingStatus();
+    beat(waiting);
     const uint16_t count = newTriggerEvent();
     if (count == 0) return true;
     if (fetchLive(1)) {
@@ -127,7 +142,7 @@ struct Loop {
       fail(FailureText(ctx, "VIDEO: Timeout RS232-Line!"));
       return false;
     }
-    heartbeatStatus("Transmission successful  ---> Line Ok!", "Transmission successful <---  Line Ok!");
+    beat(transmission);
     if (page == kPageMeasurement || page == kPageTeach) PlotLiveVideo(ctx, page, false);
     return true;
   }
@@ -135,11 +150,11 @@ struct Loop {
   // Step 4: the roll graph, with or without a trigger armed.
   void roll(bool& triggered) {
     if (!armed()) {
-      heartbeatStatus("Transmission successful  ---> Line Ok!", "Transmission successful <---  Line Ok!");
+      beat(transmission);
       PlotRAWGraph(ctx);
       return;
     }
-    waitingStatus();
+    beat(waiting);
     const uint16_t count = newTriggerEvent();
     if (count == 0) return;
     if (fetchLive(1)) {
@@ -189,7 +204,7 @@ void PushRUN(Context& ctx, const RunObserver* observer) {
   ctx.ui.setOperable(ctx.refs.main.run, false);
   ctx.ui.setOperable(ctx.refs.main.get, false);
   ctx.run.state = RUN_LOOP;
-  Loop loop{ctx, observer, 0, false, {}};
+  Loop loop(ctx, observer);
   loop.page = ctx.ui.activePage(ctx.refs.main.tab);
   ShowGraphView(ctx, ctx.live.graphSwitch);
   if (loop.armed()) ShowTriggerText(ctx, TriggerText::Waiting);

@@ -188,6 +188,20 @@ TEST_F(RunLoopTest, ArmedTriggerFetchesOnceForEachNewCounterValue) {
   EXPECT_EQ(again.triggered, (std::vector<bool>{true, false}));
 }
 
+TEST_F(RunLoopTest, CounterWhoseLowBitsAreZeroNeverFetches) {
+  connectPty();
+  ctx->live.armedTrigger = 1;
+  sim->setTriggerCounter(0xFFFF);
+  Seen seen;
+  seen.stopAfter = 5;
+  seen.onCycle = [&](int n) {
+    if (n == 1 || n == 3) sim->pulseInput();  // 0x10000, then 0x10001
+  };
+  run(seen);
+  EXPECT_EQ(seen.triggered, (std::vector<bool>{true, false, false, true, false}));
+  EXPECT_EQ(ctx->live.lastTriggerCount, 1);
+}
+
 TEST_F(RunLoopTest, PendingRequestsRunInOrderAndStopEndsAfterThem) {
   connectTcp();
   fe->setDefaultConfirm(true);

@@ -2,7 +2,9 @@
 // match the sensor's live record, the trigger column, failures and usage.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -102,6 +104,41 @@ TEST(CliLive, ArmedTriggerMarksTheTriggeredCycles) {
   EXPECT_GT(triggered, 0) << r.out;
   EXPECT_GT(server.requestCount(order::kVideoData), 0);
   EXPECT_EQ(server.lastRequest(order::kVideoData).param, 2);
+}
+
+TEST(CliLive, InterruptStopsLikeStop) {
+  sim::Server server;
+  const int port = server.startTcp(0);
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  const std::string exe = ExecutableDir() + "/quellan-bx-cli";
+  const std::string tcp = "127.0.0.1:" + std::to_string(port);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(fds[1], 1);
+    ::close(fds[0]);
+    ::close(fds[1]);
+    ::execl(exe.c_str(), exe.c_str(), "live", "--count", "1000000000", "--tcp", tcp.c_str(), nullptr);
+    ::_exit(127);
+  }
+  ::close(fds[1]);
+  std::string out;
+  char buf[4096];
+  bool interrupted = false;
+  ssize_t n;
+  while ((n = ::read(fds[0], buf, sizeof buf)) > 0) {
+    out.append(buf, static_cast<size_t>(n));
+    if (!interrupted && table(out).size() > 3) {
+      ::kill(pid, SIGINT);
+      interrupted = true;
+    }
+  }
+  ::close(fds[0]);
+  int st = 0;
+  ::waitpid(pid, &st, 0);
+  ASSERT_TRUE(WIFEXITED(st)) << out;
+  EXPECT_EQ(WEXITSTATUS(st), 0) << out;
+  EXPECT_NE(out.find("status: Data-Transfer Stopped!\n"), std::string::npos) << out;
 }
 
 TEST(CliLive, FailureAndUsage) {

@@ -96,6 +96,13 @@ struct Loop {
   // one the exchange left) stands in the status line until PushSTOP
   // replaces it.
   void fail(const char* text) {
+    // An exchange cut short by the abort flag (disconnect, closing) is the
+    // operator ending live mode, not a dead line.
+    if (ctx.link.abort == 1) {
+      ctx.run.state = RUN_IDLE;
+      PushSTOP(ctx);
+      return;
+    }
     if (text) ctx.status = text;
     ShowStatus(ctx);
     if (observer && observer->failed) observer->failed(ctx, observer->user, ctx.status.c_str());

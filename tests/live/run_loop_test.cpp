@@ -244,6 +244,26 @@ TEST_F(RunLoopTest, AbortFlagEndsTheLoopBetweenCycles) {
   EXPECT_EQ(status(), "Data-Transfer Stopped!");
 }
 
+TEST_F(RunLoopTest, AbortDuringAnExchangeIsAStopNotATimeout) {
+  connectTcp();
+  Seen seen;
+  seen.stopAfter = 50;
+  seen.onCycle = [&](int n) {
+    if (n != 2) return;
+    sim::FaultRule rule;
+    rule.fault = sim::Fault::LateReply;
+    rule.arg = 1000;
+    rule.order = order::kLiveData;
+    sim->setFault(rule);
+    fe->schedule(0.05, [&] { ctx->link.abort = 1; });
+  };
+  run(seen);
+  EXPECT_EQ(seen.cycles, 2);
+  EXPECT_TRUE(seen.failures.empty());
+  EXPECT_EQ(status(), "Data-Transfer Stopped!");
+  EXPECT_EQ(ctx->run.state, RUN_IDLE);
+}
+
 TEST_F(RunLoopTest, FailuresOverTcpNameTheServer) {
   connectTcp();
   EXPECT_EQ(runIntoFailure(order::kLiveData, 0), "RAW: Timeout TCP-Server-error!");

@@ -93,10 +93,10 @@ TEST(CliLive, PrintsOneLinePerCycleOverTcpAndThePty) {
 
 TEST(CliLive, ArmedTriggerMarksTheTriggeredCycles) {
   sim::Config cfg;
-  cfg.triggerPeriodMs = 30;
+  cfg.triggerPeriodMs = 5;
   sim::Server server(cfg);
   const int port = server.startTcp(0);
-  const CliRun r = runCli("live --count 40 --trigger pos --tcp 127.0.0.1:" + std::to_string(port));
+  const CliRun r = runCli("live --count 100 --trigger pos --tcp 127.0.0.1:" + std::to_string(port));
   EXPECT_EQ(r.exitCode, 0) << r.out;
   int triggered = 0;
   for (const auto& row : table(r.out))

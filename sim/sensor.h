@@ -53,6 +53,7 @@ class Sensor {
 
   // A low-to-high edge at input IN0.
   void pulseInput(int64_t nowMs);
+  void setTriggerCounter(uint32_t count) { triggerCounter_ = count; }  // test hook
   // A frame nobody asked for, shaped by the faults for unrequested frames,
   // and bytes that are no frame at all; both go out with the next tick.
   void sendUnrequested(int channel, uint8_t order, uint16_t param, const std::vector<uint8_t>& payload, int64_t nowMs);

@@ -44,6 +44,8 @@ class Server {
   // A low-to-high edge at input IN0 (trigger counter, triggered captures,
   // a scope waiting for IN0, recorder samples in RS-232 mode 1).
   void pulseInput();
+  // Test hook: the trigger counter's next value is count + 1 (sim/trigger_hook.cpp).
+  void setTriggerCounter(uint32_t count);
   // Test hooks: a frame the sensor sends without a request (faults marked
   // spontaneous apply), and raw bytes on the line; channel kTcpChannel or
   // kPtyChannel.

@@ -52,6 +52,8 @@ void DimmButtons(Context& ctx, unsigned dim) {
   ctx.ui.setOperable(ctx.refs.main.send, !d);
   ctx.ui.setOperable(ctx.refs.main.get, !d);
   ctx.ui.setOperable(ctx.refs.main.run, !d);
+  // STOP stays usable once a sensor was connected: it only ends a loop.
+  if (!d) ctx.ui.setOperable(ctx.refs.main.stop, true);
   ui::Color c = d ? ui::kRed : ui::kBlack;
   ctx.ui.setTextColor(ctx.refs.main.status, c);
   ctx.ui.setTextColor(ctx.refs.conn.msgBox, c);

@@ -1,0 +1,188 @@
+// The live loop headless against the simulator in another process, over
+// loopback TCP and a pseudo-terminal:
+//   - cycles per second and CPU seconds per 1000 cycles;
+//   - heap allocations per cycle in the core once running;
+//   - STOP latency: from the moment the STOP press is due until the loop has
+//     returned (median and 95th percentile);
+//   - resident size after 1 000 and after 100 000 cycles.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "app/startup.h"
+#include "context/context.h"
+#include "link/transport.h"
+#include "live/run_loop.h"
+#include "platform/clock.h"
+#include "platform/com_ports.h"
+#include "session/bringup.h"
+#include "sim/server.h"
+#include "ui/headless.h"
+
+static std::atomic<long> gAllocs{0};
+void* operator new(size_t n) {
+  gAllocs.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+
+namespace {
+
+double cpuSeconds() {
+  rusage ru;
+  getrusage(RUSAGE_SELF, &ru);
+  return ru.ru_utime.tv_sec + ru.ru_utime.tv_usec / 1e6 + ru.ru_stime.tv_sec + ru.ru_stime.tv_usec / 1e6;
+}
+
+long residentKb() {
+  long pages = 0, resident = 0;
+  FILE* f = std::fopen("/proc/self/statm", "r");
+  if (!f) return -1;
+  if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = -1;
+  std::fclose(f);
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+struct SimProcess {
+  pid_t pid = -1;
+  int port = -1;
+  std::string pty;
+};
+
+// The simulator runs in a child process so its work and allocations are not
+// counted as the tool's.
+SimProcess startSimProcess() {
+  int fds[2];
+  if (pipe(fds) != 0) std::exit(1);
+  SimProcess sp;
+  sp.pid = fork();
+  if (sp.pid == 0) {
+    close(fds[0]);
+    bx::sim::Server server;
+    int port = server.startTcp(0);
+    std::string pty = server.startPty();
+    dprintf(fds[1], "%d %s\n", port, pty.c_str());
+    close(fds[1]);
+    pause();
+    _exit(0);
+  }
+  close(fds[1]);
+  char buf[256] = {};
+  ssize_t n = read(fds[0], buf, sizeof buf - 1);
+  close(fds[0]);
+  if (n <= 0) std::exit(1);
+  char path[200] = {};
+  std::sscanf(buf, "%d %199s", &sp.port, path);
+  sp.pty = path;
+  return sp;
+}
+
+struct Tool {
+  bx::Context ctx;
+  bx::ui::HeadlessFrontend fe;
+  Tool(const SimProcess& sp, bool tcp) {
+    ctx.ui.frontend = &fe;
+    std::string err;
+    if (!bx::LoadPanels(ctx, bx::ExecutableDir() + "/" + bx::kResourceFile, err)) {
+      std::fprintf(stderr, "%s\n", err.c_str());
+      std::exit(1);
+    }
+    bx::InitVars(ctx);
+    auto& L = ctx.link;
+    if (tcp) {
+      L.transport = bx::TRANSPORT_TCP;
+      L.ipAddress = "127.0.0.1";
+      L.tcpPort = sp.port;
+    } else {
+      L.transport = bx::TRANSPORT_RS232;
+      L.comPort = static_cast<uint16_t>(bx::platform::comNumber(sp.pty));
+      L.baudIndex = 7;
+    }
+    if (bx::ConnectProcedure(ctx) != 1) {
+      std::fprintf(stderr, "connect failed: %s\n", ctx.status.c_str());
+      std::exit(1);
+    }
+  }
+  ~Tool() { bx::CloseLink(ctx, true); }
+};
+
+struct Counter {
+  long cycles = 0;
+  long stopAt = 0;
+  long markAt = -1;  // the cycle at which the allocation and time marks are taken
+  long allocMark = 0;
+  double timeMark = 0, cpuMark = 0;
+  long rssAt1000 = 0;
+};
+
+void onCycle(bx::Context& ctx, void* user, bool) {
+  auto& c = *static_cast<Counter*>(user);
+  ++c.cycles;
+  if (c.cycles == c.markAt) {
+    c.allocMark = gAllocs.load();
+    c.timeMark = bx::platform::Timer();
+    c.cpuMark = cpuSeconds();
+  }
+  if (c.cycles == 1000) c.rssAt1000 = residentKb();
+  if (c.stopAt > 0 && c.cycles >= c.stopAt) ctx.run.state = bx::RUN_IDLE;
+}
+
+void throughput(const SimProcess& sp, bool tcp, long cycles, bool memory) {
+  Tool t(sp, tcp);
+  Counter c;
+  c.stopAt = cycles;
+  c.markAt = 200;
+  const bx::RunObserver obs{&c, &onCycle, nullptr};
+  bx::PushRUN(t.ctx, &obs);
+  const double dt = bx::platform::Timer() - c.timeMark;
+  const double dc = cpuSeconds() - c.cpuMark;
+  const long da = gAllocs.load() - c.allocMark;
+  const long n = c.cycles - c.markAt;
+  std::printf("%-4s %7ld cycles: %8.0f cycles/s, %6.3f CPU s per 1000 cycles, %.3f allocations per cycle\n",
+              tcp ? "tcp" : "pty", c.cycles, n / dt, dc / n * 1000.0, static_cast<double>(da) / n);
+  if (memory) std::printf("     resident size after 1000 cycles %ld kB, after %ld cycles %ld kB\n", c.rssAt1000, c.cycles, residentKb());
+}
+
+void stopLatency(const SimProcess& sp, bool tcp, int runs) {
+  Tool t(sp, tcp);
+  std::vector<double> ms;
+  for (int i = 0; i < runs; ++i) {
+    const double delay = 0.02 + 0.08 * (i % 7) / 7.0;
+    const double due = bx::platform::Timer() + delay;
+    t.fe.schedule(delay, [&t] {
+      bx::CC_BTNStop(t.ctx, bx::ui::EventArgs{0, 0, bx::ui::EVENT_LEFT_CLICK, 0, 0});
+      bx::CC_BTNStop(t.ctx, bx::ui::EventArgs{0, 0, bx::ui::EVENT_COMMIT, 0, 0});
+    });
+    bx::PushRUN(t.ctx);
+    ms.push_back((bx::platform::Timer() - due) * 1000.0);
+  }
+  std::sort(ms.begin(), ms.end());
+  std::printf("%-4s STOP latency over %d runs: median %.2f ms, p95 %.2f ms, max %.2f ms\n", tcp ? "tcp" : "pty", runs,
+              ms[ms.size() / 2], ms[std::min(ms.size() - 1, ms.size() * 95 / 100)], ms.back());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const long longRun = argc > 1 ? std::atol(argv[1]) : 100000;
+  SimProcess sp = startSimProcess();
+  throughput(sp, true, 5000, false);
+  throughput(sp, false, 5000, false);
+  stopLatency(sp, true, 40);
+  stopLatency(sp, false, 40);
+  throughput(sp, true, longRun, true);
+  kill(sp.pid, SIGTERM);
+  waitpid(sp.pid, nullptr, 0);
+  return 0;
+}

@@ -1,0 +1,24 @@
+#pragma once
+// The texts the live displays and the command-line tool derive from the
+// live record: the state text and the scan rate. Shared so both show the
+// same thing.
+#include <cstdint>
+#include <string>
+
+namespace bx {
+struct Context;
+
+// The state text of a code (-6..15) in a language (0 English, 1 German);
+// codes outside that range read as 0.
+const char* StateCodeText(int code, int language);
+// The code the state field shows: the clamped code of the live record,
+// replaced under the edge-count check of `Digital-Out-Mode` 1 (no edges -3,
+// more than the live program's row expects -5, fewer than the active row
+// expects -4).
+int ShownStateCode(const Context& ctx);
+// The sensor's scan rate from its cycle time: above 10 Hz a whole number,
+// otherwise one decimal; "0" for a cycle time that is not positive. Short
+// enough to live in the string itself (no heap).
+std::string ScanRateText(int32_t cycleTimeUs);
+
+}  // namespace bx

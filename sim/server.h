@@ -14,6 +14,7 @@
 
 #include "sim/config.h"
 #include "sim/faults.h"
+#include "sim/pacing.h"
 #include "sim/sensor.h"
 
 namespace bx::sim {
@@ -50,6 +51,16 @@ class Server {
   void sendUnrequested(int channel, uint8_t order, uint16_t param, const std::vector<uint8_t>& payload);
   void sendRaw(int channel, const std::vector<uint8_t>& bytes);
 
+  // Live-mode knobs (server_live.cpp). Reply bytes go out no faster than a
+  // serial line of `baud` (0 = as fast as the transport takes them).
+  void setPaceBaud(int baud);
+  // A state code the live record reports whatever the line shows
+  // (kNoForcedState ends it); see Sensor::forceState.
+  void forceState(int code);
+  // A program number the live record reports (-1 = the real one).
+  void forceProgramWord(int program);
+  uint32_t triggerCounter() const;
+
   // Snapshots of the sensor's state.
   ParamSet ramParams() const;
   ParamSet eepromParams() const;
@@ -78,6 +89,7 @@ class Server {
     std::deque<Output> queue;
     size_t sentOfFront = 0;  // bytes of the front entry already written
     bool blocked = false;    // waiting for the descriptor to take more
+    bool paceWait = false;   // waiting for the paced line to take more
   };
 
   void ensureThread();
@@ -101,6 +113,7 @@ class Server {
   int port_ = -1;
   std::string ptyPath_;
   std::array<Channel, kChannels> ch_;
+  std::array<Pacer, kChannels> pacers_;  // kept across TCP clients
   int overlapping_ = 0;
   int64_t ptyRetryAt_ = 0;  // no slave open: look again at this time
   std::chrono::steady_clock::time_point epoch_;

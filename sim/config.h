@@ -47,6 +47,7 @@ struct Config {
   double shadowWidth = 0.16;
   double shadowTravel = 0.2;  // amplitude of the slow back-and-forth motion
   double shadowPeriodS = 20.0;
+  double shadowBreath = 0.02;  // the object is not perfectly round: width wobble
   double videoNoise = 0.01;   // fraction of full scale, before averaging
   double edgeJitterPx = 2.0;  // peak jitter of the reported edges
   int cycleUs = 500;          // measuring cycle at NORMAL read-out speed

@@ -151,6 +151,7 @@ bool parseOptions(const std::vector<std::string>& args, Options& out, std::strin
       o.config.triggerPeriodMs = static_cast<int>(v);
     } else if (name == "--still") {
       o.config.shadowTravel = 0;
+      o.config.shadowBreath = 0;
     } else if (name == "--shadow-period") {
       if (!number(1, 3600, v)) return false;
       o.config.shadowPeriodS = static_cast<double>(v);

@@ -64,7 +64,9 @@ TEST(SimLive, ShadowDriftsAndVideoEdgesAndLiveRecordAgree) {
   EXPECT_EQ(lefts.size(), 5u);
   EXPECT_GT(*lefts.rbegin() - *lefts.begin(), 16384 / 10);
 
-  Sensor still(quietConfig());
+  Config held = quietConfig();
+  held.shadowBreath = 0;
+  Sensor still(held);
   EXPECT_EQ(u16(exchange(still, 0x08, 0, {}, 0).payload, live::kEdgeA),
             u16(exchange(still, 0x08, 0, {}, 5000).payload, live::kEdgeA));
 }
@@ -185,6 +187,7 @@ TEST(SimLive, StateNamesAndLiveOptionsParse) {
                            o, err))
       << err;
   EXPECT_EQ(o.config.shadowTravel, 0);
+  EXPECT_EQ(o.config.shadowBreath, 0);
   EXPECT_EQ(o.config.forcedState, state::kLaserOff);
   EXPECT_EQ(o.config.forcedProgram, 5);
   EXPECT_EQ(o.config.paceBaud, 115200);
@@ -336,11 +339,12 @@ TEST(SimLive, PacedRepliesTakeAtLeastTheirWireTimeOverTcpAndPty) {
 TEST(SimLive, ServerReportsTheTriggerCounterAndForcedStates) {
   Config c = quietConfig();
   Server server(c);
+  // The triggered record is the one of the moment of the event.
+  server.forceState(state::kDirtAlert);
+  server.forceProgramWord(3);
   server.pulseInput();
   server.pulseInput();
   EXPECT_EQ(server.triggerCounter(), 2u);
-  server.forceState(state::kDirtAlert);
-  server.forceProgramWord(3);
   const int port = server.startTcp(0);
   ASSERT_GT(port, 0);
   const int sock = connectLoopback(port);

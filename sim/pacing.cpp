@@ -1,5 +1,7 @@
 #include "sim/pacing.h"
 
+#include <algorithm>
+
 namespace bx::sim {
 
 void Pacer::setBaud(int baud) {
@@ -26,11 +28,9 @@ size_t Pacer::allowance(Clock::time_point now) {
   return due > sent_ ? static_cast<size_t>(due - sent_) : 0;
 }
 
-Pacer::Clock::time_point Pacer::nextDue() const { return start_ + wireTime(sent_ + 1); }
-
-int64_t Pacer::msUntilDue() const {
-  const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(nextDue() - Clock::now()).count();
-  return ns <= 0 ? 0 : (ns + 999'999) / 1'000'000;
+size_t Pacer::batch() const {
+  if (!active()) return 1;
+  return static_cast<size_t>(std::max<int64_t>(1, 1'000'000 / byteNs_));
 }
 
 }  // namespace bx::sim

@@ -30,9 +30,12 @@ class Pacer {
   // wire is still busy with the last ones.
   void idle() { idle_ = true; }
   // When the next byte becomes due.
-  Clock::time_point nextDue() const;
-  // Whole milliseconds from now until then (rounded up, 0 when due).
-  int64_t msUntilDue() const;
+  Clock::time_point nextDue() const { return dueAfter(1); }
+  // When n more bytes will have become due.
+  Clock::time_point dueAfter(size_t n) const { return start_ + wireTime(sent_ + n); }
+  // How many bytes the line carries in about a millisecond (at least 1):
+  // the batch a sender waits for, so a fast line costs no wake-up per byte.
+  size_t batch() const;
 
   // The wire time of n bytes at the current rate.
   std::chrono::nanoseconds wireTime(size_t n) const { return std::chrono::nanoseconds(byteNs_ * static_cast<int64_t>(n)); }

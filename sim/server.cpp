@@ -205,10 +205,8 @@ void Server::readFrom(int channel, int64_t now) {
 int Server::pollTimeoutMs(int64_t now) const {
   int64_t due = sensor_.nextWakeMs();
   for (const auto& ch : ch_)
-    if (ch.fd >= 0 && !ch.queue.empty() && !ch.blocked) due = std::min(due, ch.queue.front().atMs);
+    if (ch.fd >= 0 && !ch.queue.empty() && !ch.blocked && !ch.paceWait) due = std::min(due, ch.queue.front().atMs);
   if (ch_[kPtyChannel].fd >= 0 && ptyRetryAt_ > now) due = std::min(due, ptyRetryAt_);
-  for (int c = 0; c < kChannels; ++c)
-    if (ch_[static_cast<size_t>(c)].paceWait) due = std::min(due, now + pacers_[static_cast<size_t>(c)].msUntilDue());
   if (due == kNever) return -1;
   return static_cast<int>(std::clamp<int64_t>(due - now, 0, 60000));
 }
@@ -217,6 +215,7 @@ void Server::run() {
   std::vector<pollfd> fds;
   for (;;) {
     int timeout = -1;
+    auto pacedDue = Pacer::Clock::time_point::max();
     int listenIdx = -1;
     std::array<int, kChannels> chIdx{-1, -1};
     {
@@ -226,6 +225,7 @@ void Server::run() {
       enqueue(sensor_.tick(now));
       for (int c = 0; c < kChannels; ++c) flush(c, now);
       timeout = pollTimeoutMs(now);
+      pacedDue = paceDue();
       fds.clear();
       fds.push_back({wakeRead_, POLLIN, 0});
       if (listenFd_ >= 0) {
@@ -239,7 +239,7 @@ void Server::run() {
         fds.push_back({ch.fd, static_cast<short>(POLLIN | (ch.blocked ? POLLOUT : 0)), 0});
       }
     }
-    const int rc = poll(fds.data(), fds.size(), timeout);
+    const int rc = pollPaced(fds, timeout, pacedDue);
     if (rc < 0 && errno != EINTR) return;
 
     std::lock_guard<std::mutex> lock(mu_);

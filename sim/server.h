@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <vector>
+#include <poll.h>
 #include <string>
 #include <thread>
 
@@ -102,6 +104,11 @@ class Server {
   void dropTcpClient();
   void readFrom(int channel, int64_t now);
   int pollTimeoutMs(int64_t now) const;
+  // When a paced channel may send its next bytes (time_point::max() when
+  // none waits), and poll() that also wakes then, to the microsecond, so a
+  // fast line is not held to millisecond steps (server_live.cpp).
+  Pacer::Clock::time_point paceDue() const;
+  static int pollPaced(std::vector<pollfd>& fds, int timeoutMs, Pacer::Clock::time_point due);
 
   mutable std::mutex mu_;
   Sensor sensor_;

@@ -259,8 +259,10 @@ TEST(SimLive, PacerNeverLetsBytesOutBeforeTheirWireTime) {
   EXPECT_EQ(p.allowance(t0 + milliseconds(500)), 0u);
   EXPECT_EQ(p.allowance(t0 + milliseconds(510)), 1u);
   EXPECT_EQ(p.wireTime(100), milliseconds(1000));
+  EXPECT_EQ(p.batch(), 1u);
   p.setBaud(115200);
   EXPECT_GE(p.wireTime(11520), milliseconds(1000));  // rounded towards the slower line
+  EXPECT_EQ(p.batch(), 11u);  // about a millisecond's worth
 }
 
 // Sends one video request on fd and reads until the whole reply is in;

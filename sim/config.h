@@ -2,6 +2,7 @@
 // The simulated sensor's model: identity, geometry and calibration, plus the
 // knobs of the synthetic line. Everything the simulator says about itself
 // comes from here, so one Config describes one plausible sensor.
+#include <climits>
 #include <cstdint>
 #include <string>
 
@@ -46,6 +47,7 @@ struct Config {
   double shadowWidth = 0.16;
   double shadowTravel = 0.2;  // amplitude of the slow back-and-forth motion
   double shadowPeriodS = 20.0;
+  double shadowBreath = 0.02;  // the object is not perfectly round: width wobble
   double videoNoise = 0.01;   // fraction of full scale, before averaging
   double edgeJitterPx = 2.0;  // peak jitter of the reported edges
   int cycleUs = 500;          // measuring cycle at NORMAL read-out speed
@@ -53,6 +55,16 @@ struct Config {
   int scopeDelayMs = 200;     // arm-to-record time of the scope
   int triggerPeriodMs = 0;    // automatic IN0 pulses; 0 = none
   uint32_t seed = 1;          // noise generator seed
+
+  // Live-mode knobs of the bx-sim program and the tests.
+  int forcedState = INT32_MIN;  // state code to report; INT32_MIN = none
+  int forcedProgram = -1;       // program number to report; -1 = the real one
+  int paceBaud = 0;             // reply bytes at a serial line's rate; 0 = off
+  // How far the regulated laser power (Power-Mode 1) or exposure time
+  // (Power-Mode 2) wanders, as a fraction, while the sensor holds the
+  // line's brightness.
+  double regulationSwing = 0.05;
+  double regulationPeriodS = 7.0;
 };
 
 }  // namespace bx::sim

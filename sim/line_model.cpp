@@ -33,7 +33,7 @@ Shadow LineModel::shadowAt(int64_t nowMs) const {
   const double period = cfg_.shadowPeriodS > 0 ? cfg_.shadowPeriodS : 20.0;
   const double centre = pixels_ * (cfg_.shadowCenter + cfg_.shadowTravel * std::sin(2 * kPi * t / period));
   // The object is not perfectly round: its width breathes a little.
-  const double width = pixels_ * cfg_.shadowWidth * (1.0 + 0.02 * std::sin(2 * kPi * t / (period * 0.37)));
+  const double width = pixels_ * cfg_.shadowWidth * (1.0 + cfg_.shadowBreath * std::sin(2 * kPi * t / (period * 0.37)));
   Shadow s;
   s.present = width > 0;
   s.left = centre - width / 2;

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <functional>
 
+#include "sim/sensor_states.h"
+
 namespace bx::sim {
 namespace {
 
@@ -38,7 +40,20 @@ const char* usageText() {
          "  --calib-slope N       calibration slope x16384 (28672 = 1.75 um/pixel)\n"
          "  --calib-range N       measuring range in um (pixels x slope)\n"
          "  --calib-offset N      offset in um (0)\n"
-         "  --trigger-period MS   pulse input IN0 every MS milliseconds\n"
+         "Live mode:\n"
+         "  --trigger-period MS   pulse input IN0 every MS milliseconds: the trigger\n"
+         "                        counter counts, and the live record, video and edges\n"
+         "                        of that moment answer order 8/1, 9/2 and 20/1\n"
+         "  --still               hold the shadow still (default: it drifts back and\n"
+         "                        forth across the line)\n"
+         "  --shadow-period S     seconds of one back-and-forth drift (20)\n"
+         "  --state NAME|CODE     report this state code in every live record: ok,\n"
+         "                        dirt, laser-off, teach, pos-trigger, neg-trigger,\n"
+         "                        lo-pos, lo-neg, no-edges, lo-edges, hi-edges, or a\n"
+         "                        number (also one no sensor sends, to test clamping)\n"
+         "  --program-word N      report program number N in the live record\n"
+         "  --pace-baud RATE      send reply bytes no faster than a serial line of RATE\n"
+         "                        baud (10 bits a byte), on TCP and the pty alike\n"
          "Faults (repeatable): --fault NAME[=ARG][:COUNT][@ORDER[/PARAM]]\n"
          "  refuse=1|2|3, header-crc, data-crc, sync, no-reply, fragment=MS,\n"
          "  late=MS, close, oversize=LEN, garbage=N, teach-result=CODE, no-shadow,\n"
@@ -134,6 +149,26 @@ bool parseOptions(const std::vector<std::string>& args, Options& out, std::strin
     } else if (name == "--trigger-period") {
       if (!number(0, 3600000, v)) return false;
       o.config.triggerPeriodMs = static_cast<int>(v);
+    } else if (name == "--still") {
+      o.config.shadowTravel = 0;
+      o.config.shadowBreath = 0;
+    } else if (name == "--shadow-period") {
+      if (!number(1, 3600, v)) return false;
+      o.config.shadowPeriodS = static_cast<double>(v);
+    } else if (name == "--state") {
+      if (!takeValue()) return false;
+      int code = 0;
+      if (!parseStateName(value, code)) {
+        error = "bad state: '" + value + "'";
+        return false;
+      }
+      o.config.forcedState = code;
+    } else if (name == "--program-word") {
+      if (!number(0, 65535, v)) return false;
+      o.config.forcedProgram = static_cast<int>(v);
+    } else if (name == "--pace-baud") {
+      if (!number(0, 100000000, v)) return false;
+      o.config.paceBaud = static_cast<int>(v);
     } else if (name == "--fault") {
       if (!takeValue()) return false;
       FaultRule f;

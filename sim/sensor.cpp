@@ -44,6 +44,8 @@ Sensor::Sensor(const Config& cfg)
   eepromThreshold_ = ramThreshold_;
   put16(&pot_[0], 1);  // mode: first control group
   if (cfg_.triggerPeriodMs > 0) nextAutoPulse_ = cfg_.triggerPeriodMs;
+  forcedState_ = cfg_.forcedState;
+  forcedProgram_ = cfg_.forcedProgram;
 }
 
 CalibBytes Sensor::calibRecord() const {

@@ -17,6 +17,7 @@
 #include "sim/line_model.h"
 #include "sim/records.h"
 #include "sim/request_parser.h"
+#include "sim/sensor_states.h"
 
 namespace bx::sim {
 
@@ -61,6 +62,17 @@ class Sensor {
   // The channel's peer went away: drop its half-received request and a
   // scope it armed.
   void resetChannel(int channel);
+
+  // A state code the live record reports whatever the line shows, for
+  // displays under test (sensor_states.cpp). Laser off darkens the line,
+  // no-edges hides the shadow, lo/hi-edges report one edge fewer or more
+  // than the live teach row expects, dirt dims the dirt levels; any other
+  // code (also one outside the table) only replaces the state word.
+  // kNoForcedState ends it.
+  void forceState(int code) { forcedState_ = code; }
+  int forcedState() const { return forcedState_; }
+  // A program number the live record reports; -1 reports the real one.
+  void forceProgramWord(int program) { forcedProgram_ = program; }
 
   FaultSet& faults() { return faults_; }
   const Config& config() const { return cfg_; }
@@ -132,6 +144,14 @@ class Sensor {
   std::vector<Output> spontaneous(uint8_t order, const std::vector<uint8_t>& payload, int channel, int64_t nowMs,
                                   uint16_t param = 0);
   void setTransientState(int code, int64_t untilMs);
+  // Forced states (sensor_states.cpp).
+  int effectiveLaserPower() const;
+  bool forcedNoEdges() const;
+  void applyForcedState(uint8_t* live, int program) const;
+  // The live power and exposure words, regulated as Power-Mode says.
+  uint16_t livePowerWord(int64_t nowMs) const;
+  uint16_t liveExposureWord(int64_t nowMs) const;
+  double regulation(int64_t nowMs) const;
 
   ScanSettings scanSettings() const;
   CalibRecord calib() const;
@@ -164,6 +184,9 @@ class Sensor {
   int32_t maxUm_ = 0, minUm_ = 0;
   int transientState_ = 0;
   int64_t transientUntil_ = 0;
+
+  int forcedState_ = kNoForcedState;
+  int forcedProgram_ = -1;
 
   uint32_t triggerCounter_ = 0;
   int64_t inputHighUntil_ = 0;

@@ -36,7 +36,7 @@ ScanSettings Sensor::scanSettings() const {
   if (st.thresholdMode > kAutoThreshold) st.thresholdMode = kFixThreshold;
   st.thresholdPercent = ram16(param::kVideoThreshold);
   st.trackProfile = &ramThreshold_;
-  st.powerFactor = laserPower_ / 500.0;
+  st.powerFactor = effectiveLaserPower() / 500.0;
   st.average = std::clamp<int>(ram16(param::kAverage), 1, 1024);
   st.videoSmooth = std::min<int>(ram16(param::kVideoSmooth), 16);
   return st;
@@ -55,7 +55,7 @@ void Sensor::setTransientState(int code, int64_t untilMs) {
 
 Sensor::Sample Sensor::measure(int64_t nowMs, bool noShadow) {
   Shadow shadow = line_.shadowAt(nowMs);
-  if (noShadow) shadow.present = false;
+  if (noShadow || forcedNoEdges()) shadow.present = false;
   Sample s;
   s.scan = line_.scan(shadow, scanSettings(), rng_);
   s.program = activeProgram();
@@ -98,8 +98,8 @@ std::array<uint8_t, kLiveSize> Sensor::liveRecord(const Sample& s, int64_t nowMs
   put16(p + live::kSetPointPx, get16(row + row::kTeachValue));
   put16(p + live::kInputs, nowMs < inputHighUntil_ ? 1 : 0);
   put16(p + live::kVideoPeak, s.scan.peak);
-  put16(p + live::kLaserPower, clampU16(laserPower_));
-  put16(p + live::kExposure, static_cast<uint16_t>(ram16(param::kIntegrationTime) / 10));
+  put16(p + live::kLaserPower, livePowerWord(nowMs));
+  put16(p + live::kExposure, liveExposureWord(nowMs));
   const int lightTrigger = ram16(param::kIntTriggerMode) == 2;
   put16(p + live::kTriggerLevel, clampU16(lightTrigger ? s.scan.lightPixels : s.scan.darkPixels));
 
@@ -114,7 +114,7 @@ std::array<uint8_t, kLiveSize> Sensor::liveRecord(const Sample& s, int64_t nowMs
     case 4: dirtLevel = s.scan.peak; break;
     default: break;
   }
-  if (laserPower_ == 0) code = state::kLaserOff;
+  if (effectiveLaserPower() == 0) code = state::kLaserOff;
   else if (m.code != 0) code = m.code;
   else if (nowMs < transientUntil_) code = transientState_;
   else if (dirtLevel >= 0 && dirtLevel < dirtLimit) code = state::kDirtAlert;
@@ -124,6 +124,7 @@ std::array<uint8_t, kLiveSize> Sensor::liveRecord(const Sample& s, int64_t nowMs
   put16(p + live::kDirtLast, s.scan.dirtLast);
   put32(p + live::kCycleUs, static_cast<uint32_t>(cycleUs()));
   put32(p + live::kTriggerCounter, triggerCounter_);
+  applyForcedState(p, s.program);
   return r;
 }
 
@@ -293,8 +294,13 @@ void Sensor::pulseInput(int64_t nowMs) {
 
 std::vector<Output> Sensor::tick(int64_t nowMs) {
   if (nextAutoPulse_ != kNever && nowMs >= nextAutoPulse_) {
+    // Events keep their period even when a tick comes late: the ones in
+    // between count, the capture is of the latest.
+    const int64_t period = std::max(1, cfg_.triggerPeriodMs);
+    const int64_t missed = (nowMs - nextAutoPulse_) / period;
+    triggerCounter_ += static_cast<uint32_t>(missed);
     pulseInput(nowMs);
-    nextAutoPulse_ = nowMs + std::max(1, cfg_.triggerPeriodMs);
+    nextAutoPulse_ += (missed + 1) * period;
   }
   if (scope_.armed && nowMs >= scope_.fireMs) {
     scope_.armed = false;

@@ -23,6 +23,7 @@ constexpr size_t kReadChunk = 4096;
 }  // namespace
 
 Server::Server(const Config& cfg) : sensor_(cfg), epoch_(std::chrono::steady_clock::now()) {
+  for (auto& p : pacers_) p.setBaud(cfg.paceBaud);
   int p[2];
   if (pipe2(p, O_NONBLOCK | O_CLOEXEC) == 0) {
     wakeRead_ = p[0];
@@ -122,6 +123,9 @@ void Server::dropTcpClient() {
 void Server::flush(int channel, int64_t now) {
   auto& ch = ch_[static_cast<size_t>(channel)];
   ch.blocked = false;
+  ch.paceWait = false;
+  Pacer& pacer = pacers_[static_cast<size_t>(channel)];
+  size_t allowed = SIZE_MAX;
   while (ch.fd >= 0 && !ch.queue.empty() && ch.queue.front().atMs <= now) {
     Output& o = ch.queue.front();
     if (o.close) {
@@ -133,11 +137,20 @@ void Server::flush(int channel, int64_t now) {
       continue;
     }
     while (ch.sentOfFront < o.bytes.size()) {
+      if (allowed == SIZE_MAX && pacer.active()) allowed = pacer.allowance(Pacer::Clock::now());
+      if (allowed == 0) {
+        ch.paceWait = true;
+        return;
+      }
       const uint8_t* p = o.bytes.data() + ch.sentOfFront;
-      const size_t left = o.bytes.size() - ch.sentOfFront;
+      const size_t left = std::min(o.bytes.size() - ch.sentOfFront, allowed);
       const ssize_t n = channel == kTcpChannel ? send(ch.fd, p, left, MSG_NOSIGNAL) : write(ch.fd, p, left);
       if (n > 0) {
         ch.sentOfFront += static_cast<size_t>(n);
+        if (pacer.active()) {
+          pacer.sent(static_cast<size_t>(n));
+          allowed -= static_cast<size_t>(n);
+        }
         continue;
       }
       if (n < 0 && errno == EINTR) continue;
@@ -157,6 +170,7 @@ void Server::flush(int channel, int64_t now) {
     ch.queue.pop_front();
     ch.sentOfFront = 0;
   }
+  if (ch.queue.empty()) pacer.idle();
 }
 
 void Server::readFrom(int channel, int64_t now) {
@@ -191,7 +205,7 @@ void Server::readFrom(int channel, int64_t now) {
 int Server::pollTimeoutMs(int64_t now) const {
   int64_t due = sensor_.nextWakeMs();
   for (const auto& ch : ch_)
-    if (ch.fd >= 0 && !ch.queue.empty() && !ch.blocked) due = std::min(due, ch.queue.front().atMs);
+    if (ch.fd >= 0 && !ch.queue.empty() && !ch.blocked && !ch.paceWait) due = std::min(due, ch.queue.front().atMs);
   if (ch_[kPtyChannel].fd >= 0 && ptyRetryAt_ > now) due = std::min(due, ptyRetryAt_);
   if (due == kNever) return -1;
   return static_cast<int>(std::clamp<int64_t>(due - now, 0, 60000));
@@ -201,6 +215,7 @@ void Server::run() {
   std::vector<pollfd> fds;
   for (;;) {
     int timeout = -1;
+    auto pacedDue = Pacer::Clock::time_point::max();
     int listenIdx = -1;
     std::array<int, kChannels> chIdx{-1, -1};
     {
@@ -210,6 +225,7 @@ void Server::run() {
       enqueue(sensor_.tick(now));
       for (int c = 0; c < kChannels; ++c) flush(c, now);
       timeout = pollTimeoutMs(now);
+      pacedDue = paceDue();
       fds.clear();
       fds.push_back({wakeRead_, POLLIN, 0});
       if (listenFd_ >= 0) {
@@ -223,7 +239,7 @@ void Server::run() {
         fds.push_back({ch.fd, static_cast<short>(POLLIN | (ch.blocked ? POLLOUT : 0)), 0});
       }
     }
-    const int rc = poll(fds.data(), fds.size(), timeout);
+    const int rc = pollPaced(fds, timeout, pacedDue);
     if (rc < 0 && errno != EINTR) return;
 
     std::lock_guard<std::mutex> lock(mu_);

@@ -9,11 +9,14 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <vector>
+#include <poll.h>
 #include <string>
 #include <thread>
 
 #include "sim/config.h"
 #include "sim/faults.h"
+#include "sim/pacing.h"
 #include "sim/sensor.h"
 
 namespace bx::sim {
@@ -52,6 +55,16 @@ class Server {
   void sendUnrequested(int channel, uint8_t order, uint16_t param, const std::vector<uint8_t>& payload);
   void sendRaw(int channel, const std::vector<uint8_t>& bytes);
 
+  // Live-mode knobs (server_live.cpp). Reply bytes go out no faster than a
+  // serial line of `baud` (0 = as fast as the transport takes them).
+  void setPaceBaud(int baud);
+  // A state code the live record reports whatever the line shows
+  // (kNoForcedState ends it); see Sensor::forceState.
+  void forceState(int code);
+  // A program number the live record reports (-1 = the real one).
+  void forceProgramWord(int program);
+  uint32_t triggerCounter() const;
+
   // Snapshots of the sensor's state.
   ParamSet ramParams() const;
   ParamSet eepromParams() const;
@@ -80,6 +93,7 @@ class Server {
     std::deque<Output> queue;
     size_t sentOfFront = 0;  // bytes of the front entry already written
     bool blocked = false;    // waiting for the descriptor to take more
+    bool paceWait = false;   // waiting for the paced line to take more
   };
 
   void ensureThread();
@@ -92,6 +106,11 @@ class Server {
   void dropTcpClient();
   void readFrom(int channel, int64_t now);
   int pollTimeoutMs(int64_t now) const;
+  // When a paced channel may send its next bytes (time_point::max() when
+  // none waits), and poll() that also wakes then, to the microsecond, so a
+  // fast line is not held to millisecond steps (server_live.cpp).
+  Pacer::Clock::time_point paceDue() const;
+  static int pollPaced(std::vector<pollfd>& fds, int timeoutMs, Pacer::Clock::time_point due);
 
   mutable std::mutex mu_;
   Sensor sensor_;
@@ -103,6 +122,7 @@ class Server {
   int port_ = -1;
   std::string ptyPath_;
   std::array<Channel, kChannels> ch_;
+  std::array<Pacer, kChannels> pacers_;  // kept across TCP clients
   int overlapping_ = 0;
   int64_t ptyRetryAt_ = 0;  // no slave open: look again at this time
   std::chrono::steady_clock::time_point epoch_;

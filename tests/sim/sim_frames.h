@@ -73,6 +73,7 @@ inline Config quietConfig() {
   c.shadowTravel = 0;
   c.videoNoise = 0;
   c.edgeJitterPx = 0;
+  c.regulationSwing = 0;
   return c;
 }
 

@@ -289,6 +289,9 @@ void PrepareLiveAxes(Context& ctx) {
     const bool de = ctx.app.language == 1;
     strip.yCaption = std::string(de ? "MESSWERT " : "MEASUREMENT-VALUE ") + (mm ? "[mm]" : "[pixel]");
     strip.y.precision = mm ? m.axisDecimals : 0;
+    // Limits red, set value black, the value blue, the analog extras green
+    // and magenta.
+    strip.colors = {ui::kRed, ui::kRed, ui::kBlack, ui::kBlue, ui::kDarkGreen, ui::Color{255, 0, 255}};
     strip.y.min = mm ? liveview::AxisStartMm(ctx) : 0;
     strip.y.max = mm ? std::ceil(m.workingRangeMm) : PixelCount(ctx);
     ctx.ui.touch(roll);

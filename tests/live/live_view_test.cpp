@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "live/display.h"
+#include "live/live_callbacks.h"
 #include "live/edge_markers.h"
 #include "live/live_values.h"
 #include "live/live_view.h"
@@ -329,6 +330,97 @@ TEST_F(LiveView, GraphToggleAndTriggerTexts) {
     EXPECT_EQ(ctx->ui.text(ctl(page, "TRIGTEXT")), "WARTE AUF TRIGGER ...");
   }
   ShowTriggerText(*ctx, TriggerText::Hidden);
+  EXPECT_FALSE(ctx->ui.visible(ctl("TEACH", "TRIGTEXT")));
+}
+
+TEST(PickEdge, TiesGoToTheEarlierMergedEdgeAndLeftOversAreSkipped) {
+  LiveState live;
+  live.edgeN = edges({10, 30});  // N starts further left: merged N0 P0 N1 P1 ...
+  live.edgeP = edges({20});
+  live.edgeP.pos[1] = 31;  // a left-over beyond P's count
+  const int16_t merged[] = {10, 20, 30, 31};
+  std::copy(std::begin(merged), std::end(merged), live.edgesMerged.begin());
+  int number = 0, value = 0;
+  ASSERT_TRUE(PickEdge(live, 8 * 15, number, value));  // between 10 and 20
+  EXPECT_EQ(number, -1);
+  EXPECT_EQ(value, 10);
+  ASSERT_TRUE(PickEdge(live, 8 * 31, number, value));  // the left-over is no edge
+  EXPECT_EQ(number, -2);
+  EXPECT_EQ(value, 30);
+  ASSERT_TRUE(PickEdge(live, 8 * 21, number, value));
+  EXPECT_EQ(number, 1);
+  EXPECT_FALSE(PickEdge(LiveState{}, 100, number, value));
+}
+
+TEST_F(LiveView, DoubleClickInTheTeachGraphSetsTheActiveCursorsEdge) {
+  ctx->live.edgeP = edges({20, 60});
+  ctx->live.edgeN = edges({40});
+  const int16_t merged[] = {20, 40, 60};
+  std::copy(std::begin(merged), std::end(merged), ctx->live.edgesMerged.begin());
+  ctx->live.edgeTotal = 3;
+  param::rowSet(ctx->params, 0, param::ROW_EVAL_MODE, 1);
+  const ui::CtlRef g = ctx->refs.display.teachGraph;
+  ctx->ui.graph(g).activeCursor = 2;
+  ctx->ui.fire(g, ui::EVENT_LEFT_DOUBLE_CLICK, 8 * 58, 100);
+  EXPECT_EQ(param::rowGetS(ctx->params, 0, param::ROW_EDGE_B), 2);
+  EXPECT_EQ(param::rowGet(ctx->params, 0, param::ROW_PIXEL_POS_B), 480);
+  EXPECT_DOUBLE_EQ(ctx->ui.graph(g).cursors[1].x, 480);
+  EXPECT_EQ(ctx->ui.table(ctx->para.teach.table).at(0, 8).num, 480);
+  ctx->live.edgeTotal = 0;
+  ctx->live.edgeP = EdgeList{};
+  ctx->live.edgeN = EdgeList{};
+  ctx->ui.graph(g).activeCursor = 1;
+  ctx->ui.fire(g, ui::EVENT_LEFT_DOUBLE_CLICK, 8 * 20, 100);  // no edges known: nothing
+  EXPECT_EQ(param::rowGetS(ctx->params, 0, param::ROW_EDGE_A), 0);
+}
+
+TEST_F(LiveView, RangeCursorsStopAtTheMinimumWidthAndTheTriggerNeedsConfirming) {
+  const ui::CtlRef g = ctx->refs.display.rangeGraph;
+  ctx->ui.setDimmed(g, false);  // as a connected model leaves it
+  auto& graph = ctx->ui.graph(g);
+  ctx->ui.setValue(ctx->para.meas.rangeBeg, 100);
+  ctx->ui.setValue(ctx->para.meas.rangeEnd, 400);
+  graph.cursors[1].x = 395;
+  ctx->ui.fire(g, ui::EVENT_COMMIT, 2);
+  EXPECT_DOUBLE_EQ(ctx->ui.value(ctx->para.meas.rangeBeg), 400 - MinRangeWidth(*ctx));
+  graph.cursors[2].x = 5000;
+  ctx->ui.fire(g, ui::EVENT_COMMIT, 3);
+  EXPECT_DOUBLE_EQ(ctx->ui.value(ctx->para.meas.rangeEnd), 1024);
+
+  param::set(ctx->params, param::TRIGGER_PIXEL, 300);
+  graph.cursors[4].x = 700;
+  fe->answerConfirm(false);
+  ctx->ui.fire(g, ui::EVENT_COMMIT, 5);
+  EXPECT_DOUBLE_EQ(graph.cursors[4].x, 300);
+  EXPECT_DOUBLE_EQ(ctx->ui.graph(ctx->refs.display.videoGraph).cursors[2].x, 300);
+  graph.cursors[4].x = 700;
+  fe->answerConfirm(true);
+  ctx->ui.fire(g, ui::EVENT_COMMIT, 5);
+  EXPECT_DOUBLE_EQ(ctx->ui.value(ctx->para.p2.trigPix), 700);
+  EXPECT_DOUBLE_EQ(ctx->ui.graph(ctx->refs.display.videoGraph).cursors[2].x, 700);
+  EXPECT_DOUBLE_EQ(ctx->ui.graph(ctx->refs.display.videoGraph).cursors[2].y, 1024 - 5);
+}
+
+TEST_F(LiveView, EdgeTriggerTogglesStayInStepOnBothPages) {
+  ctx->run.state = RUN_LOOP;
+  const ui::CtlRef pos = ctl("TEACH", "POSEDGE");
+  ctx->ui.setVisible(pos, true);
+  ctx->ui.setValue(pos, 1);
+  ctx->ui.fire(pos, ui::EVENT_COMMIT);
+  EXPECT_EQ(ctx->live.armedTrigger, 1);
+  EXPECT_EQ(ctx->ui.value(ctl("VIDEO", "POSEDGE")), 1);
+  EXPECT_FALSE(ctx->ui.visible(ctl("VIDEO", "NEGEDGE")));
+  EXPECT_TRUE(ctx->ui.visible(ctl("VIDEO", "TRIGTEXT")));
+  const ui::CtlRef neg = ctl("VIDEO", "NEGEDGE");
+  ctx->ui.setValue(neg, 1);
+  ctx->ui.fire(neg, ui::EVENT_COMMIT);
+  EXPECT_EQ(ctx->live.armedTrigger, -1);
+  EXPECT_EQ(ctx->ui.value(ctl("TEACH", "POSEDGE")), 0);
+  EXPECT_EQ(ctx->ui.value(ctl("TEACH", "NEGEDGE")), 1);
+  ctx->ui.setValue(neg, 0);
+  ctx->ui.fire(neg, ui::EVENT_COMMIT);
+  EXPECT_EQ(ctx->live.armedTrigger, 0);
+  EXPECT_EQ(ctx->ui.value(ctl("TEACH", "NEGEDGE")), 0);
   EXPECT_FALSE(ctx->ui.visible(ctl("TEACH", "TRIGTEXT")));
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 #include "context/context.h"
@@ -81,10 +82,11 @@ void PlotEdgeGraph(Context& ctx, int program, int page) {
   const EdgeNumbers nums = DeriveEdgeNumbers(trig, param::rowGetS(pr, program, param::ROW_EDGE_A),
                                              param::rowGetS(pr, program, param::ROW_EDGE_B), ctx.live.edgeP,
                                              ctx.live.edgeN);
-  if (trig == 3 || trig == 4) {
-    ui::CtlRef fa = ctx.ui.find("TEACH", "EDGENUMA"), fb = ctx.ui.find("TEACH", "EDGENUMB");
-    if (ctx.ui.valid(fa)) ctx.ui.setValue(fa, nums.a);
-    if (ctx.ui.valid(fb)) ctx.ui.setValue(fb, nums.shownB);
+  if ((trig == 3 || trig == 4) && ctx.ui.valid(ctx.para.sum.edges)) {
+    // The edge numbers field of the summary shows the derived numbers.
+    char text[32];
+    std::snprintf(text, sizeof text, "%d # %d", nums.a, nums.shownB);
+    if (ctx.ui.text(ctx.para.sum.edges) != text) ctx.ui.setText(ctx.para.sum.edges, text);
   }
   const bool twoEdges = param::rowGet(pr, program, param::ROW_EVAL_MODE) != 0;
   const int dir = param::get(pr, param::SEARCH_DIRECTION);

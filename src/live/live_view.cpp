@@ -113,8 +113,17 @@ void refreshValues(Context& ctx, bool armed) {
   const int fs = std::max(ctx.ident.model.videoFullScale, 1);
   setNum(ctx, f.peak, v.videoPeak * 100 / fs);
   const int powerMode = param::get(p, param::POWER_MODE);
-  if (powerMode == 1) setNum(ctx, f.livePower, v.laserPower);
-  if (powerMode == 2) setNum(ctx, f.livePower, std::round(v.exposure10us / 10.0) / 10.0);
+  // The regulated quantity is read-only on the power panel and follows the
+  // sensor; exposure is shown in ms.
+  if (powerMode == 1) {
+    setNum(ctx, f.livePower, v.laserPower);
+    setNum(ctx, ctx.para.p1.power, v.laserPower);
+  }
+  if (powerMode == 2) {
+    const double ms = std::round(v.exposure10us / 10.0) / 10.0;
+    setNum(ctx, f.livePower, ms);
+    setNum(ctx, ctx.para.p1.expose, ms);
+  }
 
   if (armed) return;
   setNum(ctx, f.valuePx, v.valuePx);

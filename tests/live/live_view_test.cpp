@@ -210,11 +210,13 @@ TEST_F(LiveView, LampsPowerAndTheArmedVariant) {
   EXPECT_EQ(ctx->ui.value(ctl("VIDEO", "TRIGCOUNT")), 300);
   EXPECT_EQ(ctx->ui.value(ctl("VIDEO", "DIRTLAMP")), 1);  // (90 + 100) / 2 < 100
   EXPECT_EQ(ctx->ui.value(ctl("VIDEO", "LIVEPOWER")), 640);
+  EXPECT_EQ(ctx->ui.value(ctx->para.p1.power), 640);  // the regulated control follows the sensor
   EXPECT_EQ(ctx->ui.value(ctl("VIDEO", "PEAK")), 78);
   EXPECT_EQ(ctx->ui.text(ctl("MAIN", "SCANRATE")), "1000");
   param::set(ctx->params, param::POWER_MODE, 2);
   PlotVIDEOBarGraph(*ctx);
   EXPECT_DOUBLE_EQ(ctx->ui.value(ctl("VIDEO", "LIVEPOWER")), 1.2);  // 1230 us
+  EXPECT_DOUBLE_EQ(ctx->ui.value(ctx->para.p1.expose), 1.2);
 
   // Armed: the counter shows, the value field and lamps keep their state.
   record(700);
@@ -306,6 +308,16 @@ TEST_F(LiveView, VideoGraphThresholdShadingAndEdgeMarkers) {
   EXPECT_EQ(bar.color, ui::kYellow);
   EXPECT_DOUBLE_EQ(bar.x[0], 320);
   EXPECT_DOUBLE_EQ(bar.x[1], 640);
+
+  // Internal trigger mode 4 derives the numbers and shows them.
+  param::set(ctx->params, param::INT_TRIGGER_MODE, 4);
+  ctx->live.edgeP.pos[15] = 1;
+  ctx->live.edgeN.pos[15] = 1;
+  PlotLiveVideo(*ctx, 0, false);
+  EXPECT_EQ(ctx->ui.text(ctx->para.sum.edges), "1 # 1");
+  EXPECT_DOUBLE_EQ(g.cursors[0].x, 320);
+  EXPECT_DOUBLE_EQ(g.cursors[1].x, 640);
+  param::set(ctx->params, param::INT_TRIGGER_MODE, 0);
 
   // Millimetres: positions scaled; the triggered frame is drawn on request.
   ctx->params.unitMm = 1;

@@ -6,8 +6,7 @@
 namespace bx {
 
 void DrawVideoCurve(Context& ctx, int row) {
-  DrawVideoFrame(ctx, 0, ctx.live.video);
-  PlotEdgeGraph(ctx, row, 0);
+  PlotEdgeGraph(ctx, row, 0, DrawVideoFrame(ctx, 0, ctx.live.video));
 }
 
 void InstallLiveDisplays(Context& ctx) { ctx.displays.videoCurve = &DrawVideoCurve; }

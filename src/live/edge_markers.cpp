@@ -72,7 +72,7 @@ EdgeMarkers SelectEdgeMarkers(int a, int b, bool twoEdges, int searchDirection, 
   return {edgeByNumber(a, p, n), edgeByNumber(b, p, n)};
 }
 
-void PlotEdgeGraph(Context& ctx, int program, int page) {
+void PlotEdgeGraph(Context& ctx, int program, int page, size_t slot) {
   const bool teach = page == 3;
   ui::CtlRef g = teach ? ctx.refs.display.teachGraph : ctx.refs.display.videoGraph;
   if (!ctx.ui.valid(g)) return;
@@ -111,13 +111,14 @@ void PlotEdgeGraph(Context& ctx, int program, int page) {
     to = dir != 0 ? axisEnd : xa;
   }
   auto& graph = ctx.ui.graph(g);
-  ui::Plot bar;
+  const size_t at = std::min(slot, graph.plots.size());
+  ui::Plot& bar = graph.plotAt(at);
   bar.type = ui::PlotType::Rect;
   bar.x = {std::min(from, to), std::max(from, to)};
   bar.y = {teach ? 0.0 : 1.0, height};
   bar.color = ui::kYellow;
   bar.filled = true;
-  graph.plots.push_back(std::move(bar));
+  graph.keepPlots(at + 1);
   if (graph.cursorCount >= 1) graph.cursors[0] = ui::Cursor{xa, height, true, true, ui::kBlue};
   if (graph.cursorCount >= 2) graph.cursors[1] = ui::Cursor{xb, height, true, true, ui::kBlack};
   ctx.ui.touch(g);

@@ -31,7 +31,8 @@ EdgeMarkers SelectEdgeMarkers(int a, int b, bool twoEdges, int searchDirection, 
                               const EdgeList& n);
 
 // Draws the edge A/B markers of a program into the video graph (page 0) or
-// the teach video graph (page 3) and shows the derived edge numbers.
-void PlotEdgeGraph(Context& ctx, int program, int page);
+// the teach video graph (page 3) and shows the derived edge numbers. The
+// bar becomes plot number slot; later plots are dropped.
+void PlotEdgeGraph(Context& ctx, int program, int page, size_t slot);
 
 }  // namespace bx

@@ -147,22 +147,22 @@ void refreshValues(Context& ctx, bool armed) {
   drawRangeBar(ctx, v, program);
 }
 
-void shadeOutside(ui::GraphModel& graph, double axisStart, double begin, double end, double axisEnd, double top) {
+void shadeOutside(ui::GraphModel& graph, size_t& used, double axisStart, double begin, double end, double axisEnd,
+                  double top) {
   for (auto [x0, x1] : {std::pair{axisStart, begin}, std::pair{end, axisEnd}}) {
     if (x1 <= x0) continue;
-    ui::Plot r;
+    ui::Plot& r = graph.plotAt(used++);
     r.type = ui::PlotType::Rect;
     r.x = {x0, x1};
     r.y = {0, top};
     r.color = kShade;
     r.filled = true;
     r.alpha = 128;
-    graph.plots.push_back(std::move(r));
   }
 }
 
-ui::Plot curve(const std::array<double, 256>& xs, ui::Color c) {
-  ui::Plot pl;
+ui::Plot& curve(ui::GraphModel& graph, size_t& used, const std::array<double, 256>& xs, ui::Color c) {
+  ui::Plot& pl = graph.plotAt(used++);
   pl.color = c;
   pl.x.assign(xs.begin(), xs.end());
   pl.y.resize(256);
@@ -171,33 +171,31 @@ ui::Plot curve(const std::array<double, 256>& xs, ui::Color c) {
 
 }  // namespace
 
-void DrawVideoFrame(Context& ctx, int page, const std::array<uint16_t, 256>& samples) {
+size_t DrawVideoFrame(Context& ctx, int page, const std::array<uint16_t, 256>& samples) {
   const bool teach = page == 3;
   ui::CtlRef g = teach ? ctx.refs.display.teachGraph : ctx.refs.display.videoGraph;
-  if (!ctx.ui.valid(g)) return;
+  if (!ctx.ui.valid(g)) return 0;
   const auto& p = ctx.params;
   const auto& m = ctx.ident.model;
   const bool mm = !teach && p.unitMm == 1;
   const auto& xs = mm ? m.sampleMm : m.samplePixels;
   const int fs = m.videoFullScale;
   auto& graph = ctx.ui.graph(g);
-  graph.clearPlots();
+  size_t used = 0;
   // Plot 0 is the profile and plot 1 the threshold: the threshold slider
   // previews by rewriting plot 1.
-  ui::Plot video = curve(xs, ui::kRed);
+  ui::Plot& video = curve(graph, used, xs, ui::kRed);
   for (size_t i = 0; i < 256; ++i) video.y[i] = samples[i];
-  graph.plots.push_back(std::move(video));
 
   liverec::Bytes rec;
   std::copy(ctx.live.record.begin(), ctx.live.record.end(), rec.begin());
   const int peak = liverec::decode(rec).videoPeak;
-  ui::Plot thd = curve(xs, ui::kDarkGreen);
+  ui::Plot& thd = curve(graph, used, xs, ui::kDarkGreen);
   const int mode = param::get(p, param::VIDEO_THRESHOLD_MODE);
   thd.width = mode == 2 ? 1 : 2;
   const int flat = liveview::AutoThreshold(param::get(p, param::VIDEO_THRESHOLD), peak);
   for (size_t i = 0; i < 256; ++i)
     thd.y[i] = mode == 0 ? p.thresholdLine[i] : mode == 1 ? ctx.live.thresholdProfile[i] : flat;
-  graph.plots.push_back(std::move(thd));
 
   const double s = UmPerPixel(ctx);
   double begin = param::get(p, param::EVAL_BEGIN), end = param::get(p, param::EVAL_END);
@@ -208,27 +206,26 @@ void DrawVideoFrame(Context& ctx, int page, const std::array<uint16_t, 256>& sam
     end = param::PixelToMm(end, s);
     axisEnd = m.workingRangeMm;
   }
-  shadeOutside(graph, axisStart, begin, end, axisEnd, fs);
+  shadeOutside(graph, used, axisStart, begin, end, axisEnd, fs);
 
   if (param::get(p, param::DIRT_DETECT_MODE) != 0) {
-    ui::Plot dirt = curve(xs, ui::kBlack);
+    ui::Plot& dirt = curve(graph, used, xs, ui::kBlack);
     dirt.dashed = true;
     for (size_t i = 0; i < 256; ++i) dirt.y[i] = p.dirtLine[i];
-    graph.plots.push_back(std::move(dirt));
   }
   const int trig = param::get(p, param::INT_TRIGGER_MODE);
   if (teach && (trig == 3 || trig == 4)) {
-    ui::Plot line;
+    ui::Plot& line = graph.plotAt(used++);
     line.color = ui::kDarkGreen;
     line.dashed = true;  // the teach graph keeps its one dashed plot as the trigger line
     const double x = param::get(p, param::TRIGGER_PIXEL);
     line.x = {x, x};
     line.y = {0, static_cast<double>(fs - 1)};
-    graph.plots.push_back(std::move(line));
   }
   graph.y.min = 0;
   graph.y.max = fs;
   ctx.ui.touch(g);
+  return used;
 }
 
 void PlotVIDEOBarGraph(Context& ctx) { refreshValues(ctx, false); }
@@ -237,12 +234,12 @@ void PlotVIDEOBarGraphTrigger(Context& ctx) { refreshValues(ctx, true); }
 
 void PlotLiveVideo(Context& ctx, int page, bool triggered) {
   const int row = ctx.params.activeRow;
-  DrawVideoFrame(ctx, page, triggered ? ctx.live.triggeredVideo : ctx.live.video);
+  const size_t used = DrawVideoFrame(ctx, page, triggered ? ctx.live.triggeredVideo : ctx.live.video);
   liverec::Bytes rec;
   std::copy(ctx.live.record.begin(), ctx.live.record.end(), rec.begin());
   liverec::sanitise(rec);
   const int program = page == 3 ? row : liveview::LiveProgram(ctx, liverec::decode(rec));
-  PlotEdgeGraph(ctx, program, page);
+  PlotEdgeGraph(ctx, program, page, used);
 }
 
 void PlotRAWGraph(Context& ctx) {

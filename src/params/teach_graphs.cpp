@@ -16,6 +16,15 @@ constexpr size_t kLiveSetPointUm = 20;
 constexpr size_t kLiveSetPointPx = 36;
 constexpr double kMinRangePixels = 10;
 
+void setRect(ui::Plot& r, double x0, double x1, double y0, double y1, ui::Color c, int alpha) {
+  r.type = ui::PlotType::Rect;
+  r.x = {std::min(x0, x1), std::max(x0, x1)};
+  r.y = {y0, y1};
+  r.color = c;
+  r.filled = true;
+  r.alpha = alpha;
+}
+
 ui::Plot rectPlot(double x0, double x1, double y0, double y1, ui::Color c, int alpha) {
   ui::Plot r;
   r.type = ui::PlotType::Rect;
@@ -142,12 +151,13 @@ void RefreshRangeGraph(Context& ctx, double begin, double end, int row) {
   }
   const double axisStart = mm ? 0.0 : 1.0, axisEnd = mm ? len : n;
   auto& graph = ctx.ui.graph(g);
-  graph.clearPlots();
   graph.y.min = 0;
   graph.y.max = 1;
-  graph.plots.push_back(rectPlot(lo, hi, 0, 0.5, ui::kGreen, 255));
-  if (begin > axisStart) graph.plots.push_back(rectPlot(axisStart, begin, 0, 1, ui::kGrey, 255));
-  if (end < axisEnd) graph.plots.push_back(rectPlot(end, axisEnd, 0, 1, ui::kGrey, 255));
+  size_t used = 0;
+  setRect(graph.plotAt(used++), lo, hi, 0, 0.5, ui::kGreen, 255);
+  if (begin > axisStart) setRect(graph.plotAt(used++), axisStart, begin, 0, 1, ui::kGrey, 255);
+  if (end < axisEnd) setRect(graph.plotAt(used++), end, axisEnd, 0, 1, ui::kGrey, 255);
+  graph.keepPlots(used);
   auto cursor = [&](int i, double x, double y, ui::Color c) {
     if (i < graph.cursorCount) graph.cursors[static_cast<size_t>(i)] = ui::Cursor{x, y, true, true, c};
   };

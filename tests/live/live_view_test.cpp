@@ -306,6 +306,14 @@ TEST_F(LiveView, VideoGraphThresholdShadingAndEdgeMarkers) {
   EXPECT_DOUBLE_EQ(g.cursors[0].y, 1024 / 40.0);
   const auto& bar = g.plots.back();
   EXPECT_EQ(bar.color, ui::kYellow);
+  // The next frame redraws in place: the point storage stays where it was.
+  const double* profileStore = g.plots[0].x.data();
+  const double* barStore = g.plots.back().x.data();
+  const size_t plotCount = g.plots.size();
+  PlotLiveVideo(*ctx, 0, false);
+  EXPECT_EQ(g.plots.size(), plotCount);
+  EXPECT_EQ(g.plots[0].x.data(), profileStore);
+  EXPECT_EQ(g.plots.back().x.data(), barStore);
   EXPECT_DOUBLE_EQ(bar.x[0], 320);
   EXPECT_DOUBLE_EQ(bar.x[1], 640);
 

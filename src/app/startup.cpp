@@ -13,6 +13,7 @@
 #include "context/context.h"
 #include "live/display.h"
 #include "live/run_loop.h"
+#include "live/live_callbacks.h"
 #include "params/fields.h"
 #include "ui/resource.h"
 
@@ -32,7 +33,7 @@ bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& erro
   if (!ui::loadResourceFile(ctx.ui, resourcePath, error)) return false;
   // Each subsystem brings the table of its own callbacks.
   using TableFn = const ui::CallbackEntry* (*)(size_t&);
-  for (TableFn fn : {&LinkCallbacks, &ParamCallbacks, &LiveCallbacks, &AppCallbacks}) {
+  for (TableFn fn : {&LinkCallbacks, &ParamCallbacks, &RunLoopCallbacks, &LiveCallbacks, &AppCallbacks}) {
     size_t n = 0;
     const ui::CallbackEntry* table = fn(n);
     if (table) ctx.ui.bindCallbacks(table, n);

@@ -273,7 +273,7 @@ int CC_BTNStop(Context& ctx, const ui::EventArgs& ev) {
 
 #define BX_CB(name) {#name, &name}
 
-const ui::CallbackEntry* LiveCallbacks(size_t& count) {
+const ui::CallbackEntry* RunLoopCallbacks(size_t& count) {
   static const ui::CallbackEntry kTable[] = {BX_CB(CC_BTNRun), BX_CB(CC_BTNStop)};
   count = sizeof kTable / sizeof kTable[0];
   return kTable;

@@ -29,6 +29,6 @@ int CC_BTNRun(Context& ctx, const ui::EventArgs& ev);
 int CC_BTNStop(Context& ctx, const ui::EventArgs& ev);
 
 // The callbacks of the live mode's controls.
-const ui::CallbackEntry* LiveCallbacks(size_t& count);
+const ui::CallbackEntry* RunLoopCallbacks(size_t& count);
 
 }  // namespace bx

@@ -10,6 +10,21 @@
 namespace bx {
 namespace {
 
+// Offsets in the live record (the run loop's buffer) of the set value the
+// sensor uses, in micrometres and in pixels.
+constexpr size_t kLiveSetPointUm = 20;
+constexpr size_t kLiveSetPointPx = 36;
+constexpr double kMinRangePixels = 10;
+
+void setRect(ui::Plot& r, double x0, double x1, double y0, double y1, ui::Color c, int alpha) {
+  r.type = ui::PlotType::Rect;
+  r.x = {std::min(x0, x1), std::max(x0, x1)};
+  r.y = {y0, y1};
+  r.color = c;
+  r.filled = true;
+  r.alpha = alpha;
+}
+
 ui::Plot rectPlot(double x0, double x1, double y0, double y1, ui::Color c, int alpha) {
   ui::Plot r;
   r.type = ui::PlotType::Rect;
@@ -93,28 +108,56 @@ void PlotTeachTriggerLine(Context& ctx, int pixel) {
   ctx.ui.touch(g);
 }
 
+double MinRangeWidth(const Context& ctx) {
+  return ctx.params.unitMm == 1 ? param::PixelToMm(kMinRangePixels, UmPerPixel(ctx)) : kMinRangePixels;
+}
+
+void ClampRange(const Context& ctx, double& begin, double& end) {
+  if (ctx.params.unitMm == 1) {
+    const double len = ctx.ident.model.workingRangeMm, w = MinRangeWidth(ctx);
+    // A begin too close to the end of the line is held where a range of the
+    // minimum width still fits, so the bar never collapses to nothing.
+    begin = std::clamp(begin, 0.0, std::max(0.0, len - w));
+    end = std::clamp(end, std::min(w, len), len);
+  } else {
+    const double n = PixelCount(ctx);
+    begin = std::clamp(begin, 1.0, n);
+    end = std::clamp(end, 1.0, n);
+  }
+}
+
 void RefreshRangeGraph(Context& ctx, double begin, double end, int row) {
   ui::CtlRef g = ctx.refs.display.rangeGraph;
   if (!ctx.ui.valid(g)) return;
   row = std::clamp(row, 0, 3);
   const auto& p = ctx.params;
   const bool mm = p.unitMm == 1;
-  double set, up, lo;
+  const bool running = ctx.run.state == RUN_LOOP;
+  ClampRange(ctx, begin, end);
+  const double n = PixelCount(ctx);
+  const double len = ctx.ident.model.workingRangeMm;
+  double set, lo, hi;
   if (mm) {
-    set = param::UmToMm(param::rowGet32(p, row, param::ROW_UM_TEACH));
-    up = param::UmToMm(param::rowGet32(p, row, param::ROW_UM_TOLUP));
-    lo = param::UmToMm(param::rowGet32(p, row, param::ROW_UM_TOLLO));
+    // While running the band sits on the set value the sensor uses.
+    const int32_t setUm = running ? frame::gets32(&ctx.live.record[kLiveSetPointUm])
+                                  : param::rowGet32(p, row, param::ROW_UM_TEACH);
+    set = param::UmToMm(setUm);
+    lo = std::max(0.0, set - param::UmToMm(param::rowGet32(p, row, param::ROW_UM_TOLLO)));
+    hi = std::min(set + param::UmToMm(param::rowGet32(p, row, param::ROW_UM_TOLUP)), len);
   } else {
-    set = param::rowGet(p, row, param::ROW_TEACH_VALUE);
-    up = param::rowGet(p, row, param::ROW_UPPER_TOL);
-    lo = param::rowGet(p, row, param::ROW_LOWER_TOL);
+    set = running ? frame::gets16(&ctx.live.record[kLiveSetPointPx]) : param::rowGet(p, row, param::ROW_TEACH_VALUE);
+    lo = std::max(set - param::rowGet(p, row, param::ROW_LOWER_TOL), 1.0);
+    hi = std::min(set + param::rowGet(p, row, param::ROW_UPPER_TOL), n);
   }
+  const double axisStart = mm ? 0.0 : 1.0, axisEnd = mm ? len : n;
   auto& graph = ctx.ui.graph(g);
-  graph.clearPlots();
   graph.y.min = 0;
   graph.y.max = 1;
-  graph.plots.push_back(rectPlot(begin, end, 0, 0.2, ui::kGrey, 255));
-  graph.plots.push_back(rectPlot(set - lo, set + up, 0.3, 0.7, ui::kDarkGreen, 128));
+  size_t used = 0;
+  setRect(graph.plotAt(used++), lo, hi, 0, 0.5, ui::kGreen, 255);
+  if (begin > axisStart) setRect(graph.plotAt(used++), axisStart, begin, 0, 1, ui::kGrey, 255);
+  if (end < axisEnd) setRect(graph.plotAt(used++), end, axisEnd, 0, 1, ui::kGrey, 255);
+  graph.keepPlots(used);
   auto cursor = [&](int i, double x, double y, ui::Color c) {
     if (i < graph.cursorCount) graph.cursors[static_cast<size_t>(i)] = ui::Cursor{x, y, true, true, c};
   };

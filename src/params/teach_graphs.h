@@ -11,6 +11,10 @@ void PlotTeachRowGraph(Context& ctx, int row);
 // Range bar: evaluation range, set value and tolerance band of a row, in
 // the unit in force (begin and end as shown).
 void RefreshRangeGraph(Context& ctx, double begin, double end, int row);
+// Narrowest measuring range in the display unit.
+double MinRangeWidth(const Context& ctx);
+// Limits a measuring range to the line in the display unit.
+void ClampRange(const Context& ctx, double& begin, double& end);
 // Vertical trigger line of the teach graph at a pixel position; hidden
 // when pixel < 0.
 void PlotTeachTriggerLine(Context& ctx, int pixel);

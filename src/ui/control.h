@@ -72,6 +72,22 @@ struct GraphModel {
   int cursorCount = 0;
   int activeCursor = 1;  // 1-based
   void clearPlots() { plots.clear(); }
+  // The i-th plot reset for redrawing in place: its point storage is kept,
+  // so redrawing the same shapes every cycle allocates nothing.
+  Plot& plotAt(size_t i) {
+    if (i >= plots.size()) plots.resize(i + 1);
+    Plot& p = plots[i];
+    p.type = PlotType::Line;
+    p.color = Color{};
+    p.width = 1;
+    p.dashed = p.filled = false;
+    p.alpha = 255;
+    return p;
+  }
+  // Drops the plots from index n on.
+  void keepPlots(size_t n) {
+    if (plots.size() > n) plots.resize(n);
+  }
 };
 
 struct StripModel {

@@ -1,0 +1,175 @@
+#include "live/live_values.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "context/context.h"
+#include "params/fields.h"
+#include "params/units.h"
+
+namespace bx::liveview {
+namespace {
+
+std::string rateText(double hz) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, hz > 10 ? "%.0f" : "%.1f", hz);
+  return buf;
+}
+
+}  // namespace
+
+std::string ScanRateShown(int32_t cycleUs) {
+  // A zero or negative cycle time (no record yet) has no rate.
+  return rateText(cycleUs > 0 ? 1e6 / cycleUs : 0.0);
+}
+
+std::string ToolRateShown(double hz) { return rateText(std::isfinite(hz) && hz > 0 ? hz : 0.0); }
+
+int LiveProgram(const Context& ctx, const liverec::LiveValues& v) {
+  const int ext = param::get(ctx.params, param::EXT_TRIGGER_MODE);
+  const int prog = ext == 3 || ext == 4 ? v.program : param::get(ctx.params, param::EVAL_PROGRAM);
+  return std::clamp(prog, 0, static_cast<int>(liverec::kProgramMax));
+}
+
+int StateCodeShown(const Context& ctx, const liverec::LiveValues& v) {
+  int code = v.stateCode;
+  if (code > liverec::kStateCodeMax || code < liverec::kStateCodeMin) code = 0;
+  if (param::get(ctx.params, param::DIGITAL_OUT_MODE) != 1) return code;
+  const int liveProg = std::min<int>(v.program, liverec::kProgramMax);
+  const int expectedLive = param::rowGet(ctx.params, liveProg, param::ROW_EDGE_COUNT);
+  const int expectedCur = param::rowGet(ctx.params, LiveProgram(ctx, v), param::ROW_EDGE_COUNT);
+  if (v.edgeCount == 0) return -3;
+  if (v.edgeCount > expectedLive) return -5;
+  if (v.edgeCount < expectedCur) return -4;
+  return code;
+}
+
+const char* StateCodeName(int code, int language) {
+  static const char* const kEn[] = {"COM ERR",        "HI EDGES",       "LO EDGES",   "NO EDGES",        "LO NEG EDGES",
+                                    "LO POS EDGES",   "RUNNING - OK",   "MAX/MIN - RESET", "TEACH-IN ACTIVE", "SELECT PROG2",
+                                    "SELECT PROG4",   "LASER ON",       "SAVE-VTHD",  "LASER OFF",       "DIRT ALERT",
+                                    "POS TRIGG EDGE", "NEG TRIGG EDGE"};
+  static const char* const kDe[] = {"COM FEHLER",      "HI EDGES",        "LO EDGES",   "NO EDGES",     "LO NEG EDGES",
+                                    "LO POS EDGES",    "BETRIEB - OK",    "MAX/MIN - RESET", "LERNEN AKTIV", "SELEKT PROG2",
+                                    "SELEKT PROG4",    "LASER EIN",       "VIDEO-SCHW", "LASER AUS",    "SCHMUTZ-ALARM",
+                                    "POS TRIGG-KANTE", "NEG TRIGG-KANTE"};
+  if (code < liverec::kStateCodeMin || code > liverec::kStateCodeMax) code = 0;
+  if (code > 10) return " ";
+  const auto i = static_cast<size_t>(code - liverec::kStateCodeMin);
+  return language == 1 ? kDe[i] : kEn[i];
+}
+
+double AxisStartMm(const Context& ctx) {
+  return ctx.ident.model.hasRangeOrigin ? ctx.ident.model.rangeOriginMm : 0.0;
+}
+
+Limits LimitsOf(const Context& ctx, const liverec::LiveValues& v, int program) {
+  const auto& p = ctx.params;
+  const int n = PixelCount(ctx);
+  Limits l;
+  l.setPx = std::clamp<int>(v.setPointPx == 0 ? 1 : v.setPointPx, 1, n);
+  const int up = param::rowGet(p, program, param::ROW_UPPER_TOL), lo = param::rowGet(p, program, param::ROW_LOWER_TOL);
+  l.upperPx = std::min(l.setPx + up, n);
+  l.lowerPx = std::max(l.setPx - lo, 1);
+  const int32_t upUm = param::rowGet32(p, program, param::ROW_UM_TOLUP);
+  const int32_t loUm = param::rowGet32(p, program, param::ROW_UM_TOLLO);
+  const auto start = static_cast<int64_t>(std::llround(AxisStartMm(ctx) * 1000));
+  const int64_t stop = start + std::llround(ctx.ident.model.workingRangeMm * 1000);
+  l.setUm = v.setPointUm;
+  l.upperUm = static_cast<int32_t>(std::clamp<int64_t>(int64_t{v.setPointUm} + upUm, start, stop));
+  l.lowerUm = static_cast<int32_t>(std::clamp<int64_t>(int64_t{v.setPointUm} - loUm, start, stop));
+  if (p.unitMm == 1) {
+    l.setShown = v.setPointUm / 1000.0;
+    l.tolUpShown = upUm / 1000.0;
+    l.tolLoShown = loUm / 1000.0;
+  } else {
+    l.setShown = l.setPx;
+    l.tolUpShown = up;
+    l.tolLoShown = lo;
+  }
+  return l;
+}
+
+double LiveSetPosition(const Context& ctx, const liverec::LiveValues& v) {
+  if (ctx.params.unitMm == 1) return v.setPointUm / 1000.0;
+  return std::clamp<int>(v.setPointPx == 0 ? 1 : v.setPointPx, 1, PixelCount(ctx));
+}
+
+ui::Color ValueColour(const Context& ctx, const liverec::LiveValues& v, const Limits& lim) {
+  const auto& p = ctx.params;
+  if (p.unitMm == 1) {
+    if (v.valueUm < param::get32(p, param::UM_BEGIN) || v.valueUm > param::get32(p, param::UM_END))
+      return ui::kGrey;
+    return v.valueUm < lim.lowerUm || v.valueUm > lim.upperUm ? ui::kRed : ui::kDarkGreen;
+  }
+  if (v.valuePx < param::get(p, param::EVAL_BEGIN) || v.valuePx > param::get(p, param::EVAL_END)) return ui::kGrey;
+  return v.valuePx < lim.lowerPx || v.valuePx > lim.upperPx ? ui::kRed : ui::kDarkGreen;
+}
+
+int DirtLevelOf(int dirtMode, const liverec::LiveValues& v) {
+  switch (dirtMode) {
+    case 1: return v.dirtFirst;
+    case 2: return v.dirtLast;
+    case 3: return (v.dirtFirst + v.dirtLast) / 2;
+    case 4: return v.videoPeak;
+    default: return -1;
+  }
+}
+
+int AutoThreshold(int percent, int videoPeak) { return std::clamp(percent * videoPeak / 100, 100, 900); }
+
+std::array<double, 6> RollPoint(const Context& ctx, const liverec::LiveValues& v, int program) {
+  const auto& p = ctx.params;
+  const int analog = param::get(p, param::ANALOG_MODE);
+  double upper, lower, set, value, mx, mn, rangeBegin, rangeEnd;
+  if (p.unitMm == 1) {
+    const double up = param::rowGet32(p, program, param::ROW_UM_TOLUP), lo = param::rowGet32(p, program, param::ROW_UM_TOLLO);
+    upper = (v.setPointUm + up) / 1000.0;
+    lower = (v.setPointUm - lo) / 1000.0;
+    set = v.setPointUm / 1000.0;
+    value = v.valueUm / 1000.0;
+    mx = v.maxUm / 1000.0;
+    mn = v.minUm / 1000.0;
+    rangeBegin = param::get32(p, param::UM_BEGIN) / 1000.0;
+    rangeEnd = param::get32(p, param::UM_END) / 1000.0;
+  } else {
+    const int n = PixelCount(ctx);
+    const int s = std::clamp<int>(v.setPointPx == 0 ? 1 : v.setPointPx, 1, n);
+    upper = std::min(s + param::rowGet(p, program, param::ROW_UPPER_TOL), n - 1);
+    lower = std::max(s - param::rowGet(p, program, param::ROW_LOWER_TOL), 1);
+    set = s;
+    value = v.valuePx;
+    mx = v.maxPx;
+    mn = v.minPx;
+    rangeBegin = param::get(p, param::EVAL_BEGIN);
+    rangeEnd = param::get(p, param::EVAL_END);
+  }
+  double e1 = value, e2 = value;
+  if (analog == 1) {
+    e1 = value;
+    e2 = mx;
+  } else if (analog == 2) {
+    e1 = mn == rangeEnd ? rangeBegin : mn;
+    e2 = value;
+  } else if (analog == 3) {
+    e1 = mn;
+    e2 = mx;
+  }
+  if (p.unitMm == 1 && v.valueUm == 0) {
+    // No measurement: the trace drops to the axis start instead of 0 mm.
+    value = AxisStartMm(ctx);
+    e1 = value;
+  }
+  return {upper, lower, set, value, e1, e2};
+}
+
+void RollAppend(std::vector<double>& buffer, const std::array<double, 6>& point) {
+  constexpr size_t k = 6;
+  if (buffer.size() < k) buffer.assign(k, 0.0);
+  buffer.resize(buffer.size() / k * k);
+  std::move(buffer.begin() + k, buffer.end(), buffer.begin());
+  std::copy(point.begin(), point.end(), buffer.end() - k);
+}
+
+}  // namespace bx::liveview

@@ -1,0 +1,317 @@
+// The live displays the run loop calls every cycle: value fields, state
+// text, lamps, range bar, video graphs and the roll graph. They only write
+// the panel model; the front-end repaints from it at its own pace.
+#include "live/live_view.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "context/context.h"
+#include "live/display.h"
+#include "live/edge_markers.h"
+#include "live/live_values.h"
+#include "live/record.h"
+#include "params/fields.h"
+#include "params/teach_graphs.h"
+#include "params/units.h"
+
+namespace bx {
+namespace {
+
+constexpr ui::Color kOutsideRange{192, 192, 192};
+constexpr ui::Color kShade{225, 225, 225};
+
+// Controls the live displays write; looked up by name so the pages can be
+// laid out without touching the context's reference tables.
+struct LiveFields {
+  ui::CtlRef edgeA, edgeB, valuePx, valueMm, edgeCount, program, stateText;
+  ui::CtlRef in0, in1, trigLamp, trigCount, dirtLamp, peak, livePower;
+  ui::CtlRef teachVal, tolUp, tolLo, maxVal, minVal, scanRate, toolRate;
+  explicit LiveFields(const ui::Ui& ui)
+      : edgeA(ui.find("VIDEO", "EDGEA")),
+        edgeB(ui.find("VIDEO", "EDGEB")),
+        valuePx(ui.find("VIDEO", "MEASVAL")),
+        valueMm(ui.find("VIDEO", "MEASMM")),
+        edgeCount(ui.find("VIDEO", "EDGECOUNT")),
+        program(ui.find("VIDEO", "PROGNR")),
+        stateText(ui.find("VIDEO", "STATETEXT")),
+        in0(ui.find("VIDEO", "IN0LAMP")),
+        in1(ui.find("VIDEO", "IN1LAMP")),
+        trigLamp(ui.find("VIDEO", "TRIGLAMP")),
+        trigCount(ui.find("VIDEO", "TRIGCOUNT")),
+        dirtLamp(ui.find("VIDEO", "DIRTLAMP")),
+        peak(ui.find("VIDEO", "PEAK")),
+        livePower(ui.find("VIDEO", "LIVEPOWER")),
+        teachVal(ui.find("VIDEO", "TEACHVAL")),
+        tolUp(ui.find("VIDEO", "TOLUP")),
+        tolLo(ui.find("VIDEO", "TOLLO")),
+        maxVal(ui.find("VIDEO", "MAXVAL")),
+        minVal(ui.find("VIDEO", "MINVAL")),
+        scanRate(ui.find("MAIN", "SCANRATE")),
+        toolRate(ui.find("MAIN", "TOOLRATE")) {}
+};
+
+void setNum(Context& ctx, ui::CtlRef r, double v) {
+  if (ctx.ui.valid(r)) ctx.ui.setValue(r, v);
+}
+void setTxt(Context& ctx, ui::CtlRef r, const std::string& t) {
+  if (ctx.ui.valid(r) && ctx.ui.text(r) != t) ctx.ui.setText(r, t);
+}
+void setLamp(Context& ctx, ui::CtlRef r, bool on) { setNum(ctx, r, on ? 1 : 0); }
+
+void drawRangeBar(Context& ctx, const liverec::LiveValues& v, int program) {
+  const auto& p = ctx.params;
+  double begin = param::get(p, param::EVAL_BEGIN), end = param::get(p, param::EVAL_END);
+  if (p.unitMm == 1) {
+    begin = param::PixelToMm(begin, UmPerPixel(ctx));
+    end = param::PixelToMm(end, UmPerPixel(ctx));
+  }
+  RefreshRangeGraph(ctx, begin, end, program);
+  // The measured value, cursor 1.
+  ui::CtlRef g = ctx.refs.display.rangeGraph;
+  if (!ctx.ui.valid(g)) return;
+  auto& graph = ctx.ui.graph(g);
+  const double x = p.unitMm == 1 ? param::PixelToMm(v.valuePx, UmPerPixel(ctx)) : std::max<int>(v.valuePx, 1);
+  if (graph.cursorCount >= 1) graph.cursors[0] = ui::Cursor{x, 0.5, true, false, ui::kRed};
+  if (graph.cursorCount >= 4) graph.cursors[3].x = liveview::LiveSetPosition(ctx, v);
+}
+
+void refreshValues(Context& ctx, bool armed) {
+  liverec::Bytes rec;
+  std::copy(ctx.live.record.begin(), ctx.live.record.end(), rec.begin());
+  liverec::sanitise(rec);
+  const liverec::LiveValues v = liverec::decode(rec);
+  const LiveFields f(ctx.ui);
+  const auto& p = ctx.params;
+  const bool mm = p.unitMm == 1;
+
+  setNum(ctx, f.edgeA, v.edgeA);
+  setNum(ctx, f.edgeB, v.edgeB);
+  setTxt(ctx, f.scanRate, liveview::ScanRateShown(v.cycleUs));
+  setTxt(ctx, f.toolRate, liveview::ToolRateShown(ctx.live.toolCycleHz));
+
+  const int code = liveview::StateCodeShown(ctx, v);
+  setTxt(ctx, f.stateText, liveview::StateCodeName(code, ctx.app.language));
+  if (ctx.ui.valid(f.stateText)) {
+    ctx.ui.setTextColor(f.stateText, code < 0 ? ui::kWhite : ui::kBlack);
+    ctx.ui.setBgColor(f.stateText, code < 0 ? ui::kRed : ui::kWhite);
+  }
+
+  const int trig = param::get(p, param::INT_TRIGGER_MODE);
+  const bool counterShown = armed || trig == 3 || trig == 4;
+  setNum(ctx, f.trigCount, counterShown ? v.triggerCount : v.triggerLevel);
+
+  const int program = liveview::LiveProgram(ctx, v);
+  const liveview::Limits lim = liveview::LimitsOf(ctx, v, program);
+  setNum(ctx, f.teachVal, lim.setShown);
+  setNum(ctx, f.tolUp, lim.tolUpShown);
+  setNum(ctx, f.tolLo, lim.tolLoShown);
+  setNum(ctx, f.maxVal, mm ? v.maxUm / 1000.0 : v.maxPx);
+  setNum(ctx, f.minVal, mm ? v.minUm / 1000.0 : v.minPx);
+  const int fs = std::max(ctx.ident.model.videoFullScale, 1);
+  setNum(ctx, f.peak, v.videoPeak * 100 / fs);
+  const int powerMode = param::get(p, param::POWER_MODE);
+  // The regulated quantity is read-only on the power panel and follows the
+  // sensor; exposure is shown in ms.
+  if (powerMode == 1) {
+    setNum(ctx, f.livePower, v.laserPower);
+    setNum(ctx, ctx.para.p1.power, v.laserPower);
+  }
+  if (powerMode == 2) {
+    const double ms = std::round(v.exposure10us / 10.0) / 10.0;
+    setNum(ctx, f.livePower, ms);
+    setNum(ctx, ctx.para.p1.expose, ms);
+  }
+
+  if (armed) return;
+  setNum(ctx, f.valuePx, v.valuePx);
+  setNum(ctx, f.valueMm, v.valueUm / 1000.0);
+  setNum(ctx, f.edgeCount, v.edgeCount);
+  setNum(ctx, f.program, v.program);
+  setLamp(ctx, f.in0, v.inputs == 1 || v.inputs == 3);
+  setLamp(ctx, f.in1, v.inputs == 2 || v.inputs == 3);
+  if (trig == 1 || trig == 2) setLamp(ctx, f.trigLamp, param::get(p, param::TRIGGER_PIXEL) < v.triggerLevel);
+  if (trig == 3) setLamp(ctx, f.trigLamp, v.stateCode == 9);
+  if (trig == 4) setLamp(ctx, f.trigLamp, v.stateCode == 10);
+  const int dirt = liveview::DirtLevelOf(param::get(p, param::DIRT_DETECT_MODE), v);
+  if (dirt >= 0) setLamp(ctx, f.dirtLamp, dirt < p.dirtLevel);
+
+  const ui::Color bg = liveview::ValueColour(ctx, v, lim);
+  for (ui::CtlRef r : {f.valuePx, f.valueMm}) {
+    if (!ctx.ui.valid(r)) continue;
+    ctx.ui.setBgColor(r, bg);
+    ctx.ui.setTextColor(r, bg == ui::kRed || bg == ui::kDarkGreen ? ui::kWhite : ui::kBlack);
+  }
+  drawRangeBar(ctx, v, program);
+}
+
+void shadeOutside(ui::GraphModel& graph, size_t& used, double axisStart, double begin, double end, double axisEnd,
+                  double top) {
+  for (auto [x0, x1] : {std::pair{axisStart, begin}, std::pair{end, axisEnd}}) {
+    if (x1 <= x0) continue;
+    ui::Plot& r = graph.plotAt(used++);
+    r.type = ui::PlotType::Rect;
+    r.x = {x0, x1};
+    r.y = {0, top};
+    r.color = kShade;
+    r.filled = true;
+    r.alpha = 128;
+  }
+}
+
+ui::Plot& curve(ui::GraphModel& graph, size_t& used, const std::array<double, 256>& xs, ui::Color c) {
+  ui::Plot& pl = graph.plotAt(used++);
+  pl.color = c;
+  pl.x.assign(xs.begin(), xs.end());
+  pl.y.resize(256);
+  return pl;
+}
+
+}  // namespace
+
+size_t DrawVideoFrame(Context& ctx, int page, const std::array<uint16_t, 256>& samples) {
+  const bool teach = page == 3;
+  ui::CtlRef g = teach ? ctx.refs.display.teachGraph : ctx.refs.display.videoGraph;
+  if (!ctx.ui.valid(g)) return 0;
+  const auto& p = ctx.params;
+  const auto& m = ctx.ident.model;
+  const bool mm = !teach && p.unitMm == 1;
+  const auto& xs = mm ? m.sampleMm : m.samplePixels;
+  const int fs = m.videoFullScale;
+  auto& graph = ctx.ui.graph(g);
+  size_t used = 0;
+  // Plot 0 is the profile and plot 1 the threshold: the threshold slider
+  // previews by rewriting plot 1.
+  ui::Plot& video = curve(graph, used, xs, ui::kRed);
+  for (size_t i = 0; i < 256; ++i) video.y[i] = samples[i];
+
+  liverec::Bytes rec;
+  std::copy(ctx.live.record.begin(), ctx.live.record.end(), rec.begin());
+  const int peak = liverec::decode(rec).videoPeak;
+  ui::Plot& thd = curve(graph, used, xs, ui::kDarkGreen);
+  const int mode = param::get(p, param::VIDEO_THRESHOLD_MODE);
+  thd.width = mode == 2 ? 1 : 2;
+  const int flat = liveview::AutoThreshold(param::get(p, param::VIDEO_THRESHOLD), peak);
+  for (size_t i = 0; i < 256; ++i)
+    thd.y[i] = mode == 0 ? p.thresholdLine[i] : mode == 1 ? ctx.live.thresholdProfile[i] : flat;
+
+  const double s = UmPerPixel(ctx);
+  double begin = param::get(p, param::EVAL_BEGIN), end = param::get(p, param::EVAL_END);
+  const double axisStart = mm ? 0.0 : 1.0;
+  double axisEnd = PixelCount(ctx);
+  if (mm) {
+    begin = param::PixelToMm(begin, s);
+    end = param::PixelToMm(end, s);
+    axisEnd = m.workingRangeMm;
+  }
+  shadeOutside(graph, used, axisStart, begin, end, axisEnd, fs);
+
+  if (param::get(p, param::DIRT_DETECT_MODE) != 0) {
+    ui::Plot& dirt = curve(graph, used, xs, ui::kBlack);
+    dirt.dashed = true;
+    for (size_t i = 0; i < 256; ++i) dirt.y[i] = p.dirtLine[i];
+  }
+  const int trig = param::get(p, param::INT_TRIGGER_MODE);
+  if (teach && (trig == 3 || trig == 4)) {
+    ui::Plot& line = graph.plotAt(used++);
+    line.color = ui::kDarkGreen;
+    line.dashed = true;  // the teach graph keeps its one dashed plot as the trigger line
+    const double x = param::get(p, param::TRIGGER_PIXEL);
+    line.x = {x, x};
+    line.y = {0, static_cast<double>(fs - 1)};
+  }
+  graph.y.min = 0;
+  graph.y.max = fs;
+  ctx.ui.touch(g);
+  return used;
+}
+
+void PlotVIDEOBarGraph(Context& ctx) { refreshValues(ctx, false); }
+
+void PlotVIDEOBarGraphTrigger(Context& ctx) { refreshValues(ctx, true); }
+
+void PlotLiveVideo(Context& ctx, int page, bool triggered) {
+  const int row = ctx.params.activeRow;
+  const size_t used = DrawVideoFrame(ctx, page, triggered ? ctx.live.triggeredVideo : ctx.live.video);
+  liverec::Bytes rec;
+  std::copy(ctx.live.record.begin(), ctx.live.record.end(), rec.begin());
+  liverec::sanitise(rec);
+  const int program = page == 3 ? row : liveview::LiveProgram(ctx, liverec::decode(rec));
+  PlotEdgeGraph(ctx, program, page, used);
+}
+
+void PlotRAWGraph(Context& ctx) {
+  ui::CtlRef g = ctx.ui.find("VIDEO", "ROLLGRAPH");
+  if (!ctx.ui.valid(g)) return;
+  liverec::Bytes rec;
+  std::copy(ctx.live.record.begin(), ctx.live.record.end(), rec.begin());
+  liverec::sanitise(rec);
+  const liverec::LiveValues v = liverec::decode(rec);
+  auto& strip = ctx.ui.strip(g);
+  const std::array<double, 6> point = liveview::RollPoint(ctx, v, liveview::LiveProgram(ctx, v));
+  liveview::RollAppend(strip.data, point);
+  const bool mm = ctx.params.unitMm == 1;
+  ui::CtlRef zoom = ctx.ui.find("VIDEO", "ZOOM");
+  strip.y.autoscale = ctx.ui.valid(zoom) && ctx.ui.intValue(zoom) != 0;
+  strip.y.precision = mm ? ctx.ident.model.axisDecimals : 0;
+  if (!strip.y.autoscale) {
+    strip.y.min = mm ? liveview::AxisStartMm(ctx) : 0;
+    strip.y.max = mm ? std::ceil(ctx.ident.model.workingRangeMm) : PixelCount(ctx);
+  }
+  ctx.ui.touch(g);
+}
+
+void ShowTriggerText(Context& ctx, TriggerText text) {
+  const bool de = ctx.app.language == 1;
+  const std::string t = text == TriggerText::Waiting     ? (de ? "WARTE AUF TRIGGER ..." : "WAITING FOR TRIGGER ...")
+                        : text == TriggerText::Triggered ? (de ? "GETRIGGERT!" : "TRIGGERED!")
+                                                         : "";
+  for (const char* page : {"VIDEO", "TEACH"}) {
+    ui::CtlRef r = ctx.ui.find(page, "TRIGTEXT");
+    if (!ctx.ui.valid(r)) continue;
+    setTxt(ctx, r, t);
+    ctx.ui.setVisible(r, text != TriggerText::Hidden);
+  }
+}
+
+void ShowGraphView(Context& ctx, int graphSwitch) {
+  ctx.live.graphSwitch = graphSwitch != 0 ? 1 : 0;
+  const bool video = ctx.live.graphSwitch == 1;
+  ui::CtlRef roll = ctx.ui.find("VIDEO", "ROLLGRAPH"), zoom = ctx.ui.find("VIDEO", "ZOOM");
+  if (ctx.ui.valid(ctx.refs.display.videoGraph)) ctx.ui.setVisible(ctx.refs.display.videoGraph, video);
+  if (ctx.ui.valid(roll)) ctx.ui.setVisible(roll, !video);
+  if (ctx.ui.valid(zoom)) ctx.ui.setVisible(zoom, !video);
+  if (ctx.ui.valid(ctx.refs.display.teachGraph)) ctx.ui.setDimmed(ctx.refs.display.teachGraph, !video);
+}
+
+void PrepareLiveAxes(Context& ctx) {
+  const bool mm = ctx.params.unitMm == 1;
+  const auto& m = ctx.ident.model;
+  ui::CtlRef roll = ctx.ui.find("VIDEO", "ROLLGRAPH");
+  if (ctx.ui.valid(roll)) {
+    auto& strip = ctx.ui.strip(roll);
+    const bool de = ctx.app.language == 1;
+    strip.yCaption = std::string(de ? "MESSWERT " : "MEASUREMENT-VALUE ") + (mm ? "[mm]" : "[pixel]");
+    strip.y.precision = mm ? m.axisDecimals : 0;
+    // Limits red, set value black, the value blue, the analog extras green
+    // and magenta.
+    strip.colors = {ui::kRed, ui::kRed, ui::kBlack, ui::kBlue, ui::kDarkGreen, ui::Color{255, 0, 255}};
+    strip.y.min = mm ? liveview::AxisStartMm(ctx) : 0;
+    strip.y.max = mm ? std::ceil(m.workingRangeMm) : PixelCount(ctx);
+    ctx.ui.touch(roll);
+  }
+  ui::CtlRef g = ctx.refs.display.videoGraph;
+  if (ctx.ui.valid(g)) {
+    auto& graph = ctx.ui.graph(g);
+    graph.x.min = mm ? 0.0 : 1.0;
+    graph.x.max = mm ? m.workingRangeMm : PixelCount(ctx);
+    graph.x.precision = mm ? m.axisDecimals : 0;
+    graph.y.min = 0;
+    graph.y.max = m.videoFullScale;
+    ctx.ui.touch(g);
+  }
+}
+
+}  // namespace bx

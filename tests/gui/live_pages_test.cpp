@@ -1,0 +1,155 @@
+// The measurement and teach pages while live data is shown, rendered
+// offscreen in both languages and units. The screenshots are kept in
+// live-screenshots/ beside the test binary (or BX_SCREENSHOT_DIR).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <cstdlib>
+
+#include "app/localize.h"
+#include "gui/app_window.h"
+#include "gui/gui_input.h"
+#include "gui/main_window.h"
+#include "live/live_view.h"
+#include "live/record.h"
+#include "params/teach_graphs.h"
+#include "sim/server.h"
+
+namespace {
+
+class LivePages : public guitest::AppWindow {
+ protected:
+  void SetUp() override {
+    AppWindow::SetUp();
+    if (HasFatalFailure()) return;
+    const int port = sensor.startTcp(0);
+    ASSERT_GT(port, 0);
+    auto* transport = widget<QComboBox>("CONN", "COM_TYPE");
+    transport->setCurrentIndex(1);
+    emit transport->activated(1);
+    renderer->repaint();
+    auto* addr = widget<QComboBox>("CONN", "IPADDR");
+    addr->lineEdit()->clear();
+    guitest::type(addr->lineEdit(), "127.0.0.1");
+    auto* tcpPort = widget<QLineEdit>("CONN", "TCPPORT");
+    tcpPort->clear();
+    guitest::type(tcpPort, QString::number(port));
+    guitest::click(widget<QPushButton>("CONN", "TRY_CONNECT"));
+    ASSERT_EQ(ctx->link.tcpConnected, 1);
+    settle();
+  }
+
+  void settle() {
+    renderer->repaint();
+    QApplication::processEvents();
+    QApplication::processEvents();
+  }
+
+  void put16(int off, int v) {
+    ctx->live.record[static_cast<size_t>(off)] = static_cast<uint8_t>(v & 0xFF);
+    ctx->live.record[static_cast<size_t>(off) + 1] = static_cast<uint8_t>((v >> 8) & 0xFF);
+  }
+  void put32(int off, int32_t v) {
+    put16(off, v & 0xFFFF);
+    put16(off + 2, (v >> 16) & 0xFFFF);
+  }
+
+  // A shadow from sample 90 to 150 on a bright line, its two edges, and a
+  // live record measuring it; then what one run-loop cycle draws.
+  void liveCycle(int shift) {
+    auto& L = ctx->live;
+    const int fs = ctx->ident.model.videoFullScale;
+    for (int i = 0; i < 256; ++i) {
+      const bool dark = i >= 90 + shift && i < 150 + shift;
+      L.video[static_cast<size_t>(i)] = static_cast<uint16_t>(dark ? fs / 20 : fs * 3 / 4 + (i % 7) * 4);
+    }
+    const int px = ctx->ident.hw.pixelCount > 0 ? ctx->ident.hw.pixelCount : 1024;
+    const int a = (90 + shift) * px / 256, b = (150 + shift) * px / 256;
+    L.edgeN = bx::EdgeList{};
+    L.edgeP = bx::EdgeList{};
+    L.edgeN.count = 1;
+    L.edgeN.pos[0] = static_cast<int16_t>(a / 8);
+    L.edgeP.count = 1;
+    L.edgeP.pos[0] = static_cast<int16_t>(b / 8);
+    L.edgeTotal = 2;
+    L.edgesMerged[0] = L.edgeN.pos[0];
+    L.edgesMerged[1] = L.edgeP.pos[0];
+    const double s = ctx->ident.model.umPerPixel > 0 ? ctx->ident.model.umPerPixel : 1;
+    using namespace bx::liverec;
+    put16(EDGE_A, a);
+    put16(EDGE_B, b);
+    put16(VALUE_PX, b - a);
+    put16(EDGE_COUNT, 2);
+    put32(VALUE_UM, static_cast<int32_t>((b - a) * s));
+    put16(SET_POINT_PX, b - a);
+    put32(SET_POINT_UM, static_cast<int32_t>((b - a) * s));
+    put16(VIDEO_PEAK, fs * 3 / 4 + 24);
+    put16(INPUTS, 1);
+    put32(CYCLE_US, 2000);
+    put16(PROGRAM, 0);
+    ctx->live.toolCycleHz = 480;
+    bx::PlotVIDEOBarGraph(*ctx);
+    bx::PlotLiveVideo(*ctx, 0, false);
+    bx::PlotLiveVideo(*ctx, 3, false);
+    bx::PlotRAWGraph(*ctx);
+  }
+
+  // Red pixels of the profile in a graph widget.
+  int redPixels(const char* panel, const char* control) {
+    QWidget* w = renderer->widget(ref(panel, control));
+    if (!w) return 0;
+    const QImage img = w->grab().toImage();
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x) {
+        const QColor c = img.pixelColor(x, y);
+        if (c.red() > 200 && c.green() < 60 && c.blue() < 60) ++n;
+      }
+    return n;
+  }
+
+  void save(const std::string& name) {
+    const char* env = std::getenv("BX_SCREENSHOT_DIR");
+    const QString dir = env && *env ? QString(env) : QDir::currentPath() + "/live-screenshots";
+    QDir().mkpath(dir);
+    const QString file = QString("%1/%2.png").arg(dir, QString::fromStdString(name));
+    EXPECT_TRUE(renderer->mainWindow()->grab().save(file)) << file.toStdString();
+  }
+
+  bx::sim::Server sensor;
+};
+
+TEST_F(LivePages, VideoAndTeachPagesShowTheLiveProfileInBothLanguagesAndUnits) {
+  auto* tab = widget<QTabWidget>("MAIN", "TABmain");
+  auto* mm = widget<QCheckBox>("MAIN", "MMSWITCH");
+  ASSERT_TRUE(mm->isEnabled());
+  for (int language : {0, 1}) {
+    bx::SetLanguage(*ctx, language);
+    for (bool millimetre : {false, true}) {
+      if (mm->isChecked() != millimetre) guitest::click(mm);
+      settle();
+      bx::PrepareLiveAxes(*ctx);
+      for (int k = 0; k < 3; ++k) liveCycle(k * 4);
+      const std::string tag = std::string(language == 1 ? "de" : "en") + (millimetre ? "-mm" : "-pixel");
+      tab->setCurrentIndex(0);
+      settle();
+      EXPECT_GT(redPixels("VIDEO", "VIDEOGRAPH"), 50) << tag;
+      EXPECT_EQ(ctx->ui.text(ref("MAIN", "SCANRATE")), "500");
+      EXPECT_EQ(ctx->ui.text(ref("MAIN", "TOOLRATE")), "480");
+      save("live-video-" + tag);
+      tab->setCurrentIndex(3);
+      settle();
+      EXPECT_GT(redPixels("TEACH", "VIDEOGRAPH"), 50) << tag;
+      save("live-teach-" + tag);
+    }
+  }
+}
+
+}  // namespace

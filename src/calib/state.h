@@ -40,6 +40,17 @@ struct CalibState {
   // block. Seconds.
   double lookupStopWait = 1.5;
   double lookupBlockWait = 0.5;
+
+  // Two-point calibration: pixel coverage X and diameter Y of the accepted
+  // objects, and the fitted line.
+  double pointX[2]{};
+  double pointY[2]{};
+  bool accepted[2]{};
+  double fitSlope = 0;
+  int32_t fitOffset = 0;
+  // What DISCARD puts back.
+  double prevSlope = 0;
+  int32_t prevOffset = 0;
 };
 
 }  // namespace bx

@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "app/app_callbacks.h"
+#include "calibration/settings_page.h"
 #include "session/callbacks.h"
 #include "session/conn_page.h"
 #include "params/callbacks.h"
@@ -33,7 +34,7 @@ bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& erro
   if (!ui::loadResourceFile(ctx.ui, resourcePath, error)) return false;
   // Each subsystem brings the table of its own callbacks.
   using TableFn = const ui::CallbackEntry* (*)(size_t&);
-  for (TableFn fn : {&LinkCallbacks, &ParamCallbacks, &RunLoopCallbacks, &LiveCallbacks, &AppCallbacks}) {
+  for (TableFn fn : {&LinkCallbacks, &ParamCallbacks, &RunLoopCallbacks, &LiveCallbacks, &AppCallbacks, &CalibrationCallbacks}) {
     size_t n = 0;
     const ui::CallbackEntry* table = fn(n);
     if (table) ctx.ui.bindCallbacks(table, n);

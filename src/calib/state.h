@@ -3,6 +3,7 @@
 // is derived from it.
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace bx {
 
@@ -24,6 +25,32 @@ struct CalibState {
   int32_t rangeTenth = 0;      // integer part of range x 0.1
   int32_t pixelTenth = 0;      // integer part of pixel count x 0.1
   double rangeGraphMaxMm = 0;
+
+  // Loaded from the calibration data file, written to the program flash.
+  static constexpr int kLookupSize = 8192;
+  std::array<uint8_t, kLookupSize> lookup{};
+  int32_t fileLoaded = 0;
+  uint16_t pflashArea = 0;   // 1: lookup area at 0xB000, otherwise 0xC000
+  std::string filePath;
+  // The header values of the file that the record does not carry.
+  uint16_t fileUnused16[3]{};
+  double fileUnusedReal = 0;
+  double fileSlopeUm = 0;
+  // Settling waits of the lookup write: after stopping the run, after each
+  // block. Seconds.
+  double lookupStopWait = 1.5;
+  double lookupBlockWait = 0.5;
+
+  // Two-point calibration: pixel coverage X and diameter Y of the accepted
+  // objects, and the fitted line.
+  double pointX[2]{};
+  double pointY[2]{};
+  bool accepted[2]{};
+  double fitSlope = 0;
+  int32_t fitOffset = 0;
+  // What DISCARD puts back.
+  double prevSlope = 0;
+  int32_t prevOffset = 0;
 };
 
 }  // namespace bx

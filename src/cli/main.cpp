@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/live_cmd.h"
+#include "cli/calib_cmds.h"
 #include "cli/params_cmds.h"
 #include "cli/session.h"
 #include "session/conn_page.h"
@@ -34,7 +35,7 @@ const char* kUsage =
     "Exit code: 0 sensor connected and identified, 1 not, 2 usage error.\n";
 
 void printUsage(FILE* f) {
-  std::fprintf(f, "%s\n%s\n%s\nLink options:\n%s", kUsage, bx::cli::ParamCommandsUsage(), bx::cli::LiveCommandUsage(),
+  std::fprintf(f, "%s\n%s\n%s\n%s\nLink options:\n%s", kUsage, bx::cli::ParamCommandsUsage(), bx::cli::LiveCommandUsage(), bx::cli::CalibCommandsUsage(),
                bx::cli::linkOptionsHelp());
 }
 
@@ -84,6 +85,7 @@ int main(int argc, char** argv) {
   }
   if (argc >= 2 && bx::cli::IsParamCommand(argv[1])) return bx::cli::RunParamCommand(argc, argv);
   if (argc >= 2 && bx::cli::IsLiveCommand(argv[1])) return bx::cli::RunLiveCommand(argc, argv);
+  if (argc >= 2 && bx::cli::IsCalibCommand(argv[1])) return bx::cli::RunCalibCommand(argc, argv);
   Options o;
   int rc = parseArgs(argc, argv, o);
   if (rc >= 0) return rc;

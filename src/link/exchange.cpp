@@ -177,9 +177,11 @@ int FillTxBuf(Context& ctx, int order, int parameter, const uint8_t* payload, un
   tx[6] = frame::kEmptyDataCrc;
   if (len > 0) {
     if (ord == order::kXFlashRead) {
-      // A 16-bit word count taken from a single byte.
+      // The 16-bit word count, little-endian; only these two bytes go out.
+      // (Taking the count from a single byte would turn a full 512-byte
+      // block, 256 words, into a request for none.)
       tx[8] = payload ? payload[0] : 0;
-      tx[9] = 0;
+      tx[9] = payload && length >= 2 ? payload[1] : 0;
     } else if (payload) {
       std::memcpy(&tx[8], payload, len);
     } else {

@@ -1,5 +1,6 @@
 #include "live/pending.h"
 
+#include "calib/lookup_write.h"
 #include "calib/record.h"
 #include "calib/xflash_record.h"
 #include "commands/commands.h"
@@ -35,6 +36,12 @@ bool ServePendingRequests(Context& ctx) {
     CalibrationCommand(ctx, 0);
     ctx.run.state = RUN_IDLE;
     DelayWithEventProcessing(ctx, 0.5);
+  }
+  if (q.take(PENDING_WRITE_LOOKUP)) {
+    // The table goes in with the run stopped and the sensor settled.
+    ctx.run.state = RUN_IDLE;
+    DelayWithEventProcessing(ctx, ctx.calib.lookupStopWait);
+    WriteLookupTable(ctx);
   }
   if (ctx.link.abort == 1) {
     ctx.run.state = RUN_IDLE;

@@ -6,9 +6,10 @@ struct Context;
 
 // Performs each pending request once and clears it, in this order: SEND,
 // GET, teach, reset, test, edge refresh, refresh data, write calibration
-// data, save calibration, stop calibration. A stop calibration leaves the
-// run state idle. Then the abort flag: when raised, the run state becomes
-// idle and the result is true, telling the loop to stop at once.
+// data, save calibration, stop calibration, lookup-table write. A stop
+// calibration and a lookup-table write leave the run state idle. Then the
+// abort flag: when raised, the run state becomes idle and the result is
+// true, telling the loop to stop at once.
 bool ServePendingRequests(Context& ctx);
 
 }  // namespace bx

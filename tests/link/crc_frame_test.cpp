@@ -57,10 +57,12 @@ TEST_F(FillTxBufTest, BuildsRequestsAndExchangeHeader) {
   EXPECT_EQ(ctx->link.hdr.order, 0x05);
   EXPECT_EQ(ctx->link.hdr.param, 0x2345);
 
-  const uint8_t src[4] = {0x7F, 0x33, 0x44, 0x55};
+  // The external-flash read carries a 16-bit word count: 256 words must
+  // not become 0.
+  const uint8_t src[4] = {0x00, 0x01, 0x44, 0x55};
   FillTxBuf(*ctx, 0xB8, 0x8000, src, 2);
-  EXPECT_EQ(tx[8], 0x7F);
-  EXPECT_EQ(tx[9], 0x00);
+  EXPECT_EQ(tx[8], 0x00);
+  EXPECT_EQ(tx[9], 0x01);
   EXPECT_EQ(tx[6], crc8(&tx[8], 2));
 
   uint8_t big[2000];

@@ -1,0 +1,76 @@
+#include "calib/lookup_write.h"
+
+#include <cstdio>
+
+#include "calib/flash.h"
+#include "calib/xflash_record.h"
+#include "context/context.h"
+#include "link/events.h"
+#include "link/ownership.h"
+#include "link/report.h"
+
+namespace bx {
+
+int LookupBlockCount(uint32_t hwType) {
+  struct Row {
+    uint32_t type;
+    int blocks;
+  };
+  static constexpr Row kRows[] = {
+      {803045, 4},  {802811, 8},  {803423, 8},  {803509, 10}, {803700, 10}, {803701, 10}, {803702, 10},
+      {803703, 10}, {803756, 10}, {802984, 10}, {802982, 12}, {803047, 12}, {802776, 16},
+  };
+  for (const Row& r : kRows)
+    if (r.type == hwType) return r.blocks;
+  return 0;
+}
+
+uint16_t LookupBaseAddress(uint16_t areaFlag) { return areaFlag == 1 ? 0xB000 : 0xC000; }
+
+int WriteLookupTable(Context& ctx, const StatusSink& onStatus) {
+  LinkHold hold(ctx);
+  auto show = [&](const std::string& text) {
+    ctx.status = text;
+    ShowStatus(ctx);
+    if (onStatus) onStatus(ctx.status);
+  };
+  const int blocks = LookupBlockCount(static_cast<uint32_t>(ctx.ident.hw.hwType));
+  if (blocks == 0) {
+    show("No lookup table for this sensor's hardware type - nothing written!");
+    return -1;
+  }
+  const uint16_t base = LookupBaseAddress(ctx.calib.pflashArea);
+  std::string failed;
+  for (int i = 0; i < blocks; ++i) {
+    const auto address = static_cast<uint16_t>(base + 0x100 * i);
+    char buf[80];
+    std::snprintf(buf, sizeof buf, "Write to PFLASH block %d/%d Addr=0x%x ...", i + 1, blocks,
+                  static_cast<unsigned>(address));
+    show(buf);
+    const int r = WritePFLASH(ctx, address, &ctx.calib.lookup[static_cast<size_t>(512 * i)], 512);
+    if (onStatus) onStatus(ctx.status);
+    if (r != 1) {
+      std::snprintf(buf, sizeof buf, " 0x%x", static_cast<unsigned>(address));
+      failed += buf;
+    }
+    // The window repaints meanwhile; the hold refuses operator actions.
+    DelayWithEventProcessing(ctx, ctx.calib.lookupBlockWait);
+  }
+  DelayWithEventProcessing(ctx, ctx.calib.lookupBlockWait);
+  if (failed.empty()) {
+    show("Writing to PFLASH finished successfully!");
+    return 1;
+  }
+  show("Writing to PFLASH failed at block(s):" + failed + " !");
+  return -1;
+}
+
+void RequestLookupWrite(Context& ctx) {
+  PerformOrLeavePending(ctx, PENDING_WRITE_LOOKUP, [&] { WriteLookupTable(ctx); });
+}
+
+void RequestCalibRecordWrite(Context& ctx) {
+  PerformOrLeavePending(ctx, PENDING_WRITE_CALIB, [&] { WriteCalibDataToXF(ctx, ctx.calib.record.bytes.data()); });
+}
+
+}  // namespace bx

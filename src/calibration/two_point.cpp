@@ -1,0 +1,88 @@
+#include "calibration/two_point.h"
+
+#include <cmath>
+
+#include "calib/fit.h"
+#include "calib/record.h"
+#include "commands/commands.h"
+#include "context/context.h"
+#include "link/frame_format.h"
+#include "link/ownership.h"
+#include "link/report.h"
+#include "live/record.h"
+#include "params/fields.h"
+
+namespace bx {
+
+bool TwoPointStartStep(Context& ctx) {
+  if (frame::get16(&ctx.params.set[param::EVAL_MODE]) != kEvalModeDistance) {
+    ctx.ui.message(Lang(ctx, "A T T E N T I O N !", "A C H T U N G !"),
+                   Lang(ctx,
+                        "Start of the 2-point calibration not possible! \n"
+                        "Please activate EVALMODE == DISTANCE in TEACH-TABLE row !",
+                        "Start der 2-Punkt Kalibrierung nicht möglich! \n"
+                        "Bitte aktiviere EVALMODE == DISTANCE in der LERN-TABELLE!"));
+    return false;
+  }
+  if (LinkIdle(ctx)) {
+    LinkHold hold(ctx);
+    CalibrationCommand(ctx, 1);
+  }
+  return true;
+}
+
+void TwoPointAccept(Context& ctx, int n, uint32_t diameterUm) {
+  auto& c = ctx.calib;
+  const int i = n == 2 ? 1 : 0;
+  c.pointX[i] = liverec::decode(ctx.live.record).valuePx;
+  c.pointY[i] = diameterUm;
+  c.accepted[i] = true;
+  PerformOrLeavePending(ctx, PENDING_STOP_CALIB, [&] { CalibrationCommand(ctx, 0); });
+}
+
+void TwoPointCapturePrevious(Context& ctx, double slope, int32_t offset) {
+  ctx.calib.prevSlope = slope;
+  ctx.calib.prevOffset = offset;
+}
+
+bool TwoPointCalc(Context& ctx) {
+  auto& c = ctx.calib;
+  if (c.accepted[1] && !c.accepted[0]) {
+    c.pointX[0] = 0;
+    c.pointY[0] = 0;
+  } else if (!c.accepted[1]) {
+    // One object only (or none): the line goes through the origin.
+    c.pointX[1] = c.pointX[0];
+    c.pointY[1] = c.pointY[0];
+    c.pointX[0] = 0;
+    c.pointY[0] = 0;
+  }
+  c.accepted[0] = c.accepted[1] = false;
+  LineFit fit;
+  if (!FitLine(c.pointX, c.pointY, 2, fit)) {
+    ShowStatusText(ctx, Lang(ctx, "CALC refused: both objects have the same pixel value!",
+                             "CALC abgelehnt: beide Objekte haben denselben Pixelwert!"));
+    return false;
+  }
+  c.fitSlope = fit.slope;
+  c.fitOffset = static_cast<int32_t>(std::lround(fit.offset));
+  return true;
+}
+
+void TwoPointDiscard(Context& ctx) {
+  ctx.calib.accepted[0] = ctx.calib.accepted[1] = false;
+  ctx.calib.fitSlope = ctx.calib.prevSlope;
+  ctx.calib.fitOffset = ctx.calib.prevOffset;
+  PerformOrLeavePending(ctx, PENDING_STOP_CALIB, [&] { CalibrationCommand(ctx, 0); });
+}
+
+void TwoPointWrite(Context& ctx, double slope, int32_t offset) {
+  CalibRecord& r = ctx.calib.record;
+  calib::setField32(r, calib::OFF_SLOPE, static_cast<uint32_t>(calib::slopeToFixed(slope)));
+  calib::setField32(r, calib::OFF_OFFSET, static_cast<uint32_t>(offset));
+  PerformOrLeavePending(ctx, PENDING_SAVE_CALIB, [&] {
+    CalibrationCommand(ctx, 2, calib::slopeX16384(ctx.calib.record), calib::offsetUm(ctx.calib.record));
+  });
+}
+
+}  // namespace bx

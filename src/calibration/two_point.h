@@ -1,0 +1,31 @@
+#pragma once
+// The two-point calibration: start a step, accept an object's measured
+// pixel coverage, fit the line, discard it or store it in the sensor.
+#include <cstdint>
+
+namespace bx {
+struct Context;
+
+constexpr int kEvalModeDistance = 2;
+
+// Step n (1 or 2) ticked: refused with a pop-up, nothing sent, unless the
+// parameter set evaluates DISTANCE; otherwise calibration mode is started
+// when the link is idle. True when the step may go on.
+bool TwoPointStartStep(Context& ctx);
+// Point n takes the measured pixel value of the last live record and the
+// given diameter; the sensor's calibration mode is stopped (now, or by the
+// run loop).
+void TwoPointAccept(Context& ctx, int n, uint32_t diameterUm);
+// Remembers what DISCARD restores.
+void TwoPointCapturePrevious(Context& ctx, double slope, int32_t offset);
+// Fits through both points, or through the origin and the one accepted.
+// False, with a status text and the previous fit kept, when the two points
+// have the same pixel value.
+bool TwoPointCalc(Context& ctx);
+// Stops calibration mode and forgets the points' flags.
+void TwoPointDiscard(Context& ctx);
+// Slope and offset into the record and to the sensor (save command), now
+// or from the run loop's next pass.
+void TwoPointWrite(Context& ctx, double slope, int32_t offset);
+
+}  // namespace bx

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "cli/adjust_cmd.h"
 #include "cli/params_cmds.h"
 #include "cli/session.h"
 #include "session/conn_page.h"
@@ -33,7 +34,8 @@ const char* kUsage =
     "Exit code: 0 sensor connected and identified, 1 not, 2 usage error.\n";
 
 void printUsage(FILE* f) {
-  std::fprintf(f, "%s\n%s\nLink options:\n%s", kUsage, bx::cli::ParamCommandsUsage(), bx::cli::linkOptionsHelp());
+  std::fprintf(f, "%s\n%s%s\nLink options:\n%s", kUsage, bx::cli::ParamCommandsUsage(), bx::cli::AdjustCommandUsage(),
+               bx::cli::linkOptionsHelp());
 }
 
 int usage(const char* msg) {
@@ -81,6 +83,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc >= 2 && bx::cli::IsParamCommand(argv[1])) return bx::cli::RunParamCommand(argc, argv);
+  if (argc >= 2 && bx::cli::IsAdjustCommand(argv[1])) return bx::cli::RunAdjustCommand(argc, argv);
   Options o;
   int rc = parseArgs(argc, argv, o);
   if (rc >= 0) return rc;

@@ -43,6 +43,7 @@ Sensor::Sensor(const Config& cfg)
   for (size_t i = 0; i < open.size(); ++i) ramThreshold_[i] = static_cast<uint16_t>(open[i] / 2);
   eepromThreshold_ = ramThreshold_;
   put16(&pot_[0], 1);  // mode: first control group
+  put16(&pot_[4], potTarget_);
   if (cfg_.triggerPeriodMs > 0) nextAutoPulse_ = cfg_.triggerPeriodMs;
   forcedState_ = cfg_.forcedState;
   forcedProgram_ = cfg_.forcedProgram;
@@ -285,20 +286,6 @@ Sensor::Reply Sensor::flashOrder(const ParsedRequest& req) {
     }
     default: return refusal(kRefuseUnknownOrder);
   }
-}
-
-Sensor::Reply Sensor::potentiometer(const ParsedRequest& req) {
-  if (!req.payload.empty() && req.payload.size() != kPotSize) return refusal(kRefuseArgument);
-  if (req.payload.size() == kPotSize) {
-    // The mode word and the measured value belong to the sensor; the
-    // settings are taken over, and the store flags are done once handled.
-    std::copy(req.payload.begin() + 6, req.payload.end(), pot_.begin() + 6);
-    pot_[7] = 0;
-  }
-  // The measured value follows the first setting, on the raw scale that
-  // starts at 199.
-  put16(&pot_[4], static_cast<uint16_t>(199 + (get16(&pot_[8]) & 0x3FF)));
-  return Reply{kPotentiometer, 0, {pot_.begin(), pot_.end()}};
 }
 
 }  // namespace bx::sim

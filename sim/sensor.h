@@ -82,6 +82,8 @@ class Sensor {
   const TeachTable& ramTeach() const { return ramTeach_; }
   const TeachTable& eepromTeach() const { return eepromTeach_; }
   CalibBytes calibRecord() const;
+  // The adjustment settings the store flags have kept so far.
+  std::array<uint8_t, kPotSize> storedPotentiometer() const;
   int lastBaudIndex() const { return baudIndex_; }
   int laserPower() const { return laserPower_; }
   bool scopeArmed() const { return scope_.armed; }
@@ -130,6 +132,7 @@ class Sensor {
   Reply calibrationCommand(const ParsedRequest& req);
   Reply flashOrder(const ParsedRequest& req);
   Reply potentiometer(const ParsedRequest& req);
+  void follow();
 
   // Measuring orders (sensor_measure.cpp).
   Sample measure(int64_t nowMs, bool noShadow);
@@ -174,6 +177,9 @@ class Sensor {
   std::vector<uint8_t> xflash_;
   std::vector<uint8_t> pflash_;
   std::array<uint8_t, kPotSize> pot_{};
+  std::array<uint8_t, kPotSize> potStored_{};  // settings kept by the store flags
+  uint16_t potTarget_ = 199;                  // the set value the measured one follows
+  bool potJitter_ = false;
 
   int laserPower_ = 500;
   int baudIndex_ = -1;

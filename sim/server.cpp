@@ -338,6 +338,10 @@ CalibBytes Server::calibRecord() const {
   std::lock_guard<std::mutex> lock(mu_);
   return sensor_.calibRecord();
 }
+std::array<uint8_t, kPotSize> Server::storedPotentiometer() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return sensor_.storedPotentiometer();
+}
 int Server::lastBaudIndex() const {
   std::lock_guard<std::mutex> lock(mu_);
   return sensor_.lastBaudIndex();

@@ -71,6 +71,7 @@ class Server {
   TeachTable ramTeach() const;
   TeachTable eepromTeach() const;
   CalibBytes calibRecord() const;
+  std::array<uint8_t, kPotSize> storedPotentiometer() const;
   int lastBaudIndex() const;
   int laserPower() const;
   bool scopeArmed() const;

@@ -32,9 +32,14 @@ constexpr int kHwTypeSeriesN = 822001;
 
 std::string AboutText(const Context& ctx) {
   std::string t = ctx.app.appTitle + ctx.app.versionShort + "\n" + ctx.app.buildText + "\n\n";
-  t += "Quellan Sensor Systems GmbH\n";
-  t += "Phone: +49 7000 555 0190\n";
-  t += "www.quellan-sensor.example\n";
+  // The maker goes by the product's name; no telephone number or web
+  // address is published for it.
+  t += "Quellan\n";
+  if (ctx.ui.frontend) {
+    const std::string versions = ctx.ui.frontend->componentVersions();
+    if (!versions.empty()) t += versions + "\n";
+  }
+  t += "\n";
   t += Lang(ctx, "This software is compatible with Quellan-BX-K/N series hardware!",
             "Diese Software ist kompatibel mit der Quellan-BX-K/N Hardware-Serie!");
   return t;

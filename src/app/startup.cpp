@@ -12,6 +12,7 @@
 #include "context/param_refs.h"
 #include "calib/record.h"
 #include "context/context.h"
+#include "factory/adjust_panel.h"
 #include "live/display.h"
 #include "live/run_loop.h"
 #include "live/live_callbacks.h"
@@ -39,6 +40,8 @@ bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& erro
     const ui::CallbackEntry* table = fn(n);
     if (table) ctx.ui.bindCallbacks(table, n);
   }
+  // The adjustment panel is optional: without it Help - Trimm does nothing.
+  i2cadjust_init(ctx);
   InstallLiveDisplays(ctx);
   InstallSessionHooks(ctx);
   std::vector<std::string> missing;

@@ -11,6 +11,7 @@
 #include "context/param_refs.h"
 #include "context/refs.h"
 #include "context/session_hooks.h"
+#include "factory/state.h"
 #include "identify/state.h"
 #include "link/state.h"
 #include "live/state.h"
@@ -46,6 +47,7 @@ struct Context {
   LiveState live;
   RunState run;
   AppState app;
+  FactoryState factory;
 };
 
 }  // namespace bx

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <qcustomplot.h>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -105,6 +106,10 @@ void QtFrontend::setWaitCursor(bool on) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
   else
     QApplication::restoreOverrideCursor();
+}
+
+std::string QtFrontend::componentVersions() {
+  return std::string("Qt ") + qVersion() + ", QCustomPlot " + QCUSTOMPLOT_VERSION_STR;
 }
 
 bool QtFrontend::openDocument(const std::string& path) {

@@ -38,6 +38,7 @@ class QtFrontend : public QObject, public ui::Frontend {
   int selectFromList(const std::string& title, const std::vector<std::string>& choices) override;
   void setWaitCursor(bool on) override;
   bool openDocument(const std::string& path) override;
+  std::string componentVersions() override;
   void quit() override;
   bool controlGeometry(ui::CtlRef r, ui::Rect& control, ui::Rect& screen) override;
 

@@ -55,6 +55,9 @@ class Frontend {
     (void)path;
     return false;
   }
+  // The versions of the tool kits the front-end is built on, one line
+  // (empty when it has none), for the about box.
+  virtual std::string componentVersions() { return {}; }
   // Leave the user-interface loop.
   virtual void quit() {}
   // Where a control is really shown, and the free area of its screen, both

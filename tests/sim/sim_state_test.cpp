@@ -164,7 +164,7 @@ TEST(SimState, RemembersBaudChangeLaserPowerAndPotentiometers) {
   EXPECT_EQ(u16(set.payload, 8), 300);
   EXPECT_EQ(set.payload[7], 0);                  // store done
   EXPECT_EQ(u16(set.payload, 0) & 3, 1);         // the sensor keeps its mode
-  EXPECT_EQ(u16(set.payload, 4), 199 + 300);     // measured value follows the setting
+  EXPECT_EQ(u16(set.payload, 4), 199 - 199 / 2);  // half the way to the set value 0
   EXPECT_EQ(exchange(s, 0x82, 0).payload, set.payload);
 }
 

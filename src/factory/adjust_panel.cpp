@@ -1,0 +1,232 @@
+#include "factory/adjust_panel.h"
+
+#include "context/context.h"
+#include "factory/adjust_record.h"
+#include "ui/ui.h"
+
+namespace bx {
+namespace {
+
+using namespace factory;
+
+ui::CtlRef on(Context& ctx, int page, const char* name) {
+  const int p = ctx.factory.pages[page];
+  if (p < 0) return {};
+  return ctx.ui.find(ctx.ui.panel(p).name, name);
+}
+
+ui::CtlRef sync(Context& ctx) { return ctx.ui.find("ADJUST", "ADJSYNC"); }
+
+int fieldInt(Context& ctx, int page, const char* name) { return ctx.ui.intValue(on(ctx, page, name)); }
+
+void setPanelVisible(Context& ctx, int h, bool visible) {
+  if (h < 0 || ctx.ui.panel(h).visible == visible) return;
+  ctx.ui.panel(h).visible = visible;
+  ctx.ui.touchPanel(h);
+}
+
+struct StoreSwitch {
+  int page;
+  const char* name;
+  uint8_t flag;
+};
+constexpr StoreSwitch kStores[] = {{0, "STORE1", kStorePage1}, {1, "STORE2A", kStorePage2A}, {1, "STORE2B", kStorePage2B}};
+
+// Group 1 (page 1) answers to mode 1, group 2 (page 2) to mode 2; any other
+// mode leaves both operable.
+bool groupDimmed(int page, int mode) { return (mode == 1 && page == 1) || (mode == 2 && page == 0); }
+
+bool isTakenStore(Context& ctx, int page, const std::string& name) {
+  for (const StoreSwitch& st : kStores)
+    if (st.page == page && name == st.name) return (ctx.factory.storesTaken & st.flag) != 0;
+  return false;
+}
+
+void dimGroups(Context& ctx, int mode) {
+  for (int page = 0; page < 2; ++page) {
+    const int h = ctx.factory.pages[page];
+    const auto& controls = ctx.ui.panel(h).controls;
+    for (size_t c = 0; c < controls.size(); ++c) {
+      // Store switches already taken over stay dimmed.
+      if (isTakenStore(ctx, page, controls[c].name)) continue;
+      ctx.ui.setDimmed(ui::CtlRef{h, static_cast<int>(c)}, groupDimmed(page, mode));
+    }
+  }
+}
+
+// A store switch the operator has turned off since its store was taken
+// over is available again.
+void releaseStores(Context& ctx) {
+  for (const StoreSwitch& st : kStores) {
+    const ui::CtlRef r = on(ctx, st.page, st.name);
+    if ((ctx.factory.storesTaken & st.flag) && ctx.ui.value(r) == 0) {
+      ctx.factory.storesTaken = static_cast<uint8_t>(ctx.factory.storesTaken & ~st.flag);
+      ctx.ui.setDimmed(r, groupDimmed(st.page, ctx.factory.lastMode & 0x3));
+    }
+  }
+}
+
+void showMeasured(Context& ctx, const AdjustRecord& r) {
+  const int unit = fieldInt(ctx, 0, "UNIT");
+  ctx.ui.setValue(on(ctx, 0, "MEASURED"), ShowMeasured(static_cast<int16_t>(Word(r, kMeasuredOffset)), unit));
+}
+
+// wholeRecord: every field (mode 1); otherwise only the measured value.
+void showRecord(Context& ctx, const AdjustRecord& r, bool wholeRecord) {
+  showMeasured(ctx, r);
+  if (!wholeRecord) return;
+  ctx.ui.setValue(on(ctx, 2, "MODEWORD"), ModeOf(r));
+  ctx.ui.setValue(on(ctx, 0, "BYTE6"), r[kByte6Offset]);
+  static constexpr struct {
+    int page;
+    const char* name;
+    int offset;
+  } kFields[] = {{0, "WORD8", 8},   {0, "WORD10", 10}, {2, "WORD12", 12}, {2, "WORD14", 14},
+                 {1, "WORD16", 16}, {1, "WORD18", 18}, {2, "WORD20", 20}, {2, "WORD22", 22},
+                 {1, "WORD24", 24}, {1, "WORD26", 26}, {2, "WORD28", 28}, {2, "WORD30", 30}};
+  for (const auto& f : kFields) ctx.ui.setValue(on(ctx, f.page, f.name), Word(r, f.offset));
+  dimGroups(ctx, ModeOf(r));
+}
+
+// The outgoing record from the panel; the store flags of switches that are
+// on and not yet taken over.
+AdjustSettings collect(Context& ctx) {
+  AdjustSettings s;
+  s.setValue = ctx.ui.value(on(ctx, 0, "SETVAL"));
+  s.unit = fieldInt(ctx, 0, "UNIT");
+  s.byte6 = fieldInt(ctx, 0, "BYTE6");
+  s.page1[0] = fieldInt(ctx, 0, "WORD8");
+  s.page1[1] = fieldInt(ctx, 0, "WORD10");
+  const char* p2[] = {"WORD16", "WORD18", "WORD24", "WORD26"};
+  for (int i = 0; i < 4; ++i) s.page2[i] = fieldInt(ctx, 1, p2[i]);
+  for (const StoreSwitch& st : kStores) {
+    const ui::CtlRef r = on(ctx, st.page, st.name);
+    if (ctx.ui.value(r) != 0 && !(ctx.factory.storesTaken & st.flag)) s.storeFlags |= st.flag;
+  }
+  return s;
+}
+
+void runStarting(Context& ctx) { i2cadjust_preload(ctx); }
+void cycleAfterVideo(Context& ctx) { i2cadjust_single_iter(ctx); }
+
+}  // namespace
+
+int i2cadjust_init(Context& ctx) {
+  FactoryState& f = ctx.factory;
+  f = FactoryState{};
+  const int panel = ctx.ui.findPanel("ADJUST");
+  const int print = ctx.ui.findPanel("ADJPRINT");
+  const char* pages[] = {"ADJ_P1", "ADJ_P2", "ADJ_P3"};
+  int found[3];
+  for (int i = 0; i < 3; ++i) found[i] = ctx.ui.findPanel(pages[i]);
+  if (panel < 0 || print < 0 || found[0] < 0 || found[1] < 0 || found[2] < 0) return -1;
+  f.panel = panel;
+  f.printPanel = print;
+  for (int i = 0; i < 3; ++i) f.pages[i] = found[i];
+  size_t n = 0;
+  const ui::CallbackEntry* table = FactoryCallbacks(n);
+  ctx.ui.bindCallbacks(table, n);
+  return 0;
+}
+
+int i2cadjust_activate(Context& ctx, bool show) {
+  FactoryState& f = ctx.factory;
+  if (f.panel < 0) return -1;
+  f.active = show ? 1 : 0;
+  if (show) {
+    setPanelVisible(ctx, f.panel, true);
+    ctx.loop.runStarting = &runStarting;
+    ctx.loop.cycleAfterVideo = &cycleAfterVideo;
+  } else {
+    setPanelVisible(ctx, f.panel, false);
+    setPanelVisible(ctx, f.printPanel, false);
+    ctx.loop.runStarting = nullptr;
+    ctx.loop.cycleAfterVideo = nullptr;
+  }
+  return 0;
+}
+
+void i2cadjust_cleanup(Context& ctx) {
+  if (ctx.factory.active) i2cadjust_activate(ctx, false);
+  ctx.factory = FactoryState{};
+}
+
+int i2cadjust_preload(Context& ctx) {
+  if (ctx.factory.panel < 0) return -1;
+  AdjustRecord r{};
+  if (ReadAdjustRecord(ctx, r) != 1) return -1;
+  ctx.factory.lastMode = Word(r, 0);
+  showRecord(ctx, r, true);
+  return 0;
+}
+
+int i2cadjust_single_iter(Context& ctx) {
+  FactoryState& f = ctx.factory;
+  if (f.panel < 0) return -1;
+  releaseStores(ctx);
+  const AdjustSettings s = collect(ctx);
+  AdjustRecord got{};
+  if (ExchangeAdjustRecord(ctx, AssembleRecord(s), got) != 1) return -1;
+  // Taken over: a store switch stays on but dimmed, so it is sent once.
+  f.storesTaken |= s.storeFlags;
+  for (const StoreSwitch& st : kStores)
+    if (s.storeFlags & st.flag) ctx.ui.setDimmed(on(ctx, st.page, st.name), true);
+
+  f.syncToggle = !f.syncToggle;
+  ctx.ui.setText(sync(ctx), f.syncToggle ? "Sync data == >> OK!" : "Sync data << == OK!");
+
+  const ui::CtlRef refresh1 = on(ctx, 0, "REFRESH1");
+  const ui::CtlRef refresh2 = on(ctx, 1, "REFRESH2");
+  if (ctx.ui.value(refresh1) != 0 || ctx.ui.value(refresh2) != 0) {
+    showRecord(ctx, got, true);
+    ctx.ui.setValue(refresh1, 0);
+    ctx.ui.setValue(refresh2, 0);
+  } else {
+    showRecord(ctx, got, Word(got, 0) != f.lastMode);
+  }
+  f.lastMode = Word(got, 0);
+  ctx.ui.processEvents();
+  return 0;
+}
+
+int CC_I2CADJPNL(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event == ui::EVENT_CLOSE) i2cadjust_activate(ctx, false);
+  return 0;
+}
+
+int CC_I2CADJPRNT(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event == ui::EVENT_CLOSE) setPanelVisible(ctx, ctx.factory.printPanel, false);
+  return 0;
+}
+
+int CC_TOGB_MODE_SEL(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event != ui::EVENT_COMMIT || ev.panel < 0) return 0;
+  for (const char* name : {"MODE16", "MODE17", "MODE18"}) {
+    const ui::CtlRef r = ctx.ui.find(ctx.ui.panel(ev.panel).name, name);
+    ctx.ui.setValue(r, r.control == ev.control ? 1 : 0);
+  }
+  return 0;
+}
+
+int CC_MENUTrimm(Context& ctx, const ui::EventArgs& ev) {
+  (void)ev;
+  i2cadjust_activate(ctx, true);
+  return 0;
+}
+
+#define BX_CB(name) {#name, &name}
+
+const ui::CallbackEntry* FactoryCallbacks(size_t& count) {
+  static const ui::CallbackEntry kTable[] = {
+      BX_CB(CC_I2CADJPNL),
+      BX_CB(CC_I2CADJPRNT),
+      BX_CB(CC_TOGB_MODE_SEL),
+      BX_CB(CC_MENUTrimm),
+  };
+  count = sizeof kTable / sizeof kTable[0];
+  return kTable;
+}
+
+#undef BX_CB
+
+}  // namespace bx

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/startup.h"
+#include "tests/support/cli_run.h"
 #include "sim/server.h"
 
 namespace bx {
@@ -14,13 +15,9 @@ namespace {
 
 // Runs the tool with stderr dropped; the exit code and stdout.
 int runCli(const std::string& args, std::string& out) {
-  FILE* p = ::popen((ExecutableDir() + "/quellan-bx-cli " + args + " 2>/dev/null").c_str(), "r");
-  if (!p) return -1;
-  char buf[512];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  const int st = ::pclose(p);
-  return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  testsupport::CliRun r = testsupport::RunCli(args, "2>/dev/null");
+  out += r.out;
+  return r.exitCode;
 }
 
 // The NAME<TAB>VALUE lines after the connection lines, up to the status.

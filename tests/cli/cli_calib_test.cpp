@@ -9,29 +9,16 @@
 #include <string>
 
 #include "app/startup.h"
+#include "tests/support/cli_run.h"
 #include "link/frame_format.h"
 #include "sim/server.h"
 
 namespace bx {
 namespace {
 
-struct CliRun {
-  int exitCode = -1;
-  std::string out;
-};
+using testsupport::CliRun;
 
-CliRun runCli(const std::string& args) {
-  CliRun r;
-  std::string cmd = ExecutableDir() + "/quellan-bx-cli " + args + " 2>/dev/null";
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (!p) return r;
-  char buf[512];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  int st = ::pclose(p);
-  r.exitCode = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
-}
+CliRun runCli(const std::string& args) { return testsupport::RunCli(args, "2>/dev/null"); }
 
 TEST(CliCalib, FitNeedsNoSensorAndRefusesEqualPixels) {
   CliRun two = runCli("calib fit --point 1000:5000 --point 2000:9000");

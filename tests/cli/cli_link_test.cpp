@@ -11,33 +11,22 @@
 #include <string>
 
 #include "app/startup.h"
+#include "tests/support/cli_run.h"
 #include "link/orders.h"
 #include "sim/server.h"
 
 namespace bx {
 namespace {
 
-struct CliRun {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
+using testsupport::CliRun;
 
 std::string tempPath(const std::string& name) {
   return ::testing::TempDir() + "/cli_link_" + std::to_string(::getpid()) + "_" + name;
 }
 
 CliRun runCli(const std::string& args) {
-  CliRun r;
   const std::string errFile = tempPath("stderr.txt");
-  std::string cmd = ExecutableDir() + "/quellan-bx-cli " + args + " 2>" + errFile;
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (!p) return r;
-  char buf[512];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  int st = ::pclose(p);
-  r.exitCode = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  CliRun r = testsupport::RunCli(args, "2>" + errFile);
   std::ifstream in(errFile);
   std::stringstream ss;
   ss << in.rdbuf();

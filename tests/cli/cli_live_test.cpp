@@ -13,29 +13,16 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "tests/support/cli_run.h"
 #include "link/orders.h"
 #include "sim/server.h"
 
 namespace bx {
 namespace {
 
-struct CliRun {
-  int exitCode = -1;
-  std::string out;
-};
+using testsupport::CliRun;
 
-CliRun runCli(const std::string& args) {
-  CliRun r;
-  std::string cmd = ExecutableDir() + "/quellan-bx-cli " + args + " 2>&1";
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (!p) return r;
-  char buf[512];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  int st = ::pclose(p);
-  r.exitCode = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
-}
+CliRun runCli(const std::string& args) { return testsupport::RunCli(args, "2>&1"); }
 
 std::vector<std::string> split(const std::string& s, char sep) {
   std::vector<std::string> parts;

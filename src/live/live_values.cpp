@@ -45,21 +45,6 @@ int StateCodeShown(const Context& ctx, const liverec::LiveValues& v) {
   return code;
 }
 
-const char* StateCodeName(int code, int language) {
-  static const char* const kEn[] = {"COM ERR",        "HI EDGES",       "LO EDGES",   "NO EDGES",        "LO NEG EDGES",
-                                    "LO POS EDGES",   "RUNNING - OK",   "MAX/MIN - RESET", "TEACH-IN ACTIVE", "SELECT PROG2",
-                                    "SELECT PROG4",   "LASER ON",       "SAVE-VTHD",  "LASER OFF",       "DIRT ALERT",
-                                    "POS TRIGG EDGE", "NEG TRIGG EDGE"};
-  static const char* const kDe[] = {"COM FEHLER",      "HI EDGES",        "LO EDGES",   "NO EDGES",     "LO NEG EDGES",
-                                    "LO POS EDGES",    "BETRIEB - OK",    "MAX/MIN - RESET", "LERNEN AKTIV", "SELEKT PROG2",
-                                    "SELEKT PROG4",    "LASER EIN",       "VIDEO-SCHW", "LASER AUS",    "SCHMUTZ-ALARM",
-                                    "POS TRIGG-KANTE", "NEG TRIGG-KANTE"};
-  if (code < liverec::kStateCodeMin || code > liverec::kStateCodeMax) code = 0;
-  if (code > 10) return " ";
-  const auto i = static_cast<size_t>(code - liverec::kStateCodeMin);
-  return language == 1 ? kDe[i] : kEn[i];
-}
-
 double AxisStartMm(const Context& ctx) {
   return ctx.ident.model.hasRangeOrigin ? ctx.ident.model.rangeOriginMm : 0.0;
 }

@@ -23,7 +23,6 @@ std::string ToolRateShown(double hz);
 // The code the state text shows: the edge-count check may replace the
 // sensor's code.
 int StateCodeShown(const Context& ctx, const liverec::LiveValues& v);
-const char* StateCodeName(int code, int language);
 // The program whose limits apply: the sensor's when input IN0 selects it
 // (external trigger modes 3 and 4), else the panel's; at most 3.
 int LiveProgram(const Context& ctx, const liverec::LiveValues& v);

@@ -12,6 +12,7 @@
 #include "live/display.h"
 #include "live/edge_markers.h"
 #include "live/live_values.h"
+#include "live/state_text.h"
 #include "live/record.h"
 #include "params/fields.h"
 #include "params/teach_graphs.h"
@@ -93,7 +94,7 @@ void refreshValues(Context& ctx, bool armed) {
   setTxt(ctx, f.toolRate, liveview::ToolRateShown(ctx.live.toolCycleHz));
 
   const int code = liveview::StateCodeShown(ctx, v);
-  setTxt(ctx, f.stateText, liveview::StateCodeName(code, ctx.app.language));
+  setTxt(ctx, f.stateText, StateCodeText(code, ctx.app.language));
   if (ctx.ui.valid(f.stateText)) {
     ctx.ui.setTextColor(f.stateText, code < 0 ? ui::kWhite : ui::kBlack);
     ctx.ui.setBgColor(f.stateText, code < 0 ? ui::kRed : ui::kWhite);

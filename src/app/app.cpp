@@ -3,6 +3,7 @@
 #include "app/help.h"
 #include "app/localize.h"
 #include "app/main_panel.h"
+#include "calibration/calib_lock.h"
 #include "context/context.h"
 #include "files/settings_file.h"
 #include "params/model_config.h"
@@ -69,6 +70,8 @@ void InitGUI(Context& ctx) {
   // The unit stored in the settings: the switch's own callback switches the
   // displays (it stays dimmed, and so inert, until a sensor is identified).
   ctx.ui.fire(ctx.refs.main.mmSwitch, ui::EVENT_COMMIT);
+  // The calibration stays locked until a service user opens it.
+  ShowCalibControls(ctx);
 }
 
 void SetTeachTableMenu(Context& ctx) {

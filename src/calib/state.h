@@ -51,6 +51,22 @@ struct CalibState {
   // What DISCARD puts back.
   double prevSlope = 0;
   int32_t prevOffset = 0;
+
+  // What each step of the calibration pages allows, apart from the lock:
+  // the step and position boxes, the Accept buttons and the buttons shared
+  // by both pages. The lookup-table controls and the service fields of the
+  // settings page are shown only on the service user's request.
+  struct PageState {
+    bool stepBox[2]{true, true};
+    bool accept[2]{};
+    bool distBox[2]{true, true};
+    bool distAccept = false;
+    bool calc = false;
+    bool discard = false;
+    bool write = false;
+    bool lookupShown = false;
+    bool serviceShown = false;
+  } page;
 };
 
 }  // namespace bx

@@ -89,6 +89,11 @@ void ShowCalibRecord(Context& ctx) {
   ui.setValue(p.lookup, calib::field16(r, calib::OFF_LOOKUP));
   ui.setValue(p.pixelStart, calib::field16(r, calib::OFF_PIXEL_START));
   ui.setValue(p.pixelEnd, calib::field16(r, calib::OFF_PIXEL_END));
+  // The two calibration pages start from the sensor's own line.
+  for (const char* page : {"TAB_2P", "TAB_DIST"}) {
+    ui.setValue(ui.find(page, "SLOPE"), calib::slopeFromFixed(calib::slopeX16384(r)));
+    ui.setValue(ui.find(page, "OFFSET"), calib::offsetUm(r));
+  }
 }
 
 }  // namespace bx

@@ -14,20 +14,32 @@
 
 namespace bx {
 
+bool TwoPointModeAllowed(Context& ctx) {
+  if (frame::get16(&ctx.params.set[param::EVAL_MODE]) == kEvalModeDistance) return true;
+  ctx.ui.message(Lang(ctx, "A T T E N T I O N !", "A C H T U N G !"),
+                 Lang(ctx,
+                      "Start of the 2-point calibration not possible! \n"
+                      "Please activate EVALMODE == DISTANCE in TEACH-TABLE row !",
+                      "Start der 2-Punkt Kalibrierung nicht möglich! \n"
+                      "Bitte aktiviere EVALMODE == DISTANCE in der LERN-TABELLE!"));
+  return false;
+}
+
+bool TwoPointStartCalibration(Context& ctx) {
+  ctx.run.pending.set(PENDING_STOP_CALIB, false);
+  bool ok = false;
+  PerformOrLeavePending(ctx, PENDING_START_CALIB, [&] { ok = CalibrationCommand(ctx, 1); });
+  return ok;
+}
+
+void TwoPointStopCalibration(Context& ctx) {
+  ctx.run.pending.set(PENDING_START_CALIB, false);
+  PerformOrLeavePending(ctx, PENDING_STOP_CALIB, [&] { CalibrationCommand(ctx, 0); });
+}
+
 bool TwoPointStartStep(Context& ctx) {
-  if (frame::get16(&ctx.params.set[param::EVAL_MODE]) != kEvalModeDistance) {
-    ctx.ui.message(Lang(ctx, "A T T E N T I O N !", "A C H T U N G !"),
-                   Lang(ctx,
-                        "Start of the 2-point calibration not possible! \n"
-                        "Please activate EVALMODE == DISTANCE in TEACH-TABLE row !",
-                        "Start der 2-Punkt Kalibrierung nicht möglich! \n"
-                        "Bitte aktiviere EVALMODE == DISTANCE in der LERN-TABELLE!"));
-    return false;
-  }
-  if (LinkIdle(ctx)) {
-    LinkHold hold(ctx);
-    CalibrationCommand(ctx, 1);
-  }
+  if (!TwoPointModeAllowed(ctx)) return false;
+  TwoPointStartCalibration(ctx);
   return true;
 }
 
@@ -37,7 +49,7 @@ void TwoPointAccept(Context& ctx, int n, uint32_t diameterUm) {
   c.pointX[i] = liverec::decode(ctx.live.record).valuePx;
   c.pointY[i] = diameterUm;
   c.accepted[i] = true;
-  PerformOrLeavePending(ctx, PENDING_STOP_CALIB, [&] { CalibrationCommand(ctx, 0); });
+  TwoPointStopCalibration(ctx);
 }
 
 void TwoPointCapturePrevious(Context& ctx, double slope, int32_t offset) {
@@ -73,7 +85,7 @@ void TwoPointDiscard(Context& ctx) {
   ctx.calib.accepted[0] = ctx.calib.accepted[1] = false;
   ctx.calib.fitSlope = ctx.calib.prevSlope;
   ctx.calib.fitOffset = ctx.calib.prevOffset;
-  PerformOrLeavePending(ctx, PENDING_STOP_CALIB, [&] { CalibrationCommand(ctx, 0); });
+  TwoPointStopCalibration(ctx);
 }
 
 void TwoPointWrite(Context& ctx, double slope, int32_t offset) {

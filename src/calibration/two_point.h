@@ -8,9 +8,17 @@ struct Context;
 
 constexpr int kEvalModeDistance = 2;
 
+// False, with the pop-up, unless the parameter set evaluates DISTANCE.
+bool TwoPointModeAllowed(Context& ctx);
+// The sensor's calibration mode on or off: sent now while the link is idle,
+// left to the run loop while it runs. START and STOP cancel each other's
+// pending request, so the loop sends only the operator's latest. Start:
+// true when START was sent now and answered.
+bool TwoPointStartCalibration(Context& ctx);
+void TwoPointStopCalibration(Context& ctx);
 // Step n (1 or 2) ticked: refused with a pop-up, nothing sent, unless the
 // parameter set evaluates DISTANCE; otherwise calibration mode is started
-// when the link is idle. True when the step may go on.
+// (now or by the run loop). True when the step may go on.
 bool TwoPointStartStep(Context& ctx);
 // Point n takes the measured pixel value of the last live record and the
 // given diameter; the sensor's calibration mode is stopped (now, or by the

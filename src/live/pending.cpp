@@ -37,6 +37,7 @@ bool ServePendingRequests(Context& ctx) {
     ctx.run.state = RUN_IDLE;
     DelayWithEventProcessing(ctx, 0.5);
   }
+  if (q.take(PENDING_START_CALIB)) CalibrationCommand(ctx, 1);
   if (q.take(PENDING_WRITE_LOOKUP)) {
     // The table goes in with the run stopped and the sensor settled.
     ctx.run.state = RUN_IDLE;

@@ -1,0 +1,318 @@
+// The calibration lock and the two-point and distance pages operated
+// through their own controls, against the simulator over TCP; the steps
+// that need live data run inside the real run loop.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+#include "calib/record.h"
+#include "calibration/calib_lock.h"
+#include "link/frame_format.h"
+#include "link/orders.h"
+#include "live/record.h"
+#include "params/fields.h"
+#include "params/hwinfo.h"
+#include "params/para_file_ui.h"
+#include "tests/files/temp_dir.h"
+#include "tests/link/link_fixture.h"
+
+namespace bx {
+namespace {
+
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class CalibPages : public test::LinkTest {
+ protected:
+  void SetUp() override {
+    test::LinkTest::SetUp();
+    openTcp();
+    ctx->link.replyTimeout = 0.5;
+    frame::put16(&ctx->params.set[param::EVAL_MODE], 2);
+    // As the tool starts: locked.
+    ShowCalibControls(*ctx);
+  }
+  ui::CtlRef c(const char* page, const char* name) {
+    ui::CtlRef r = ctx->ui.find(page, name);
+    EXPECT_TRUE(r.valid()) << page << "." << name;
+    return r;
+  }
+  bool dimmed(const char* page, const char* name) { return ctx->ui.dimmed(c(page, name)); }
+  void unlock() { ctx->ui.fire(c("TAB_SETT", "CALIBTEXT"), ui::EVENT_RIGHT_DOUBLE_CLICK); }
+  void tick(const char* page, const char* box, int on) {
+    ctx->ui.setValue(c(page, box), on);
+    ctx->ui.fire(c(page, box), ui::EVENT_VAL_CHANGED);
+  }
+  void press(const char* page, const char* button) {
+    ctx->ui.fire(c(page, button), ui::EVENT_LEFT_CLICK);
+    ctx->ui.fire(c(page, button), ui::EVENT_COMMIT);
+  }
+  int calibCommands() { return sim->requestCount(order::kCalibCommand); }
+  int lastCalibMode() { return sim->lastRequest(order::kCalibCommand).param; }
+
+  // Runs `then` from the events processed once `ready` holds, looking again
+  // every 20 ms: no assumption on how fast a loaded machine gets there.
+  void when(std::function<bool()> ready, std::function<void()> then) {
+    frontend->schedule(0.02, [this, ready, then] {
+      if (ready())
+        then();
+      else
+        when(ready, then);
+    });
+  }
+  void whenRunning(std::function<void()> then) {
+    when([this] { return ctx->run.state == RUN_LOOP; }, then);
+  }
+  // Ticks a box, which starts live mode; `then` runs inside the loop (an
+  // Accept there ends the run).
+  void duringRun(const char* page, const char* box, std::function<void()> then) {
+    whenRunning(then);
+    tick(page, box, 1);
+    EXPECT_EQ(ctx->run.state, RUN_IDLE);
+  }
+  void measure(uint16_t px) { frame::put16(&ctx->live.record[liverec::VALUE_PX], px); }
+  // The object in the beam, its diameter entered, Accept pressed.
+  void acceptObject(const char* page, const char* box, const char* diameterField, const char* button,
+                    uint16_t px, double um) {
+    duringRun(page, box, [=, this] {
+      measure(px);
+      ctx->ui.setValue(c(page, diameterField), um);
+      press(page, button);
+    });
+  }
+};
+
+TEST_F(CalibPages, LockedFromStartUntilTheHiddenGestureAndTheLookupSwitch) {
+  EXPECT_EQ(ctx->calib.locked, 1);
+  for (const char* name : {"CHECKSTEP1", "CHECKSTEP2", "DIAMETER1", "SLOPE", "OFFSET"})
+    EXPECT_TRUE(dimmed("TAB_2P", name)) << name;
+  for (const char* name : {"CHECKDIST1", "DIAMETER"}) EXPECT_TRUE(dimmed("TAB_DIST", name)) << name;
+  for (const char* name : {"SLOPE", "HEADERSEL", "LOOKUPTOGG"}) EXPECT_TRUE(dimmed("TAB_SETT", name)) << name;
+  EXPECT_FALSE(dimmed("TAB_SETT", "READXF"));  // reading changes nothing
+  EXPECT_FALSE(ctx->ui.visible(c("TAB_SETT", "CALFILEBTN")));
+  EXPECT_FALSE(ctx->ui.visible(c("TAB_SETT", "PIXEL_START")));
+  // A locked box does not react.
+  tick("TAB_2P", "CHECKSTEP1", 1);
+  EXPECT_EQ(calibCommands(), 0);
+  ctx->ui.setValue(c("TAB_2P", "CHECKSTEP1"), 0);
+
+  // The service fields answer only while unlocked; a single right click
+  // is help, not the gesture.
+  ctx->ui.fire(c("TAB_SETT", "INFOBOX"), ui::EVENT_RIGHT_DOUBLE_CLICK);
+  EXPECT_FALSE(ctx->ui.visible(c("TAB_SETT", "PIXEL_START")));
+  ctx->ui.fire(c("TAB_SETT", "CALIBTEXT"), ui::EVENT_RIGHT_CLICK);
+  EXPECT_EQ(ctx->calib.locked, 1);
+
+  unlock();
+  EXPECT_EQ(ctx->calib.locked, 0);
+  EXPECT_FALSE(dimmed("TAB_2P", "CHECKSTEP1"));
+  EXPECT_FALSE(dimmed("TAB_DIST", "CHECKDIST2"));
+  EXPECT_FALSE(dimmed("TAB_SETT", "HEADERSEL"));
+  // Unlocked, each page still follows its step.
+  EXPECT_TRUE(dimmed("TAB_2P", "ACCEPT1"));
+  EXPECT_TRUE(dimmed("TAB_2P", "CALC"));
+  EXPECT_TRUE(dimmed("TAB_DIST", "WRITE"));
+  EXPECT_TRUE(dimmed("TAB_SETT", "WRITEXF"));
+
+  ctx->ui.fire(c("TAB_SETT", "INFOBOX"), ui::EVENT_RIGHT_DOUBLE_CLICK);
+  for (const char* name : {"XF_DIVISOR", "XF_SIZE", "IF_TYPE", "SERVICE_WORD", "PIXEL_START", "PIXEL_END"})
+    EXPECT_TRUE(ctx->ui.visible(c("TAB_SETT", name))) << name;
+
+  tick("TAB_SETT", "LOOKUPTOGG", 1);
+  EXPECT_TRUE(ctx->ui.visible(c("TAB_SETT", "CALFILEBTN")));
+  EXPECT_TRUE(ctx->ui.visible(c("TAB_SETT", "LOOKUPSEL")));
+  tick("TAB_SETT", "LOOKUPSEL", 1);
+  EXPECT_FALSE(dimmed("TAB_SETT", "WRITEXF"));
+  // Switched off: hidden, the selector cleared, everything locked again.
+  tick("TAB_SETT", "LOOKUPTOGG", 0);
+  EXPECT_FALSE(ctx->ui.visible(c("TAB_SETT", "LOOKUPSEL")));
+  EXPECT_EQ(ctx->ui.intValue(c("TAB_SETT", "LOOKUPSEL")), 0);
+  EXPECT_EQ(ctx->calib.locked, 1);
+  EXPECT_TRUE(dimmed("TAB_2P", "CHECKSTEP1"));
+  EXPECT_TRUE(dimmed("TAB_SETT", "WRITEXF"));
+
+  unlock();
+  unlock();
+  EXPECT_EQ(ctx->calib.locked, 1);
+  EXPECT_TRUE(dimmed("TAB_DIST", "CHECKDIST1"));
+}
+
+TEST_F(CalibPages, TheLockDecidesWhetherTheFilesCarryTheCalibrationRecord) {
+  testing_files::TempDir dir;
+  ctx->app.projectDir = dir.path();
+  calib::setField32(ctx->calib.record, calib::OFF_OFFSET, 1234);
+  auto writeBoth = [&](const std::string& tag) {
+    frontend->answerFile(ui::FILE_NEW, dir.file(tag + "-para.ini"));
+    EXPECT_EQ(SendParaToFile(*ctx), 1);
+    frontend->answerFile(ui::FILE_NEW, dir.file(tag + "-hw.ini"));
+    GenerateHardwareInfoFile(*ctx);
+    EXPECT_EQ(ctx->status, "Transmission [HW-INFO-FILE] successful!");
+  };
+  writeBoth("locked");
+  unlock();
+  writeBoth("open");
+  for (const char* file : {"para", "hw"}) {
+    const std::string locked = slurp(dir.file(std::string("locked-") + file + ".ini"));
+    const std::string open = slurp(dir.file(std::string("open-") + file + ".ini"));
+    ASSERT_NE(locked.find("[TEACH-ROW3]"), std::string::npos) << file;
+    EXPECT_EQ(locked.find("CALIBDATA"), std::string::npos) << file;
+    const size_t section = open.find("[CALIBDATA]");
+    ASSERT_NE(section, std::string::npos) << file;
+    EXPECT_NE(open.find("1234", section), std::string::npos) << file;
+  }
+}
+
+TEST_F(CalibPages, TwoObjectsCalcAndWriteThroughThePanel) {
+  unlock();
+  acceptObject("TAB_2P", "CHECKSTEP1", "DIAMETER1", "ACCEPT1", 1000, 5000);
+  // START when the box was ticked, STOP from the loop after Accept.
+  EXPECT_EQ(calibCommands(), 2);
+  EXPECT_EQ(lastCalibMode(), 0);
+  EXPECT_EQ(ctx->ui.value(c("TAB_2P", "PIXEL1")), 1000);
+  EXPECT_EQ(ctx->ui.intValue(c("TAB_2P", "CHECKSTEP1")), 0);
+  EXPECT_TRUE(dimmed("TAB_2P", "ACCEPT1"));
+  EXPECT_FALSE(dimmed("TAB_2P", "CHECKSTEP2"));
+  EXPECT_FALSE(dimmed("TAB_2P", "CALC"));
+  EXPECT_FALSE(dimmed("TAB_DIST", "CALC"));  // the pages share the data
+
+  acceptObject("TAB_2P", "CHECKSTEP2", "DIAMETER2", "ACCEPT2", 2000, 9000);
+  EXPECT_EQ(calibCommands(), 4);
+  ctx->ui.setValue(c("TAB_2P", "SLOPE"), 2.5);
+  ctx->ui.setValue(c("TAB_2P", "OFFSET"), 40);
+  press("TAB_2P", "CALC");
+  for (const char* page : {"TAB_2P", "TAB_DIST"}) {
+    EXPECT_DOUBLE_EQ(ctx->ui.value(c(page, "SLOPE")), 4.0) << page;
+    EXPECT_EQ(ctx->ui.value(c(page, "OFFSET")), 1000) << page;
+    EXPECT_FALSE(dimmed(page, "WRITE")) << page;
+    EXPECT_TRUE(dimmed(page, "CALC")) << page;
+  }
+  EXPECT_EQ(calibCommands(), 4);  // nothing is sent without WRITE
+
+  press("TAB_2P", "WRITE");
+  const auto save = sim->lastRequest(order::kCalibCommand);
+  EXPECT_EQ(save.param, 2);
+  ASSERT_EQ(save.payload.size(), 8u);
+  EXPECT_EQ(frame::gets32(save.payload.data()), 65536);
+  EXPECT_EQ(frame::gets32(save.payload.data() + 4), 1000);
+  EXPECT_DOUBLE_EQ(ctx->ui.value(ctx->refs.calib.slope), 4.0);
+  EXPECT_EQ(ctx->ui.value(ctx->refs.calib.offset), 1000);
+
+  // The sensor's record read back from the settings page.
+  ctx->ui.setValue(ctx->refs.calib.slope, 0);
+  ctx->ui.setValue(ctx->refs.calib.offset, 0);
+  press("TAB_SETT", "READXF");
+  EXPECT_DOUBLE_EQ(ctx->ui.value(ctx->refs.calib.slope), 4.0);
+  EXPECT_EQ(ctx->ui.value(ctx->refs.calib.offset), 1000);
+}
+
+TEST_F(CalibPages, OnlyPointTwoFitsThroughTheOriginAndDiscardRestores) {
+  unlock();
+  ctx->ui.setValue(c("TAB_2P", "SLOPE"), 1.5);
+  ctx->ui.setValue(c("TAB_2P", "OFFSET"), 25);
+  acceptObject("TAB_2P", "CHECKSTEP2", "DIAMETER2", "ACCEPT2", 1500, 6000);
+  press("TAB_2P", "CALC");
+  EXPECT_DOUBLE_EQ(ctx->ui.value(c("TAB_2P", "SLOPE")), 4.0);
+  EXPECT_EQ(ctx->ui.value(c("TAB_2P", "OFFSET")), 0);
+  const int sent = calibCommands();
+  press("TAB_DIST", "DISCARD");
+  EXPECT_EQ(calibCommands(), sent + 1);
+  EXPECT_EQ(lastCalibMode(), 0);
+  for (const char* page : {"TAB_2P", "TAB_DIST"}) {
+    EXPECT_DOUBLE_EQ(ctx->ui.value(c(page, "SLOPE")), 1.5) << page;
+    EXPECT_EQ(ctx->ui.value(c(page, "OFFSET")), 25) << page;
+  }
+  EXPECT_TRUE(dimmed("TAB_2P", "CALC"));
+  EXPECT_FALSE(dimmed("TAB_2P", "CHECKSTEP1"));
+}
+
+TEST_F(CalibPages, WrongEvaluationModeOnlyShowsThePopup) {
+  unlock();
+  frame::put16(&ctx->params.set[param::EVAL_MODE], 1);
+  tick("TAB_2P", "CHECKSTEP1", 1);
+  ASSERT_EQ(frontend->popups().size(), 1u);
+  EXPECT_EQ(frontend->popups()[0].title, "A T T E N T I O N !");
+  EXPECT_EQ(calibCommands(), 0);
+  EXPECT_EQ(ctx->run.state, RUN_IDLE);
+  EXPECT_EQ(ctx->ui.intValue(c("TAB_2P", "CHECKSTEP1")), 1);  // as the operator left it
+  EXPECT_TRUE(dimmed("TAB_2P", "ACCEPT1"));
+}
+
+TEST_F(CalibPages, WhileTheLoopRunsStartAndWriteWaitForItsNextPass) {
+  unlock();
+  ctx->ui.setValue(c("TAB_2P", "SLOPE"), 3.99999);
+  ctx->ui.setValue(c("TAB_2P", "OFFSET"), -20);
+  ctx->calib.page.write = true;
+  ShowCalibControls(*ctx);
+  int before = -1;
+  // Live mode runs from the distance page; the step box is ticked during it.
+  whenRunning([&] {
+    before = calibCommands();
+    tick("TAB_2P", "CHECKSTEP1", 1);
+    EXPECT_EQ(calibCommands(), before);  // left to the loop
+    press("TAB_2P", "WRITE");
+    EXPECT_EQ(calibCommands(), before);
+    // Live mode ends once the loop has served both (or, failing that,
+    // after plenty of passes).
+    const int cycles = sim->requestCount(order::kLiveData);
+    when([&, cycles] { return calibCommands() >= before + 2 || sim->requestCount(order::kLiveData) > cycles + 50; },
+         [&] { ctx->run.state = RUN_IDLE; });
+  });
+  tick("TAB_DIST", "CHECKDIST1", 1);
+  EXPECT_EQ(ctx->run.state, RUN_IDLE);
+  // The save and the START were sent between two cycles.
+  ASSERT_GE(before, 0);
+  EXPECT_EQ(calibCommands(), before + 2);
+  EXPECT_EQ(lastCalibMode(), 1);
+  const auto rec = sim->calibRecord();
+  EXPECT_EQ(frame::gets32(rec.data() + 12), 65535);  // truncated, not rounded
+  EXPECT_EQ(frame::gets32(rec.data() + 16), -20);
+}
+
+TEST_F(CalibPages, DistancePageSharesThePointsAndRefusesEqualPixelValues) {
+  unlock();
+  EXPECT_TRUE(ctx->ui.visible(c("TAB_DIST", "PICTURE")));
+  duringRun("TAB_DIST", "CHECKDIST2", [this] {
+    // The position's guide text and picture, the other box locked out.
+    EXPECT_TRUE(ctx->ui.visible(c("TAB_DIST", "GUIDE2")));
+    EXPECT_TRUE(ctx->ui.visible(c("TAB_DIST", "PICTURE2")));
+    EXPECT_FALSE(ctx->ui.visible(c("TAB_DIST", "PICTURE")));
+    EXPECT_TRUE(dimmed("TAB_DIST", "CHECKDIST1"));
+    measure(1500);
+    ctx->ui.setValue(c("TAB_DIST", "DIAMETER"), 6000);
+    press("TAB_DIST", "ACCEPT");
+  });
+  EXPECT_EQ(lastCalibMode(), 0);
+  EXPECT_EQ(ctx->ui.value(c("TAB_DIST", "PIXEL")), 1500);
+  EXPECT_TRUE(ctx->ui.visible(c("TAB_DIST", "GUIDE")));
+  // One position alone: through the origin, shown on both pages.
+  press("TAB_DIST", "CALC");
+  EXPECT_DOUBLE_EQ(ctx->ui.value(c("TAB_DIST", "SLOPE")), 4.0);
+  EXPECT_DOUBLE_EQ(ctx->ui.value(c("TAB_2P", "SLOPE")), 4.0);
+  EXPECT_EQ(ctx->ui.value(c("TAB_2P", "OFFSET")), 0);
+
+  // The position is point 1; point 2 from the two-point page with the same
+  // pixel value gives no line, on whichever page CALC is pressed.
+  for (const char* page : {"TAB_DIST", "TAB_2P"}) {
+    duringRun("TAB_DIST", "CHECKDIST1", [this] {
+      measure(1200);
+      ctx->ui.setValue(c("TAB_DIST", "DIAMETER"), 5000);
+      press("TAB_DIST", "ACCEPT");
+    });
+    acceptObject("TAB_2P", "CHECKSTEP2", "DIAMETER2", "ACCEPT2", 1200, 7000);
+    const int sent = calibCommands();
+    press(page, "CALC");
+    EXPECT_EQ(ctx->ui.text(ctx->refs.main.status), "CALC refused: both objects have the same pixel value!");
+    EXPECT_DOUBLE_EQ(ctx->ui.value(c("TAB_DIST", "SLOPE")), 4.0) << page;
+    EXPECT_EQ(ctx->ui.value(c("TAB_2P", "OFFSET")), 0) << page;
+    EXPECT_TRUE(dimmed("TAB_2P", "WRITE")) << page;
+    EXPECT_TRUE(dimmed("TAB_DIST", "WRITE")) << page;
+    EXPECT_EQ(calibCommands(), sent);
+  }
+}
+
+}  // namespace
+}  // namespace bx

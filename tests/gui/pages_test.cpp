@@ -20,6 +20,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -144,12 +145,18 @@ TEST_F(Pages, NoTextIsClippedOnAnyPageInEitherLanguageOrUnit) {
       }
     }
   }
-  // The calibration pages once unlocked, at their general and first steps.
+  // The calibration pages once unlocked, at their general and first steps;
+  // at the first step with the lookup-table and service fields shown too.
   ctx->calib.locked = 0;
-  bx::ShowCalibControls(*ctx);
   for (int language : {0, 1}) {
     setLanguage(language);
     for (int step : {0, 1}) {
+      auto& pg = ctx->calib.page;
+      pg.accept[0] = pg.distAccept = pg.lookupShown = pg.serviceShown = step == 1;
+      pg.stepBox[1] = pg.distBox[1] = step == 0;
+      ctx->ui.setValue(ref("TAB_2P", "CHECKSTEP1"), step);
+      ctx->ui.setValue(ref("TAB_DIST", "CHECKDIST1"), step);
+      bx::ShowCalibControls(*ctx);
       bx::ShowCalibStep(*ctx, "TAB_2P", step);
       bx::ShowCalibStep(*ctx, "TAB_DIST", step);
       for (const Page& p : pages()) {
@@ -183,15 +190,22 @@ TEST_F(Pages, UnlockCalibrateTwoObjectsAndReadTheRecordBack) {
 
   // Each object: its box starts live mode; with the object measured, its
   // diameter is entered and Accept pressed, which ends the run.
+  std::function<void()> acceptOnceRunning;
   auto object = [&](const char* box, const char* diameter, const char* button, int px, double um) {
-    QTimer::singleShot(300, [&, diameter, button, px, um] {
+    acceptOnceRunning = [&, diameter, button, px, um] {
+      // Inside the run loop, not inside the wait for the START reply.
+      if (ctx->run.state != bx::RUN_LOOP) {
+        QTimer::singleShot(20, acceptOnceRunning);
+        return;
+      }
       bx::frame::put16(&ctx->live.record[bx::liverec::VALUE_PX], static_cast<uint16_t>(px));
       ctx->ui.setValue(ref("TAB_2P", diameter), um);
       settle();
       auto* accept = widget<QPushButton>("TAB_2P", button);
       EXPECT_TRUE(accept->isEnabled()) << button;
       guitest::click(accept);
-    });
+    };
+    QTimer::singleShot(20, acceptOnceRunning);
     guitest::click(widget<QCheckBox>("TAB_2P", box));
     settle();
     EXPECT_EQ(ctx->run.state, bx::RUN_IDLE);

@@ -32,12 +32,14 @@ bool ServePendingRequests(Context& ctx) {
   if (q.take(PENDING_WRITE_CALIB)) WriteCalibDataToXF(ctx, ctx.calib.record.bytes.data());
   if (q.take(PENDING_SAVE_CALIB))
     CalibrationCommand(ctx, 2, calib::slopeX16384(ctx.calib.record), calib::offsetUm(ctx.calib.record));
+  // The operator's START and STOP cancel each other; were both pending,
+  // the stop that ends the run comes last.
+  if (q.take(PENDING_START_CALIB)) CalibrationCommand(ctx, 1);
   if (q.take(PENDING_STOP_CALIB)) {
     CalibrationCommand(ctx, 0);
     ctx.run.state = RUN_IDLE;
     DelayWithEventProcessing(ctx, 0.5);
   }
-  if (q.take(PENDING_START_CALIB)) CalibrationCommand(ctx, 1);
   if (q.take(PENDING_WRITE_LOOKUP)) {
     // The table goes in with the run stopped and the sensor settled.
     ctx.run.state = RUN_IDLE;

@@ -173,6 +173,7 @@ TEST_F(LinkOwnershipTest, PendingRequestsAreServedOnceInTheLoopsOrder) {
   q.set(PENDING_SAVE_CALIB);
   q.set(PENDING_WRITE_CALIB);
   q.set(PENDING_WRITE_LOOKUP);
+  q.set(PENDING_START_CALIB);
   ctx->calib.lookupStopWait = 0;
   ctx->calib.lookupBlockWait = 0;
   for (int r = 0; r < PENDING_COUNT; ++r) EXPECT_TRUE(q.has(static_cast<PendingRequest>(r))) << r;
@@ -180,9 +181,9 @@ TEST_F(LinkOwnershipTest, PendingRequestsAreServedOnceInTheLoopsOrder) {
   const size_t start = sim->orderLog().size();
   EXPECT_FALSE(ServePendingRequests(*ctx));
   // SEND (set, table), GET (set, table, edges), teach, reset, test, edge
-  // refresh, refresh data, write calibration, save, stop calibration, the
-  // lookup table's 16 blocks.
-  std::vector<uint8_t> expected{1, 1, 2, 2, 0x14, 6, 0x0B, 5, 0x14, 9, 0x17, 0x0C, 0x0C};
+  // refresh, refresh data, write calibration, save, start and stop
+  // calibration, the lookup table's 16 blocks.
+  std::vector<uint8_t> expected{1, 1, 2, 2, 0x14, 6, 0x0B, 5, 0x14, 9, 0x17, 0x0C, 0x0C, 0x0C};
   expected.insert(expected.end(), 16, 0xC1);
   EXPECT_EQ(ordersSince(start), expected);
   EXPECT_EQ(sim->lastRequest(0x0C).param, 0);  // stop comes last

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders every page of the desktop window, in English and German and in
-# pixel and millimetre units, connected to the sensor simulator, into PNG
+# pixel and millimetre units, connected to the sensor simulator, and the
+# calibration pages once more unlocked (NAME-unlocked-stepN), into PNG
 # files in DIR (offscreen: no display needed):
 #   scripts/screenshots.sh DIR
 #   BX_BUILD_DIR=other scripts/screenshots.sh DIR

@@ -291,7 +291,23 @@ int main(int argc, char** argv) {
   // By default everything (tool, peers, baseline) shares one core: the
   // rates then measure the work per exchange instead of the scheduler's
   // wake-up luck on an idle machine. --spread lets the scheduler place them.
-  if (!(argc > 1 && std::strcmp(argv[1], "--spread") == 0)) {
+  // --only tcp|pty measures one transport; --rounds N changes the rounds.
+  bool spread = false;
+  std::string only;
+  int kRounds = 9;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--spread") == 0)
+      spread = true;
+    else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc)
+      only = argv[++i];
+    else if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc)
+      kRounds = std::max(1, std::atoi(argv[++i]));
+    else {
+      std::fprintf(stderr, "usage: bench_link [--spread] [--only tcp|pty] [--rounds N]\n");
+      return 2;
+    }
+  }
+  if (!spread) {
     cpu_set_t set;
     CPU_ZERO(&set);
     CPU_SET(0, &set);
@@ -299,13 +315,13 @@ int main(int argc, char** argv) {
   }
   signal(SIGPIPE, SIG_IGN);
   setvbuf(stdout, nullptr, _IOLBF, 0);
-  const int kRounds = 9;
   const int kEchoes = 2000;
   const int kCycles = 500;
   std::printf("Tool against a canned-reply peer, beside a blocking client against the same kind of peer\n");
   std::printf("(median of %d alternating rounds):\n", kRounds);
   for (bool tcp : {true, false}) {
     const char* name = tcp ? "tcp" : "pty";
+    if (!only.empty() && only != name) continue;
     Peer base = startCannedPeer(tcp);
     int baseFd = openBaselineClient(base, tcp);
     Peer peer = startCannedPeer(tcp);
@@ -337,6 +353,7 @@ int main(int argc, char** argv) {
   std::printf("Tool against bx-sim (the simulator computes every reply):\n");
   SimProcess sp = startSimProcess(0);
   for (bool tcp : {true, false}) {
+    if (!only.empty() && only != (tcp ? "tcp" : "pty")) continue;
     Tool t;
     if (!openLink(t, sp, tcp)) return 1;
     Rate echo = measure(kEchoes, [&] { bx::Exchange(t.ctx, bx::order::kEcho, 0); });
@@ -352,6 +369,7 @@ int main(int argc, char** argv) {
 
   SimProcess silent = startSimProcess(1);
   for (bool tcp : {true, false}) {
+    if (!only.empty() && only != (tcp ? "tcp" : "pty")) continue;
     Tool t;
     if (!openLink(t, silent, tcp)) return 1;
     double c0 = cpuSeconds();

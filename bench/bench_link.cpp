@@ -41,50 +41,9 @@
 #include "ui/headless.h"
 
 #include "bench_support.h"
+#include "sim_process.h"
 
 namespace {
-
-struct SimProcess {
-  pid_t pid = -1;
-  int port = -1;
-  std::string pty;
-};
-
-// The simulator runs in a child process so its work and allocations are not
-// counted as the tool's.
-SimProcess startSimProcess(int faultNoReply) {
-  int fds[2];
-  if (pipe(fds) != 0) std::exit(1);
-  SimProcess sp;
-  sp.pid = fork();
-  if (sp.pid == 0) {
-    close(fds[0]);
-    bx::sim::Server server;
-    int port = server.startTcp(0);
-    std::string pty = server.startPty();
-    if (faultNoReply) server.setFault(bx::sim::Fault::NoReply, bx::sim::kPersistent);
-    dprintf(fds[1], "%d %s\n", port, pty.c_str());
-    close(fds[1]);
-    pause();
-    _exit(0);
-  }
-  close(fds[1]);
-  char buf[256] = {};
-  ssize_t n = read(fds[0], buf, sizeof buf - 1);
-  close(fds[0]);
-  if (n <= 0) std::exit(1);
-  char path[200] = {};
-  std::sscanf(buf, "%d %199s", &sp.port, path);
-  sp.pty = path;
-  return sp;
-}
-
-void stopSimProcess(SimProcess& sp) {
-  if (sp.pid > 0) {
-    kill(sp.pid, SIGTERM);
-    waitpid(sp.pid, nullptr, 0);
-  }
-}
 
 struct Tool {
   bx::Context ctx;
@@ -351,7 +310,7 @@ int main(int argc, char** argv) {
   }
 
   std::printf("Tool against bx-sim (the simulator computes every reply):\n");
-  SimProcess sp = startSimProcess(0);
+  SimProcess sp = startSimProcess();
   for (bool tcp : {true, false}) {
     if (!only.empty() && only != (tcp ? "tcp" : "pty")) continue;
     Tool t;
@@ -367,7 +326,7 @@ int main(int argc, char** argv) {
   }
   stopSimProcess(sp);
 
-  SimProcess silent = startSimProcess(1);
+  SimProcess silent = startSimProcess(SimSetup{true, 0});
   for (bool tcp : {true, false}) {
     if (!only.empty() && only != (tcp ? "tcp" : "pty")) continue;
     Tool t;

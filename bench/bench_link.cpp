@@ -41,50 +41,9 @@
 #include "ui/headless.h"
 
 #include "bench_support.h"
+#include "sim_process.h"
 
 namespace {
-
-struct SimProcess {
-  pid_t pid = -1;
-  int port = -1;
-  std::string pty;
-};
-
-// The simulator runs in a child process so its work and allocations are not
-// counted as the tool's.
-SimProcess startSimProcess(int faultNoReply) {
-  int fds[2];
-  if (pipe(fds) != 0) std::exit(1);
-  SimProcess sp;
-  sp.pid = fork();
-  if (sp.pid == 0) {
-    close(fds[0]);
-    bx::sim::Server server;
-    int port = server.startTcp(0);
-    std::string pty = server.startPty();
-    if (faultNoReply) server.setFault(bx::sim::Fault::NoReply, bx::sim::kPersistent);
-    dprintf(fds[1], "%d %s\n", port, pty.c_str());
-    close(fds[1]);
-    pause();
-    _exit(0);
-  }
-  close(fds[1]);
-  char buf[256] = {};
-  ssize_t n = read(fds[0], buf, sizeof buf - 1);
-  close(fds[0]);
-  if (n <= 0) std::exit(1);
-  char path[200] = {};
-  std::sscanf(buf, "%d %199s", &sp.port, path);
-  sp.pty = path;
-  return sp;
-}
-
-void stopSimProcess(SimProcess& sp) {
-  if (sp.pid > 0) {
-    kill(sp.pid, SIGTERM);
-    waitpid(sp.pid, nullptr, 0);
-  }
-}
 
 struct Tool {
   bx::Context ctx;
@@ -291,7 +250,23 @@ int main(int argc, char** argv) {
   // By default everything (tool, peers, baseline) shares one core: the
   // rates then measure the work per exchange instead of the scheduler's
   // wake-up luck on an idle machine. --spread lets the scheduler place them.
-  if (!(argc > 1 && std::strcmp(argv[1], "--spread") == 0)) {
+  // --only tcp|pty measures one transport; --rounds N changes the rounds.
+  bool spread = false;
+  std::string only;
+  int kRounds = 9;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--spread") == 0)
+      spread = true;
+    else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc)
+      only = argv[++i];
+    else if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc)
+      kRounds = std::max(1, std::atoi(argv[++i]));
+    else {
+      std::fprintf(stderr, "usage: bench_link [--spread] [--only tcp|pty] [--rounds N]\n");
+      return 2;
+    }
+  }
+  if (!spread) {
     cpu_set_t set;
     CPU_ZERO(&set);
     CPU_SET(0, &set);
@@ -299,13 +274,13 @@ int main(int argc, char** argv) {
   }
   signal(SIGPIPE, SIG_IGN);
   setvbuf(stdout, nullptr, _IOLBF, 0);
-  const int kRounds = 9;
   const int kEchoes = 2000;
   const int kCycles = 500;
   std::printf("Tool against a canned-reply peer, beside a blocking client against the same kind of peer\n");
   std::printf("(median of %d alternating rounds):\n", kRounds);
   for (bool tcp : {true, false}) {
     const char* name = tcp ? "tcp" : "pty";
+    if (!only.empty() && only != name) continue;
     Peer base = startCannedPeer(tcp);
     int baseFd = openBaselineClient(base, tcp);
     Peer peer = startCannedPeer(tcp);
@@ -335,8 +310,9 @@ int main(int argc, char** argv) {
   }
 
   std::printf("Tool against bx-sim (the simulator computes every reply):\n");
-  SimProcess sp = startSimProcess(0);
+  SimProcess sp = startSimProcess();
   for (bool tcp : {true, false}) {
+    if (!only.empty() && only != (tcp ? "tcp" : "pty")) continue;
     Tool t;
     if (!openLink(t, sp, tcp)) return 1;
     Rate echo = measure(kEchoes, [&] { bx::Exchange(t.ctx, bx::order::kEcho, 0); });
@@ -350,8 +326,9 @@ int main(int argc, char** argv) {
   }
   stopSimProcess(sp);
 
-  SimProcess silent = startSimProcess(1);
+  SimProcess silent = startSimProcess(SimSetup{true, 0});
   for (bool tcp : {true, false}) {
+    if (!only.empty() && only != (tcp ? "tcp" : "pty")) continue;
     Tool t;
     if (!openLink(t, silent, tcp)) return 1;
     double c0 = cpuSeconds();

@@ -14,12 +14,15 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "app/startup.h"
 #include "context/context.h"
+#include "link/frame_format.h"
+#include "link/orders.h"
 #include "link/transport.h"
 #include "live/run_loop.h"
 #include "platform/clock.h"
@@ -29,6 +32,7 @@
 #include "ui/headless.h"
 
 #include "bench_support.h"
+#include "sim_process.h"
 
 namespace {
 
@@ -39,40 +43,6 @@ long residentKb() {
   if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = -1;
   std::fclose(f);
   return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
-struct SimProcess {
-  pid_t pid = -1;
-  int port = -1;
-  std::string pty;
-};
-
-// The simulator runs in a child process so its work and allocations are not
-// counted as the tool's.
-SimProcess startSimProcess() {
-  int fds[2];
-  if (pipe(fds) != 0) std::exit(1);
-  SimProcess sp;
-  sp.pid = fork();
-  if (sp.pid == 0) {
-    close(fds[0]);
-    bx::sim::Server server;
-    int port = server.startTcp(0);
-    std::string pty = server.startPty();
-    dprintf(fds[1], "%d %s\n", port, pty.c_str());
-    close(fds[1]);
-    pause();
-    _exit(0);
-  }
-  close(fds[1]);
-  char buf[256] = {};
-  ssize_t n = read(fds[0], buf, sizeof buf - 1);
-  close(fds[0]);
-  if (n <= 0) std::exit(1);
-  char path[200] = {};
-  std::sscanf(buf, "%d %199s", &sp.port, path);
-  sp.pty = path;
-  return sp;
 }
 
 struct Tool {
@@ -161,7 +131,44 @@ void stopLatency(const SimProcess& sp, bool tcp, int runs) {
 
 }  // namespace
 
+// Bytes a serial line carries for one cycle of the video view: the
+// requests and replies of the live record, the edges and the video.
+int wireBytesPerCycle() {
+  int n = 0;
+  for (uint8_t o : {bx::order::kLiveData, bx::order::kEdgeQuery, bx::order::kVideoData})
+    n += 2 * bx::frame::kHeaderSize + bx::order::RequestSize(o, 0) + bx::order::ReplySize(o, 0);
+  return n;
+}
+
+// The loop against a simulator whose replies leave no faster than a serial
+// line of `baud`: cycles per second against the line's ceiling, and the
+// tool's CPU share while it mostly waits.
+void pacedLine(int baud, long cycles) {
+  SimProcess sp = startSimProcess(SimSetup{false, baud});
+  const double ceiling = baud / 10.0 / wireBytesPerCycle();
+  for (bool tcp : {true, false}) {
+    Tool t(sp, tcp);
+    Counter c;
+    c.stopAt = cycles + 5;
+    c.markAt = 5;
+    const bx::RunObserver obs{&c, &onCycle, nullptr};
+    bx::PushRUN(t.ctx, &obs);
+    const double dt = bx::platform::Timer() - c.timeMark;
+    const double dc = cpuSeconds() - c.cpuMark;
+    const double rate = (c.cycles - c.markAt) / dt;
+    std::printf("%-4s paced %6d Bd: %7.2f cycles/s, wire ceiling %7.2f (%d bytes a cycle), %5.1f %%, CPU %.2f %% of one core\n",
+                tcp ? "tcp" : "pty", baud, rate, ceiling, wireBytesPerCycle(), 100.0 * rate / ceiling, 100.0 * dc / dt);
+  }
+  stopSimProcess(sp);
+}
+
 int main(int argc, char** argv) {
+  // bench_live [LONG-RUN-CYCLES] | --pace BAUD [CYCLES]
+  if (argc > 2 && std::strcmp(argv[1], "--pace") == 0) {
+    const int baud = std::atoi(argv[2]);
+    pacedLine(baud, argc > 3 ? std::atol(argv[3]) : std::max(50L, static_cast<long>(baud / 10 / wireBytesPerCycle() * 5)));
+    return 0;
+  }
   const long longRun = argc > 1 ? std::atol(argv[1]) : 100000;
   SimProcess sp = startSimProcess();
   throughput(sp, true, 5000, false);
@@ -169,7 +176,6 @@ int main(int argc, char** argv) {
   stopLatency(sp, true, 40);
   stopLatency(sp, false, 40);
   throughput(sp, true, longRun, true);
-  kill(sp.pid, SIGTERM);
-  waitpid(sp.pid, nullptr, 0);
+  stopSimProcess(sp);
   return 0;
 }

@@ -20,6 +20,8 @@
 #include "gui/qt_frontend.h"
 #include "gui/renderer.h"
 
+#include "project_dir.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -46,18 +48,6 @@ class PaintWatch : public QObject {
 double median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v.empty() ? 0 : v[v.size() / 2];
-}
-
-std::string makeProjectDir() {
-  namespace fs = std::filesystem;
-  char pattern[] = "/tmp/bx_gui_bench_XXXXXX";
-  if (!mkdtemp(pattern)) return {};
-  for (const auto& e : fs::directory_iterator(bx::ExecutableDir())) {
-    auto ext = e.path().extension().string();
-    if (ext == ".uir" || ext == ".lwl" || ext == ".ico" || ext == ".bmp")
-      fs::copy_file(e.path(), fs::path(pattern) / e.path().filename());
-  }
-  return pattern;
 }
 
 }  // namespace

@@ -50,8 +50,11 @@ for name in "${names[@]}"; do
     [ -d "$dir" ] && cp -r "$dir"/. "$work"/
   done
   before=$(ls -A "$findings" | wc -l)
-  echo "== $name: fuzzing for ${DURATION}s (log $log)"
-  "$bin" -max_total_time="$DURATION" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 \
+  # fuzz/NAME.options: extra libFuzzer flags of one harness, one per line.
+  extra=()
+  [ -f "fuzz/$name.options" ] && mapfile -t extra < <(grep -v '^#' "fuzz/$name.options" | grep .)
+  echo "== $name: fuzzing for ${DURATION}s ${extra[*]} (log $log)"
+  "$bin" -max_total_time="$DURATION" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 "${extra[@]}" \
     -artifact_prefix="$findings/" "$work" >"$log" 2>&1
   rc=$?
   execs=$(awk '/stat::number_of_executed_units:/ {print $2}' "$log" | tail -1)

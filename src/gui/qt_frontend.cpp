@@ -36,6 +36,14 @@ QtFrontend::~QtFrontend() {
 }
 
 void QtFrontend::processEvents() {
+  // A wait inside an exchange asks for events after every wake-up, several
+  // times a cycle of a fast loop. Qt's event pass costs far more than the
+  // exchange itself, so while the link is busy it runs at most once a
+  // millisecond: input still answers within that, the loop keeps its pace.
+  const auto now = std::chrono::steady_clock::now();
+  const bool linkBusy = ctx_.run.linkHeld > 0 || ctx_.run.state == RUN_LOOP;
+  if (linkBusy && now - lastPump_ < kBusyPumpInterval) return;
+  lastPump_ = now;
   ++depth_;
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   if (renderer_) renderer_->repaintIfDue();

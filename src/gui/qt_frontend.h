@@ -3,6 +3,8 @@
 // a throttled repaint, the operator's dialogs, the wait cursor and quitting.
 // While Qt's own loop runs between waits, a timer keeps delivering the TCP
 // link's events.
+#include <chrono>
+
 #include <QObject>
 #include <QTimer>
 #include <string>
@@ -54,6 +56,8 @@ class QtFrontend : public QObject, public ui::Frontend {
   ui::Frontend* delegate_ = nullptr;
   QTimer linkTimer_;
   int depth_ = 0;
+  static constexpr std::chrono::microseconds kBusyPumpInterval{1000};
+  std::chrono::steady_clock::time_point lastPump_{};
   bool waitCursor_ = false;
   bool quit_ = false;
 };

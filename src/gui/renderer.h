@@ -22,7 +22,7 @@ class PanelWindow;
 struct RendererOptions {
   std::string resourceDir = ".";   // pictures are looked up here
   std::string mainPanel = "MAIN";  // the panel that becomes the main window
-  int repaintIntervalMs = 16;      // at most about 60 passes a second
+  int repaintIntervalMs = 17;      // at most 60 passes a second
 };
 
 class Renderer : public QObject {

@@ -9,42 +9,6 @@
 #include "params/units.h"
 
 namespace bx::liveview {
-namespace {
-
-std::string rateText(double hz) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, hz > 10 ? "%.0f" : "%.1f", hz);
-  return buf;
-}
-
-}  // namespace
-
-std::string ScanRateShown(int32_t cycleUs) {
-  // A zero or negative cycle time (no record yet) has no rate.
-  return rateText(cycleUs > 0 ? 1e6 / cycleUs : 0.0);
-}
-
-std::string ToolRateShown(double hz) { return rateText(std::isfinite(hz) && hz > 0 ? hz : 0.0); }
-
-int LiveProgram(const Context& ctx, const liverec::LiveValues& v) {
-  const int ext = param::get(ctx.params, param::EXT_TRIGGER_MODE);
-  const int prog = ext == 3 || ext == 4 ? v.program : param::get(ctx.params, param::EVAL_PROGRAM);
-  return std::clamp(prog, 0, static_cast<int>(liverec::kProgramMax));
-}
-
-int StateCodeShown(const Context& ctx, const liverec::LiveValues& v) {
-  int code = v.stateCode;
-  if (code > liverec::kStateCodeMax || code < liverec::kStateCodeMin) code = 0;
-  if (param::get(ctx.params, param::DIGITAL_OUT_MODE) != 1) return code;
-  const int liveProg = std::min<int>(v.program, liverec::kProgramMax);
-  const int expectedLive = param::rowGet(ctx.params, liveProg, param::ROW_EDGE_COUNT);
-  const int expectedCur = param::rowGet(ctx.params, LiveProgram(ctx, v), param::ROW_EDGE_COUNT);
-  if (v.edgeCount == 0) return -3;
-  if (v.edgeCount > expectedLive) return -5;
-  if (v.edgeCount < expectedCur) return -4;
-  return code;
-}
-
 double AxisStartMm(const Context& ctx) {
   return ctx.ident.model.hasRangeOrigin ? ctx.ident.model.rangeOriginMm : 0.0;
 }

@@ -1,6 +1,5 @@
 #pragma once
-// What the live-value displays derive from one live record: the state code
-// and scan rate as shown, the program in force, limits, the value colour,
+// What the live-value displays derive from one live record: limits, the value colour,
 // the dirt level compared, the AUTO threshold and the roll-graph point.
 // Kept apart from the drawing so each rule can be checked on its own.
 #include <array>
@@ -16,16 +15,6 @@ struct Context;
 
 namespace liveview {
 
-// 10^6 / cycle time: whole hertz above 10 Hz, one decimal otherwise.
-std::string ScanRateShown(int32_t cycleUs);
-// The tool's own cycles per second, shown the same way.
-std::string ToolRateShown(double hz);
-// The code the state text shows: the edge-count check may replace the
-// sensor's code.
-int StateCodeShown(const Context& ctx, const liverec::LiveValues& v);
-// The program whose limits apply: the sensor's when input IN0 selects it
-// (external trigger modes 3 and 4), else the panel's; at most 3.
-int LiveProgram(const Context& ctx, const liverec::LiveValues& v);
 
 struct Limits {
   int setPx = 1, upperPx = 1, lowerPx = 1;

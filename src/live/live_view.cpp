@@ -90,10 +90,10 @@ void refreshValues(Context& ctx, bool armed) {
 
   setNum(ctx, f.edgeA, v.edgeA);
   setNum(ctx, f.edgeB, v.edgeB);
-  setTxt(ctx, f.scanRate, liveview::ScanRateShown(v.cycleUs));
-  setTxt(ctx, f.toolRate, liveview::ToolRateShown(ctx.live.toolCycleHz));
+  setTxt(ctx, f.scanRate, ScanRateText(v.cycleUs));
+  setTxt(ctx, f.toolRate, RateText(ctx.live.toolCycleHz));
 
-  const int code = liveview::StateCodeShown(ctx, v);
+  const int code = ShownStateCode(ctx, v);
   setTxt(ctx, f.stateText, StateCodeText(code, ctx.app.language));
   if (ctx.ui.valid(f.stateText)) {
     ctx.ui.setTextColor(f.stateText, code < 0 ? ui::kWhite : ui::kBlack);
@@ -104,7 +104,7 @@ void refreshValues(Context& ctx, bool armed) {
   const bool counterShown = armed || trig == 3 || trig == 4;
   setNum(ctx, f.trigCount, counterShown ? v.triggerCount : v.triggerLevel);
 
-  const int program = liveview::LiveProgram(ctx, v);
+  const int program = LiveProgram(ctx, v);
   const liveview::Limits lim = liveview::LimitsOf(ctx, v, program);
   setNum(ctx, f.teachVal, lim.setShown);
   setNum(ctx, f.tolUp, lim.tolUpShown);
@@ -239,7 +239,7 @@ void PlotLiveVideo(Context& ctx, int page, bool triggered) {
   liverec::Bytes rec;
   std::copy(ctx.live.record.begin(), ctx.live.record.end(), rec.begin());
   liverec::sanitise(rec);
-  const int program = page == 3 ? row : liveview::LiveProgram(ctx, liverec::decode(rec));
+  const int program = page == 3 ? row : LiveProgram(ctx, liverec::decode(rec));
   PlotEdgeGraph(ctx, program, page, used);
 }
 
@@ -251,7 +251,7 @@ void PlotRAWGraph(Context& ctx) {
   liverec::sanitise(rec);
   const liverec::LiveValues v = liverec::decode(rec);
   auto& strip = ctx.ui.strip(g);
-  const std::array<double, 6> point = liveview::RollPoint(ctx, v, liveview::LiveProgram(ctx, v));
+  const std::array<double, 6> point = liveview::RollPoint(ctx, v, LiveProgram(ctx, v));
   liveview::RollAppend(strip.data, point);
   const bool mm = ctx.params.unitMm == 1;
   ui::CtlRef zoom = ctx.ui.find("VIDEO", "ZOOM");

@@ -1,12 +1,11 @@
 #include "live/state_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "context/context.h"
-#include "live/record.h"
 #include "params/fields.h"
-#include "params/panel_values.h"
 
 namespace bx {
 namespace {
@@ -53,27 +52,41 @@ const char* StateCodeText(int code, int language) {
   return language == 1 ? t.de : t.en;
 }
 
+int LiveProgram(const Context& ctx, const liverec::LiveValues& v) {
+  const int ext = param::get(ctx.params, param::EXT_TRIGGER_MODE);
+  const int prog = ext == 3 || ext == 4 ? v.program : param::get(ctx.params, param::EVAL_PROGRAM);
+  return std::clamp(prog, 0, static_cast<int>(liverec::kProgramMax));
+}
+
+int ShownStateCode(const Context& ctx, const liverec::LiveValues& v) {
+  int code = v.stateCode;
+  if (code > liverec::kStateCodeMax || code < liverec::kStateCodeMin) code = 0;
+  if (param::get(ctx.params, param::DIGITAL_OUT_MODE) != kDigitalOutEdgeCount) return code;
+  const int liveProg = std::clamp<int>(v.program, 0, liverec::kProgramMax);
+  if (v.edgeCount == 0) return -3;
+  if (v.edgeCount > param::rowGet(ctx.params, liveProg, param::ROW_EDGE_COUNT)) return -5;
+  if (v.edgeCount < param::rowGet(ctx.params, LiveProgram(ctx, v), param::ROW_EDGE_COUNT)) return -4;
+  return code;
+}
+
 int ShownStateCode(const Context& ctx) {
   liverec::Bytes rec = ctx.live.record;
   liverec::sanitise(rec);
-  const liverec::LiveValues v = liverec::decode(rec);
-  if (param::get(ctx.params, param::DIGITAL_OUT_MODE) != kDigitalOutEdgeCount) return v.stateCode;
-  if (v.edgeCount == 0) return -3;
-  if (v.edgeCount > param::rowGet(ctx.params, v.program, param::ROW_EDGE_COUNT)) return -5;
-  if (v.edgeCount < param::rowGet(ctx.params, ActiveRow(ctx), param::ROW_EDGE_COUNT)) return -4;
-  return v.stateCode;
+  return ShownStateCode(ctx, liverec::decode(rec));
 }
 
-std::string ScanRateText(int32_t cycleTimeUs) {
-  // A sensor that reports no cycle time has no rate; never divide by it.
-  if (cycleTimeUs <= 0) return "0";
-  const double f = 1e6 / cycleTimeUs;
-  char buf[16];
-  if (f > 10)
-    std::snprintf(buf, sizeof buf, "%.0f", std::round(f));
+std::string RateText(double hz) {
+  // No rate yet (or a sensor that reports no cycle time): never a division
+  // by it, never "inf".
+  if (!std::isfinite(hz) || hz <= 0) return "0";
+  char buf[32];
+  if (hz > 10)
+    std::snprintf(buf, sizeof buf, "%.0f", std::round(hz));
   else
-    std::snprintf(buf, sizeof buf, "%.1f", f);
+    std::snprintf(buf, sizeof buf, "%.1f", hz);
   return buf;
 }
+
+std::string ScanRateText(int32_t cycleTimeUs) { return RateText(cycleTimeUs > 0 ? 1e6 / cycleTimeUs : 0.0); }
 
 }  // namespace bx

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "live/record.h"
+
 namespace bx {
 struct Context;
 
@@ -13,12 +15,19 @@ struct Context;
 const char* StateCodeText(int code, int language);
 // The code the state field shows: the clamped code of the live record,
 // replaced under the edge-count check of `Digital-Out-Mode` 1 (no edges -3,
-// more than the live program's row expects -5, fewer than the active row
-// expects -4).
+// more than the live program's row expects -5, fewer than the row of the
+// program in force expects -4).
+int ShownStateCode(const Context& ctx, const liverec::LiveValues& v);
+// The same for the live record in the context.
 int ShownStateCode(const Context& ctx);
+// The program whose row applies: the sensor's when input IN0 selects it
+// (external trigger modes 3 and 4), else `Eval-Program`; at most 3.
+int LiveProgram(const Context& ctx, const liverec::LiveValues& v);
 // The sensor's scan rate from its cycle time: above 10 Hz a whole number,
 // otherwise one decimal; "0" for a cycle time that is not positive. Short
 // enough to live in the string itself (no heap).
 std::string ScanRateText(int32_t cycleTimeUs);
+// A rate in hertz shown the same way ("0" when not positive or not finite).
+std::string RateText(double hz);
 
 }  // namespace bx

@@ -82,11 +82,7 @@ TEST(FindMinDistIdx, NearestEdgeWithTiesToTheEarlierOne) {
   EXPECT_EQ(FindMinDistIdx(merged, 0, 100), -1);
 }
 
-TEST(LiveValues, ScanRateDecimalsAndAutoThresholdLimits) {
-  EXPECT_EQ(liveview::ScanRateShown(100000), "10.0");
-  EXPECT_EQ(liveview::ScanRateShown(80645), "12");  // 12.4 Hz
-  EXPECT_EQ(liveview::ScanRateShown(400000), "2.5");
-  EXPECT_EQ(liveview::ScanRateShown(0), "0.0");  // no record yet: no division by zero
+TEST(LiveValues, AutoThresholdLimits) {
   EXPECT_EQ(liveview::AutoThreshold(50, 0), 100);
   EXPECT_EQ(liveview::AutoThreshold(100, 1024), 900);
   EXPECT_EQ(liveview::AutoThreshold(50, 1000), 500);

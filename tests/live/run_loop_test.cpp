@@ -2,6 +2,7 @@
 // the armed trigger, pending requests between cycles, STOP, and how each
 // failed exchange ends live mode on both transports.
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <vector>
 
@@ -97,6 +98,8 @@ TEST(StateText, ClampsCodesAndFormatsTheScanRate) {
   EXPECT_EQ(ScanRateText(1000), "1000");
   EXPECT_EQ(ScanRateText(0), "0");  // no division by a missing cycle time
   EXPECT_EQ(ScanRateText(-5), "0");
+  EXPECT_EQ(RateText(std::nan("")), "0");  // the tool's own rate before its first cycle
+  EXPECT_EQ(RateText(12.4), "12");
 }
 
 TEST_F(RunLoopTest, ShownCodeClampsAndAppliesTheEdgeCountCheck) {
@@ -115,7 +118,8 @@ TEST_F(RunLoopTest, ShownCodeClampsAndAppliesTheEdgeCountCheck) {
 
   param::set(ctx->params, param::DIGITAL_OUT_MODE, 1);
   param::rowSet(ctx->params, 3, param::ROW_EDGE_COUNT, 2);
-  param::rowSet(ctx->params, ActiveRow(*ctx), param::ROW_EDGE_COUNT, 2);
+  param::set(ctx->params, param::EVAL_PROGRAM, 1);
+  param::rowSet(ctx->params, 1, param::ROW_EDGE_COUNT, 2);
   EXPECT_EQ(ShownStateCode(*ctx), 7);  // as many edges as expected: the sensor's code
   put(liverec::EDGE_COUNT, 0);
   EXPECT_EQ(ShownStateCode(*ctx), -3);
@@ -123,6 +127,11 @@ TEST_F(RunLoopTest, ShownCodeClampsAndAppliesTheEdgeCountCheck) {
   EXPECT_EQ(ShownStateCode(*ctx), -5);
   put(liverec::EDGE_COUNT, 1);
   EXPECT_EQ(ShownStateCode(*ctx), -4);
+  // In external trigger modes 3 and 4 the sensor's program (input IN0)
+  // is the one in force: its row expects 1 edge.
+  param::set(ctx->params, param::EXT_TRIGGER_MODE, 3);
+  param::rowSet(ctx->params, 3, param::ROW_EDGE_COUNT, 1);
+  EXPECT_EQ(ShownStateCode(*ctx), 7);
   param::set(ctx->params, param::DIGITAL_OUT_MODE, 0);
   EXPECT_EQ(ShownStateCode(*ctx), 7);
 }

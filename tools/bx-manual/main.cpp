@@ -206,6 +206,12 @@ bool render(QTextDocument& doc, const QString& path) {
   doc.setDocumentMargin(0);
   keepTogether(doc, page.height());
   const int pages = doc.pageCount();
+  // Every text must be laid out, or the manual would silently miss it.
+  for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+    if (!b.text().isEmpty() && (!b.layout() || b.layout()->lineCount() == 0)) {
+      std::fprintf(stderr, "bx-manual: not laid out: %s\n", qPrintable(b.text().left(60)));
+      return false;
+    }
 
   QPainter p;
   if (!p.begin(&writer)) return false;

@@ -10,13 +10,11 @@
 // interrupted build never leaves half a manual where the tool looks.
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -25,7 +23,6 @@
 #include <QTextLayout>
 #include <QTextTable>
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -104,7 +101,7 @@ void styleDocument(QTextDocument& doc) {
   }
 }
 
-// Moves a block or a table to the top of the next page.
+// Moves a block to the top of the next page.
 void breakBefore(QTextBlock b) {
   QTextBlockFormat bf = b.blockFormat();
   bf.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
@@ -275,8 +272,14 @@ int main(int argc, char** argv) {
   const QString out = args[1];
   const QString part = out + ".part";
   QFile::remove(part);
-  if (!render(doc, part)) return fail("cannot write " + part);
-  QFile::remove(out);
-  if (!QFile::rename(part, out)) return fail("cannot move " + part + " to " + out);
+  if (!render(doc, part)) {
+    QFile::remove(part);
+    return fail("cannot write " + part);
+  }
+  // rename() replaces the old manual in one step.
+  if (std::rename(QFile::encodeName(part).constData(), QFile::encodeName(out).constData()) != 0) {
+    QFile::remove(part);
+    return fail("cannot move " + part + " to " + out);
+  }
   return 0;
 }

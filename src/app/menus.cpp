@@ -1,5 +1,8 @@
 #include "app/menus.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "app/localize.h"
 #include "app/main_panel.h"
 #include "context/context.h"
@@ -55,6 +58,26 @@ std::string ManualPath(const Context& ctx) {
   return ctx.app.projectDir + "/" + name;
 }
 
+bool OpenManual(Context& ctx) {
+  const std::string path = ManualPath(ctx);
+  std::error_code ec;
+  const char* problem = nullptr;
+  if (!std::filesystem::is_regular_file(path, ec))
+    problem = "Quick-Start manual not found!";
+  else if (ctx.ui.frontend == nullptr || !ctx.ui.frontend->openDocument(path))
+    problem = "No program could open the Quick-Start manual!";
+  if (problem == nullptr) {
+    ctx.status = "Quick-Start manual opened!";
+    ShowStatus(ctx);
+    return true;
+  }
+  ctx.status = problem;
+  ShowStatus(ctx);
+  // The path names the file the operator has to look for.
+  ctx.ui.message(ctx.app.texts.message("I n f o !"), ctx.app.texts.message(std::string(problem) + "\n" + path));
+  return false;
+}
+
 int CC_MENUapplication(Context& ctx, const ui::EventArgs& ev) {
   const ui::MenuItem* it = menuItem(ctx, ev);
   if (it == nullptr) return 0;
@@ -82,7 +105,7 @@ int CC_MENUhelp(Context& ctx, const ui::EventArgs& ev) {
   const ui::MenuItem* it = menuItem(ctx, ev);
   if (it == nullptr) return 0;
   if (it->name == "QUICKSTART") {
-    if (ctx.ui.frontend) ctx.ui.frontend->openDocument(ManualPath(ctx));
+    OpenManual(ctx);
   } else if (it->name == "ABOUT") {
     ctx.ui.message("Quellan-BX-Scope  Information ", AboutText(ctx));
   }

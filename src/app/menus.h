@@ -11,6 +11,9 @@ struct Context;
 std::string AboutText(const Context& ctx);
 // Path of the quick-start manual for the sensor and language in force.
 std::string ManualPath(const Context& ctx);
+// Opens that manual with the desktop's open action. A missing file or no
+// program to show it is said in the status line and a message; false then.
+bool OpenManual(Context& ctx);
 
 int CC_MENUapplication(Context& ctx, const ui::EventArgs& ev);
 int CC_MENUsettings(Context& ctx, const ui::EventArgs& ev);

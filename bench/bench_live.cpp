@@ -56,16 +56,7 @@ struct Tool {
       std::exit(1);
     }
     bx::InitVars(ctx);
-    auto& L = ctx.link;
-    if (tcp) {
-      L.transport = bx::TRANSPORT_TCP;
-      L.ipAddress = "127.0.0.1";
-      L.tcpPort = sp.port;
-    } else {
-      L.transport = bx::TRANSPORT_RS232;
-      L.comPort = static_cast<uint16_t>(bx::platform::comNumber(sp.pty));
-      L.baudIndex = 7;
-    }
+    aimAtSim(ctx, sp, tcp);
     if (bx::ConnectProcedure(ctx) != 1) {
       std::fprintf(stderr, "connect failed: %s\n", ctx.status.c_str());
       std::exit(1);

@@ -32,19 +32,6 @@
 
 namespace {
 
-void linkTo(bx::Context& ctx, const SimProcess& sp, bool tcp) {
-  auto& L = ctx.link;
-  if (tcp) {
-    L.transport = bx::TRANSPORT_TCP;
-    L.ipAddress = "127.0.0.1";
-    L.tcpPort = sp.port;
-  } else {
-    L.transport = bx::TRANSPORT_RS232;
-    L.comPort = static_cast<uint16_t>(bx::platform::comNumber(sp.pty));
-    L.baudIndex = 7;
-  }
-}
-
 struct Counter {
   long cycles = 0, markAt = 0, stopAt = 0;
   double timeMark = 0, cpuMark = 0;
@@ -89,7 +76,7 @@ Result headless(const SimProcess& sp, bool tcp, long cycles) {
     std::exit(1);
   }
   bx::InitVars(ctx);
-  linkTo(ctx, sp, tcp);
+  aimAtSim(ctx, sp, tcp);
   if (bx::ConnectProcedure(ctx) != 1) {
     std::fprintf(stderr, "gui_live: connect failed: %s\n", ctx.status.c_str());
     std::exit(1);
@@ -115,7 +102,7 @@ Result drawing(const SimProcess& sp, bool tcp, long cycles, const std::string& d
   bx::gui::Renderer renderer(ctx->ui, ro);
   frontend.attach(&renderer);
   renderer.mainWindow()->show();
-  linkTo(*ctx, sp, tcp);
+  aimAtSim(*ctx, sp, tcp);
   if (bx::ConnectProcedure(*ctx) != 1) {
     std::fprintf(stderr, "gui_live: connect failed: %s\n", ctx->status.c_str());
     std::exit(1);

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "context/context.h"
+#include "platform/com_ports.h"
 #include "sim/server.h"
 
 struct SimProcess {
@@ -56,5 +58,20 @@ inline void stopSimProcess(SimProcess& sp) {
     kill(sp.pid, SIGTERM);
     waitpid(sp.pid, nullptr, 0);
     sp.pid = -1;
+  }
+}
+
+// Points the tool's connection settings at the simulator: its TCP port, or
+// its pseudo-terminal as a serial port at 921600 Bd.
+inline void aimAtSim(bx::Context& ctx, const SimProcess& sp, bool tcp) {
+  auto& L = ctx.link;
+  if (tcp) {
+    L.transport = bx::TRANSPORT_TCP;
+    L.ipAddress = "127.0.0.1";
+    L.tcpPort = sp.port;
+  } else {
+    L.transport = bx::TRANSPORT_RS232;
+    L.comPort = static_cast<uint16_t>(bx::platform::comNumber(sp.pty));
+    L.baudIndex = 7;
   }
 }

@@ -40,50 +40,18 @@
 #include "sim/server.h"
 #include "ui/headless.h"
 
+#include "bench_sim.h"
 #include "bench_support.h"
 
 namespace {
 
-struct SimProcess {
-  pid_t pid = -1;
-  int port = -1;
-  std::string pty;
-};
+using bench::SimProcess;
+using bench::stopSimProcess;
 
-// The simulator runs in a child process so its work and allocations are not
-// counted as the tool's.
+void noReply(bx::sim::Server& server) { server.setFault(bx::sim::Fault::NoReply, bx::sim::kPersistent); }
+
 SimProcess startSimProcess(int faultNoReply) {
-  int fds[2];
-  if (pipe(fds) != 0) std::exit(1);
-  SimProcess sp;
-  sp.pid = fork();
-  if (sp.pid == 0) {
-    close(fds[0]);
-    bx::sim::Server server;
-    int port = server.startTcp(0);
-    std::string pty = server.startPty();
-    if (faultNoReply) server.setFault(bx::sim::Fault::NoReply, bx::sim::kPersistent);
-    dprintf(fds[1], "%d %s\n", port, pty.c_str());
-    close(fds[1]);
-    pause();
-    _exit(0);
-  }
-  close(fds[1]);
-  char buf[256] = {};
-  ssize_t n = read(fds[0], buf, sizeof buf - 1);
-  close(fds[0]);
-  if (n <= 0) std::exit(1);
-  char path[200] = {};
-  std::sscanf(buf, "%d %199s", &sp.port, path);
-  sp.pty = path;
-  return sp;
-}
-
-void stopSimProcess(SimProcess& sp) {
-  if (sp.pid > 0) {
-    kill(sp.pid, SIGTERM);
-    waitpid(sp.pid, nullptr, 0);
-  }
+  return bench::startSimProcess(bx::sim::Config(), faultNoReply ? &noReply : nullptr);
 }
 
 struct Tool {

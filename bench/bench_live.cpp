@@ -28,9 +28,13 @@
 #include "sim/server.h"
 #include "ui/headless.h"
 
+#include "bench_sim.h"
 #include "bench_support.h"
 
 namespace {
+
+using bench::SimProcess;
+using Tool = bench::ConnectedTool;
 
 long residentKb() {
   long pages = 0, resident = 0;
@@ -40,69 +44,6 @@ long residentKb() {
   std::fclose(f);
   return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
-
-struct SimProcess {
-  pid_t pid = -1;
-  int port = -1;
-  std::string pty;
-};
-
-// The simulator runs in a child process so its work and allocations are not
-// counted as the tool's.
-SimProcess startSimProcess() {
-  int fds[2];
-  if (pipe(fds) != 0) std::exit(1);
-  SimProcess sp;
-  sp.pid = fork();
-  if (sp.pid == 0) {
-    close(fds[0]);
-    bx::sim::Server server;
-    int port = server.startTcp(0);
-    std::string pty = server.startPty();
-    dprintf(fds[1], "%d %s\n", port, pty.c_str());
-    close(fds[1]);
-    pause();
-    _exit(0);
-  }
-  close(fds[1]);
-  char buf[256] = {};
-  ssize_t n = read(fds[0], buf, sizeof buf - 1);
-  close(fds[0]);
-  if (n <= 0) std::exit(1);
-  char path[200] = {};
-  std::sscanf(buf, "%d %199s", &sp.port, path);
-  sp.pty = path;
-  return sp;
-}
-
-struct Tool {
-  bx::Context ctx;
-  bx::ui::HeadlessFrontend fe;
-  Tool(const SimProcess& sp, bool tcp) {
-    ctx.ui.frontend = &fe;
-    std::string err;
-    if (!bx::LoadPanels(ctx, bx::ExecutableDir() + "/" + bx::kResourceFile, err)) {
-      std::fprintf(stderr, "%s\n", err.c_str());
-      std::exit(1);
-    }
-    bx::InitVars(ctx);
-    auto& L = ctx.link;
-    if (tcp) {
-      L.transport = bx::TRANSPORT_TCP;
-      L.ipAddress = "127.0.0.1";
-      L.tcpPort = sp.port;
-    } else {
-      L.transport = bx::TRANSPORT_RS232;
-      L.comPort = static_cast<uint16_t>(bx::platform::comNumber(sp.pty));
-      L.baudIndex = 7;
-    }
-    if (bx::ConnectProcedure(ctx) != 1) {
-      std::fprintf(stderr, "connect failed: %s\n", ctx.status.c_str());
-      std::exit(1);
-    }
-  }
-  ~Tool() { bx::CloseLink(ctx, true); }
-};
 
 struct Counter {
   long cycles = 0;
@@ -163,13 +104,12 @@ void stopLatency(const SimProcess& sp, bool tcp, int runs) {
 
 int main(int argc, char** argv) {
   const long longRun = argc > 1 ? std::atol(argv[1]) : 100000;
-  SimProcess sp = startSimProcess();
+  SimProcess sp = bench::startSimProcess();
   throughput(sp, true, 5000, false);
   throughput(sp, false, 5000, false);
   stopLatency(sp, true, 40);
   stopLatency(sp, false, 40);
   throughput(sp, true, longRun, true);
-  kill(sp.pid, SIGTERM);
-  waitpid(sp.pid, nullptr, 0);
+  bench::stopSimProcess(sp);
   return 0;
 }

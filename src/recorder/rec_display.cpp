@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "context/context.h"
@@ -16,6 +17,7 @@ namespace {
 
 constexpr int kTraces = 4;
 constexpr int kPoints = 100;
+constexpr double kNoPoint = std::numeric_limits<double>::quiet_NaN();
 
 ui::CtlRef rec(const Context& ctx, const char* name) { return ctx.ui.find("REC", name); }
 
@@ -62,7 +64,8 @@ void PrepareRecorderChart(Context& ctx) {
   auto& strip = ctx.ui.strip(g);
   strip.traces = kTraces;
   strip.points = kPoints;
-  strip.data.assign(static_cast<size_t>(kTraces * kPoints), 0.0);
+  // Points not yet recorded are gaps, not a line at zero.
+  strip.data.assign(static_cast<size_t>(kTraces * kPoints), kNoPoint);
   // Limits red, set value black, the recorded value blue.
   strip.colors = {ui::kRed, ui::kRed, ui::kBlack, ui::kBlue};
   strip.yCaption = std::string(de ? "MESSWERT " : "MEASUREMENT-VALUE ") + (mm ? "[mm]" : "[pixel]");
@@ -100,7 +103,7 @@ void PlotRECGraph(Context& ctx) {
       mm ? lim.upperUm / 1000.0 : lim.upperPx, mm ? lim.lowerUm / 1000.0 : lim.lowerPx,
       mm ? lim.setUm / 1000.0 : lim.setPx, mm ? v.valueUm / 1000.0 : v.valuePx};
   auto& data = ctx.ui.strip(g).data;
-  if (data.size() != static_cast<size_t>(kTraces * kPoints)) data.assign(static_cast<size_t>(kTraces * kPoints), 0.0);
+  if (data.size() != static_cast<size_t>(kTraces * kPoints)) data.assign(static_cast<size_t>(kTraces * kPoints), kNoPoint);
   std::copy(data.begin() + kTraces, data.end(), data.begin());
   std::copy(point, point + kTraces, data.end() - kTraces);
   ctx.ui.touch(g);

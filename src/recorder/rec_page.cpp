@@ -47,10 +47,11 @@ int pageMode(const Context& ctx) { return ctx.ui.intValue(rec(ctx, "RS232MODE"))
 void applyModeRules(Context& ctx, int mode) {
   const bool records = recorder::ModeRecords(mode);
   ctx.ui.setOperable(rec(ctx, "INCTIME"), mode == REC_STATIC);
-  for (const char* name : {"SAMPLES", "PAUSE", "STOP", "FILEBTN", "FILE"}) ctx.ui.setOperable(rec(ctx, name), records);
+  for (const char* name : {"SAMPLES", "PAUSE", "STOP", "FILEBTN"}) ctx.ui.setOperable(rec(ctx, name), records);
+  // The file field has no action of its own: dimmed with its button.
+  ctx.ui.setDimmed(rec(ctx, "FILE"), !records);
   // START also needs a sensor, and no recording in progress.
   ctx.ui.setOperable(rec(ctx, "START"), records && OpenPort(ctx) != nullptr && !ctx.recorder.running);
-  for (const char* name : {"RS232MODE", "ZOOMREC", "RECGRAPH", "RECSTATUS"}) ctx.ui.setOperable(rec(ctx, name), true);
 }
 
 void showExpectedDuration(Context& ctx) {

@@ -56,16 +56,12 @@ double axisTop(const Context& ctx, bool mm) {
 
 }  // namespace
 
-void PrepareRecorderChart(Context& ctx) {
+void ShowRecorderAxis(Context& ctx) {
   const ui::CtlRef g = rec(ctx, "RECGRAPH");
   if (!ctx.ui.valid(g)) return;
   const bool mm = ctx.params.unitMm == 1;
   const bool de = ctx.app.language == 1;
   auto& strip = ctx.ui.strip(g);
-  strip.traces = kTraces;
-  strip.points = kPoints;
-  // Points not yet recorded are gaps, not a line at zero.
-  strip.data.assign(static_cast<size_t>(kTraces * kPoints), kNoPoint);
   // Limits red, set value black, the recorded value blue.
   strip.colors = {ui::kRed, ui::kRed, ui::kBlack, ui::kBlue};
   strip.yCaption = std::string(de ? "MESSWERT " : "MEASUREMENT-VALUE ") + (mm ? "[mm]" : "[pixel]");
@@ -73,9 +69,20 @@ void PrepareRecorderChart(Context& ctx) {
   strip.y.precision = mm ? ctx.ident.model.axisDecimals : 0;
   strip.y.min = mm ? liveview::AxisStartMm(ctx) : 1;
   strip.y.max = axisTop(ctx, mm);
+  ApplyRecorderZoom(ctx);
+}
+
+void PrepareRecorderChart(Context& ctx) {
+  const ui::CtlRef g = rec(ctx, "RECGRAPH");
+  if (!ctx.ui.valid(g)) return;
+  auto& strip = ctx.ui.strip(g);
+  strip.traces = kTraces;
+  strip.points = kPoints;
+  // Points not yet recorded are gaps, not a line at zero.
+  strip.data.assign(static_cast<size_t>(kTraces * kPoints), kNoPoint);
   ctx.recorder.chartPaused = false;
   setNum(ctx, rec(ctx, "PAUSE"), 0);
-  ApplyRecorderZoom(ctx);
+  ShowRecorderAxis(ctx);
 }
 
 void ApplyRecorderZoom(Context& ctx) {

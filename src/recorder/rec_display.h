@@ -16,6 +16,9 @@ inline constexpr ui::Color kStatusBlue{0, 102, 255};
 // Clears the recorder roll graph for a new recording: 4 traces, 100 points,
 // scrolling, the y axis of the unit in force.
 void PrepareRecorderChart(Context& ctx);
+// The roll graph's y axis and caption for the unit and language in force,
+// keeping what it shows.
+void ShowRecorderAxis(Context& ctx);
 // Appends the sample just taken to the recorder roll graph (unless it is
 // paused): upper and lower limit, set value and the recorded value.
 void PlotRECGraph(Context& ctx);

@@ -68,6 +68,7 @@ void ShowRecorderMode(Context& ctx) {
   // Mode 4 passes the sanitising but has no item: the ring keeps its value.
   if (ctx.ui.valid(ring) && ctx.ui.itemIndexOfValue(ring, mode) >= 0) ctx.ui.setValue(ring, mode);
   applyModeRules(ctx, mode);
+  if (!ctx.recorder.running) ShowRecorderAxis(ctx);
 }
 
 RecordOutcome PushRECORD(Context& ctx, const RecordObserver* observer) {

@@ -81,15 +81,21 @@ void triggeredRun(int samples) {
     // exchange; the counts bracket the recording as closely as the link
     // allows.
     const int32_t before = triggerCount(t.ctx);
+    double lastRow = 0;
+    const bx::RecordObserver obs{&lastRow, nullptr,
+                                 [](bx::Context&, void* user, int) { *static_cast<double*>(user) = bx::platform::Timer(); }};
     const double cpu0 = cpuSeconds(), t0 = bx::platform::Timer();
-    const bx::RecordOutcome r = bx::RunRecording(t.ctx, s, nullptr);
+    const bx::RecordOutcome r = bx::RunRecording(t.ctx, s, &obs);
     const double wall = bx::platform::Timer() - t0, cpu = cpuSeconds() - cpu0;
     const int32_t after = triggerCount(t.ctx);
+    const double tail = bx::platform::Timer() - lastRow;
     const long events = static_cast<long>(after) - before;
     std::printf("pty  triggered at 200/s: %s, %d rows in %.3f s (%.1f rows/s); sensor events between the two counts "
-                "%ld, not recorded %ld; tool CPU %.2f %% of a core\n",
+                "%ld, not recorded %ld, of which about %.1f came in the %.1f ms after the last row; tool CPU %.2f %% of "
+                "a core\n",
                 r == bx::RecordOutcome::Completed ? "completed" : "NOT completed", t.ctx.recorder.counter, wall,
-                t.ctx.recorder.counter / wall, events, events - t.ctx.recorder.counter, cpu / wall * 100.0);
+                t.ctx.recorder.counter / wall, events, events - t.ctx.recorder.counter, tail * 200.0, tail * 1000.0,
+                cpu / wall * 100.0);
     bx::param::set(t.ctx.params, bx::param::RS232_MODE, 0);
     (void)bx::PushSEND(t.ctx, bx::MEM_RAM);
     unlink(s.path.c_str());

@@ -50,8 +50,9 @@ class Recording {
   RecordOutcome run() {
     begin();
     if (!file_.open(s_.path)) {
-      ctx_.ui.message(Lang(ctx_, "ATTENTION", "ACHTUNG"),
-                      Lang(ctx_, "Error opening recorder output file", "Fehler beim Öffnen der Rekorder-Ausgabedatei"));
+      ctx_.status = "Error opening recorder output file";
+      ctx_.ui.message(Lang(ctx_, "ATTENTION", "ACHTUNG"), ctx_.app.texts.message(ctx_.status) + "\n" + file_.error());
+      ShowStatus(ctx_);
       finish();
       ctx_.run.state = RUN_IDLE;
       return RecordOutcome::OpenFailed;
@@ -171,7 +172,10 @@ class Recording {
       return true;
     }
     const LinkFailure why = ctx_.link.failure;
-    return why != LinkFailure::Closed && why != LinkFailure::LineError;
+    if (why == LinkFailure::Closed || why == LinkFailure::LineError) return false;
+    // A dropped frame is no failure of the recording.
+    if (why != LinkFailure::Stopped && why != LinkFailure::Aborted) ctx_.link.failure = LinkFailure::None;
+    return true;
   }
 
   void takeSample(const uint8_t* data) {
@@ -294,8 +298,10 @@ RecordOutcome RunRecording(Context& ctx, const RecordSettings& settings, const R
 }
 
 void StopRecording(Context& ctx) {
-  if (ctx.recorder.running) ctx.run.state = RUN_IDLE;
   freezeChart(ctx);
+  // Without a recording the button must not end a live loop that runs.
+  if (!ctx.recorder.running) return;
+  ctx.run.state = RUN_IDLE;
   enableMainControls(ctx);
 }
 

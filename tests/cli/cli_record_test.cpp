@@ -161,6 +161,16 @@ TEST_F(CliRecord, TimeOutKeepsTheRowsAndFails) {
   EXPECT_EQ(lineCount(slurp(out)), 7u) << "the header stays";
 }
 
+TEST_F(CliRecord, AFileThatCannotBeOpenedFails) {
+  sim::Server server;
+  const std::string missing = dir + "/no-such-folder/RECORD.DAT";
+  const CliRun r = testsupport::RunCli("record --out " + missing + " --samples 2 --interval 0.1 " + tcp(server));
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_NE(r.out.find("status: Error opening recorder output file\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("No such file or directory"), std::string::npos) << r.out;
+  EXPECT_EQ(server.requestCount(order::kRecorderSample), 0);
+}
+
 TEST_F(CliRecord, UsageErrors) {
   for (const std::string args :
        {"record --tcp 127.0.0.1:1", "record --out X.DAT", "record --out X.DAT --mode fast --tcp 127.0.0.1:1",

@@ -41,10 +41,19 @@
 #include "sim/server.h"
 #include "ui/headless.h"
 
+#include "bench_sim.h"
 #include "bench_support.h"
-#include "sim_process.h"
 
 namespace {
+
+using bench::SimProcess;
+using bench::stopSimProcess;
+
+void noReply(bx::sim::Server& server) { server.setFault(bx::sim::Fault::NoReply, bx::sim::kPersistent); }
+
+SimProcess startSimProcess(int faultNoReply) {
+  return bench::startSimProcess(bx::sim::Config(), faultNoReply ? &noReply : nullptr);
+}
 
 struct Tool {
   bx::Context ctx;
@@ -329,7 +338,7 @@ int main(int argc, char** argv) {
   }
 
   std::printf("Tool against bx-sim (the simulator computes every reply):\n");
-  SimProcess sp = startSimProcess();
+  SimProcess sp = startSimProcess(0);
   for (bool tcp : {true, false}) {
     if (!only.empty() && only != (tcp ? "tcp" : "pty")) continue;
     Tool t;
@@ -345,7 +354,7 @@ int main(int argc, char** argv) {
   }
   stopSimProcess(sp);
 
-  SimProcess silent = startSimProcess(SimSetup{true, 0});
+  SimProcess silent = startSimProcess(1);
   for (bool tcp : {true, false}) {
     if (!only.empty() && only != (tcp ? "tcp" : "pty")) continue;
     Tool t;

@@ -31,10 +31,13 @@
 #include "sim/server.h"
 #include "ui/headless.h"
 
+#include "bench_sim.h"
 #include "bench_support.h"
-#include "sim_process.h"
 
 namespace {
+
+using bench::SimProcess;
+using Tool = bench::ConnectedTool;
 
 long residentKb() {
   long pages = 0, resident = 0;
@@ -44,26 +47,6 @@ long residentKb() {
   std::fclose(f);
   return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
-
-struct Tool {
-  bx::Context ctx;
-  bx::ui::HeadlessFrontend fe;
-  Tool(const SimProcess& sp, bool tcp) {
-    ctx.ui.frontend = &fe;
-    std::string err;
-    if (!bx::LoadPanels(ctx, bx::ExecutableDir() + "/" + bx::kResourceFile, err)) {
-      std::fprintf(stderr, "%s\n", err.c_str());
-      std::exit(1);
-    }
-    bx::InitVars(ctx);
-    aimAtSim(ctx, sp, tcp);
-    if (bx::ConnectProcedure(ctx) != 1) {
-      std::fprintf(stderr, "connect failed: %s\n", ctx.status.c_str());
-      std::exit(1);
-    }
-  }
-  ~Tool() { bx::CloseLink(ctx, true); }
-};
 
 struct Counter {
   long cycles = 0;
@@ -135,7 +118,9 @@ int wireBytesPerCycle() {
 // line of `baud`: cycles per second against the line's ceiling, and the
 // tool's CPU share while it mostly waits.
 void pacedLine(int baud, long cycles) {
-  SimProcess sp = startSimProcess(SimSetup{false, baud});
+  bx::sim::Config cfg;
+  cfg.paceBaud = baud;
+  SimProcess sp = bench::startSimProcess(cfg);
   const double ceiling = baud / 10.0 / wireBytesPerCycle();
   for (bool tcp : {true, false}) {
     Tool t(sp, tcp);
@@ -150,7 +135,7 @@ void pacedLine(int baud, long cycles) {
     std::printf("%-4s paced %6d Bd: %7.2f cycles/s, wire ceiling %7.2f (%d bytes a cycle), %5.1f %%, CPU %.2f %% of one core\n",
                 tcp ? "tcp" : "pty", baud, rate, ceiling, wireBytesPerCycle(), 100.0 * rate / ceiling, 100.0 * dc / dt);
   }
-  stopSimProcess(sp);
+  bench::stopSimProcess(sp);
 }
 
 int main(int argc, char** argv) {
@@ -161,12 +146,12 @@ int main(int argc, char** argv) {
     return 0;
   }
   const long longRun = argc > 1 ? std::atol(argv[1]) : 100000;
-  SimProcess sp = startSimProcess();
+  SimProcess sp = bench::startSimProcess();
   throughput(sp, true, 5000, false);
   throughput(sp, false, 5000, false);
   stopLatency(sp, true, 40);
   stopLatency(sp, false, 40);
   throughput(sp, true, longRun, true);
-  stopSimProcess(sp);
+  bench::stopSimProcess(sp);
   return 0;
 }

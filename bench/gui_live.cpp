@@ -26,11 +26,13 @@
 #include "session/bringup.h"
 #include "ui/headless.h"
 
+#include "bench_sim.h"
 #include "bench_support.h"
 #include "project_dir.h"
-#include "sim_process.h"
 
 namespace {
+
+using bench::SimProcess;
 
 struct Counter {
   long cycles = 0, markAt = 0, stopAt = 0;
@@ -67,23 +69,8 @@ Result run(bx::Context& ctx, long cycles, const bx::gui::Renderer* renderer = nu
 }
 
 Result headless(const SimProcess& sp, bool tcp, long cycles) {
-  bx::Context ctx;
-  bx::ui::HeadlessFrontend fe;
-  ctx.ui.frontend = &fe;
-  std::string err;
-  if (!bx::LoadPanels(ctx, bx::ExecutableDir() + "/" + bx::kResourceFile, err)) {
-    std::fprintf(stderr, "gui_live: %s\n", err.c_str());
-    std::exit(1);
-  }
-  bx::InitVars(ctx);
-  aimAtSim(ctx, sp, tcp);
-  if (bx::ConnectProcedure(ctx) != 1) {
-    std::fprintf(stderr, "gui_live: connect failed: %s\n", ctx.status.c_str());
-    std::exit(1);
-  }
-  const Result r = run(ctx, cycles);
-  bx::CloseLink(ctx, true);
-  return r;
+  bench::ConnectedTool t(sp, tcp);
+  return run(t.ctx, cycles);
 }
 
 Result drawing(const SimProcess& sp, bool tcp, long cycles, const std::string& dir) {
@@ -102,7 +89,7 @@ Result drawing(const SimProcess& sp, bool tcp, long cycles, const std::string& d
   bx::gui::Renderer renderer(ctx->ui, ro);
   frontend.attach(&renderer);
   renderer.mainWindow()->show();
-  aimAtSim(*ctx, sp, tcp);
+  bench::aimAtSim(*ctx, sp, tcp);
   if (bx::ConnectProcedure(*ctx) != 1) {
     std::fprintf(stderr, "gui_live: connect failed: %s\n", ctx->status.c_str());
     std::exit(1);
@@ -132,7 +119,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "gui_live: cannot make a temporary project directory\n");
     return 1;
   }
-  SimProcess sp = startSimProcess();
+  SimProcess sp = bench::startSimProcess();
   std::printf("gui_live: platform %s, %ld cycles per measurement\n", qPrintable(QGuiApplication::platformName()), cycles);
   // Rounds alternate between headless and drawing so both see the same
   // machine; the medians are reported.
@@ -148,7 +135,7 @@ int main(int argc, char** argv) {
                 tcp ? "tcp" : "pty", h.perSecond, 100 * h.cpuShare, d.perSecond, 100 * d.cpuShare,
                 100.0 * d.perSecond / h.perSecond, d.paintsPerSecond);
   }
-  stopSimProcess(sp);
+  bench::stopSimProcess(sp);
   std::error_code ec;
   std::filesystem::remove_all(dir, ec);
   return 0;

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <string_view>
 
 #include "link/orders.h"
 
@@ -131,6 +132,12 @@ bool parseFaultRule(const std::string& text, FaultRule& out) {
   if (const auto colon = rest.find(':'); colon != std::string::npos) {
     if (!parseInt(rest.substr(colon + 1), 1, INT_MAX, rule.count)) return false;
     rest.resize(colon);
+  }
+  // Frames sent without a request carry the prefix.
+  constexpr std::string_view kStreamed = "streamed-";
+  if (rest.rfind(kStreamed, 0) == 0) {
+    rule.spontaneous = true;
+    rest.erase(0, kStreamed.size());
   }
   std::string name = rest;
   bool hasArg = false;

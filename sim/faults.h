@@ -75,7 +75,8 @@ int defaultFaultArg(Fault f);
 
 // Command-line form NAME[=ARG][:COUNT][@ORDER[/PARAM]]; names: refuse,
 // header-crc, data-crc, sync, no-reply, fragment, late, close, oversize,
-// garbage, teach-result, no-shadow, short, noise. COUNT defaults to
+// garbage, teach-result, no-shadow, short, noise; the prefix streamed-
+// makes the rule one for unrequested frames. COUNT defaults to
 // persistent. False on a bad text.
 bool parseFaultRule(const std::string& text, FaultRule& out);
 const char* faultName(Fault f);

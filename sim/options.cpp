@@ -61,6 +61,9 @@ const char* usageText() {
          "  noise=N (N random bytes before the frame).\n"
          "  COUNT replies (default: every reply); @ORDER limits it to one order,\n"
          "  @ORDER/PARAM to one frame parameter of it.\n"
+         "  A name with the prefix streamed- (streamed-header-crc@18) hits only the\n"
+         "  frames the sensor sends on its own (scope record, triggered recorder\n"
+         "  samples) instead of replies.\n"
          "  --help                this text\n";
 }
 

@@ -144,6 +144,9 @@ class Sensor {
   Reply scopeOrder(const ParsedRequest& req, int channel, int64_t nowMs);
   std::vector<uint8_t> scopeRecord(int64_t nowMs);
   void captureTrigger(int64_t nowMs);
+  // Recorder samples sent on input events (recorder_stream.cpp).
+  void streamRecorderSample(const Sample& s, int64_t nowMs);
+  void catchUpInputEvents(int64_t missed, int64_t nowMs);
   std::vector<Output> spontaneous(uint8_t order, const std::vector<uint8_t>& payload, int channel, int64_t nowMs,
                                   uint16_t param = 0);
   void setTransientState(int code, int64_t untilMs);

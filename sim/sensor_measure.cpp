@@ -275,11 +275,7 @@ void Sensor::captureTrigger(int64_t nowMs) {
   capturedEdges_ = edgeReply(s.scan);
   capturedVideo_ = s.scan.video;
   haveCapture_ = true;
-  if (ram16(param::kRs232Mode) == 1) {
-    const auto rec = recorderSample(s);
-    auto o = spontaneous(order::kRecorderSample, {rec.begin(), rec.end()}, lastChannel_, nowMs);
-    pending_.insert(pending_.end(), o.begin(), o.end());
-  }
+  streamRecorderSample(s, nowMs);
 }
 
 void Sensor::pulseInput(int64_t nowMs) {
@@ -298,7 +294,7 @@ std::vector<Output> Sensor::tick(int64_t nowMs) {
     // between count, the capture is of the latest.
     const int64_t period = std::max(1, cfg_.triggerPeriodMs);
     const int64_t missed = (nowMs - nextAutoPulse_) / period;
-    triggerCounter_ += static_cast<uint32_t>(missed);
+    catchUpInputEvents(missed, nowMs);
     pulseInput(nowMs);
     nextAutoPulse_ += (missed + 1) * period;
   }

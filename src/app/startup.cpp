@@ -16,6 +16,7 @@
 #include "live/display.h"
 #include "live/run_loop.h"
 #include "live/live_callbacks.h"
+#include "recorder/rec_page.h"
 #include "params/fields.h"
 #include "ui/resource.h"
 
@@ -35,7 +36,7 @@ bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& erro
   if (!ui::loadResourceFile(ctx.ui, resourcePath, error)) return false;
   // Each subsystem brings the table of its own callbacks.
   using TableFn = const ui::CallbackEntry* (*)(size_t&);
-  for (TableFn fn : {&LinkCallbacks, &ParamCallbacks, &RunLoopCallbacks, &LiveCallbacks, &AppCallbacks, &CalibrationCallbacks}) {
+  for (TableFn fn : {&LinkCallbacks, &ParamCallbacks, &RunLoopCallbacks, &LiveCallbacks, &AppCallbacks, &CalibrationCallbacks, &RecorderCallbacks}) {
     size_t n = 0;
     const ui::CallbackEntry* table = fn(n);
     if (table) ctx.ui.bindCallbacks(table, n);
@@ -43,6 +44,7 @@ bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& erro
   // The adjustment panel is optional: without it Help - Trimm does nothing.
   i2cadjust_init(ctx);
   InstallLiveDisplays(ctx);
+  InstallRecorderDisplays(ctx);
   InstallSessionHooks(ctx);
   std::vector<std::string> missing;
   resolveCoreRefs(ctx.ui, ctx.refs, missing);

@@ -18,6 +18,7 @@
 #include "params/state.h"
 #include "platform/serial_port.h"
 #include "platform/tcp_client.h"
+#include "recorder/state.h"
 #include "ui/ui.h"
 
 namespace bx {
@@ -48,6 +49,7 @@ struct Context {
   RunState run;
   AppState app;
   FactoryState factory;
+  RecorderState recorder;
 };
 
 }  // namespace bx

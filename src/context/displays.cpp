@@ -8,4 +8,8 @@ void PlotVIDEOCurve(Context& ctx, int row) {
   if (ctx.displays.videoCurve) ctx.displays.videoCurve(ctx, row);
 }
 
+void ShowRecorderModeHook(Context& ctx) {
+  if (ctx.displays.recorderMode) ctx.displays.recorderMode(ctx);
+}
+
 }  // namespace bx

@@ -8,9 +8,14 @@ struct Context;
 
 struct DisplayHooks {
   void (*videoCurve)(Context& ctx, int row) = nullptr;
+  void (*recorderMode)(Context& ctx) = nullptr;
 };
 
 // Redraws the measurement video graph; nothing while no display is installed.
 void PlotVIDEOCurve(Context& ctx, int row);
+// Shows the parameter set's RS-232 mode on the recorder page with its
+// enabling rules, and its graph's axis in the unit in force; nothing while
+// no recorder is installed.
+void ShowRecorderModeHook(Context& ctx);
 
 }  // namespace bx

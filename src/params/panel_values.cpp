@@ -226,6 +226,7 @@ void SetPanelValues(Context& ctx) {
   ui.setValue(P1.power, get(p, POWER));
   ui.setValue(P1.expose, get(p, INTEGRATION_TIME) / 1000.0);
   ui.setValue(P1.rs232Mode, get(p, RS232_MODE));
+  ShowRecorderModeHook(ctx);
   ui.setValue(P1.rs232Baud, get(p, RS232_BAUDRATE));
   ui.setValue(P1.teachTarget, get(p, TEACH_TARGET));
   ui.setValue(C.intTrig, get(p, INT_TRIGGER_MODE));

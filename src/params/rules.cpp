@@ -396,6 +396,8 @@ int CC_NUMrow(Context& ctx, const ui::EventArgs& ev) {
 int CC_BINSWmillimeter(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_VAL_CHANGED) return 0;
   SwitchMMPixel(ctx, ctx.ui.intValue(ctx.refs.main.mmSwitch));
+  // The recorder page's graph axis follows the unit too.
+  ShowRecorderModeHook(ctx);
   // Trigger cursors follow the unit.
   ApplyTriggerControls(ctx, ctx.ui.intValue(ctx.refs.choice.intTrig));
   if (ctx.run.state == RUN_IDLE && ctx.ui.activePage(ctx.refs.main.tab) == 0) PlotVIDEOCurve(ctx, ActiveRow(ctx));

@@ -1,0 +1,170 @@
+#include "recorder/rec_display.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "context/context.h"
+#include "live/live_values.h"
+#include "live/state_text.h"
+#include "params/fields.h"
+#include "params/units.h"
+#include "recorder/rec_rules.h"
+
+namespace bx {
+namespace {
+
+constexpr int kTraces = 4;
+constexpr int kPoints = 100;
+constexpr double kNoPoint = std::numeric_limits<double>::quiet_NaN();
+
+ui::CtlRef rec(const Context& ctx, const char* name) { return ctx.ui.find("REC", name); }
+
+void setNum(Context& ctx, ui::CtlRef r, double v) {
+  if (ctx.ui.valid(r)) ctx.ui.setValue(r, v);
+}
+
+void setTxt(Context& ctx, ui::CtlRef r, std::string_view t) {
+  if (ctx.ui.valid(r) && ctx.ui.text(r) != t) ctx.ui.setText(r, t);
+}
+
+// The program whose limits the recorded value is judged by.
+int recordProgram(const Context& ctx) { return std::clamp<int>(param::get(ctx.params, param::EVAL_PROGRAM), 0, 3); }
+
+// The sample as a live record would carry it, with the set value of the
+// program's teach row, so the live displays' limit rules apply unchanged.
+liverec::LiveValues sampleValues(const Context& ctx) {
+  const RecorderSample& s = ctx.recorder.sample;
+  const int program = recordProgram(ctx);
+  liverec::LiveValues v;
+  v.edgeA = s.edgeA;
+  v.edgeB = s.edgeB;
+  v.valuePx = s.value;
+  v.edgeCount = s.edges;
+  v.valueUm = s.valueUm;
+  v.setPointPx = param::rowGetS(ctx.params, program, param::ROW_TEACH_VALUE);
+  v.setPointUm = param::rowGet32(ctx.params, program, param::ROW_UM_TEACH);
+  v.program = s.program;
+  v.stateCode = s.status;
+  return v;
+}
+
+double axisTop(const Context& ctx, bool mm) {
+  return mm ? std::ceil(ctx.ident.model.workingRangeMm) : PixelCount(ctx);
+}
+
+}  // namespace
+
+void ShowRecorderAxis(Context& ctx) {
+  const ui::CtlRef g = rec(ctx, "RECGRAPH");
+  if (!ctx.ui.valid(g)) return;
+  const bool mm = ctx.params.unitMm == 1;
+  const bool de = ctx.app.language == 1;
+  auto& strip = ctx.ui.strip(g);
+  // Limits red, set value black, the recorded value blue.
+  strip.colors = {ui::kRed, ui::kRed, ui::kBlack, ui::kBlue};
+  strip.yCaption = std::string(de ? "MESSWERT " : "MEASUREMENT-VALUE ") + (mm ? "[mm]" : "[pixel]");
+  strip.y.autoscale = false;
+  strip.y.precision = mm ? ctx.ident.model.axisDecimals : 0;
+  strip.y.min = mm ? liveview::AxisStartMm(ctx) : 1;
+  strip.y.max = axisTop(ctx, mm);
+  ApplyRecorderZoom(ctx);
+}
+
+void PrepareRecorderChart(Context& ctx) {
+  const ui::CtlRef g = rec(ctx, "RECGRAPH");
+  if (!ctx.ui.valid(g)) return;
+  auto& strip = ctx.ui.strip(g);
+  strip.traces = kTraces;
+  strip.points = kPoints;
+  // Points not yet recorded are gaps, not a line at zero.
+  strip.data.assign(static_cast<size_t>(kTraces * kPoints), kNoPoint);
+  ctx.recorder.chartPaused = false;
+  setNum(ctx, rec(ctx, "PAUSE"), 0);
+  ShowRecorderAxis(ctx);
+}
+
+void ApplyRecorderZoom(Context& ctx) {
+  const ui::CtlRef g = rec(ctx, "RECGRAPH");
+  if (!ctx.ui.valid(g)) return;
+  const bool mm = ctx.params.unitMm == 1;
+  auto& strip = ctx.ui.strip(g);
+  const ui::CtlRef zoom = rec(ctx, "ZOOMREC");
+  strip.y.autoscale = ctx.ui.valid(zoom) && ctx.ui.intValue(zoom) != 0;
+  if (!strip.y.autoscale) {
+    strip.y.min = mm ? 1 : 0;
+    strip.y.max = axisTop(ctx, mm);
+  }
+  ctx.ui.touch(g);
+}
+
+void PlotRECGraph(Context& ctx) {
+  if (ctx.recorder.chartPaused) return;
+  const ui::CtlRef g = rec(ctx, "RECGRAPH");
+  if (!ctx.ui.valid(g)) return;
+  const liverec::LiveValues v = sampleValues(ctx);
+  const liveview::Limits lim = liveview::LimitsOf(ctx, v, recordProgram(ctx));
+  const bool mm = ctx.params.unitMm == 1;
+  const double point[kTraces] = {
+      mm ? lim.upperUm / 1000.0 : lim.upperPx, mm ? lim.lowerUm / 1000.0 : lim.lowerPx,
+      mm ? lim.setUm / 1000.0 : lim.setPx, mm ? v.valueUm / 1000.0 : v.valuePx};
+  auto& data = ctx.ui.strip(g).data;
+  if (data.size() != static_cast<size_t>(kTraces * kPoints)) data.assign(static_cast<size_t>(kTraces * kPoints), kNoPoint);
+  std::copy(data.begin() + kTraces, data.end(), data.begin());
+  std::copy(point, point + kTraces, data.end() - kTraces);
+  ctx.ui.touch(g);
+}
+
+void PlotVIDEOBarGraphRecord(Context& ctx) {
+  const liverec::LiveValues v = sampleValues(ctx);
+  const liveview::Limits lim = liveview::LimitsOf(ctx, v, recordProgram(ctx));
+  const bool outside = v.valueUm < lim.lowerUm || v.valueUm > lim.upperUm;
+  const ui::Color bg = outside ? ui::kRed : ui::kDarkGreen;
+  int code = v.stateCode;
+  if (code > 15 || code < -6) code = 0;
+  const char* state = StateCodeText(code, ctx.app.language);
+  struct Fields {
+    const char *panel, *px, *mm, *edges, *program, *state;
+  };
+  // The recorder page's own fields and the measurement page's.
+  for (const Fields& f : {Fields{"REC", "RECVAL", "RECMM", "RECEDGES", "RECPROG", "RECSTATE"},
+                          Fields{"VIDEO", "MEASVAL", "MEASMM", "EDGECOUNT", "PROGNR", "STATETEXT"}}) {
+    const ui::CtlRef px = ctx.ui.find(f.panel, f.px), mm = ctx.ui.find(f.panel, f.mm);
+    setNum(ctx, px, v.valuePx);
+    setNum(ctx, mm, v.valueUm / 1000.0);
+    setNum(ctx, ctx.ui.find(f.panel, f.edges), v.edgeCount);
+    setNum(ctx, ctx.ui.find(f.panel, f.program), v.program);
+    setTxt(ctx, ctx.ui.find(f.panel, f.state), state);
+    for (ui::CtlRef r : {px, mm})
+      if (ctx.ui.valid(r)) ctx.ui.setBgColor(r, bg);
+  }
+  setNum(ctx, ctx.ui.find("VIDEO", "EDGEA"), v.edgeA);
+  setNum(ctx, ctx.ui.find("VIDEO", "EDGEB"), v.edgeB);
+}
+
+void CalcRecTime(Context& ctx, long seconds) {
+  const recorder::Duration d = recorder::SplitDuration(seconds);
+  setNum(ctx, rec(ctx, "DAYS"), static_cast<double>(d.days));
+  setNum(ctx, rec(ctx, "HOURS"), static_cast<double>(d.hours));
+  setNum(ctx, rec(ctx, "MINUTES"), static_cast<double>(d.minutes));
+  setNum(ctx, rec(ctx, "SECONDS"), static_cast<double>(d.seconds));
+}
+
+void ShowRecorderStatus(Context& ctx, std::string_view english, ui::Color colour) {
+  const ui::CtlRef r = rec(ctx, "RECSTATUS");
+  if (!ctx.ui.valid(r)) return;
+  setTxt(ctx, r, ctx.app.texts.message(english));
+  ctx.ui.setTextColor(r, colour);
+}
+
+void SetInputLamp(Context& ctx, bool on) { setNum(ctx, ctx.ui.find("VIDEO", "IN0LAMP"), on ? 1 : 0); }
+
+void ShowRecordingStart(Context& ctx, const char* date, const char* time) {
+  setTxt(ctx, rec(ctx, "RECDATE"), date);
+  setTxt(ctx, rec(ctx, "RECTIME"), time);
+}
+
+void ShowSampleCounter(Context& ctx, int counter) { setNum(ctx, rec(ctx, "RECCOUNT"), counter); }
+
+}  // namespace bx

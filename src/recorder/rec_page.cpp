@@ -1,0 +1,199 @@
+#include "recorder/rec_page.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "context/context.h"
+#include "link/exchange.h"
+#include "link/report.h"
+#include "params/fields.h"
+#include "recorder/rec_display.h"
+#include "recorder/rec_rules.h"
+
+namespace bx {
+namespace {
+
+ui::CtlRef rec(const Context& ctx, const char* name) { return ctx.ui.find("REC", name); }
+
+bool fileExists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+// Removes the file the operator agreed to overwrite; false (and said so)
+// when it stays.
+bool removeConfirmed(Context& ctx, const std::string& path) {
+  if (::unlink(path.c_str()) == 0 || errno == ENOENT) return true;
+  ctx.ui.message(Lang(ctx, "ATTENTION", "ACHTUNG"),
+                 std::string(Lang(ctx, "The file cannot be overwritten: ", "Die Datei kann nicht überschrieben werden: ")) +
+                     path + " (" + std::strerror(errno) + ")");
+  return false;
+}
+
+std::string directoryOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string(".") : path.substr(0, std::max<size_t>(slash, 1));
+}
+
+int pageMode(const Context& ctx) { return ctx.ui.intValue(rec(ctx, "RS232MODE")); }
+
+// The enabling rules of the RS-232 mode: static records with everything,
+// triggered without the time increment, the 6-byte modes not at all.
+void applyModeRules(Context& ctx, int mode) {
+  const bool records = recorder::ModeRecords(mode);
+  ctx.ui.setOperable(rec(ctx, "INCTIME"), mode == REC_STATIC);
+  for (const char* name : {"SAMPLES", "PAUSE", "STOP", "FILEBTN"}) ctx.ui.setOperable(rec(ctx, name), records);
+  // The file field has no action of its own: dimmed with its button.
+  ctx.ui.setDimmed(rec(ctx, "FILE"), !records);
+  // START also needs a sensor, and no recording in progress.
+  ctx.ui.setOperable(rec(ctx, "START"), records && OpenPort(ctx) != nullptr && !ctx.recorder.running);
+}
+
+void showExpectedDuration(Context& ctx) {
+  const double inc = ctx.ui.value(rec(ctx, "INCTIME"));
+  const int samples = ctx.ui.intValue(rec(ctx, "SAMPLES"));
+  CalcRecTime(ctx, recorder::ExpectedSeconds(inc, samples));
+}
+
+}  // namespace
+
+void ShowRecorderMode(Context& ctx) {
+  const int mode = param::get(ctx.params, param::RS232_MODE);
+  const ui::CtlRef ring = rec(ctx, "RS232MODE");
+  // Mode 4 passes the sanitising but has no item: the ring keeps its value.
+  if (ctx.ui.valid(ring) && ctx.ui.itemIndexOfValue(ring, mode) >= 0) ctx.ui.setValue(ring, mode);
+  applyModeRules(ctx, mode);
+  if (!ctx.recorder.running) ShowRecorderAxis(ctx);
+}
+
+RecordOutcome PushRECORD(Context& ctx, const RecordObserver* observer) {
+  if (ctx.recorder.running) return RecordOutcome::Refused;
+  const std::string path = ctx.app.recorderPath;
+  if (fileExists(path)) {
+    if (!ctx.ui.confirm(Lang(ctx, "ATTENTION !", "ACHTUNG !"),
+                        Lang(ctx, "File already exist - overwrite ?", "Datei existiert bereits - überschreiben ?")))
+      return RecordOutcome::Refused;
+    if (!removeConfirmed(ctx, path)) return RecordOutcome::Refused;
+  }
+  if (!ctx.recorder.chartPrepared) PrepareRecorderChart(ctx);
+  ctx.recorder.chartPrepared = false;
+  RecordSettings s;
+  // The loop follows the parameter set as last taken from the panels; the
+  // header's time increment follows the page's ring.
+  s.mode = param::get(ctx.params, param::RS232_MODE);
+  s.headerMode = pageMode(ctx);
+  s.incrementS = std::clamp(ctx.ui.value(rec(ctx, "INCTIME")), 0.1, 3600.0);
+  s.samples = std::clamp(ctx.ui.intValue(rec(ctx, "SAMPLES")), 1, kRecorderMaxSamples);
+  s.path = path;
+  ctx.ui.setOperable(rec(ctx, "START"), false);
+  const RecordOutcome r = RunRecording(ctx, s, observer);
+  applyModeRules(ctx, param::get(ctx.params, param::RS232_MODE));
+  return r;
+}
+
+int CC_PICBTNrecfile(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event != ui::EVENT_COMMIT) return 0;
+  ui::FileRequest req;
+  req.save = true;
+  req.directory = directoryOf(ctx.app.recorderPath.empty() ? ctx.app.projectDir + "/RECORD.DAT" : ctx.app.recorderPath);
+  req.defaultName = "RECORD.DAT";
+  req.filter = "*.dat";
+  req.title = "Quellan-Series Recorder-File:";
+  req.restrictExtension = true;
+  req.allowNewFolder = true;
+  std::string path;
+  const ui::FileResult r = ctx.ui.fileSelect(req, path);
+  if (r == ui::FILE_CANCEL || path.empty()) return 0;
+  if (r == ui::FILE_EXISTING) {
+    if (!ctx.ui.confirm(Lang(ctx, "ATTENTION!", "ACHTUNG!"),
+                        Lang(ctx, "Output-File already exist! - Overwrite ?",
+                             "Ausgabedatei existiert bereits! - Überschreiben ?")))
+      return 0;
+    if (!removeConfirmed(ctx, path)) return 0;
+  }
+  ctx.app.recorderPath = path;
+  ctx.ui.setText(rec(ctx, "FILE"), path);
+  return 0;
+}
+
+int CC_CBTNStartRecord(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event == ui::EVENT_LEFT_CLICK) {
+    if (ctx.recorder.running) return 0;
+    PrepareRecorderChart(ctx);
+    ctx.recorder.chartPrepared = true;
+  } else if (ev.event == ui::EVENT_COMMIT) {
+    (void)PushRECORD(ctx);
+  }
+  return 0;
+}
+
+int CC_PICBTNPauseRecord(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event == ui::EVENT_COMMIT) ctx.recorder.chartPaused = ctx.ui.intValue(rec(ctx, "PAUSE")) != 0;
+  return 0;
+}
+
+int CC_PICBTNStopRecord(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event == ui::EVENT_COMMIT) StopRecording(ctx);
+  return 0;
+}
+
+int CC_DROPrs232mode(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event != ui::EVENT_COMMIT && ev.event != ui::EVENT_VAL_CHANGED) return 0;
+  // The same callback serves the recorder page's ring and the parameter
+  // page's: both show the one parameter.
+  const ui::CtlRef fired{ev.panel, ev.control};
+  if (!ctx.ui.valid(fired)) return 0;
+  const int mode = ctx.ui.intValue(fired);
+  param::set(ctx.params, param::RS232_MODE, static_cast<uint16_t>(mode));
+  for (ui::CtlRef r : {rec(ctx, "RS232MODE"), ctx.para.p1.rs232Mode})
+    if (ctx.ui.valid(r) && !(r == fired)) ctx.ui.setValue(r, mode);
+  applyModeRules(ctx, mode);
+  return 0;
+}
+
+int CC_NUMsample(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event != ui::EVENT_COMMIT && ev.event != ui::EVENT_VAL_CHANGED) return 0;
+  if (ctx.ui.intValue(rec(ctx, "SAMPLES")) < kRecorderMaxSamples) showExpectedDuration(ctx);
+  return 0;
+}
+
+int CC_NUMinctime(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event != ui::EVENT_COMMIT && ev.event != ui::EVENT_VAL_CHANGED) return 0;
+  const ui::CtlRef r = rec(ctx, "INCTIME");
+  const recorder::Increment inc = recorder::IncrementRule(ctx.ui.value(r));
+  ctx.ui.setStep(r, inc.step);
+  if (inc.value != ctx.ui.value(r)) ctx.ui.setValue(r, inc.value);
+  if (inc.value < 3600) showExpectedDuration(ctx);
+  return 0;
+}
+
+int CC_TOGGZoomRecorder(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event == ui::EVENT_COMMIT) ApplyRecorderZoom(ctx);
+  return 0;
+}
+
+// The graph itself takes no action; its help comes with the right click.
+int CC_GRAPHRecorder(Context&, const ui::EventArgs&) { return 0; }
+
+#define BX_CB(name) {#name, &name}
+
+const ui::CallbackEntry* RecorderCallbacks(size_t& count) {
+  static const ui::CallbackEntry kTable[] = {
+      BX_CB(CC_PICBTNrecfile),   BX_CB(CC_CBTNStartRecord), BX_CB(CC_PICBTNPauseRecord),
+      BX_CB(CC_PICBTNStopRecord), BX_CB(CC_DROPrs232mode),  BX_CB(CC_NUMsample),
+      BX_CB(CC_NUMinctime),      BX_CB(CC_TOGGZoomRecorder), BX_CB(CC_GRAPHRecorder),
+  };
+  count = sizeof kTable / sizeof kTable[0];
+  return kTable;
+}
+
+#undef BX_CB
+
+void InstallRecorderDisplays(Context& ctx) { ctx.displays.recorderMode = &ShowRecorderMode; }
+
+}  // namespace bx

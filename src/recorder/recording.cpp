@@ -1,0 +1,308 @@
+#include "recorder/recording.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "calib/record.h"
+#include "context/context.h"
+#include "link/exchange.h"
+#include "link/orders.h"
+#include "link/ownership.h"
+#include "link/report.h"
+#include "link/transport.h"
+#include "live/pending.h"
+#include "platform/clock.h"
+#include "platform/date_text.h"
+#include "platform/link_port.h"
+#include "platform/wait.h"
+#include "recorder/rec_display.h"
+#include "recorder/rec_file.h"
+#include "recorder/rec_rules.h"
+
+namespace bx {
+namespace {
+
+constexpr double kLampFlashS = 0.1;
+// The longest sleep of one pass: the operator's input and the stop button
+// are served at least this often while the loop waits.
+constexpr double kIdleSliceS = 0.02;
+constexpr double kHeaderHuntS = 0.1;
+
+void enableMainControls(Context& ctx) {
+  // After a lost link the controls stay as the link-down display left them.
+  const bool linkUp = OpenPort(ctx) != nullptr;
+  ctx.ui.setOperable(ctx.refs.main.run, linkUp);
+  ctx.ui.setOperable(ctx.refs.main.get, linkUp);
+  ctx.ui.setOperable(ctx.refs.main.recStart, linkUp);
+}
+
+void freezeChart(Context& ctx) {
+  ctx.recorder.chartPaused = true;
+  const ui::CtlRef pause = ctx.ui.find("REC", "PAUSE");
+  if (ctx.ui.valid(pause)) ctx.ui.setValue(pause, 1);
+}
+
+class Recording {
+ public:
+  Recording(Context& ctx, const RecordSettings& s, const RecordObserver* obs) : ctx_(ctx), s_(s), obs_(obs) {}
+
+  RecordOutcome run() {
+    begin();
+    if (!file_.open(s_.path)) {
+      ctx_.status = "Error opening recorder output file";
+      ctx_.ui.message(Lang(ctx_, "ATTENTION", "ACHTUNG"), ctx_.app.texts.message(ctx_.status) + "\n" + file_.error());
+      ShowStatus(ctx_);
+      finish();
+      ctx_.run.state = RUN_IDLE;
+      return RecordOutcome::OpenFailed;
+    }
+    if (!writeHeader()) return end(RecordOutcome::WriteFailed);
+    start_ = platform::Timer();
+    due_ = start_ + s_.incrementS;
+    ctx_.run.state = RUN_LOOP;
+    ctx_.recorder.running = true;
+    if (s_.mode == REC_TRIGGERED) ShowRecorderStatus(ctx_, "WAITING FOR EXT.-TRIGGER ...", recorder::kStatusBlue);
+    RecordOutcome outcome = loop();
+    return end(outcome);
+  }
+
+ private:
+  // Steps before the file is opened: controls, start date and time, counter.
+  void begin() {
+    ctx_.ui.setOperable(ctx_.refs.main.run, false);
+    ctx_.ui.setOperable(ctx_.refs.main.get, false);
+    for (const char* name : {"RECDATE", "RECTIME", "RECCOUNT", "DAYS", "HOURS", "MINUTES", "SECONDS"})
+      ctx_.ui.setDimmed(ctx_.ui.find("REC", name), false);
+    platform::DateStr(date_);
+    platform::TimeStr(time_);
+    ShowRecordingStart(ctx_, date_, time_);
+    ctx_.recorder.counter = 0;
+    ShowSampleCounter(ctx_, 0);
+    CalcRecTime(ctx_, 0);
+    ShowRecorderStatus(ctx_, "", recorder::kStatusBlue);
+  }
+
+  bool writeHeader() {
+    recorder::FileHeader h;
+    h.date = date_;
+    h.time = time_;
+    h.incrementS = s_.headerMode == REC_TRIGGERED ? 0 : s_.incrementS;
+    h.samples = s_.samples;
+    h.offsetUm = calib::offsetUm(ctx_.calib.record);
+    h.slopeX16384 = calib::slopeX16384(ctx_.calib.record);
+    const std::string text = recorder::HeaderText(h);
+    return file_.write(text.data(), text.size());
+  }
+
+  // The loop of one recording; returns how it ended.
+  RecordOutcome loop() {
+    for (;;) {
+      bool marked = false;
+      if (s_.mode == REC_STATIC) {
+        if (platform::Timer() >= due_) {
+          if (!requestSample()) return linkEnded();
+          marked = true;
+        }
+      } else if (!takeTriggeredSample(marked)) {
+        return linkEnded();
+      }
+      if (marked) {
+        if (!appendRow()) return RecordOutcome::WriteFailed;
+        if (obs_ && obs_->row) obs_->row(ctx_, obs_->user, ctx_.recorder.counter);
+      }
+      const double now = platform::Timer();
+      if (s_.mode == REC_TRIGGERED && lampOn_ && now >= ctx_.recorder.lampOffAt) {
+        SetInputLamp(ctx_, false);
+        lampOn_ = false;
+      }
+      const long elapsed = static_cast<long>(now - start_);
+      if (elapsed != shownSeconds_) {
+        shownSeconds_ = elapsed;
+        CalcRecTime(ctx_, elapsed);
+      }
+      if (recorder::RecordingComplete(ctx_.recorder.counter, s_.samples)) return RecordOutcome::Completed;
+      if (!marked) idle();
+      if (s_.mode == REC_STATIC && ctx_.run.state == RUN_LOOP && ctx_.run.pending.any() && ServePendingRequests(ctx_))
+        return RecordOutcome::Stopped;
+      if (obs_ && obs_->pass) obs_->pass(ctx_, obs_->user);
+      if (ctx_.link.abort == 1 || ctx_.run.state != RUN_LOOP) return RecordOutcome::Stopped;
+      if (OpenPort(ctx_) == nullptr) return RecordOutcome::TimedOut;
+    }
+  }
+
+  // An exchange or wait that failed: the operator's stop or a dead link.
+  RecordOutcome linkEnded() {
+    const LinkFailure why = ctx_.link.failure;
+    if (ctx_.link.abort == 1 || why == LinkFailure::Aborted || why == LinkFailure::Stopped) return RecordOutcome::Stopped;
+    ctx_.status = FailureText(ctx_, "Timeout RS232-Line!", "Timeout TCP-Server-error!");
+    ShowStatus(ctx_);
+    return RecordOutcome::TimedOut;
+  }
+
+  // Static mode: one sample request. False when the exchange failed.
+  bool requestSample() {
+    // Keeps the cadence: the next sample is due one increment after this
+    // one was due, unless the sensor is so slow that a whole increment is
+    // already lost; then samples come as fast as replies do.
+    const double now = platform::Timer();
+    due_ += s_.incrementS;
+    if (due_ < now) due_ = now;
+    ShowRecorderStatus(ctx_, "DATA-RECORDER: RS-232-BUSY ...", recorder::kStatusBlue);
+    if (Exchange(ctx_, order::kRecorderSample, 0) != 1 || ReplyLength(ctx_) < kRecorderSampleBytes) return false;
+    takeSample(ReplyData(ctx_));
+    return true;
+  }
+
+  // Triggered mode: a sample frame the sensor sent on its own, once a whole
+  // header has arrived. Frames of other orders, bad headers and bad data
+  // are dropped. False when the link went down.
+  bool takeTriggeredSample(bool& marked) {
+    platform::LinkPort* port = OpenPort(ctx_);
+    if (port == nullptr) return false;
+    if (port->available() < frame::kHeaderSize) return true;
+    // The hunt for a header after damaged bytes is kept short so the loop
+    // comes round for the lamp and the clock; a header once found gets the
+    // payload's full wait inside GetDataFrame.
+    if (GetDataFrame(ctx_, order::kRecorderSample, kHeaderHuntS) == 1) {
+      if (ReplyLength(ctx_) >= kRecorderSampleBytes) {
+        takeSample(ReplyData(ctx_));
+        marked = true;
+      }
+      return true;
+    }
+    const LinkFailure why = ctx_.link.failure;
+    if (why == LinkFailure::Closed || why == LinkFailure::LineError) return false;
+    // A dropped frame is no failure of the recording.
+    if (why != LinkFailure::Stopped && why != LinkFailure::Aborted) ctx_.link.failure = LinkFailure::None;
+    return true;
+  }
+
+  void takeSample(const uint8_t* data) {
+    ctx_.recorder.sample = recorder::DecodeSample(data);
+    PlotVIDEOBarGraphRecord(ctx_);
+    PlotRECGraph(ctx_);
+  }
+
+  bool appendRow() {
+    ShowRecorderStatus(ctx_, "APPEND TO DATA-FILE...", recorder::kStatusBlue);
+    char date[platform::kDateStrSize], time[platform::kTimeStrSize];
+    platform::DateStr(date);
+    platform::TimeStr(time);
+    char row[recorder::kRowBufferSize];
+    const size_t n = recorder::FormatRow(row, date, time, ctx_.recorder.sample);
+    if (!file_.write(row, n)) return false;
+    const int counter = ++ctx_.recorder.counter;
+    ShowSampleCounter(ctx_, counter);
+    ctx_.status = "Data-Recorder active!   Sample: " + std::to_string(counter);
+    ctx_.ui.setText(ctx_.refs.main.status,
+                    Lang(ctx_, "Data-Recorder active!   Sample: ", "Daten-Rekorder aktiv!   Messwert: ") +
+                        std::to_string(counter));
+    if (s_.mode == REC_TRIGGERED) {
+      SetInputLamp(ctx_, true);
+      lampOn_ = true;
+      ctx_.recorder.lampOffAt = platform::Timer() + kLampFlashS;
+      ShowRecorderStatus(ctx_, "WAITING FOR EXT.-TRIGGER ...", recorder::kStatusBlue);
+    }
+    return true;
+  }
+
+  // Sleeps until the next sample is due, bytes arrive or the slice ends,
+  // then lets the operator's events through.
+  void idle() {
+    const double now = platform::Timer();
+    double until = now + kIdleSliceS;
+    if (s_.mode == REC_STATIC) until = std::min(until, due_);
+    if (lampOn_) until = std::min(until, ctx_.recorder.lampOffAt);
+    const double slice = std::max(0.0, until - now);
+    const bool input = ctx_.ui.frontend != nullptr && ctx_.ui.frontend->inputPending();
+    platform::LinkPort* port = OpenPort(ctx_);
+    if (!input && slice > 0) {
+      if (port != nullptr)
+        (void)port->waitReadable(slice, &ctx_.link.abort);
+      else
+        (void)platform::waitReadable(nullptr, 0, slice);
+    }
+    if (port != nullptr && port->peerClosed()) LinkPortClosed(ctx_);
+    ctx_.ui.processEvents();
+  }
+
+  void finish() {
+    file_.close();
+    freezeChart(ctx_);
+    enableMainControls(ctx_);
+    SetInputLamp(ctx_, false);
+    ctx_.recorder.running = false;
+  }
+
+  RecordOutcome end(RecordOutcome outcome) {
+    const std::string writeError = file_.error();
+    finish();
+    switch (outcome) {
+      case RecordOutcome::Completed:
+        ShowRecorderStatus(ctx_, "DATA-RECORDER COMPLETED!", recorder::kStatusBlue);
+        ctx_.status = "Data-Recorder completed successfully!";
+        break;
+      case RecordOutcome::TimedOut:
+        ShowRecorderStatus(ctx_, "DATA-REC. ERROR - TIMEOUT!", ui::kRed);
+        ctx_.status = "Data-Recorder error - rs232 timeout!";
+        break;
+      case RecordOutcome::WriteFailed:
+        ShowRecorderStatus(ctx_, "DATA-REC. ERROR - FILE WRITE!", ui::kRed);
+        ctx_.status = "Data-Recorder error - recorder file write failed!";
+        ctx_.ui.message(Lang(ctx_, "ATTENTION", "ACHTUNG"),
+                        std::string(Lang(ctx_, "Error writing recorder output file - recording stopped!\n",
+                                         "Fehler beim Schreiben der Rekorder-Ausgabedatei - Aufzeichnung gestoppt!\n")) +
+                            writeError + "\n" +
+                            Lang(ctx_, "The rows written before are kept.",
+                                 "Die zuvor geschriebenen Zeilen bleiben erhalten."));
+        break;
+      default:
+        ShowRecorderStatus(ctx_, "DATA-RECORDER STOPPED!", ui::kRed);
+        ctx_.status = "Data-Recorder stopped!";
+        break;
+    }
+    ShowStatus(ctx_);
+    ctx_.run.state = RUN_IDLE;
+    // Operator requests that came while the recording owned the link.
+    if (ctx_.run.pending.any() && OpenPort(ctx_) != nullptr) {
+      ctx_.run.state = RUN_LOOP;
+      (void)ServePendingRequests(ctx_);
+      ctx_.run.state = RUN_IDLE;
+    }
+    return outcome;
+  }
+
+  Context& ctx_;
+  const RecordSettings& s_;
+  const RecordObserver* obs_;
+  recorder::RecorderFile file_;
+  char date_[platform::kDateStrSize] = {};
+  char time_[platform::kTimeStrSize] = {};
+  double start_ = 0;
+  double due_ = 0;
+  long shownSeconds_ = -1;
+  bool lampOn_ = false;
+};
+
+}  // namespace
+
+RecordOutcome RunRecording(Context& ctx, const RecordSettings& settings, const RecordObserver* observer) {
+  if (ctx.run.linkHeld > 0 || ctx.run.state != RUN_IDLE || !recorder::ModeRecords(settings.mode)) {
+    if (ctx.run.linkHeld > 0 || ctx.run.state != RUN_IDLE) RefuseLinkBusy(ctx);
+    return RecordOutcome::Refused;
+  }
+  LinkHold hold(ctx);
+  Recording rec(ctx, settings, observer);
+  return rec.run();
+}
+
+void StopRecording(Context& ctx) {
+  freezeChart(ctx);
+  // Without a recording the button must not end a live loop that runs.
+  if (!ctx.recorder.running) return;
+  ctx.run.state = RUN_IDLE;
+  enableMainControls(ctx);
+}
+
+}  // namespace bx

@@ -1,0 +1,367 @@
+// Recordings against the simulated sensor: the file as rows arrive, the
+// page's rules, the overwrite question, triggered samples over both
+// transports (with damaged frames among them), and how a time-out, a file
+// that cannot be written, STOP and PAUSE end or shape a recording.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <regex>
+#include <sstream>
+
+#include "calib/record.h"
+#include "link/orders.h"
+#include "params/fields.h"
+#include "params/panel_values.h"
+#include "params/params_fixture.h"
+#include "params/transfer.h"
+#include "platform/clock.h"
+#include "recorder/rec_display.h"
+#include "recorder/rec_page.h"
+#include "tests/support/file_size_limit.h"
+
+namespace bx::test {
+namespace {
+
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The file's lines without their CR LF; every line must have one.
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  size_t from = 0;
+  for (size_t at; (at = text.find("\r\n", from)) != std::string::npos; from = at + 2)
+    out.push_back(text.substr(from, at - from));
+  EXPECT_EQ(from, text.size()) << "a line without CR LF at the end";
+  return out;
+}
+
+std::vector<std::string> fields(const std::string& line) {
+  std::vector<std::string> out;
+  size_t from = 0;
+  for (size_t at; (at = line.find('\t', from)) != std::string::npos; from = at + 1) out.push_back(line.substr(from, at - from));
+  out.push_back(line.substr(from));
+  return out;
+}
+
+constexpr size_t kHeaderLines = 7;
+
+class RecorderTest : public ParamsTest {
+ protected:
+  struct Seen {
+    std::function<void(int)> onRow;
+    std::function<void()> onPass;
+  };
+  static void row(Context&, void* user, int counter) {
+    auto& s = *static_cast<Seen*>(user);
+    if (s.onRow) s.onRow(counter);
+  }
+  static void pass(Context&, void* user) {
+    auto& s = *static_cast<Seen*>(user);
+    if (s.onPass) s.onPass();
+  }
+
+  void SetUp() override {
+    ParamsTest::SetUp();
+    path = tempDir() + "/RECORD.DAT";
+    ctx->app.recorderPath = path;
+  }
+
+  void page(int samples, double increment) {
+    ctx->ui.setValue(ref("REC", "SAMPLES"), samples);
+    ctx->ui.setValue(ref("REC", "INCTIME"), increment);
+  }
+
+  // The ring of the page, as the operator chooses a mode.
+  void chooseMode(int mode) {
+    ctx->ui.setValue(ref("REC", "RS232MODE"), mode);
+    ctx->ui.fire(ref("REC", "RS232MODE"), ui::EVENT_COMMIT);
+  }
+
+  RecordOutcome record(Seen& seen) {
+    const RecordObserver obs{&seen, &pass, &row};
+    ctx->ui.fire(ref("REC", "START"), ui::EVENT_LEFT_CLICK);
+    return PushRECORD(*ctx, &obs);
+  }
+
+  const std::string& fieldText(const char* name) { return ctx->ui.text(ref("REC", name)); }
+
+  // Triggered recording of n samples with pulses at the sensor's input.
+  std::string recordTriggered(int n, int& pulses) {
+    chooseMode(REC_TRIGGERED);
+    EXPECT_EQ(PushSEND(*ctx, MEM_RAM), 1);
+    EXPECT_EQ(sim->ramParams()[param::RS232_MODE], 1);
+    page(n, 1.0);
+    Seen seen;
+    double last = 0;
+    pulses = 0;
+    seen.onPass = [&] {
+      const double now = platform::Timer();
+      if (now - last < 0.02 || pulses > 4 * n) return;
+      last = now;
+      if (!damaged.empty()) {
+        sim::FaultRule rule;
+        rule.fault = damaged.front();
+        rule.spontaneous = true;
+        rule.order = order::kRecorderSample;
+        rule.count = 1;
+        sim->setFault(rule);
+        damaged.erase(damaged.begin());
+      }
+      ++pulses;
+      sim->pulseInput();
+    };
+    seen.onRow = [&](int) { EXPECT_EQ(ctx->ui.value(ref("VIDEO", "IN0LAMP")), 1) << "the sample flash"; };
+    EXPECT_EQ(record(seen), RecordOutcome::Completed) << status();
+    return slurp(path);
+  }
+
+  std::string path;
+  std::vector<sim::Fault> damaged;  // faults for the next input events' frames, one each
+};
+
+TEST_F(RecorderTest, StaticRecordingWritesEachRowAsItArrives) {
+  connectTcp();
+  page(5, 0.1);
+  Seen seen;
+  seen.onRow = [&](int n) {
+    // The row is in the file before the next sample is asked for.
+    EXPECT_EQ(lines(slurp(path)).size(), kHeaderLines + static_cast<size_t>(n));
+    EXPECT_EQ(ctx->ui.value(ref("REC", "RECCOUNT")), n);
+  };
+  const auto before = sim->requestCount(order::kRecorderSample);
+  EXPECT_EQ(record(seen), RecordOutcome::Completed) << status();
+  EXPECT_EQ(sim->requestCount(order::kRecorderSample) - before, 5);
+
+  const auto l = lines(slurp(path));
+  ASSERT_EQ(l.size(), kHeaderLines + 5);
+  const std::regex date(R"(\d\d-\d\d-\d{4})"), time(R"(\d\d:\d\d:\d\d)");
+  EXPECT_TRUE(std::regex_match(l[0], std::regex(R"(Date:\t\d\d-\d\d-\d{4})"))) << l[0];
+  EXPECT_TRUE(std::regex_match(l[1], std::regex(R"(Time:\t\d\d:\d\d:\d\d)"))) << l[1];
+  EXPECT_EQ(l[2], "Time-Increment[s]:\t0.1");
+  EXPECT_EQ(l[3], "Number of Samples:\t5");
+  const CalibRecord& cal = ctx->calib.record;
+  EXPECT_EQ(l[4], "Offset-Value [\xB5m]:\t" + std::to_string(calib::offsetUm(cal)));
+  EXPECT_EQ(l[5].rfind("Slope-Value [\xB5m/pixel]:\t", 0), 0u) << l[5];
+  EXPECT_NEAR(std::stod(l[5].substr(l[5].find('\t') + 1)), calib::slopeX16384(cal) / 16384.0, 1e-6);
+  EXPECT_EQ(l[6], "DATE\t\tTIME\t\tM-VALUE\tEDG-A\tEDG-B\tEDG-N\tM-VAL[um]\tPROG\tSTATE");
+  for (size_t i = kHeaderLines; i < l.size(); ++i) {
+    const auto f = fields(l[i]);
+    ASSERT_EQ(f.size(), 10u) << l[i];
+    EXPECT_TRUE(std::regex_match(f[0], date)) << l[i];
+    EXPECT_TRUE(std::regex_match(f[1], time)) << l[i];
+    // The simulated shadow: two edges, the width between them.
+    EXPECT_EQ(std::stoi(f[5]), 2) << l[i];
+    EXPECT_EQ(std::stoi(f[2]), std::abs(std::stoi(f[4]) - std::stoi(f[3]))) << l[i];
+    EXPECT_GT(std::stoi(f[6]), 0) << l[i];
+    EXPECT_EQ(f[7], "");
+  }
+
+  EXPECT_EQ(status(), "Data-Recorder completed successfully!");
+  EXPECT_EQ(fieldText("RECSTATUS"), "DATA-RECORDER COMPLETED!");
+  EXPECT_EQ(ctx->ui.at(ref("REC", "RECSTATUS")).textColor, recorder::kStatusBlue);
+  EXPECT_EQ(ctx->run.state, RUN_IDLE);
+  EXPECT_FALSE(ctx->ui.dimmed(ctx->refs.main.run));
+  EXPECT_FALSE(ctx->ui.dimmed(ctx->refs.main.get));
+  EXPECT_FALSE(ctx->ui.dimmed(ref("REC", "START")));
+  EXPECT_FALSE(fieldText("RECDATE").empty());
+  // The recorded value is shown and drawn: the newest point of the roll
+  // graph is the last row's value.
+  const auto last = fields(l.back());
+  EXPECT_EQ(ctx->ui.value(ref("REC", "RECVAL")), std::stoi(last[2]));
+  const auto& strip = ctx->ui.strip(ref("REC", "RECGRAPH"));
+  ASSERT_EQ(strip.data.size(), 400u);
+  EXPECT_EQ(strip.data.back(), std::stoi(last[2]));
+}
+
+TEST_F(RecorderTest, PageRulesForModeIncrementAndDuration) {
+  // 1.5 s becomes 2 s with a step of 1 s: 100 samples take 3 min 20 s.
+  page(100, 1.5);
+  ctx->ui.fire(ref("REC", "INCTIME"), ui::EVENT_COMMIT);
+  EXPECT_EQ(ctx->ui.value(ref("REC", "INCTIME")), 2.0);
+  EXPECT_EQ(ctx->ui.at(ref("REC", "INCTIME")).step, 1.0);
+  for (const auto& [name, want] : {std::pair{"DAYS", 0}, {"HOURS", 0}, {"MINUTES", 3}, {"SECONDS", 20}})
+    EXPECT_EQ(ctx->ui.value(ref("REC", name)), want) << name;
+  ctx->ui.setValue(ref("REC", "INCTIME"), 0.5);
+  ctx->ui.fire(ref("REC", "INCTIME"), ui::EVENT_COMMIT);
+  EXPECT_EQ(ctx->ui.at(ref("REC", "INCTIME")).step, 0.1);
+  ctx->ui.setValue(ref("REC", "SAMPLES"), 7201);
+  ctx->ui.fire(ref("REC", "SAMPLES"), ui::EVENT_COMMIT);
+  EXPECT_EQ(ctx->ui.value(ref("REC", "HOURS")), 1);
+  EXPECT_EQ(ctx->ui.value(ref("REC", "SECONDS")), 0);
+
+  // The ring is the parameter: both rings and the parameter set agree.
+  chooseMode(REC_TRIGGERED);
+  EXPECT_EQ(field(param::RS232_MODE), 1);
+  EXPECT_EQ(ctx->ui.intValue(ctx->para.p1.rs232Mode), 1);
+  EXPECT_TRUE(ctx->ui.dimmed(ref("REC", "INCTIME")));
+  EXPECT_FALSE(ctx->ui.dimmed(ref("REC", "SAMPLES")));
+  chooseMode(REC_CONTINUOUS);
+  for (const char* name : {"INCTIME", "SAMPLES", "START", "PAUSE", "STOP", "FILEBTN"})
+    EXPECT_TRUE(ctx->ui.dimmed(ref("REC", name))) << name;
+  ctx->ui.setValue(ctx->para.p1.rs232Mode, 0);
+  ctx->ui.fire(ctx->para.p1.rs232Mode, ui::EVENT_COMMIT);
+  EXPECT_EQ(ctx->ui.intValue(ref("REC", "RS232MODE")), 0);
+  for (const char* name : {"INCTIME", "SAMPLES", "PAUSE", "STOP", "FILEBTN"})
+    EXPECT_FALSE(ctx->ui.dimmed(ref("REC", name))) << name;
+  // No sensor: nothing to record from.
+  EXPECT_TRUE(ctx->ui.dimmed(ref("REC", "START")));
+  // Showing a parameter set shows its mode on the page.
+  param::set(ctx->params, param::RS232_MODE, 1);
+  SetPanelValues(*ctx);
+  EXPECT_EQ(ctx->ui.intValue(ref("REC", "RS232MODE")), 1);
+  EXPECT_TRUE(ctx->ui.dimmed(ref("REC", "INCTIME")));
+}
+
+TEST_F(RecorderTest, DecliningTheOverwriteQuestionLeavesTheFileUntouched) {
+  connectTcp();
+  { std::ofstream(path, std::ios::binary) << "precious\r\n"; }
+  page(3, 0.1);
+  fe->answerConfirm(false);
+  Seen seen;
+  EXPECT_EQ(record(seen), RecordOutcome::Refused);
+  EXPECT_EQ(slurp(path), "precious\r\n");
+  EXPECT_EQ(sim->requestCount(order::kRecorderSample), 0);
+  ASSERT_FALSE(fe->popups().empty());
+  EXPECT_EQ(fe->popups().back().text, "File already exist - overwrite ?");
+
+  // The file dialogue asks too; no keeps the file and the old choice.
+  const std::string other = tempDir() + "/OTHER.DAT";
+  { std::ofstream(other) << "keep"; }
+  fe->answerFile(ui::FILE_EXISTING, other);
+  fe->answerConfirm(false);
+  ctx->ui.fire(ref("REC", "FILEBTN"), ui::EVENT_COMMIT);
+  EXPECT_EQ(slurp(other), "keep");
+  EXPECT_EQ(ctx->app.recorderPath, path);
+  EXPECT_EQ(fe->popups().back().text, "Output-File already exist! - Overwrite ?");
+  fe->answerFile(ui::FILE_EXISTING, other);
+  fe->answerConfirm(true);
+  ctx->ui.fire(ref("REC", "FILEBTN"), ui::EVENT_COMMIT);
+  EXPECT_FALSE(std::filesystem::exists(other));
+  EXPECT_EQ(ctx->app.recorderPath, other);
+  EXPECT_EQ(fieldText("FILE"), other);
+
+  // Yes at START replaces the file with the recording.
+  ctx->app.recorderPath = path;
+  fe->answerConfirm(true);
+  EXPECT_EQ(record(seen), RecordOutcome::Completed);
+  EXPECT_EQ(lines(slurp(path)).size(), kHeaderLines + 3);
+}
+
+TEST_F(RecorderTest, TriggeredSamplesOverTcpSkipDamagedFrames) {
+  connectTcp();
+  // One damaged frame per input event first: a bad header CRC, noise before
+  // the frame, a wrong sync byte and bad data. Noise leaves the frame
+  // itself whole; the other three are dropped and the next event counts.
+  damaged = {sim::Fault::BadHeaderCrc, sim::Fault::Noise, sim::Fault::WrongSync, sim::Fault::BadDataCrc};
+  const auto requests = sim->requestCount(order::kRecorderSample);
+  int pulses = 0;
+  const auto l = lines(recordTriggered(5, pulses));
+  ASSERT_EQ(l.size(), kHeaderLines + 5);
+  EXPECT_EQ(l[2], "Time-Increment[s]:\t0");
+  EXPECT_GE(pulses, 5 + 3);
+  EXPECT_EQ(sim->requestCount(order::kRecorderSample), requests) << "triggered samples are never asked for";
+  for (size_t i = kHeaderLines; i < l.size(); ++i) EXPECT_EQ(std::stoi(fields(l[i])[5]), 2) << l[i];
+  EXPECT_EQ(ctx->ui.value(ref("VIDEO", "IN0LAMP")), 0) << "the flash ends with the recording";
+}
+
+TEST_F(RecorderTest, TriggeredSamplesOverThePty) {
+  connectPty();
+  int pulses = 0;
+  const auto l = lines(recordTriggered(6, pulses));
+  ASSERT_EQ(l.size(), kHeaderLines + 6);
+  EXPECT_EQ(l[2], "Time-Increment[s]:\t0");
+  EXPECT_EQ(fieldText("RECSTATUS"), "DATA-RECORDER COMPLETED!");
+}
+
+TEST_F(RecorderTest, ATimeOutEndsTheRecordingAndKeepsTheRows) {
+  connectTcp();
+  ctx->link.replyTimeout = 0.3;
+  ctx->link.tcpTimeoutMs = 300;
+  page(50, 0.1);
+  Seen seen;
+  seen.onRow = [&](int n) {
+    if (n == 3) sim->setFault(sim::Fault::NoReply, sim::kPersistent);
+  };
+  EXPECT_EQ(record(seen), RecordOutcome::TimedOut);
+  EXPECT_EQ(lines(slurp(path)).size(), kHeaderLines + 3);
+  EXPECT_EQ(status(), "Data-Recorder error - rs232 timeout!");
+  EXPECT_EQ(fieldText("RECSTATUS"), "DATA-REC. ERROR - TIMEOUT!");
+  EXPECT_EQ(ctx->ui.at(ref("REC", "RECSTATUS")).textColor, ui::kRed);
+  EXPECT_EQ(ctx->run.state, RUN_IDLE);
+}
+
+TEST_F(RecorderTest, AFileThatCannotBeWrittenStopsTheRecording) {
+  connectTcp();
+  page(50, 0.1);
+  std::unique_ptr<FileSizeLimit> limit;
+  Seen seen;
+  seen.onRow = [&](int n) {
+    // The disk fills up in the middle of the third row.
+    if (n == 2) limit = std::make_unique<FileSizeLimit>(std::filesystem::file_size(path) + 20);
+  };
+  EXPECT_EQ(record(seen), RecordOutcome::WriteFailed);
+  limit.reset();
+  const std::string text = slurp(path);
+  EXPECT_EQ(lines(text).size(), kHeaderLines + 2) << "the complete rows stay, the cut one goes";
+  EXPECT_EQ(status(), "Data-Recorder error - recorder file write failed!");
+  EXPECT_EQ(fieldText("RECSTATUS"), "DATA-REC. ERROR - FILE WRITE!");
+  ASSERT_FALSE(fe->popups().empty());
+  EXPECT_NE(fe->popups().back().text.find("Error writing recorder output file"), std::string::npos);
+  EXPECT_NE(fe->popups().back().text.find(path), std::string::npos) << fe->popups().back().text;
+  EXPECT_FALSE(ctx->ui.dimmed(ctx->refs.main.run));
+
+  // The file taken away while recording.
+  std::filesystem::remove(path);
+  const std::string moved = tempDir() + "/MOVED.DAT";
+  seen.onRow = [&](int n) {
+    if (n == 2) std::filesystem::rename(path, moved);
+  };
+  EXPECT_EQ(record(seen), RecordOutcome::WriteFailed);
+  EXPECT_EQ(lines(slurp(moved)).size(), kHeaderLines + 3);
+  EXPECT_NE(status(), "Data-Recorder completed successfully!");
+}
+
+TEST_F(RecorderTest, PauseFreezesTheGraphOnlyAndStopEndsTheRecording) {
+  connectTcp();
+  page(1000, 0.1);
+  std::vector<double> frozen;
+  Seen seen;
+  seen.onRow = [&](int n) {
+    if (n == 2) {
+      ctx->ui.setValue(ref("REC", "PAUSE"), 1);
+      ctx->ui.fire(ref("REC", "PAUSE"), ui::EVENT_COMMIT);
+      frozen = ctx->ui.strip(ref("REC", "RECGRAPH")).data;
+    }
+    if (n == 4) {
+      // Unchanged: the two recorded points still last, the rest still gaps.
+      const auto& now = ctx->ui.strip(ref("REC", "RECGRAPH")).data;
+      ASSERT_EQ(now.size(), frozen.size());
+      for (size_t i = 0; i < now.size(); ++i)
+        EXPECT_TRUE(now[i] == frozen[i] || (std::isnan(now[i]) && std::isnan(frozen[i]))) << i;
+      EXPECT_FALSE(std::isnan(now.back()));
+      EXPECT_TRUE(std::isnan(now[now.size() - 9]));
+      ctx->ui.fire(ref("REC", "STOP"), ui::EVENT_COMMIT);
+    }
+  };
+  EXPECT_EQ(record(seen), RecordOutcome::Stopped);
+  EXPECT_EQ(lines(slurp(path)).size(), kHeaderLines + 4);
+  EXPECT_EQ(status(), "Data-Recorder stopped!");
+  EXPECT_EQ(fieldText("RECSTATUS"), "DATA-RECORDER STOPPED!");
+  EXPECT_EQ(ctx->ui.at(ref("REC", "RECSTATUS")).textColor, ui::kRed);
+  // A new recording's press starts the graph afresh and scrolling.
+  ctx->ui.fire(ref("REC", "START"), ui::EVENT_LEFT_CLICK);
+  EXPECT_FALSE(ctx->recorder.chartPaused);
+  EXPECT_EQ(ctx->ui.value(ref("REC", "PAUSE")), 0);
+}
+
+}  // namespace
+}  // namespace bx::test

@@ -17,6 +17,7 @@
 #include "live/run_loop.h"
 #include "live/live_callbacks.h"
 #include "params/fields.h"
+#include "scope/callbacks.h"
 #include "ui/resource.h"
 
 namespace bx {
@@ -35,7 +36,7 @@ bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& erro
   if (!ui::loadResourceFile(ctx.ui, resourcePath, error)) return false;
   // Each subsystem brings the table of its own callbacks.
   using TableFn = const ui::CallbackEntry* (*)(size_t&);
-  for (TableFn fn : {&LinkCallbacks, &ParamCallbacks, &RunLoopCallbacks, &LiveCallbacks, &AppCallbacks, &CalibrationCallbacks}) {
+  for (TableFn fn : {&LinkCallbacks, &ParamCallbacks, &RunLoopCallbacks, &LiveCallbacks, &AppCallbacks, &CalibrationCallbacks, &ScopeCallbacks}) {
     size_t n = 0;
     const ui::CallbackEntry* table = fn(n);
     if (table) ctx.ui.bindCallbacks(table, n);
@@ -44,6 +45,7 @@ bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& erro
   i2cadjust_init(ctx);
   InstallLiveDisplays(ctx);
   InstallSessionHooks(ctx);
+  InstallScope(ctx);
   std::vector<std::string> missing;
   resolveCoreRefs(ctx.ui, ctx.refs, missing);
   resolveParaRefs(ctx.ui, ctx.para, missing);

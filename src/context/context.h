@@ -10,6 +10,7 @@
 #include "context/loop_hooks.h"
 #include "context/param_refs.h"
 #include "context/refs.h"
+#include "context/scope_hooks.h"
 #include "context/session_hooks.h"
 #include "factory/state.h"
 #include "identify/state.h"
@@ -18,6 +19,7 @@
 #include "params/state.h"
 #include "platform/serial_port.h"
 #include "platform/tcp_client.h"
+#include "scope/state.h"
 #include "ui/ui.h"
 
 namespace bx {
@@ -36,6 +38,7 @@ struct Context {
   DisplayHooks displays;
   SessionHooks session;
   LoopHooks loop;
+  ScopeHooks scopeHooks;
   platform::SerialPort serial;
   platform::TcpClient tcp;
 
@@ -48,6 +51,7 @@ struct Context {
   RunState run;
   AppState app;
   FactoryState factory;
+  ScopeState scope;
 };
 
 }  // namespace bx

@@ -1,0 +1,11 @@
+#include "context/scope_hooks.h"
+
+#include "context/context.h"
+
+namespace bx {
+
+void RefreshScopeCycle(Context& ctx) {
+  if (ctx.scopeHooks.refreshCycle) ctx.scopeHooks.refreshCycle(ctx);
+}
+
+}  // namespace bx

@@ -123,6 +123,7 @@ void PushSCOPE(Context& ctx) {
   ctx.ui.setOperable(ctx.refs.main.get, false);
   ctx.ui.setText(S.refs.waitText, "");
   ctx.ui.setVisible(S.refs.waitText, true);
+  PrepareScopeAxes(ctx);
 
   const scoperec::Settings settings = ReadScopeSettings(ctx);
   const auto bytes = scoperec::encodeSettings(settings);
@@ -190,6 +191,7 @@ int RefreshCYCLE(Context& ctx) {
     ctx.ui.setPrecision(S.refs.samplePeriod, S.periodMs < 10 ? 3 : 1);
     ctx.ui.setValue(S.refs.samplePeriod, S.periodMs);
   }
+  PrepareScopeAxes(ctx);
   SetScopeTimeAxis(ctx, S.periodMs);
   calcScopDeltaXY(ctx);
   return 1;

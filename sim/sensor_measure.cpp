@@ -251,7 +251,11 @@ std::vector<uint8_t> Sensor::scopeRecord(int64_t nowMs) {
 std::vector<Output> Sensor::spontaneous(uint8_t order, const std::vector<uint8_t>& payload, int channel, int64_t nowMs,
                                         uint16_t param) {
   const ActiveFaults fx = faults_.take(order, true, param);
-  return shapeFrame(channel, encodeFrame(order, param, payload.data(), payload.size()), fx, nowMs, rng_);
+  // A streamed frame cut short still carries a header that matches it.
+  const size_t length =
+      fx.has(Fault::ShortPayload) ? std::min(payload.size(), static_cast<size_t>(std::max(0, fx.argOf(Fault::ShortPayload))))
+                                  : payload.size();
+  return shapeFrame(channel, encodeFrame(order, param, payload.data(), length), fx, nowMs, rng_);
 }
 
 void Sensor::sendUnrequested(int channel, uint8_t order, uint16_t param, const std::vector<uint8_t>& payload,

@@ -141,19 +141,23 @@ void PushSCOPE(Context& ctx) {
     return;
   }
 
-  ctx.status = waitingText(settings.triggerMode);
-  ShowStatus(ctx);
-  ctx.ui.setText(S.refs.waitText, ctx.app.texts.message(ctx.status));
-  S.active = true;
-  ctx.run.state = RUN_LOOP;
-  // The streamed wait counts afresh from here: the arm reply's bytes are
-  // no part of the record.
-  if (GetDataFrame(ctx, order::kScope, S.recordTimeout) != 1) {
+  // A lost acknowledgement lets the record itself answer the arm request:
+  // it is taken as it is rather than waited for a second time.
+  if (ReplyLength(ctx) < scoperec::kRecordBytes) {
+    ctx.status = waitingText(settings.triggerMode);
+    ShowStatus(ctx);
+    ctx.ui.setText(S.refs.waitText, ctx.app.texts.message(ctx.status));
+    S.active = true;
+    ctx.run.state = RUN_LOOP;
+    // The streamed wait counts afresh from here: the arm reply's bytes are
+    // no part of the record.
+    if (GetDataFrame(ctx, order::kScope, S.recordTimeout) != 1) {
+      S.active = false;
+      waitFailed(ctx);
+      return;
+    }
     S.active = false;
-    waitFailed(ctx);
-    return;
   }
-  S.active = false;
   std::array<uint32_t, scoperec::kSamples> samples{};
   if (!scoperec::decodeRecord(ReplyData(ctx), ReplyLength(ctx), samples)) {
     S.outcome = ScopeOutcome::ShortRecord;

@@ -8,4 +8,8 @@ void RefreshScopeCycle(Context& ctx) {
   if (ctx.scopeHooks.refreshCycle) ctx.scopeHooks.refreshCycle(ctx);
 }
 
+void RedrawScope(Context& ctx) {
+  if (ctx.scopeHooks.redraw) ctx.scopeHooks.redraw(ctx);
+}
+
 }  // namespace bx

@@ -11,9 +11,13 @@ struct ScopeHooks {
   // not showing (the run loop starts as usual).
   bool (*runInstead)(Context& ctx) = nullptr;
   void (*refreshCycle)(Context& ctx) = nullptr;
+  // Axes, captions and the record on show in the unit and language in force.
+  void (*redraw)(Context& ctx) = nullptr;
 };
 
 // The scope's cycle display after a bring-up; nothing without a scope.
 void RefreshScopeCycle(Context& ctx);
+// The scope's graphs after a unit or language switch; nothing without a scope.
+void RedrawScope(Context& ctx);
 
 }  // namespace bx

@@ -21,6 +21,13 @@ bool runInstead(Context& ctx) {
   return true;
 }
 
+void redraw(Context& ctx) {
+  PrepareScopeAxes(ctx);
+  SetScopeTimeAxis(ctx, ctx.scope.periodMs);
+  if (ctx.scope.hasRecord) PlotScopeRecord(ctx);
+  calcScopDeltaXY(ctx);
+}
+
 // After a bring-up the link is already held by the connect procedure.
 void refreshAfterBringUp(Context& ctx) { RefreshCYCLE(ctx); }
 
@@ -129,6 +136,7 @@ bool InstallScope(Context& ctx) {
   calcScopDeltaXY(ctx);
   ctx.scopeHooks.runInstead = &runInstead;
   ctx.scopeHooks.refreshCycle = &refreshAfterBringUp;
+  ctx.scopeHooks.redraw = &redraw;
   return true;
 }
 

@@ -28,8 +28,12 @@ void redraw(Context& ctx) {
   calcScopDeltaXY(ctx);
 }
 
-// After a bring-up the link is already held by the connect procedure.
-void refreshAfterBringUp(Context& ctx) { RefreshCYCLE(ctx); }
+// After a bring-up the link is already held by the connect procedure. The
+// bring-up reports how its own steps went; a good refresh adds nothing to it.
+void refreshAfterBringUp(Context& ctx) {
+  const LinkFailure before = ctx.link.failure;
+  if (RefreshCYCLE(ctx) == 1) ctx.link.failure = before;
+}
 
 }  // namespace
 

@@ -11,7 +11,6 @@
 #include "link/report.h"
 #include "live/pending.h"
 #include "live/record.h"
-#include "live/live_view.h"
 #include "live/run_loop.h"
 #include "scope/view.h"
 
@@ -183,7 +182,6 @@ int RefreshCYCLE(Context& ctx) {
     return 0;
   }
   liverec::sanitise(ctx.live.record);
-  PlotVIDEOBarGraph(ctx);
   const int32_t cycleUs = liverec::decode(ctx.live.record).cycleUs;
   if (cycleUs > 0) {
     const double f = 1e6 / cycleUs;

@@ -18,8 +18,11 @@ TEST(SimScopeWave, ATriggeredRecordCrossesTheLevelAtThePretriggerSample) {
     shapeScopeEvent(v, mode, 50, 30, 28000);
     for (int k = 0; k < 128; ++k) {
       const bool above = v[static_cast<size_t>(k)] > 14000;
-      if (k < 28) EXPECT_EQ(above, mode == 2) << k;
-      if (k > 32) EXPECT_EQ(above, mode == 1) << k;
+      if (k < 28) {
+        EXPECT_EQ(above, mode == 2) << k;
+      } else if (k > 32) {
+        EXPECT_EQ(above, mode == 1) << k;
+      }
     }
     EXPECT_NEAR(v[30], 14000, 1);
   }

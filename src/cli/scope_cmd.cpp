@@ -60,8 +60,8 @@ struct Options {
 // loop and disarms the sensor.
 void watchInterrupt(Session& s) {
   s.frontend.schedule(0.05, [&s] {
-    if (gInterrupted) {
-      if (s.ctx.scope.active) StopScope(s.ctx);
+    if (gInterrupted && s.ctx.scope.active) {
+      StopScope(s.ctx);
       return;
     }
     watchInterrupt(s);

@@ -313,6 +313,20 @@ TEST_F(ScopeTest, LeavingTheScopePageStopsAWaitingScope) {
   EXPECT_FALSE(ctx->scope.active);
 }
 
+TEST_F(ScopeTest, EnteringTheScopePageEndsARunningLiveLoop) {
+  connectTcp();
+  fe->schedule(0.3, [this] {
+    ctx->ui.setActivePage(ctx->refs.main.tab, kScopePage);
+    ctx->ui.fire(ctx->refs.main.tab, ui::EVENT_ACTIVE_TAB_CHANGE);
+  });
+  // Ends only by the tab change: nothing else stops it.
+  PushRUN(*ctx);
+  EXPECT_EQ(ctx->run.state, RUN_IDLE);
+  EXPECT_EQ(ctx->ui.activePage(ctx->refs.main.tab), kScopePage);
+  EXPECT_EQ(ctx->status, "Data-Transfer Stopped!");
+  EXPECT_TRUE(graph().cursors[2].visible);  // the marker is placed
+}
+
 TEST_F(ScopeTest, RunOnTheScopePageArmsTheScopeInsteadOfTheLiveLoop) {
   connectTcp();
   ctx->ui.setActivePage(ctx->refs.main.tab, kScopePage);

@@ -175,7 +175,8 @@ void PushSCOPE(Context& ctx) {
 
 int RefreshCYCLE(Context& ctx) {
   auto& S = ctx.scope;
-  if (!S.refs.resolved) return 0;
+  // A raised abort flag (disconnect, closing) sends nothing more.
+  if (!S.refs.resolved || ctx.link.abort == 1) return 0;
   const scoperec::Settings settings = ReadScopeSettings(ctx);
   if (GetLiveData(ctx, 0) != 1) {
     ShowStatus(ctx);

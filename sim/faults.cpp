@@ -120,6 +120,11 @@ bool parseFaultRule(const std::string& text, FaultRule& out) {
   FaultRule rule;
   rule.count = kPersistent;
   std::string rest = text;
+  // "stream:" aims the fault at the frames the sensor sends unasked.
+  if (rest.rfind("stream:", 0) == 0) {
+    rule.spontaneous = true;
+    rest.erase(0, 7);
+  }
   if (const auto at = rest.find('@'); at != std::string::npos) {
     std::string target = rest.substr(at + 1);
     if (const auto slash = target.find('/'); slash != std::string::npos) {

@@ -73,7 +73,8 @@ class FaultSet {
 
 int defaultFaultArg(Fault f);
 
-// Command-line form NAME[=ARG][:COUNT][@ORDER[/PARAM]]; names: refuse,
+// Command-line form [stream:]NAME[=ARG][:COUNT][@ORDER[/PARAM]]; "stream:"
+// hits the unrequested frames (scope record, triggered samples); names: refuse,
 // header-crc, data-crc, sync, no-reply, fragment, late, close, oversize,
 // garbage, teach-result, no-shadow, short, noise; the prefix streamed-
 // makes the rule one for unrequested frames. COUNT defaults to

@@ -6,6 +6,7 @@
 #include "link/frame_format.h"
 #include "link/orders.h"
 #include "sim/sensor.h"
+#include "sim/scope_wave.h"
 
 namespace bx::sim {
 
@@ -227,23 +228,34 @@ std::vector<uint8_t> Sensor::scopeRecord(int64_t nowMs) {
   const int scanRate = std::max<int>(scope_.settings[3], 1);
   const int pretrigger = std::min<int>(scope_.settings[2], kScopeSamples - 1);
   const bool noShadow = faults_.active(Fault::NoShadow, order::kScope, false);
-  std::vector<uint8_t> out(kScopeSamples * 4);
+  std::vector<Sample> scans;
+  std::vector<int64_t> times;
+  std::vector<int32_t> values;
   for (int k = 0; k < kScopeSamples; ++k) {
     const double offsetMs = static_cast<double>(k - pretrigger) * scanRate * cycleUs() / 1000.0;
-    const int64_t t = nowMs + static_cast<int64_t>(std::floor(offsetMs));
-    const Sample s = measure(t, noShadow);
+    times.push_back(nowMs + static_cast<int64_t>(std::floor(offsetMs)));
+    scans.push_back(measure(times.back(), noShadow));
+    values.push_back(scans.back().m.valueUm);
+  }
+  if (!noShadow) shapeScopeEvent(values, scope_.settings[0], scope_.settings[1], pretrigger, cfg_.calib.rangeUm);
+  const double umPerPx = std::max(1, cfg_.calib.slopeX16384) / 16384.0;
+  std::vector<uint8_t> out(kScopeSamples * 4);
+  for (int k = 0; k < kScopeSamples; ++k) {
+    const auto i = static_cast<size_t>(k);
+    const Sample& s = scans[i];
     const uint8_t* row = ramRow(s.program);
     const int set = get16(row + row::kTeachValue);
     const int upper = set + get16(row + row::kUpperTolerance);
     const int lower = set - get16(row + row::kLowerTolerance);
-    uint32_t sample = static_cast<uint32_t>(std::clamp<int32_t>(s.m.valueUm, 0, 0xFFFFFF));
+    const auto px = static_cast<int>(std::lround((values[i] - cfg_.calib.offsetUm) / umPerPx));
+    uint32_t sample = static_cast<uint32_t>(std::clamp<int32_t>(values[i], 0, 0xFFFFFF));
     const bool ok = s.m.code == 0;
-    if (ok && s.m.valuePx < lower) sample |= 1u << 24;
-    if (ok && s.m.valuePx > upper) sample |= 1u << 25;
-    if (ok && s.m.valuePx >= lower && s.m.valuePx <= upper) sample |= 1u << 26;
-    if (t < inputHighUntil_) sample |= 1u << 27;
+    if (ok && px < lower) sample |= 1u << 24;
+    if (ok && px > upper) sample |= 1u << 25;
+    if (ok && px >= lower && px <= upper) sample |= 1u << 26;
+    if (times[i] < inputHighUntil_) sample |= 1u << 27;
     if (!ok) sample |= 1u << 28;
-    put32(&out[static_cast<size_t>(4 * k)], sample);
+    put32(&out[4 * i], sample);
   }
   return out;
 }
@@ -251,7 +263,11 @@ std::vector<uint8_t> Sensor::scopeRecord(int64_t nowMs) {
 std::vector<Output> Sensor::spontaneous(uint8_t order, const std::vector<uint8_t>& payload, int channel, int64_t nowMs,
                                         uint16_t param) {
   const ActiveFaults fx = faults_.take(order, true, param);
-  return shapeFrame(channel, encodeFrame(order, param, payload.data(), payload.size()), fx, nowMs, rng_);
+  // A streamed frame cut short still carries a header that matches it.
+  const size_t length =
+      fx.has(Fault::ShortPayload) ? std::min(payload.size(), static_cast<size_t>(std::max(0, fx.argOf(Fault::ShortPayload))))
+                                  : payload.size();
+  return shapeFrame(channel, encodeFrame(order, param, payload.data(), length), fx, nowMs, rng_);
 }
 
 void Sensor::sendUnrequested(int channel, uint8_t order, uint16_t param, const std::vector<uint8_t>& payload,

@@ -5,6 +5,7 @@
 
 #include "app/help.h"
 #include "context/context.h"
+#include "context/scope_hooks.h"
 #include "files/atomic_file.h"
 #include "link/report.h"
 #include "params/model_config.h"
@@ -308,6 +309,7 @@ void SetLanguage(Context& ctx, int language) {
   SetConnectionIndicator(ctx, indicator.hasBgColor && indicator.bgColor == ui::kWhite);
   if (!ctx.ui.text(ctx.para.sum.evalMode).empty()) RefreshStatusMessage(ctx);
   ShowStatusText(ctx, status);
+  RedrawScope(ctx);
 }
 
 }  // namespace bx

@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "commands/commands.h"
 #include "context/context.h"
+#include "scope/callbacks.h"
 #include "link/events.h"
 #include "link/ownership.h"
 #include "link/orders.h"
@@ -95,6 +96,7 @@ int CC_TABmain(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event == ui::EVENT_ACTIVE_TAB_CHANGE) {
     ctx.app.activePage = ctx.ui.activePage(ctx.refs.main.tab);
     HideHelp(ctx);
+    ScopeTabChanged(ctx);
   }
   return 0;
 }

@@ -18,6 +18,7 @@
 #include "live/live_callbacks.h"
 #include "recorder/rec_page.h"
 #include "params/fields.h"
+#include "scope/callbacks.h"
 #include "ui/resource.h"
 
 namespace bx {
@@ -36,7 +37,7 @@ bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& erro
   if (!ui::loadResourceFile(ctx.ui, resourcePath, error)) return false;
   // Each subsystem brings the table of its own callbacks.
   using TableFn = const ui::CallbackEntry* (*)(size_t&);
-  for (TableFn fn : {&LinkCallbacks, &ParamCallbacks, &RunLoopCallbacks, &LiveCallbacks, &AppCallbacks, &CalibrationCallbacks, &RecorderCallbacks}) {
+  for (TableFn fn : {&LinkCallbacks, &ParamCallbacks, &RunLoopCallbacks, &LiveCallbacks, &AppCallbacks, &CalibrationCallbacks, &RecorderCallbacks, &ScopeCallbacks}) {
     size_t n = 0;
     const ui::CallbackEntry* table = fn(n);
     if (table) ctx.ui.bindCallbacks(table, n);
@@ -46,6 +47,7 @@ bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& erro
   InstallLiveDisplays(ctx);
   InstallRecorderDisplays(ctx);
   InstallSessionHooks(ctx);
+  InstallScope(ctx);
   std::vector<std::string> missing;
   resolveCoreRefs(ctx.ui, ctx.refs, missing);
   resolveParaRefs(ctx.ui, ctx.para, missing);

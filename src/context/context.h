@@ -10,6 +10,7 @@
 #include "context/loop_hooks.h"
 #include "context/param_refs.h"
 #include "context/refs.h"
+#include "context/scope_hooks.h"
 #include "context/session_hooks.h"
 #include "factory/state.h"
 #include "identify/state.h"
@@ -19,6 +20,7 @@
 #include "platform/serial_port.h"
 #include "platform/tcp_client.h"
 #include "recorder/state.h"
+#include "scope/state.h"
 #include "ui/ui.h"
 
 namespace bx {
@@ -37,6 +39,7 @@ struct Context {
   DisplayHooks displays;
   SessionHooks session;
   LoopHooks loop;
+  ScopeHooks scopeHooks;
   platform::SerialPort serial;
   platform::TcpClient tcp;
 
@@ -50,6 +53,7 @@ struct Context {
   AppState app;
   FactoryState factory;
   RecorderState recorder;
+  ScopeState scope;
 };
 
 }  // namespace bx

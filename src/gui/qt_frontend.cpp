@@ -8,11 +8,13 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrinterInfo>
 #include <QScreen>
 #include <QUrl>
 
 #include "context/context.h"
 #include "gui/main_window.h"
+#include "gui/print_render.h"
 #include "gui/renderer.h"
 #include "link/events.h"
 
@@ -104,6 +106,19 @@ int QtFrontend::selectFromList(const std::string& title, const std::vector<std::
   bool ok = false;
   QString got = QInputDialog::getItem(dialogParent(), qs(title), qs(title), items, 0, false, &ok);
   return ok ? static_cast<int>(items.indexOf(got)) : -1;
+}
+
+std::vector<std::string> QtFrontend::printerNames() {
+  if (delegate_) return delegate_->printerNames();
+  std::vector<std::string> names;
+  for (const QString& n : QPrinterInfo::availablePrinterNames()) names.push_back(n.toStdString());
+  return names;
+}
+
+bool QtFrontend::print(const ui::PrintJob& job, const ui::PrintTarget& target, std::string& error) {
+  if (delegate_) return delegate_->print(job, target, error);
+  if (!target.printer.empty()) return PrintJobToPrinter(ctx_.ui, job, target.printer, error);
+  return PrintJobToPdf(ctx_.ui, job, target.pdfPath, error);
 }
 
 void QtFrontend::setWaitCursor(bool on) {

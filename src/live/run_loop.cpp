@@ -255,6 +255,8 @@ int CC_BTNRun(Context& ctx, const ui::EventArgs& ev) {
       if (LinkRefusesAction(ctx)) return 0;
       PrepareLiveAxes(ctx);
     }
+    // On the scope page RUN arms the scope instead.
+    if (ctx.scopeHooks.runInstead && ctx.scopeHooks.runInstead(ctx)) return 0;
     PushRUN(ctx);
   }
   return 0;

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "context/context.h"
+#include "context/scope_hooks.h"
 #include "params/fields.h"
 #include "params/panel_values.h"
 #include "params/sanitise.h"
@@ -118,6 +119,7 @@ void SwitchMMPixel(Context& ctx, int unit) {
   }
   SetTableValues(ctx);
   RefreshRangeGraph(ctx, ui.value(R.meas.rangeBeg), ui.value(R.meas.rangeEnd), p.activeRow);
+  RedrawScope(ctx);
 }
 
 }  // namespace bx

@@ -7,6 +7,7 @@
 #include "calib/record.h"
 #include "calib/xflash_record.h"
 #include "context/context.h"
+#include "context/scope_hooks.h"
 #include "identify/gate.h"
 #include "identify/hw_record.h"
 #include "link/exchange.h"
@@ -123,6 +124,7 @@ int IdentifySensor(Context& ctx) {
     ApplyCalibrationRange(ctx);
 
     PushGET(ctx, MEM_RAM);
+    RefreshScopeCycle(ctx);
 
     ctx.status.assign(L.fwInfo);
     boxLine = std::string(L.fwInfo) + "\nSerial-No: #" + std::to_string(ctx.ident.hw.serial) + "\n";

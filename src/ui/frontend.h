@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/print_job.h"
 #include "ui/types.h"
 
 namespace bx::ui {
@@ -46,6 +47,17 @@ class Frontend {
     return -1;
   }
   virtual void setWaitCursor(bool on) { (void)on; }
+  // Printing: whether the front-end can print at all, the printers
+  // installed (none: only a PDF file can be offered), and the job printed to
+  // the target; false with the reason in error.
+  virtual bool canPrint() { return false; }
+  virtual std::vector<std::string> printerNames() { return {}; }
+  virtual bool print(const PrintJob& job, const PrintTarget& target, std::string& error) {
+    (void)job;
+    (void)target;
+    error = "no printing in this front-end";
+    return false;
+  }
   // A line appended to a text box (the connection page's message box).
   virtual void textAppended(CtlRef box, const std::string& text) {
     (void)box;

@@ -64,6 +64,25 @@ FileResult HeadlessFrontend::fileSelect(const FileRequest& req, std::string& pat
   return r;
 }
 
+int HeadlessFrontend::selectFromList(const std::string& title, const std::vector<std::string>& choices) {
+  std::string list;
+  for (const auto& c : choices) list += (list.empty() ? "" : "|") + c;
+  popups_.push_back({"select", title, list});
+  if (selects_.empty()) return -1;
+  const int i = selects_.front();
+  selects_.pop_front();
+  return i >= 0 && i < static_cast<int>(choices.size()) ? i : -1;
+}
+
+bool HeadlessFrontend::print(const PrintJob& job, const PrintTarget& target, std::string& error) {
+  printed_.emplace_back(job, target);
+  if (!printing_) {
+    error = "no printing in this front-end";
+    return false;
+  }
+  return printHandler_ ? printHandler_(job, target, error) : true;
+}
+
 void HeadlessFrontend::textAppended(CtlRef box, const std::string& text) {
   if (!echo_ || !(box == echoBox_)) return;
   // One output line per append, without the appended text's final line feed.

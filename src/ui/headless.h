@@ -25,6 +25,16 @@ class HeadlessFrontend : public Frontend {
   void answerPrompt(std::string text) { prompts_.push_back(std::move(text)); }
   void answerFile(FileResult r, std::string path) { files_.push_back({r, std::move(path)}); }
   void setDefaultConfirm(bool yes) { defaultConfirm_ = yes; }
+  void answerSelect(int index) { selects_.push_back(index); }
+  // Printing: the printers it claims, and what renders a job (none: every
+  // job is only kept); the jobs it was given stay in printed().
+  using PrintHandler = std::function<bool(const PrintJob&, const PrintTarget&, std::string&)>;
+  void setPrinting(bool on, std::vector<std::string> printers = {}, PrintHandler handler = nullptr) {
+    printing_ = on;
+    printers_ = std::move(printers);
+    printHandler_ = std::move(handler);
+  }
+  const std::vector<std::pair<PrintJob, PrintTarget>>& printed() const { return printed_; }
   // When set, pop-ups and message-box lines are written to stdout (CLI).
   void setEcho(bool on) { echo_ = on; }
   void setEchoBox(CtlRef box) { echoBox_ = box; }
@@ -41,6 +51,10 @@ class HeadlessFrontend : public Frontend {
   bool prompt(const std::string& title, const std::string& text, std::string& answer) override;
   FileResult fileSelect(const FileRequest& req, std::string& path) override;
   void textAppended(CtlRef box, const std::string& text) override;
+  int selectFromList(const std::string& title, const std::vector<std::string>& choices) override;
+  bool canPrint() override { return printing_; }
+  std::vector<std::string> printerNames() override { return printers_; }
+  bool print(const PrintJob& job, const PrintTarget& target, std::string& error) override;
   void quit() override { quit_ = true; }
 
  private:
@@ -55,6 +69,11 @@ class HeadlessFrontend : public Frontend {
   std::deque<bool> confirms_;
   std::deque<std::string> prompts_;
   std::deque<std::pair<FileResult, std::string>> files_;
+  std::deque<int> selects_;
+  bool printing_ = false;
+  std::vector<std::string> printers_;
+  PrintHandler printHandler_;
+  std::vector<std::pair<PrintJob, PrintTarget>> printed_;
   std::vector<Popup> popups_;
   bool defaultConfirm_ = false;
   bool echo_ = false;

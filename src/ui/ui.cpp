@@ -310,6 +310,22 @@ void Ui::setWaitCursor(bool on) {
   if (frontend) frontend->setWaitCursor(on);
 }
 
+int Ui::selectFromList(const std::string& title, const std::vector<std::string>& choices) {
+  return frontend ? frontend->selectFromList(title, choices) : -1;
+}
+
+bool Ui::canPrint() { return frontend != nullptr && frontend->canPrint(); }
+
+std::vector<std::string> Ui::printerNames() { return frontend ? frontend->printerNames() : std::vector<std::string>{}; }
+
+bool Ui::print(const PrintJob& job, const PrintTarget& target, std::string& error) {
+  if (frontend == nullptr) {
+    error = "no front-end";
+    return false;
+  }
+  return frontend->print(job, target, error);
+}
+
 static const struct {
   Kind kind;
   const char* name;

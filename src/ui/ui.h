@@ -98,6 +98,11 @@ class Ui {
   bool prompt(const std::string& title, const std::string& text, std::string& answer);
   FileResult fileSelect(const FileRequest& req, std::string& path);
   void setWaitCursor(bool on);
+  // -1 when cancelled or without a front-end.
+  int selectFromList(const std::string& title, const std::vector<std::string>& choices);
+  bool canPrint();
+  std::vector<std::string> printerNames();
+  bool print(const PrintJob& job, const PrintTarget& target, std::string& error);
 
   uint64_t revision() const { return revision_; }
 

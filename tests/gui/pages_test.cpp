@@ -34,6 +34,7 @@
 #include "gui/fit_check.h"
 #include "gui/gui_input.h"
 #include "gui/main_window.h"
+#include "scope/scope.h"
 #include "sim/server.h"
 
 namespace {
@@ -48,6 +49,9 @@ class Pages : public guitest::AppWindow {
     if (port <= 0) port = sensor.startTcp(0);
     ASSERT_GT(port, 0);
     connectTo(port);
+    // The scope page shows a record of the sensor.
+    bx::PushSCOPE(*ctx);
+    settle();
   }
 
   void connectTo(int port) {

@@ -1,0 +1,48 @@
+#pragma once
+// A print-out described without a drawing library: lines of text and panels
+// of the model, in their order, with a header and footer. The core decides
+// what goes on the page; a front-end lays it out and renders it.
+#include <string>
+#include <vector>
+
+namespace bx::ui {
+
+struct PrintItem {
+  enum class Kind : unsigned char { Text, Panel };
+  Kind kind = Kind::Text;
+  std::string text;        // Text: one line (empty: an empty line)
+  double pointSize = 10;   // Text
+  int panel = -1;          // Panel: its handle; its graphs are drawn as vectors
+};
+
+struct PrintJob {
+  std::string title;           // document name for the print queue
+  std::string fontFamily = "Arial";
+  double marginCm = 2.54;
+  double pointSize = 10;       // header and footer
+  std::string headerLeft, headerRight;
+  // Footer text; "{n}" and "{m}" become the page number and the page count.
+  std::string footer;
+  std::vector<PrintItem> items;
+
+  void text(std::string line, double size) {
+    PrintItem i;
+    i.text = std::move(line);
+    i.pointSize = size;
+    items.push_back(std::move(i));
+  }
+  void panelShot(int handle) {
+    PrintItem i;
+    i.kind = PrintItem::Kind::Panel;
+    i.panel = handle;
+    items.push_back(std::move(i));
+  }
+};
+
+// Where a print job goes: a printer by name, or a PDF file.
+struct PrintTarget {
+  std::string printer;   // empty: pdfPath
+  std::string pdfPath;
+};
+
+}  // namespace bx::ui

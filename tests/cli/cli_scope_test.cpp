@@ -1,0 +1,126 @@
+// quellan-bx-cli scope, run as a program against the simulator: the record
+// as a TSV file over TCP and the pty, the time limit that disarms, a
+// refused record, and usage errors.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "link/orders.h"
+#include "sim/server.h"
+#include "tests/support/cli_run.h"
+
+namespace bx {
+namespace {
+
+using testsupport::CliRun;
+
+std::vector<std::string> lines(const std::string& s) {
+  std::vector<std::string> out;
+  std::stringstream in(s);
+  std::string l;
+  while (std::getline(in, l)) out.push_back(l);
+  return out;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream ss;
+  ss << f.rdbuf();
+  return ss.str();
+}
+
+class CliScope : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = ::testing::TempDir() + "bx-cli-scope-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir = pattern;
+  }
+  void TearDown() override {
+    server.stop();
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+  }
+  std::string tcp() { return "--tcp 127.0.0.1:" + std::to_string(server.startTcp(0)); }
+
+  void expectRecord(const std::string& path, int rate) {
+    const auto rows = lines(readFile(path));
+    ASSERT_EQ(rows.size(), 129u);
+    EXPECT_EQ(rows[0], "INDEX\tTIME[ms]\tVALUE[um]\tBIT24\tBIT25\tBIT26\tBIT27\tBIT28");
+    // The simulator measures every 500 us: the period is N * 0.5 ms.
+    for (int i = 1; i <= 128; ++i) {
+      std::stringstream in(rows[static_cast<size_t>(i)]);
+      std::vector<std::string> c;
+      std::string cell;
+      while (std::getline(in, cell, '\t')) c.push_back(cell);
+      ASSERT_EQ(c.size(), 8u) << rows[static_cast<size_t>(i)];
+      EXPECT_EQ(std::stoi(c[0]), i - 1);
+      EXPECT_NEAR(std::stod(c[1]), (i - 1) * 0.5 * rate, 1e-3);
+      EXPECT_GT(std::stol(c[2]), 0);
+      for (int b = 3; b < 8; ++b) EXPECT_TRUE(c[static_cast<size_t>(b)] == "0" || c[static_cast<size_t>(b)] == "1");
+    }
+  }
+
+  sim::Server server;
+  std::string dir;
+};
+
+TEST_F(CliScope, WritesTheRecordOverTcpAndThePty) {
+  const std::string out = dir + "/scope.tsv";
+  CliRun r = testsupport::RunCli("scope --out " + out + " --trigger-mode rising --level 30 --pretrigger 5 --rate 4 " +
+                                 tcp());
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_NE(r.out.find("status: "), std::string::npos);
+  expectRecord(out, 4);
+  // The sensor was armed with exactly these settings.
+  EXPECT_EQ(server.lastRequest(order::kScope).payload,
+            (std::vector<uint8_t>{1, 0, 30, 0, 5, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+
+  const std::string pty = server.startPty();
+  ASSERT_FALSE(pty.empty());
+  const std::string out2 = dir + "/scope2.tsv";
+  r = testsupport::RunCli("scope --out " + out2 + " --serial " + pty);
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  expectRecord(out2, 1);
+}
+
+TEST_F(CliScope, WithoutARecordItDisarmsAtTheTimeLimitAndKeepsTheOldFile) {
+  const std::string out = dir + "/scope.tsv";
+  { std::ofstream(out) << "earlier record\n"; }
+  const std::string link = tcp();
+  // External input: no trigger ever comes.
+  CliRun r = testsupport::RunCli("scope --out " + out + " --trigger-mode external --timeout 0.5 " + link);
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_NE(r.out.find("status: SCOPE-MODULE: No record received - scope disarmed!"), std::string::npos) << r.out;
+  EXPECT_EQ(server.lastRequest(order::kScope).param, 0);
+  EXPECT_FALSE(server.scopeArmed());
+  EXPECT_EQ(readFile(out), "earlier record\n");
+
+  sim::FaultRule rule;
+  rule.fault = sim::Fault::ShortPayload;
+  rule.arg = 300;
+  rule.order = order::kScope;
+  rule.spontaneous = true;
+  server.setFault(rule);
+  r = testsupport::RunCli("scope --out " + out + " " + link);
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_NE(r.out.find("status: SCOPE-MODULE: Record incomplete - previous picture kept!"), std::string::npos) << r.out;
+  EXPECT_EQ(readFile(out), "earlier record\n");
+}
+
+TEST_F(CliScope, UsageErrorsExitWith2) {
+  for (const char* args : {"scope --tcp 127.0.0.1:1", "scope --out x.tsv", "scope --out x.tsv --level 101 --tcp h",
+                           "scope --out x.tsv --trigger-mode sideways --tcp h", "scope --out x.tsv --rate 0 --tcp h",
+                           "scope --out x.tsv --timeout 0 --tcp h", "scope --out x.tsv --pretrigger 128 --tcp h"}) {
+    SCOPED_TRACE(args);
+    EXPECT_EQ(testsupport::RunCli(args).exitCode, 2);
+  }
+}
+
+}  // namespace
+}  // namespace bx

@@ -71,6 +71,9 @@ class HelpMenu : public guitest::AppWindow {
       }
     });
     tick.start(0);
+    // The window shows RUN enabled again only at its next repaint pass; an
+    // operator's click never comes that soon after the last STOP.
+    renderer->repaint();
     guitest::click(widget<QPushButton>("MAIN", "RUN"));
     ASSERT_LE(passes, 20000) << "the loop never showed what was awaited";
   }
@@ -103,7 +106,10 @@ TEST_F(HelpMenu, TrimmPanelFollowsTheRunLoopUntilItIsClosed) {
       ctx->ui.setValue(adj("ADJ_P1", "STORE1"), 1);
       edited = true;
     }
-    return edited && exchanges() - before >= 8 && measured.size() >= 3;
+    // Window passes do not fall on every cycle: wait until both sync texts
+    // have been seen.
+    return edited && exchanges() - before >= 8 && measured.size() >= 3 &&
+           syncTexts.count("Sync data == >> OK!") == 1 && syncTexts.count("Sync data << == OK!") == 1;
   });
   EXPECT_EQ(syncTexts.count("Sync data == >> OK!"), 1u);
   EXPECT_EQ(syncTexts.count("Sync data << == OK!"), 1u);

@@ -4,7 +4,10 @@
 // copies of the resources, so settings written by a test stay there.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <filesystem>
 #include <memory>
@@ -14,6 +17,7 @@
 #include "context/context.h"
 #include "gui/main_window.h"
 #include "gui/qt_frontend.h"
+#include "gui/gui_input.h"
 #include "gui/renderer.h"
 #include "ui/headless.h"
 
@@ -64,6 +68,22 @@ class AppWindow : public ::testing::Test {
     ctx.reset();
     std::error_code ec;
     if (!dir.empty()) std::filesystem::remove_all(dir, ec);
+  }
+
+  // The operator's way to a sensor on TCP: transport ring, address, port,
+  // "Try to connect".
+  void connectOverTcp(int port) {
+    auto* transport = widget<QComboBox>("CONN", "COM_TYPE");
+    transport->setCurrentIndex(1);
+    emit transport->activated(1);
+    renderer->repaint();
+    auto* addr = widget<QComboBox>("CONN", "IPADDR");
+    addr->lineEdit()->clear();
+    guitest::type(addr->lineEdit(), "127.0.0.1");
+    auto* tcpPort = widget<QLineEdit>("CONN", "TCPPORT");
+    tcpPort->clear();
+    guitest::type(tcpPort, QString::number(port));
+    guitest::click(widget<QPushButton>("CONN", "TRY_CONNECT"));
   }
 
   bx::ui::CtlRef ref(const char* panel, const char* control) const { return ctx->ui.find(panel, control); }

@@ -31,17 +31,7 @@ class LivePages : public guitest::AppWindow {
     if (HasFatalFailure()) return;
     const int port = sensor.startTcp(0);
     ASSERT_GT(port, 0);
-    auto* transport = widget<QComboBox>("CONN", "COM_TYPE");
-    transport->setCurrentIndex(1);
-    emit transport->activated(1);
-    renderer->repaint();
-    auto* addr = widget<QComboBox>("CONN", "IPADDR");
-    addr->lineEdit()->clear();
-    guitest::type(addr->lineEdit(), "127.0.0.1");
-    auto* tcpPort = widget<QLineEdit>("CONN", "TCPPORT");
-    tcpPort->clear();
-    guitest::type(tcpPort, QString::number(port));
-    guitest::click(widget<QPushButton>("CONN", "TRY_CONNECT"));
+    connectOverTcp(port);
     ASSERT_EQ(ctx->link.tcpConnected, 1);
     settle();
   }

@@ -309,27 +309,18 @@ int main(int argc, char** argv) {
     compare((std::string(name) + " echo").c_str(), kRounds, kEchoes,
             [&](int n) { return measure(n, [&] { bx::Exchange(t.ctx, bx::order::kEcho, 0); }); },
             [&](int n) { return baselineRate(baseFd, n, {5}); });
-    compare((std::string(name) + " live cycle (8,20,9)").c_str(), kRounds, kCycles,
-            [&](int n) {
-              Rate r = measure(n, [&] {
-                bx::GetLiveData(t.ctx, 0);
-                bx::GetEDGE(t.ctx, 0);
-                bx::GetDATA(t.ctx, 0);
-              });
-              r.allocsPerExchange /= 3;
-              return r;
-            },
+    const auto liveCycle = [&](int n) {
+      Rate r = measure(n, [&] {
+        bx::GetLiveData(t.ctx, 0);
+        bx::GetEDGE(t.ctx, 0);
+        bx::GetDATA(t.ctx, 0);
+      });
+      r.allocsPerExchange /= 3;
+      return r;
+    };
+    compare((std::string(name) + " live cycle (8,20,9)").c_str(), kRounds, kCycles, liveCycle,
             [&](int n) { return baselineRate(baseFd, n, {8, 20, 9}); });
-    compare((std::string(name) + " live cycle, poll client").c_str(), kRounds, kCycles,
-            [&](int n) {
-              Rate r = measure(n, [&] {
-                bx::GetLiveData(t.ctx, 0);
-                bx::GetEDGE(t.ctx, 0);
-                bx::GetDATA(t.ctx, 0);
-              });
-              r.allocsPerExchange /= 3;
-              return r;
-            },
+    compare((std::string(name) + " live cycle, poll client").c_str(), kRounds, kCycles, liveCycle,
             [&](int n) { return baselineRate(baseFd, n, {8, 20, 9}, true); });
     bx::CloseLink(t.ctx, true);
     close(baseFd);

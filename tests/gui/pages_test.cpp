@@ -55,17 +55,7 @@ class Pages : public guitest::AppWindow {
   }
 
   void connectTo(int port) {
-    auto* transport = widget<QComboBox>("CONN", "COM_TYPE");
-    transport->setCurrentIndex(1);
-    emit transport->activated(1);
-    renderer->repaint();
-    auto* addr = widget<QComboBox>("CONN", "IPADDR");
-    addr->lineEdit()->clear();
-    guitest::type(addr->lineEdit(), "127.0.0.1");
-    auto* tcpPort = widget<QLineEdit>("CONN", "TCPPORT");
-    tcpPort->clear();
-    guitest::type(tcpPort, QString::number(port));
-    guitest::click(widget<QPushButton>("CONN", "TRY_CONNECT"));
+    connectOverTcp(port);
     ASSERT_EQ(ctx->link.tcpConnected, 1) << "no simulated sensor at port " << port;
     settle();
   }

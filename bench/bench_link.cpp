@@ -55,31 +55,14 @@ SimProcess startSimProcess(int faultNoReply) {
   return bench::startSimProcess(bx::sim::Config(), faultNoReply ? &noReply : nullptr);
 }
 
-struct Tool {
-  bx::Context ctx;
-  bx::ui::HeadlessFrontend fe;
-  Tool() {
-    ctx.ui.frontend = &fe;
-    std::string err;
-    if (!bx::LoadPanels(ctx, bx::ExecutableDir() + "/" + bx::kResourceFile, err)) {
-      std::fprintf(stderr, "%s\n", err.c_str());
-      std::exit(1);
-    }
-    bx::InitVars(ctx);
-  }
-};
+using Tool = bench::HeadlessTool;
 
+// Opens the link alone, without the bring-up, so only exchanges are timed.
 bool openLink(Tool& t, const SimProcess& sp, bool tcp) {
+  bench::aimAtSim(t.ctx, sp, tcp);
   auto& L = t.ctx.link;
-  if (tcp) {
-    L.transport = bx::TRANSPORT_TCP;
-    L.ipAddress = "127.0.0.1";
-    L.tcpPort = sp.port;
-    return bx::InitTCP_IP(t.ctx) == 1;
-  }
-  L.transport = bx::TRANSPORT_RS232;
-  int com = bx::platform::comNumber(sp.pty);
-  L.portOpen = bx::InitRS232(t.ctx, com, 7);
+  if (tcp) return bx::InitTCP_IP(t.ctx) == 1;
+  L.portOpen = bx::InitRS232(t.ctx, L.comPort, L.baudIndex);
   return L.portOpen == 1;
 }
 

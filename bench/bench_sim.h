@@ -79,12 +79,11 @@ inline void aimAtSim(bx::Context& ctx, const SimProcess& sp, bool tcp) {
   }
 }
 
-// A headless tool with the panel resource, connected and brought up over TCP
-// or the pty (at 921600 baud).
-struct ConnectedTool {
+// A headless tool with the panel resource loaded, not yet connected.
+struct HeadlessTool {
   bx::Context ctx;
   bx::ui::HeadlessFrontend fe;
-  ConnectedTool(const SimProcess& sp, bool tcp) {
+  HeadlessTool() {
     ctx.ui.frontend = &fe;
     std::string err;
     if (!bx::LoadPanels(ctx, bx::ExecutableDir() + "/" + bx::kResourceFile, err)) {
@@ -92,6 +91,13 @@ struct ConnectedTool {
       std::exit(1);
     }
     bx::InitVars(ctx);
+  }
+};
+
+// A headless tool connected and brought up over TCP or the pty (at 921600
+// baud).
+struct ConnectedTool : HeadlessTool {
+  ConnectedTool(const SimProcess& sp, bool tcp) {
     aimAtSim(ctx, sp, tcp);
     if (bx::ConnectProcedure(ctx) != 1) {
       std::fprintf(stderr, "connect failed: %s\n", ctx.status.c_str());

@@ -4,11 +4,16 @@
 // copies of the resources, so settings written by a test stay there.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QColor>
 #include <QComboBox>
+#include <QDir>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -19,6 +24,7 @@
 #include "gui/qt_frontend.h"
 #include "gui/gui_input.h"
 #include "gui/renderer.h"
+#include "sim/server.h"
 #include "ui/headless.h"
 
 namespace guitest {
@@ -86,6 +92,39 @@ class AppWindow : public ::testing::Test {
     guitest::click(widget<QPushButton>("CONN", "TRY_CONNECT"));
   }
 
+  // Lets the renderer and Qt show what the model changed.
+  void settle() {
+    renderer->repaint();
+    QApplication::processEvents();
+    QApplication::processEvents();
+  }
+
+  // Pixels of one control's widget whose colour passes IS.
+  template <class Is>
+  int countPixels(const char* panel, const char* control, Is is) {
+    QWidget* w = renderer->widget(ref(panel, control));
+    if (!w) return 0;
+    const QImage img = w->grab().toImage();
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x)
+        if (is(img.pixelColor(x, y))) ++n;
+    return n;
+  }
+
+  // Saves the whole window as NAME.png in BX_SCREENSHOT_DIR, or else in
+  // FALLBACK below the working folder; without either, nothing is saved.
+  void saveWindow(const std::string& name, const char* fallback = nullptr) {
+    const char* env = std::getenv("BX_SCREENSHOT_DIR");
+    QString out;
+    if (env && *env) out = env;
+    else if (fallback) out = QDir::currentPath() + "/" + fallback;
+    else return;
+    QDir().mkpath(out);
+    const QString file = QString("%1/%2.png").arg(out, QString::fromStdString(name));
+    EXPECT_TRUE(renderer->mainWindow()->grab().save(file)) << file.toStdString();
+  }
+
   bx::ui::CtlRef ref(const char* panel, const char* control) const { return ctx->ui.find(panel, control); }
   template <class W>
   W* widget(const char* panel, const char* control) const {
@@ -99,6 +138,21 @@ class AppWindow : public ::testing::Test {
   bx::ui::HeadlessFrontend popups;
   std::unique_ptr<bx::gui::QtFrontend> frontend;
   std::unique_ptr<bx::gui::Renderer> renderer;
+};
+
+// The window connected over TCP to a simulated sensor of its own.
+class ConnectedWindow : public AppWindow {
+ protected:
+  void SetUp() override {
+    AppWindow::SetUp();
+    if (HasFatalFailure()) return;
+    const int port = sensor.startTcp(0);
+    ASSERT_GT(port, 0);
+    connectOverTcp(port);
+    ASSERT_EQ(ctx->link.tcpConnected, 1);
+  }
+
+  bx::sim::Server sensor;
 };
 
 }  // namespace guitest

@@ -22,21 +22,11 @@
 #include "gui/gui_input.h"
 #include "gui/main_window.h"
 #include "link/orders.h"
-#include "sim/server.h"
 
 namespace {
 
-class HelpMenu : public guitest::AppWindow {
+class HelpMenu : public guitest::ConnectedWindow {
  protected:
-  void SetUp() override {
-    AppWindow::SetUp();
-    if (HasFatalFailure()) return;
-    const int port = sensor.startTcp(0);
-    ASSERT_GT(port, 0);
-    connectOverTcp(port);
-    ASSERT_EQ(ctx->link.tcpConnected, 1);
-  }
-
   QAction* menu(const char* name, const char* item) {
     int m = -1, i = -1;
     EXPECT_TRUE(ctx->ui.findMenuItem(name, item, m, i)) << name << "." << item;
@@ -69,8 +59,6 @@ class HelpMenu : public guitest::AppWindow {
   }
   int exchanges() const { return sensor.requestCount(bx::order::kPotentiometer); }
   int liveCycles() const { return sensor.requestCount(bx::order::kLiveData); }
-
-  bx::sim::Server sensor;
 };
 
 TEST_F(HelpMenu, TrimmPanelFollowsTheRunLoopUntilItIsClosed) {

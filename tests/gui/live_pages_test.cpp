@@ -3,15 +3,11 @@
 // live-screenshots/ beside the test binary (or BX_SCREENSHOT_DIR).
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
-#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <cstdlib>
 
 #include "app/localize.h"
 #include "gui/app_window.h"
@@ -20,26 +16,15 @@
 #include "live/live_view.h"
 #include "live/record.h"
 #include "params/teach_graphs.h"
-#include "sim/server.h"
 
 namespace {
 
-class LivePages : public guitest::AppWindow {
+class LivePages : public guitest::ConnectedWindow {
  protected:
   void SetUp() override {
-    AppWindow::SetUp();
+    ConnectedWindow::SetUp();
     if (HasFatalFailure()) return;
-    const int port = sensor.startTcp(0);
-    ASSERT_GT(port, 0);
-    connectOverTcp(port);
-    ASSERT_EQ(ctx->link.tcpConnected, 1);
     settle();
-  }
-
-  void settle() {
-    renderer->repaint();
-    QApplication::processEvents();
-    QApplication::processEvents();
   }
 
   void put16(int off, int v) {
@@ -93,27 +78,11 @@ class LivePages : public guitest::AppWindow {
 
   // Red pixels of the profile in a graph widget.
   int redPixels(const char* panel, const char* control) {
-    QWidget* w = renderer->widget(ref(panel, control));
-    if (!w) return 0;
-    const QImage img = w->grab().toImage();
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-      for (int x = 0; x < img.width(); ++x) {
-        const QColor c = img.pixelColor(x, y);
-        if (c.red() > 200 && c.green() < 60 && c.blue() < 60) ++n;
-      }
-    return n;
+    return countPixels(panel, control,
+                       [](const QColor& c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; });
   }
 
-  void save(const std::string& name) {
-    const char* env = std::getenv("BX_SCREENSHOT_DIR");
-    const QString dir = env && *env ? QString(env) : QDir::currentPath() + "/live-screenshots";
-    QDir().mkpath(dir);
-    const QString file = QString("%1/%2.png").arg(dir, QString::fromStdString(name));
-    EXPECT_TRUE(renderer->mainWindow()->grab().save(file)) << file.toStdString();
-  }
-
-  bx::sim::Server sensor;
+  void save(const std::string& name) { saveWindow(name, "live-screenshots"); }
 };
 
 TEST_F(LivePages, VideoAndTeachPagesShowTheLiveProfileInBothLanguagesAndUnits) {

@@ -6,10 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -60,12 +58,6 @@ class Pages : public guitest::AppWindow {
     settle();
   }
 
-  void settle() {
-    renderer->repaint();
-    QApplication::processEvents();
-    QApplication::processEvents();
-  }
-
   void setMillimetre(bool mm) {
     auto* sw = widget<QCheckBox>("MAIN", "MMSWITCH");
     ASSERT_TRUE(sw->isEnabled());
@@ -110,13 +102,7 @@ class Pages : public guitest::AppWindow {
     settle();
   }
 
-  void screenshot(const std::string& name) {
-    const char* dirEnv = std::getenv("BX_SCREENSHOT_DIR");
-    if (!dirEnv || !*dirEnv) return;
-    QDir().mkpath(dirEnv);
-    QString file = QString("%1/%2.png").arg(dirEnv, QString::fromStdString(name));
-    EXPECT_TRUE(renderer->mainWindow()->grab().save(file)) << file.toStdString();
-  }
+  void screenshot(const std::string& name) { saveWindow(name); }
 
   bx::sim::Server sensor;
 };

@@ -4,62 +4,28 @@
 // beside the test binary (or BX_SCREENSHOT_DIR).
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QComboBox>
-#include <QDir>
-#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <cstdlib>
 
 #include "app/localize.h"
 #include "gui/app_window.h"
 #include "gui/gui_input.h"
 #include "gui/main_window.h"
 #include "recorder/rec_page.h"
-#include "sim/server.h"
 
 namespace {
 
-class RecorderPage : public guitest::AppWindow {
+class RecorderPage : public guitest::ConnectedWindow {
  protected:
-  void SetUp() override {
-    AppWindow::SetUp();
-    if (HasFatalFailure()) return;
-    const int port = sensor.startTcp(0);
-    ASSERT_GT(port, 0);
-    connectOverTcp(port);
-    ASSERT_EQ(ctx->link.tcpConnected, 1);
-  }
-
-  void settle() {
-    renderer->repaint();
-    QApplication::processEvents();
-    QApplication::processEvents();
-  }
-
   // Pixels of the recorded value's trace (blue) in the roll graph.
   int bluePixels() {
-    QWidget* w = renderer->widget(ref("REC", "RECGRAPH"));
-    if (!w) return 0;
-    const QImage img = w->grab().toImage();
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-      for (int x = 0; x < img.width(); ++x) {
-        const QColor c = img.pixelColor(x, y);
-        if (c.blue() > 200 && c.red() < 60 && c.green() < 60) ++n;
-      }
-    return n;
+    return countPixels("REC", "RECGRAPH",
+                       [](const QColor& c) { return c.blue() > 200 && c.red() < 60 && c.green() < 60; });
   }
 
-  void save(const std::string& name) {
-    const char* env = std::getenv("BX_SCREENSHOT_DIR");
-    const QString out = env && *env ? QString(env) : QDir::currentPath() + "/live-screenshots";
-    QDir().mkpath(out);
-    const QString file = QString("%1/%2.png").arg(out, QString::fromStdString(name));
-    EXPECT_TRUE(renderer->mainWindow()->grab().save(file)) << file.toStdString();
-  }
+  void save(const std::string& name) { saveWindow(name, "live-screenshots"); }
 
   struct Shot {
     RecorderPage* self;
@@ -73,8 +39,6 @@ class RecorderPage : public guitest::AppWindow {
     s.blue = s.self->bluePixels();
     s.self->save("recorder-" + s.tag);
   }
-
-  bx::sim::Server sensor;
 };
 
 TEST_F(RecorderPage, ARunningRecordingIsDrawnInBothLanguages) {

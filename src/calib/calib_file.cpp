@@ -1,5 +1,7 @@
 #include "calib/calib_file.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -9,6 +11,7 @@
 
 #include "calib/record.h"
 #include "calib/state.h"
+#include "files/atomic_file.h"
 
 namespace bx {
 
@@ -140,17 +143,25 @@ int ParseCalibrationData(std::string_view text, CalibState& calib, std::string& 
 int ReadCalibrationDataFromFile(const std::string& path, CalibState& calib, std::string& why) {
   calib.fileLoaded = 0;
   calib.pflashArea = 0;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) {
-    why = "Calibration file could not be opened!";
+  // Opened without blocking and refused unless a regular file: a FIFO
+  // given as the file must not hang the tool. More than the cap is not a
+  // calibration data file.
+  std::string text;
+  if (!readWholeFile(path, text, static_cast<size_t>(kMaxFileBytes), nullptr)) {
+    // Only named here, after the refusal: nothing of it was read.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+      why = "Calibration file could not be opened!";
+    else if (S_ISDIR(st.st_mode))
+      why = "Calibration file rejected: it is a folder!";
+    else if (!S_ISREG(st.st_mode))
+      why = "Calibration file rejected: not a regular file!";
+    else if (st.st_size > kMaxFileBytes)
+      why = "Calibration file rejected: larger than 1 MiB!";
+    else
+      why = "Calibration file could not be opened!";
     return 0;
   }
-  std::string text;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0 && static_cast<long>(text.size()) < kMaxFileBytes)
-    text.append(buf, n);
-  std::fclose(f);
   const int r = ParseCalibrationData(text, calib, why);
   if (r == 1) {
     calib.fileLoaded = 1;

@@ -119,7 +119,10 @@ int RunParamCommand(int argc, char** argv, const std::string& resourceDir) {
 
   if (o.command == "hwinfo") {
     session.frontend.answerFile(ui::FILE_NEW, o.file);
-    return finish(GenerateHardwareInfoFile(ctx) == 1);
+    std::string why;
+    const int r = GenerateHardwareInfoFile(ctx, &why);
+    if (!why.empty()) ctx.status += " " + why;
+    return finish(r == 1);
   }
 
   auto& p = ctx.params;

@@ -12,6 +12,7 @@
 
 #include "cli/session.h"
 #include "context/context.h"
+#include "files/atomic_file.h"
 #include "params/fields.h"
 #include "params/transfer.h"
 #include "recorder/rec_page.h"
@@ -144,6 +145,11 @@ int RunRecordCommand(int argc, char** argv) {
     std::printf("status: %s exists - not overwritten (give --force to replace it)\n", req.out.c_str());
     return 1;
   }
+  // Only a regular file is replaced: refused before the sensor is touched.
+  if (!checkOutputTarget(req.out, &error)) {
+    std::printf("status: Error opening recorder output file %s\n", error.c_str());
+    return 1;
+  }
 
   Session session;
   if (!session.open(link, "", error)) {
@@ -173,6 +179,8 @@ int RunRecordCommand(int argc, char** argv) {
   const RecordObserver observer{nullptr, &stopOnInterrupt, nullptr};
   const RecordOutcome outcome = PushRECORD(ctx, &observer);
   std::printf("samples: %d\n", ctx.recorder.counter);
+  // The page shows the file's trouble in a pop-up; here the status says it.
+  if (!ctx.recorder.fileError.empty()) ctx.status += " " + ctx.recorder.fileError;
 
   if (previousMode != wanted) {
     const std::string status = ctx.status;

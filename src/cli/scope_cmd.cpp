@@ -1,5 +1,7 @@
 #include "cli/scope_cmd.h"
 
+#include <sys/stat.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -23,15 +25,17 @@ namespace {
 
 const char* kUsage =
     "  quellan-bx-cli scope --out FILE.tsv [--trigger-mode single|rising|falling|external] [--level PERCENT]\n"
-    "                       [--pretrigger N] [--rate N] [--timeout S] [--pdf FILE.pdf] (link options)\n"
+    "                       [--pretrigger N] [--rate N] [--timeout S] [--pdf FILE.pdf] [--force] (link options)\n"
     "\n"
     "scope     connects, refreshes the cycle time and arms the sensor's scope as\n"
     "          the SCOPE page does (defaults: single, level 50, pretrigger 0,\n"
     "          rate 1), waits at most S seconds (default 10) for its record -\n"
     "          then disarms it as STOP does - and writes a header line and 128\n"
     "          TAB-separated rows: INDEX, TIME[ms], VALUE[um], BIT24 ... BIT28.\n"
-    "          --pdf also writes the print-out as a PDF file. Ctrl-C stops the\n"
-    "          wait as STOP does. Prints \"status: TEXT\" at the end.\n"
+    "          --pdf also writes the print-out as a PDF file (not the TSV file).\n"
+    "          An existing file is kept unless --force is given; only a regular\n"
+    "          file is replaced. Ctrl-C stops the wait as STOP does. Prints\n"
+    "          \"status: TEXT\" at the end.\n"
     "          Exit code: 0 a record was written, 1 none, 2 usage error.\n";
 
 volatile std::sig_atomic_t gInterrupted = 0;
@@ -52,9 +56,44 @@ bool parseNumber(const std::string& v, double lo, double hi, double& out) {
 
 struct Options {
   std::string out, pdf;
+  bool force = false;
   int mode = scoperec::TRIGGER_SINGLE;
   double level = 50, pretrigger = 0, rate = 1, timeout = 10;
 };
+
+// Whether two output names reach one file: the same text, the same
+// existing file (links followed), or the same name in the same folder.
+bool sameFile(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  struct stat sa {}, sb {};
+  if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  auto where = [](const std::string& p) {
+    const size_t slash = p.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : p.substr(0, slash);
+    char* real = ::realpath(dir.c_str(), nullptr);
+    std::string out = real ? std::string(real) : dir;
+    std::free(real);
+    return out + "/" + (slash == std::string::npos ? p : p.substr(slash + 1));
+  };
+  return where(a) == where(b);
+}
+
+// Refuses an output before the sensor is touched, as record does: an
+// existing file without --force, and anything but a regular file.
+bool refuseOutput(const std::string& path, bool force) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && !force) {
+    std::printf("status: %s exists - not overwritten (give --force to replace it)\n", path.c_str());
+    return true;
+  }
+  std::string why;
+  if (!checkOutputTarget(path, &why)) {
+    std::printf("status: Cannot write %s: %s\n", path.c_str(), why.c_str());
+    return true;
+  }
+  return false;
+}
 
 // Ctrl-C acts as the STOP button: the wait sees the run state leave the
 // loop and disarms the sensor.
@@ -91,6 +130,10 @@ int RunScopeCommand(int argc, char** argv) {
   Options o;
   for (int i = 2; i < argc; ++i) {
     const std::string a = argv[i];
+    if (a == "--force") {
+      o.force = true;
+      continue;
+    }
     if (a == "--out" || a == "--pdf" || a == "--trigger-mode" || a == "--level" || a == "--pretrigger" ||
         a == "--rate" || a == "--timeout") {
       if (i + 1 >= argc) return usage(a + " needs a value");
@@ -129,6 +172,8 @@ int RunScopeCommand(int argc, char** argv) {
 #ifndef BX_CLI_PDF
   if (!o.pdf.empty()) return usage("scope: --pdf needs the Qt print support, which this build lacks");
 #endif
+  if (!o.pdf.empty() && sameFile(o.out, o.pdf)) return usage("scope: --out and --pdf name the same file");
+  if (refuseOutput(o.out, o.force) || (!o.pdf.empty() && refuseOutput(o.pdf, o.force))) return 1;
 
   Session session;
   if (!session.open(link, "", error)) {

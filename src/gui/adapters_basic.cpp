@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +23,7 @@
 #include <cmath>
 #include <vector>
 
+#include "files/atomic_file.h"
 #include "gui/adapters.h"
 
 namespace bx::gui {
@@ -488,7 +490,15 @@ class PictureAdapter : public ControlAdapter {
     file_ = c.text;
     auto* l = static_cast<PictureLabel*>(widget_.data());
     QPixmap pm;
-    if (!file_.empty()) pm.load(qs(dir_ + "/" + file_));
+    // Read as any input file: a FIFO or a device in its place must not
+    // hang the window, and a picture is never large.
+    std::string bytes;
+    if (!file_.empty() && readWholeFile(dir_ + "/" + file_, bytes, 16u << 20, nullptr)) {
+      const auto* data = reinterpret_cast<const uchar*>(bytes.data());
+      const auto size = static_cast<uint>(bytes.size());
+      // The content tells most formats; the name's suffix the others.
+      if (!pm.loadFromData(data, size)) pm.loadFromData(data, size, QFileInfo(qs(file_)).suffix().toLatin1().constData());
+    }
     l->source = pm;
     if (pm.isNull()) {
       // Missing image: a framed placeholder that names the file.

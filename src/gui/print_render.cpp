@@ -1,5 +1,6 @@
 #include "gui/print_render.h"
 
+#include <QFile>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPageLayout>
@@ -9,6 +10,8 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -16,6 +19,7 @@
 #include <memory>
 #include <vector>
 
+#include "files/atomic_file.h"
 #include "ui/ui.h"
 
 namespace bx::gui {
@@ -324,28 +328,53 @@ bool RenderPrintJob(const ui::Ui& ui, const ui::PrintJob& job, QPagedPaintDevice
     }
     y += b.height;
   }
-  p.end();
+  if (!p.end()) {
+    error = "the print-out could not be finished";
+    return false;
+  }
   return true;
 }
 
 bool PrintJobToPdf(const ui::Ui& ui, const ui::PrintJob& job, const std::string& path, std::string& error) {
   OffscreenQt qt;
-  // Written beside the target and renamed over it: a file the operator
-  // already has is never left half replaced.
-  const std::string part = path + ".part";
+  // Written into a new file beside the target and renamed over it only
+  // when every byte reached the disk: a file the operator already has is
+  // never left half replaced, and a full disk is an error.
+  AtomicFile out;
+  if (!out.open(path)) {
+    error = out.error();
+    return false;
+  }
+  QFile file;
+  if (!file.open(out.fd(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
+    error = "cannot write \"" + path + "\"";
+    return false;
+  }
   bool ok = false;
   {
-    QPdfWriter pdf(qs(part));
+    QPdfWriter pdf(&file);
     pdf.setTitle(qs(job.title));
     pdf.setCreator(qs(job.title));
     setLayout(pdf, job);
     ok = RenderPrintJob(ui, job, pdf, error);
   }
-  if (ok && std::rename(part.c_str(), path.c_str()) != 0) {
-    error = "cannot write " + path;
+  // The writer reports no failed write itself: the device does, and the
+  // file on disk must hold every byte the writer gave it.
+  if (ok && (!file.flush() || file.error() != QFileDevice::NoError)) {
+    error = "cannot write \"" + path + "\": " + file.errorString().toStdString();
     ok = false;
   }
-  if (!ok) std::remove(part.c_str());
+  struct stat st {};
+  if (ok && (::fstat(out.fd(), &st) != 0 || st.st_size <= 0 || st.st_size != file.pos())) {
+    error = "cannot write \"" + path + "\": the file is incomplete";
+    ok = false;
+  }
+  file.close();
+  if (ok && !out.commit()) {
+    error = out.error();
+    ok = false;
+  }
+  // A failed print-out leaves nothing behind (the writer discards it).
   return ok;
 }
 

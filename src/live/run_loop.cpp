@@ -110,6 +110,15 @@ struct Loop {
     PushSTOP(ctx);
   }
 
+  // A triggered record that could not be fetched is lost: that is said,
+  // though the loop goes on (the next cycle's exchanges tell whether the
+  // line is dead).
+  void triggeredFetchFailed() {
+    if (ctx.link.abort == 1) return;
+    ShowStatus(ctx);
+    if (observer && observer->failed) observer->failed(ctx, observer->user, ctx.status.c_str());
+  }
+
   // Step 2 of the video view: the frame captured at a new trigger event.
   // False when the loop must end.
   bool videoTriggered(bool& triggered) {
@@ -119,6 +128,8 @@ struct Loop {
     if (fetchLive(1)) {
       triggered = true;
       PlotVIDEOBarGraph(ctx);
+    } else {
+      triggeredFetchFailed();
     }
     if (GetEDGE(ctx, 1) < 0) {
       fail(nullptr);
@@ -169,6 +180,8 @@ struct Loop {
       ShowTriggerText(ctx, TriggerText::Triggered);
       PlotVIDEOBarGraph(ctx);
       ShowTriggerText(ctx, TriggerText::Waiting);
+    } else {
+      triggeredFetchFailed();
     }
     PlotRAWGraph(ctx);
     ctx.live.lastTriggerCount = count;

@@ -11,7 +11,8 @@ struct Context;
 // What a front-end without a panel wants to know of each cycle: the cycle's
 // data once it is fetched and shown (triggered: a triggered frame was
 // fetched), and the failure text of an exchange that ends the loop, before
-// the stop text replaces it in the status line.
+// the stop text replaces it in the status line, or of a triggered fetch that
+// failed (its record is lost; the loop goes on).
 struct RunObserver {
   void* user = nullptr;
   void (*cycleDone)(Context& ctx, void* user, bool triggered) = nullptr;

@@ -12,7 +12,7 @@
 
 namespace bx {
 
-int GenerateHardwareInfoFile(Context& ctx) {
+int GenerateHardwareInfoFile(Context& ctx, std::string* fileError) {
   uint8_t block[files::kHwInfoBlockBytes] = {};
   // A short block would be dumped with invented zeros: count it as a failed transfer.
   if (Exchange(ctx, order::kHardwareInfoFile, order::kHardwareInfoFileKey) != 1 || ReplyLength(ctx) < files::kHwInfoBlockBytes) {
@@ -42,6 +42,8 @@ int GenerateHardwareInfoFile(Context& ctx) {
       result = 1;
     } else {
       ctx.status = "Hardware-Info-File - Write error!";
+      ctx.ui.message(Lang(ctx, "ATTENTION", "ACHTUNG"), ctx.app.texts.message(ctx.status) + "\n" + error);
+      if (fileError) *fileError = error;
       result = -1;
     }
   }

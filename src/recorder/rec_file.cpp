@@ -59,60 +59,42 @@ RecorderSample DecodeSample(const uint8_t* d) {
   return s;
 }
 
-bool RecorderFile::fail(const char* what, int err) {
-  error_ = std::string(what) + ": " + std::strerror(err);
-  return false;
-}
-
 bool RecorderFile::open(const std::string& path) {
   close();
-  error_.clear();
-  path_ = path;
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-  if (fd_ < 0) return fail(path.c_str(), errno);
+  if (!file_.open(path)) return false;
   struct stat st {};
-  if (::fstat(fd_, &st) != 0) {
+  if (::fstat(file_.fd(), &st) != 0) {
     const int err = errno;
-    close();
-    return fail(path.c_str(), err);
+    file_.discard();
+    replaced_ = path + ": " + std::strerror(err);
+    return false;
   }
+  replaced_.clear();
   dev_ = st.st_dev;
   ino_ = st.st_ino;
-  size_ = st.st_size;
   return true;
 }
 
 bool RecorderFile::write(const char* data, size_t n) {
-  if (fd_ < 0) return fail(path_.c_str(), EBADF);
-  const size_t total = n;
-  while (n > 0) {
-    const ssize_t w = ::write(fd_, data, n);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) {
-      // A short write is followed by one that says why (disk full, size
-      // limit). The part already written is cut off again, so the file
-      // ends with the last complete row.
-      const int err = w < 0 ? errno : ENOSPC;
-      if (n != total) (void)::ftruncate(fd_, size_);
-      return fail(path_.c_str(), err);
-    }
-    data += w;
-    n -= static_cast<size_t>(w);
-  }
-  size_ += static_cast<off_t>(total);
-  // Rows written into a file that was removed or replaced reach nobody.
+  if (!file_.write(std::string_view(data, n))) return false;
+  // Rows written into a file that was removed or replaced meanwhile reach
+  // nobody: the recording file must still be where it was made.
   struct stat st {};
-  if (::stat(path_.c_str(), &st) != 0) return fail(path_.c_str(), errno);
-  if (st.st_dev != dev_ || st.st_ino != ino_) {
-    error_ = path_ + ": the file was replaced while recording";
+  if (::stat(file_.tempPath().c_str(), &st) != 0 || st.st_dev != dev_ || st.st_ino != ino_) {
+    replaced_ = file_.path() + ": the file was removed or replaced while recording";
     return false;
   }
   return true;
 }
 
-void RecorderFile::close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+bool RecorderFile::close() {
+  if (!file_.isOpen()) return true;
+  if (!replaced_.empty()) {
+    file_.discard();
+    return false;
+  }
+  // The rows taken before a failed write stay: they replace the old file.
+  return file_.commit(true);
 }
 
 }  // namespace bx::recorder

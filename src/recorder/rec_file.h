@@ -1,14 +1,16 @@
 #pragma once
 // The recorder file: its header, its rows and the file itself. Rows go to
-// the file as they are taken, each with one write, so a crash loses at most
-// the row being written; a failed write or a file that is no longer where it
-// was opened is reported, never passed over.
+// a new file beside the chosen one as they are taken, each with one checked
+// write, so a crash loses at most the row being written; at the end the
+// file is synced and replaces the chosen one. A failed write or a file that
+// is no longer where it was made is reported, never passed over.
 #include <sys/types.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "files/atomic_file.h"
 #include "recorder/state.h"
 
 namespace bx::recorder {
@@ -39,27 +41,31 @@ class RecorderFile {
   RecorderFile() = default;
   RecorderFile(const RecorderFile&) = delete;
   RecorderFile& operator=(const RecorderFile&) = delete;
-  ~RecorderFile() { close(); }
+  ~RecorderFile() { (void)close(); }
 
-  // Opens (creates) the file for appending. False with the reason in error().
+  // Starts a new file for path (only a regular file or a new name is
+  // replaced; see AtomicFile). False with the reason in error().
   bool open(const std::string& path);
   // Writes all n bytes. False when the system refused them (disk full, I/O
-  // error; a part written is cut off again) or the path no longer names
-  // the file that was opened (removed, renamed, its folder replaced):
-  // whatever is written after that is lost to the operator.
+  // error; a part written is cut off again) or the new file was removed or
+  // replaced meanwhile: whatever is written after that is lost to the
+  // operator.
   bool write(const char* data, size_t n);
-  void close();
-  bool isOpen() const { return fd_ >= 0; }
-  const std::string& error() const { return error_; }
+  // Syncs the rows written and puts the file in place of the chosen one;
+  // after a failed write the complete rows before it are kept. False with
+  // the reason when the file could not be put in place (the old one stays)
+  // or was removed meanwhile.
+  bool close();
+  bool isOpen() const { return file_.isOpen(); }
+  // Where the rows are until close() puts them in place.
+  const std::string& tempPath() const { return file_.tempPath(); }
+  const std::string& error() const { return replaced_.empty() ? file_.error() : replaced_; }
 
  private:
-  bool fail(const char* what, int err);
-  int fd_ = -1;
-  std::string path_;
+  AtomicFile file_;
   dev_t dev_ = 0;
   ino_t ino_ = 0;
-  off_t size_ = 0;  // bytes in the file after the last complete write
-  std::string error_;
+  std::string replaced_;  // why the file being written is no longer ours
 };
 
 }  // namespace bx::recorder

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "context/context.h"
+#include "files/atomic_file.h"
 #include "link/exchange.h"
 #include "link/report.h"
 #include "params/fields.h"
@@ -25,13 +26,25 @@ bool fileExists(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
-// Removes the file the operator agreed to overwrite; false (and said so)
-// when it stays.
-bool removeConfirmed(Context& ctx, const std::string& path) {
-  if (::unlink(path.c_str()) == 0 || errno == ENOENT) return true;
+void cannotOverwrite(Context& ctx, const std::string& path, const std::string& why) {
   ctx.ui.message(Lang(ctx, "ATTENTION", "ACHTUNG"),
                  std::string(Lang(ctx, "The file cannot be overwritten: ", "Die Datei kann nicht überschrieben werden: ")) +
-                     path + " (" + std::strerror(errno) + ")");
+                     path + " (" + why + ")");
+}
+
+// Removes the file the operator agreed to overwrite; false (and said so)
+// when it stays. Only a regular file is removed: a FIFO, a device or a
+// folder is refused, and a link stays, since the recording writes its target.
+bool removeConfirmed(Context& ctx, const std::string& path) {
+  std::string why;
+  if (!checkOutputTarget(path, &why)) {
+    cannotOverwrite(ctx, path, why);
+    return false;
+  }
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return true;
+  if (::unlink(path.c_str()) == 0 || errno == ENOENT) return true;
+  cannotOverwrite(ctx, path, std::strerror(errno));
   return false;
 }
 
@@ -78,7 +91,8 @@ RecordOutcome PushRECORD(Context& ctx, const RecordObserver* observer) {
     if (!ctx.ui.confirm(Lang(ctx, "ATTENTION !", "ACHTUNG !"),
                         Lang(ctx, "File already exist - overwrite ?", "Datei existiert bereits - überschreiben ?")))
       return RecordOutcome::Refused;
-    if (!removeConfirmed(ctx, path)) return RecordOutcome::Refused;
+    // Nothing is removed here: the finished recording replaces the file,
+    // and opening it refuses anything but a regular file.
   }
   if (!ctx.recorder.chartPrepared) PrepareRecorderChart(ctx);
   ctx.recorder.chartPrepared = false;

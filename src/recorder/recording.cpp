@@ -49,7 +49,9 @@ class Recording {
 
   RecordOutcome run() {
     begin();
+    ctx_.recorder.fileError.clear();
     if (!file_.open(s_.path)) {
+      ctx_.recorder.fileError = file_.error();
       ctx_.status = "Error opening recorder output file";
       ctx_.ui.message(Lang(ctx_, "ATTENTION", "ACHTUNG"), ctx_.app.texts.message(ctx_.status) + "\n" + file_.error());
       ShowStatus(ctx_);
@@ -228,7 +230,7 @@ class Recording {
   }
 
   void finish() {
-    file_.close();
+    (void)file_.close();
     freezeChart(ctx_);
     enableMainControls(ctx_);
     SetInputLamp(ctx_, false);
@@ -236,7 +238,12 @@ class Recording {
   }
 
   RecordOutcome end(RecordOutcome outcome) {
+    // Only now do the rows take the chosen file's place: when that fails,
+    // the recording failed on its file, however the loop ended.
+    const bool kept = file_.close();
+    if (!kept) outcome = RecordOutcome::WriteFailed;
     const std::string writeError = file_.error();
+    if (outcome == RecordOutcome::WriteFailed) ctx_.recorder.fileError = writeError;
     finish();
     switch (outcome) {
       case RecordOutcome::Completed:
@@ -254,8 +261,9 @@ class Recording {
                         std::string(Lang(ctx_, "Error writing recorder output file - recording stopped!\n",
                                          "Fehler beim Schreiben der Rekorder-Ausgabedatei - Aufzeichnung gestoppt!\n")) +
                             writeError + "\n" +
-                            Lang(ctx_, "The rows written before are kept.",
-                                 "Die zuvor geschriebenen Zeilen bleiben erhalten."));
+                            (kept ? Lang(ctx_, "The rows written before are kept.",
+                                         "Die zuvor geschriebenen Zeilen bleiben erhalten.")
+                                  : Lang(ctx_, "The file was not replaced.", "Die Datei wurde nicht ersetzt.")));
         break;
       default:
         ShowRecorderStatus(ctx_, "DATA-RECORDER STOPPED!", ui::kRed);

@@ -2,6 +2,7 @@
 // The data recorder's records: the last sample taken and the bookkeeping of
 // the recording in progress.
 #include <cstdint>
+#include <string>
 
 namespace bx {
 
@@ -31,6 +32,7 @@ struct RecorderState {
   bool chartPaused = false;  // the roll graph stands still; recording goes on
   bool chartPrepared = false;  // START's press cleared the roll graph
   double lampOffAt = 0;      // when the input lamp's sample flash ends
+  std::string fileError;     // why the last recording failed on its file, naming it
 };
 
 }  // namespace bx

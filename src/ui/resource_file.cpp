@@ -1,7 +1,8 @@
 #include "ui/resource_file.h"
 
 #include <filesystem>
-#include <fstream>
+
+#include "files/atomic_file.h"
 
 namespace bx::ui {
 
@@ -38,39 +39,9 @@ bool resolveInclude(const std::string& folder, const std::string& name, std::str
 }
 
 bool readResourceFile(const std::string& path, size_t maxBytes, std::string& out, std::string& error) {
-  out.clear();
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) {
-    error = "cannot open " + path;
-    return false;
-  }
-  const auto size = fs::file_size(path, ec);
-  if (ec || size > maxBytes) {
-    error = ec ? "cannot read " + path : path + " is too large";
-    return false;
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot open " + path;
-    return false;
-  }
-  out.reserve(static_cast<size_t>(size));
-  char chunk[8192];
-  // The file may grow while it is read: the cap holds for what is read.
-  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-    out.append(chunk, static_cast<size_t>(in.gcount()));
-    if (out.size() > maxBytes) {
-      out.clear();
-      error = path + " is too large";
-      return false;
-    }
-  }
-  if (in.bad()) {
-    out.clear();
-    error = "cannot read " + path;
-    return false;
-  }
-  return true;
+  // Opened without blocking and refused unless a regular file: a FIFO or a
+  // device among the resources must not hang the start-up.
+  return readWholeFile(path, out, maxBytes, &error);
 }
 
 }  // namespace bx::ui

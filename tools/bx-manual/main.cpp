@@ -6,8 +6,10 @@
 //   bx-manual SOURCE.md OUTPUT.pdf [--sensor NAME]
 //
 // "{SENSOR}" in the source becomes NAME (the sensor series the file is
-// for). The PDF is written beside OUTPUT and renamed into place, so an
-// interrupted build never leaves half a manual where the tool looks.
+// for). The PDF goes through the product's atomic writer: written into a
+// new file beside OUTPUT, checked, synced and renamed into place, so an
+// interrupted build or a full disk never leaves half a manual where the
+// tool looks.
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QGuiApplication>
@@ -23,6 +25,9 @@
 #include <QTextLayout>
 #include <QTextTable>
 #include <cstdio>
+#include <string>
+
+#include "files/atomic_file.h"
 
 namespace {
 
@@ -179,8 +184,8 @@ QString titleOf(const QTextDocument& doc) {
   return {};
 }
 
-bool render(QTextDocument& doc, const QString& path) {
-  QPdfWriter writer(path);
+bool render(QTextDocument& doc, QIODevice& out) {
+  QPdfWriter writer(&out);
   writer.setResolution(kDpi);
   writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                    QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter));
@@ -259,9 +264,10 @@ int main(int argc, char** argv) {
   }
   if (args.size() != 2) return fail("usage: bx-manual SOURCE.md OUTPUT.pdf [--sensor NAME]");
 
-  QFile in(args[0]);
-  if (!in.open(QIODevice::ReadOnly)) return fail("cannot read " + args[0]);
-  QString text = QString::fromUtf8(in.readAll());
+  std::string source, why;
+  if (!bx::readWholeFile(QFile::encodeName(args[0]).toStdString(), source, 16u << 20, &why))
+    return fail(QString::fromStdString(why));
+  QString text = QString::fromUtf8(source.data(), static_cast<qsizetype>(source.size()));
   if (text.contains("{SENSOR}") && sensor.isEmpty()) return fail(args[0] + " names {SENSOR}: give --sensor");
   text.replace("{SENSOR}", sensor);
 
@@ -270,16 +276,15 @@ int main(int argc, char** argv) {
   if (doc.isEmpty()) return fail(args[0] + " is empty");
 
   const QString out = args[1];
-  const QString part = out + ".part";
-  QFile::remove(part);
-  if (!render(doc, part)) {
-    QFile::remove(part);
-    return fail("cannot write " + part);
-  }
-  // rename() replaces the old manual in one step.
-  if (std::rename(QFile::encodeName(part).constData(), QFile::encodeName(out).constData()) != 0) {
-    QFile::remove(part);
-    return fail("cannot move " + part + " to " + out);
-  }
+  bx::AtomicFile file;
+  if (!file.open(QFile::encodeName(out).toStdString())) return fail(QString::fromStdString(file.error()));
+  QFile device;
+  if (!device.open(file.fd(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) return fail("cannot write " + out);
+  const bool rendered = render(doc, device);
+  // The writer reports no failed write itself: the device does.
+  if (!rendered || !device.flush() || device.error() != QFileDevice::NoError || device.pos() <= 0)
+    return fail("cannot write " + out + (device.error() != QFileDevice::NoError ? ": " + device.errorString() : ""));
+  device.close();
+  if (!file.commit()) return fail(QString::fromStdString(file.error()));
   return 0;
 }

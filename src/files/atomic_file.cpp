@@ -75,12 +75,19 @@ std::string uniqueSuffix(unsigned long long seed) {
 // planted there, a link or someone's file, is never opened). Mode 0666 lets
 // the umask decide, as for any file the tool creates.
 int createTemp(const std::string& path, std::string& tempPath) {
-  static unsigned long long calls = 0;
-  const auto now = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const unsigned long long seed = now ^ (static_cast<unsigned long long>(::getpid()) << 32) ^ (++calls * 7919ull);
+    // A name taken (by anyone) only costs another attempt with another seed.
+    const auto now = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    const unsigned long long seed = now ^ (static_cast<unsigned long long>(::getpid()) << 32) ^
+                                    (static_cast<unsigned long long>(attempt + 1) * 7919ull);
+    // A name at the length limit leaves no room for the suffix: then a
+    // short hidden name in the same folder.
     tempPath = path + ".tmp" + uniqueSuffix(seed);
     int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == ENAMETOOLONG) {
+      tempPath = directoryOf(path) + "/.bx-tmp" + uniqueSuffix(seed);
+      fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    }
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   errno = EEXIST;
@@ -218,9 +225,17 @@ bool AtomicFile::commit(bool keepAfterFailedWrite) {
 }
 
 void AtomicFile::discard() {
-  if (fd_ >= 0) ::close(fd_);
+  bool ours = true;
+  if (fd_ >= 0) {
+    // A name that no longer leads to the file made here (moved away and
+    // taken by someone else) is not removed.
+    struct stat made {}, named {};
+    ours = ::fstat(fd_, &made) == 0 && ::lstat(tempPath_.c_str(), &named) == 0 && made.st_dev == named.st_dev &&
+           made.st_ino == named.st_ino;
+    ::close(fd_);
+  }
   fd_ = -1;
-  if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
+  if (ours && !tempPath_.empty()) ::unlink(tempPath_.c_str());
   tempPath_.clear();
 }
 

@@ -1,7 +1,10 @@
 // The calibration data file: header and lookup sections, the XF-size rule,
 // and files that must be refused without leaving stale bytes behind.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -120,6 +123,29 @@ TEST(CalibFile, ReadFromDiskSetsAndClearsTheLoadedFlag) {
   EXPECT_EQ(c.filePath, path);
   EXPECT_EQ(ReadCalibrationDataFromFile(dir.path() + "/missing.dat", c, why), 0);
   EXPECT_EQ(c.fileLoaded, 0);
+  EXPECT_EQ(why, "Calibration file could not be opened!");
+
+  // What is not a calibration data file is refused at once, by its kind,
+  // without waiting for a writer or reading without end.
+  ASSERT_EQ(::mkfifo((dir.path() + "/fifo.dat").c_str(), 0644), 0);
+  std::filesystem::create_directory(dir.path() + "/folder.dat");
+  std::ofstream(dir.path() + "/huge.dat") << header("1536", "0") << std::string((1 << 20) + 1, '\n');
+  const struct {
+    std::string path;
+    const char* why;
+  } refused[] = {{dir.path() + "/fifo.dat", "Calibration file rejected: not a regular file!"},
+                 {"/dev/zero", "Calibration file rejected: not a regular file!"},
+                 {dir.path() + "/folder.dat", "Calibration file rejected: it is a folder!"},
+                 {dir.path() + "/huge.dat", "Calibration file rejected: larger than 1 MiB!"}};
+  const auto start = std::chrono::steady_clock::now();
+  for (const auto& r : refused) {
+    SCOPED_TRACE(r.path);
+    ASSERT_EQ(ReadCalibrationDataFromFile(path, c, why), 1) << why;
+    EXPECT_EQ(ReadCalibrationDataFromFile(r.path, c, why), 0);
+    EXPECT_EQ(why, r.why);
+    EXPECT_EQ(c.fileLoaded, 0);
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 }  // namespace

@@ -94,6 +94,25 @@ TEST(CliLive, ArmedTriggerMarksTheTriggeredCycles) {
   EXPECT_EQ(server.lastRequest(order::kVideoData).param, 2);
 }
 
+TEST(CliLive, AFailedTriggeredFetchIsReported) {
+  sim::Config cfg;
+  cfg.triggerPeriodMs = 5;
+  sim::Server server(cfg);
+  const int port = server.startTcp(0);
+  // The sensor refuses every live record asked for after a trigger event.
+  sim::FaultRule rule;
+  rule.fault = sim::Fault::Refuse;
+  rule.order = order::kLiveData;
+  rule.param = 1;
+  rule.count = sim::kPersistent;
+  server.setFault(rule);
+  const CliRun r = runCli("live --count 40 --trigger pos --tcp 127.0.0.1:" + std::to_string(port));
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_NE(r.out.find("\nfailure: "), std::string::npos) << r.out;
+  for (const auto& row : table(r.out))
+    if (row.size() == 12) EXPECT_NE(row[11], "1") << "no cycle counts as triggered";
+}
+
 TEST(CliLive, InterruptStopsLikeStop) {
   sim::Server server;
   const int port = server.startTcp(0);

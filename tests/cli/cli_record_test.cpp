@@ -20,6 +20,7 @@
 #include "sim/records.h"
 #include "sim/server.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/file_size_limit.h"
 
 namespace bx {
 namespace {
@@ -129,8 +130,15 @@ TEST_F(CliRecord, InterruptStopsAndKeepsTheRows) {
     ::_exit(127);
   }
   ::close(fds[1]);
-  // Interrupted once two rows are in the file.
-  for (int i = 0; i < 600 && lineCount(slurp(out)) < 9; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  // Interrupted once two rows are on disk: in the new file beside FILE,
+  // which takes FILE's place when the recording ends.
+  auto recordingFile = [&] {
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+      if (e.path().filename().string().rfind("RECORD.DAT.tmp", 0) == 0) return e.path().string();
+    return std::string();
+  };
+  for (int i = 0; i < 600 && lineCount(slurp(recordingFile())) < 9; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
   ::kill(pid, SIGINT);
   std::string text;
   char buf[4096];
@@ -166,9 +174,34 @@ TEST_F(CliRecord, AFileThatCannotBeOpenedFails) {
   const std::string missing = dir + "/no-such-folder/RECORD.DAT";
   const CliRun r = testsupport::RunCli("record --out " + missing + " --samples 2 --interval 0.1 " + tcp(server));
   EXPECT_EQ(r.exitCode, 1) << r.out;
-  EXPECT_NE(r.out.find("status: Error opening recorder output file\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("No such file or directory"), std::string::npos) << r.out;
+  // The status line names the file and the reason.
+  EXPECT_NE(r.out.find("status: Error opening recorder output file cannot create a file in \"" + dir +
+                       "/no-such-folder\": No such file or directory\n"),
+            std::string::npos)
+      << r.out;
   EXPECT_EQ(server.requestCount(order::kRecorderSample), 0);
+}
+
+TEST_F(CliRecord, AFullDiskFailsTheRecordingAndNamesTheFile) {
+  sim::Server server;
+  { std::ofstream(out) << "the last recording"; }
+  CliRun r;
+  {
+    // The tool inherits the limit: its file fills up after a few rows.
+    test::FileSizeLimit limit(400);
+    ASSERT_TRUE(limit.ok());
+    r = testsupport::RunCli("record --force --out " + out + " --samples 50 --interval 0.1 " + tcp(server));
+  }
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_NE(r.out.find("status: Data-Recorder error - recorder file write failed! cannot write \"" + out +
+                       "\": File too large\n"),
+            std::string::npos)
+      << r.out;
+  // The whole rows before the full disk are kept.
+  const std::string text = slurp(out);
+  EXPECT_GE(lineCount(text), 7u);
+  EXPECT_LE(text.size(), 400u);
+  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
 }
 
 TEST_F(CliRecord, UsageErrors) {

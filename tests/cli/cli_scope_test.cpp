@@ -13,6 +13,7 @@
 #include "link/orders.h"
 #include "sim/server.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/file_size_limit.h"
 
 namespace bx {
 namespace {
@@ -94,7 +95,7 @@ TEST_F(CliScope, WithoutARecordItDisarmsAtTheTimeLimitAndKeepsTheOldFile) {
   { std::ofstream(out) << "earlier record\n"; }
   const std::string link = tcp();
   // External input: no trigger ever comes.
-  CliRun r = testsupport::RunCli("scope --out " + out + " --trigger-mode external --timeout 0.5 " + link);
+  CliRun r = testsupport::RunCli("scope --force --out " + out + " --trigger-mode external --timeout 0.5 " + link);
   EXPECT_EQ(r.exitCode, 1) << r.out;
   EXPECT_NE(r.out.find("status: SCOPE-MODULE: No record received - scope disarmed!"), std::string::npos) << r.out;
   EXPECT_EQ(server.lastRequest(order::kScope).param, 0);
@@ -107,13 +108,71 @@ TEST_F(CliScope, WithoutARecordItDisarmsAtTheTimeLimitAndKeepsTheOldFile) {
   rule.order = order::kScope;
   rule.spontaneous = true;
   server.setFault(rule);
-  r = testsupport::RunCli("scope --out " + out + " " + link);
+  r = testsupport::RunCli("scope --force --out " + out + " " + link);
   EXPECT_EQ(r.exitCode, 1) << r.out;
   EXPECT_NE(r.out.find("status: SCOPE-MODULE: Record incomplete - previous picture kept!"), std::string::npos) << r.out;
   EXPECT_EQ(readFile(out), "earlier record\n");
 }
 
+TEST_F(CliScope, AnExistingFileIsKeptWithoutForce) {
+  const std::string link = tcp();
+  const std::string tsv = dir + "/scope.tsv", pdf = dir + "/scope.pdf";
+  for (const std::string& existing : {tsv, pdf}) {
+    SCOPED_TRACE(existing);
+    std::filesystem::remove(tsv);
+    std::filesystem::remove(pdf);
+    { std::ofstream(existing) << "earlier"; }
+    CliRun r = testsupport::RunCli("scope --out " + tsv + " --pdf " + pdf + " " + link);
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_NE(r.out.find("status: " + existing + " exists - not overwritten (give --force to replace it)\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(readFile(existing), "earlier");
+    EXPECT_EQ(server.requestCount(order::kScope), 0) << "refused before the sensor was armed";
+  }
+#ifdef BX_CLI_PDF
+  CliRun r = testsupport::RunCli("scope --force --out " + tsv + " --pdf " + pdf + " " + link);
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  expectRecord(tsv, 1);
+  EXPECT_EQ(readFile(pdf).rfind("%PDF-", 0), 0u);
+#endif
+}
+
+#ifdef BX_CLI_PDF
+TEST_F(CliScope, AFullDiskFailsThePdfAndKeepsTheOldOne) {
+  const std::string tsv = dir + "/scope.tsv", pdf = dir + "/scope.pdf";
+  { std::ofstream(pdf) << "%PDF-1.4 the earlier print-out"; }
+  const std::string link = tcp();
+  CliRun r;
+  {
+    // The tool inherits the limit: room for the TSV file, not for a PDF.
+    bx::test::FileSizeLimit limit(12000);
+    ASSERT_TRUE(limit.ok());
+    r = testsupport::RunCli("scope --force --out " + tsv + " --pdf " + pdf + " " + link);
+  }
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_NE(r.out.find("status: Cannot write " + pdf + ": cannot write \"" + pdf + "\""), std::string::npos) << r.out;
+  EXPECT_EQ(readFile(pdf), "%PDF-1.4 the earlier print-out");
+  expectRecord(tsv, 1);
+  size_t entries = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++entries;
+  EXPECT_EQ(entries, 2u) << "nothing left beside the PDF";
+}
+#endif
+
 TEST_F(CliScope, UsageErrorsExitWith2) {
+  // One file for both outputs, however it is named.
+  { std::ofstream(dir + "/same.tsv") << "kept"; }
+  std::filesystem::create_symlink(dir + "/same.tsv", dir + "/alias.pdf");
+  for (const std::string args : {"scope --out " + dir + "/x.tsv --pdf " + dir + "/x.tsv --tcp h",
+                                 "scope --out " + dir + "/x.tsv --pdf " + dir + "/./x.tsv --tcp h",
+                                 "scope --out " + dir + "/same.tsv --pdf " + dir + "/alias.pdf --force --tcp h"}) {
+    SCOPED_TRACE(args);
+    const CliRun r = testsupport::RunCli(args);
+    EXPECT_EQ(r.exitCode, 2) << r.out;
+    EXPECT_NE(r.out.find("--out and --pdf name the same file"), std::string::npos) << r.out;
+  }
+  EXPECT_EQ(readFile(dir + "/same.tsv"), "kept");
   for (const char* args : {"scope --tcp 127.0.0.1:1", "scope --out x.tsv", "scope --out x.tsv --level 101 --tcp h",
                            "scope --out x.tsv --trigger-mode sideways --tcp h", "scope --out x.tsv --rate 0 --tcp h",
                            "scope --out x.tsv --timeout 0 --tcp h", "scope --out x.tsv --pretrigger 128 --tcp h"}) {

@@ -1,9 +1,13 @@
 // What the operator sees when a file cannot be read or may not be replaced:
 // the parameter file through the FILE target, the menu and quellan-bx-cli,
-// the hardware info file and the settings file.
+// the hardware info file and the settings file; every command that writes
+// a file, given an output that is not a regular file it may replace.
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,6 +17,7 @@
 #include "params/hwinfo.h"
 #include "params/para_file_ui.h"
 #include "params/params_fixture.h"
+#include "tests/support/cli_run.h"
 
 namespace bx::test {
 namespace {
@@ -138,6 +143,73 @@ TEST_F(FileIntegrityTest, AReadOnlySettingsFileIsNotReplaced) {
   EXPECT_EQ(WriteIniFile(*ctx, path), -1);
   EXPECT_EQ(status().rfind("Settings file - Write error!", 0), 0u) << status();
   EXPECT_EQ(readBytes(path), old);
+}
+
+// One table of awkward output targets against every command that writes a
+// file: each is refused with its reason, exit 1, and stays as it was, with
+// no file left beside it. The device is one made in the temporary folder
+// (root may), so the system's own devices are never at risk.
+TEST(OutputTargets, OnlyARegularFileIsReplacedByAnyCommand) {
+  struct Target {
+    const char* name;
+    const char* reason;
+    std::function<bool(const std::string&)> make;
+  };
+  const Target targets[] = {
+      {"fifo", "it is a FIFO, not a regular file", [](const std::string& p) { return ::mkfifo(p.c_str(), 0644) == 0; }},
+      {"folder", "it is a folder", [](const std::string& p) { return ::mkdir(p.c_str(), 0755) == 0; }},
+      {"device", "it is a character device",
+       [](const std::string& p) { return ::mknod(p.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0; }},
+      {"link to a fifo", "it is a FIFO",
+       [](const std::string& p) { return ::mkfifo((p + ".fifo").c_str(), 0644) == 0 && ::symlink((p + ".fifo").c_str(), p.c_str()) == 0; }},
+      {"read-only file", "read-only",
+       [](const std::string& p) {
+         writeBytes(p, "kept");
+         return ::chmod(p.c_str(), 0444) == 0;
+       }},
+  };
+  sim::Server server;
+  const std::string tcp = " --tcp 127.0.0.1:" + std::to_string(server.startTcp(0));
+  testing_files::TempDir tmp;
+  ASSERT_TRUE(tmp.ok());
+  const std::string dir = tmp.path();
+  const struct {
+    const char* name;
+    std::function<std::string(const std::string& out)> args;
+  } commands[] = {
+      {"get", [](const std::string& out) { return "get --from ram --out " + out; }},
+      {"hwinfo", [](const std::string& out) { return "hwinfo --out " + out; }},
+      {"scope tsv", [](const std::string& out) { return "scope --force --timeout 2 --out " + out; }},
+      {"scope pdf",
+       [&](const std::string& out) { return "scope --force --timeout 2 --out " + dir + "/ok.tsv --pdf " + out; }},
+      {"record", [](const std::string& out) { return "record --force --samples 1 --interval 0.1 --out " + out; }},
+  };
+  int n = 0;
+  for (const auto& t : targets) {
+    for (const auto& c : commands) {
+      SCOPED_TRACE(std::string(c.name) + " into a " + t.name);
+      const std::string path = dir + "/target" + std::to_string(++n);
+      if (!t.make(path)) {
+        ADD_FAILURE() << "cannot make a " << t.name << " here";
+        continue;
+      }
+      struct stat before {};
+      ASSERT_EQ(::lstat(path.c_str(), &before), 0);
+      const size_t entries = testing_files::entryCount(dir);
+      const testsupport::CliRun r = testsupport::RunCli(c.args(path) + tcp);
+      EXPECT_EQ(r.exitCode, 1) << r.out;
+      const size_t status = r.out.find("status: ");
+      ASSERT_NE(status, std::string::npos) << r.out;
+      EXPECT_NE(r.out.find(t.reason, status), std::string::npos) << r.out;
+      EXPECT_NE(r.out.find(path, status), std::string::npos) << r.out;
+      struct stat after {};
+      ASSERT_EQ(::lstat(path.c_str(), &after), 0);
+      EXPECT_EQ(after.st_mode, before.st_mode);
+      EXPECT_EQ(after.st_ino, before.st_ino);
+      if (S_ISREG(after.st_mode)) EXPECT_EQ(readBytes(path), "kept");
+      EXPECT_EQ(testing_files::entryCount(dir), entries) << "nothing left beside it";
+    }
+  }
 }
 
 }  // namespace

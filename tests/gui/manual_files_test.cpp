@@ -3,6 +3,7 @@
 // every heading and the last line of their source, in order; the renderer
 // refuses what it cannot render without leaving a file behind.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "tests/support/file_size_limit.h"
 
 namespace {
 
@@ -125,6 +127,21 @@ TEST(ManualFiles, TheRendererRefusesWhatItCannotRender) {
   EXPECT_EQ(runManualTool((dir / "s.md").string() + " " + out + " --sensor X-1"), 0);
   EXPECT_EQ(pageCount(readAll(out)), 1);
   EXPECT_FALSE(fs::exists(out + ".part"));
+  const std::string rendered = readAll(out);
+  {
+    // A full disk fails the build step and keeps the manual that was there.
+    bx::test::FileSizeLimit limit(1000);
+    ASSERT_TRUE(limit.ok());
+    EXPECT_NE(runManualTool((dir / "s.md").string() + " " + out + " --sensor X-2"), 0);
+  }
+  EXPECT_EQ(readAll(out), rendered);
+  // Only a regular file is replaced; a FIFO is neither an output nor a source.
+  const std::string fifo = (dir / "fifo.pdf").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  EXPECT_NE(runManualTool((dir / "s.md").string() + " " + fifo + " --sensor X-1"), 0);
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  EXPECT_NE(runManualTool(fifo + " " + out + " --sensor X-1"), 0);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 3) << "nothing left beside the outputs";
   fs::remove_all(dir);
 }
 

@@ -2,8 +2,10 @@
 // their order, header and footer, and graphs drawn as vectors rather than
 // pasted in as a picture.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -13,6 +15,7 @@
 #include "platform/date_text.h"
 #include "scope/print.h"
 #include "scope/scope.h"
+#include "tests/support/file_size_limit.h"
 
 namespace bx::test {
 namespace {
@@ -26,6 +29,19 @@ std::string run(const std::string& cmd) {
     ::pclose(p);
   }
   return out;
+}
+
+std::string readAll(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream raw;
+  raw << f.rdbuf();
+  return raw.str();
+}
+
+size_t entries(const std::string& dir) {
+  size_t n = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++n;
+  return n;
 }
 
 class ScopePrint : public ParamsTest {};
@@ -80,6 +96,53 @@ TEST_F(ScopePrint, AnUnwritablePdfFailsAndLeavesNothingBehind) {
   std::string error;
   EXPECT_FALSE(gui::PrintJobToPdf(ctx->ui, job, tempDir() + "/no/such/dir/shot.pdf", error));
   EXPECT_FALSE(error.empty());
+
+  // A full disk part-way: an error, and the old print-out stays whole.
+  const std::string dir = tempDir() + "/out";
+  std::filesystem::create_directory(dir);
+  const std::string path = dir + "/shot.pdf";
+  { std::ofstream(path) << "%PDF-1.4 the earlier print-out"; }
+  {
+    FileSizeLimit limit(2000);
+    ASSERT_TRUE(limit.ok());
+    error.clear();
+    EXPECT_FALSE(gui::PrintJobToPdf(ctx->ui, job, path, error));
+  }
+  EXPECT_NE(error.find(path), std::string::npos) << error;
+  EXPECT_EQ(readAll(path), "%PDF-1.4 the earlier print-out");
+  EXPECT_EQ(entries(dir), 1u);
+
+  // No fixed temporary name: a link planted at one is not followed, a file
+  // of that name is not touched.
+  const std::string victim = dir + "/victim";
+  { std::ofstream(victim) << "someone else's"; }
+  std::filesystem::create_symlink(victim, path + ".part");
+  { std::ofstream(path + ".tmp") << "theirs"; }
+  ASSERT_TRUE(gui::PrintJobToPdf(ctx->ui, job, path, error)) << error;
+  EXPECT_EQ(readAll(path).rfind("%PDF", 0), 0u);
+  EXPECT_EQ(readAll(victim), "someone else's");
+  EXPECT_TRUE(std::filesystem::is_symlink(path + ".part"));
+  EXPECT_EQ(readAll(path + ".tmp"), "theirs");
+  EXPECT_EQ(entries(dir), 4u);
+
+  // A read-only print-out and a FIFO are refused and stay as they are.
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  const std::string before = readAll(path);
+  EXPECT_FALSE(gui::PrintJobToPdf(ctx->ui, job, path, error));
+  EXPECT_NE(error.find("read-only"), std::string::npos) << error;
+  EXPECT_EQ(readAll(path), before);
+  const std::string fifo = dir + "/fifo.pdf";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  EXPECT_FALSE(gui::PrintJobToPdf(ctx->ui, job, fifo, error));
+  EXPECT_NE(error.find("FIFO"), std::string::npos) << error;
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+  // A link to a print-out: its target is written, the link stays.
+  const std::string target = dir + "/real.pdf";
+  { std::ofstream(target) << "old"; }
+  std::filesystem::create_symlink(target, dir + "/link.pdf");
+  ASSERT_TRUE(gui::PrintJobToPdf(ctx->ui, job, dir + "/link.pdf", error)) << error;
+  EXPECT_TRUE(std::filesystem::is_symlink(dir + "/link.pdf"));
+  EXPECT_EQ(readAll(target).rfind("%PDF", 0), 0u);
 }
 
 }  // namespace

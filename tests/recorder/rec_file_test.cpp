@@ -78,11 +78,16 @@ TEST(RecorderFile, RowCarriesTheSampleInColumnOrder) {
 TEST(RecorderFile, AWriteThatDoesNotFitFailsAndKeepsTheCompleteRows) {
   TempDir dir;
   const std::string path = dir.path() + "/RECORD.DAT";
+  std::ofstream(path) << "the last recording";
   RecorderFile f;
   ASSERT_TRUE(f.open(path)) << f.error();
   const std::string row = "01-02-2027\t03:04:05\t528\t272\t800\t2\t1000\t\t0\t0\r\n";
   ASSERT_TRUE(f.write(row.data(), row.size()));
   ASSERT_TRUE(f.write(row.data(), row.size()));
+  // The rows go to a new file beside the chosen one, which stays as it was
+  // until the recording ends.
+  EXPECT_EQ(slurp(f.tempPath()), row + row);
+  EXPECT_EQ(slurp(path), "the last recording");
   {
     // Room for half a row more: the disk is full part-way through it.
     FileSizeLimit limit(static_cast<rlim_t>(row.size() * 2 + row.size() / 2));
@@ -90,36 +95,43 @@ TEST(RecorderFile, AWriteThatDoesNotFitFailsAndKeepsTheCompleteRows) {
     EXPECT_FALSE(f.write(row.data(), row.size()));
     EXPECT_NE(f.error().find(path), std::string::npos) << f.error();
   }
-  f.close();
+  EXPECT_TRUE(f.close()) << f.error();
   EXPECT_EQ(slurp(path), row + row);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST(RecorderFile, AFileThatCannotTakeBytesOrWasRemovedIsReported) {
   TempDir dir;
-  // A device that is always full.
+  // Only a regular file is replaced: a device behind a link is refused
+  // before anything is written, and the link stays.
   const std::string full = dir.path() + "/FULL.DAT";
   ASSERT_EQ(::symlink("/dev/full", full.c_str()), 0);
   RecorderFile f;
-  ASSERT_TRUE(f.open(full)) << f.error();
-  EXPECT_FALSE(f.write("x\r\n", 3));
-  EXPECT_NE(f.error().find("No space"), std::string::npos) << f.error();
+  EXPECT_FALSE(f.open(full));
+  EXPECT_NE(f.error().find("character device"), std::string::npos) << f.error();
+  EXPECT_TRUE(std::filesystem::is_symlink(full));
 
   // Removed while recording: the rows would go nowhere.
   const std::string path = dir.path() + "/RECORD.DAT";
   RecorderFile g;
   ASSERT_TRUE(g.open(path));
   ASSERT_TRUE(g.write("a\r\n", 3));
-  std::filesystem::rename(path, dir.path() + "/MOVED.DAT");
+  std::filesystem::rename(g.tempPath(), dir.path() + "/MOVED.DAT");
   EXPECT_FALSE(g.write("b\r\n", 3));
+  EXPECT_NE(g.error().find("removed or replaced"), std::string::npos) << g.error();
   EXPECT_EQ(slurp(dir.path() + "/MOVED.DAT"), "a\r\nb\r\n");
-  // Replaced by another file of the same name.
-  std::ofstream(path) << "other";
+  EXPECT_FALSE(g.close());
+  EXPECT_FALSE(std::filesystem::exists(path));
+  // Replaced by another file of the same name: that file stays theirs.
   RecorderFile h;
   ASSERT_TRUE(h.open(path));
-  std::filesystem::remove(path);
-  std::ofstream(path) << "new";
+  const std::string made = h.tempPath();
+  std::filesystem::remove(made);
+  std::ofstream(made) << "new";
   EXPECT_FALSE(h.write("c\r\n", 3));
-  EXPECT_EQ(slurp(path), "new");
+  EXPECT_FALSE(h.close());
+  EXPECT_EQ(slurp(made), "new");
+  EXPECT_FALSE(std::filesystem::exists(path));
 
   // A folder that is not there.
   RecorderFile none;

@@ -3,6 +3,7 @@
 // transports (with damaged frames among them), and how a time-out, a file
 // that cannot be written, STOP and PAUSE end or shape a recording.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <cstdio>
@@ -94,6 +95,13 @@ class RecorderTest : public ParamsTest {
 
   const std::string& fieldText(const char* name) { return ctx->ui.text(ref("REC", name)); }
 
+  // Where the rows go while recording: a new file beside the chosen one.
+  std::string recordingFile() {
+    for (const auto& e : std::filesystem::directory_iterator(tempDir()))
+      if (e.path().filename().string().rfind("RECORD.DAT.tmp", 0) == 0) return e.path().string();
+    return {};
+  }
+
   // Triggered recording of n samples with pulses at the sensor's input.
   std::string recordTriggered(int n, int& pulses) {
     chooseMode(REC_TRIGGERED);
@@ -132,9 +140,13 @@ TEST_F(RecorderTest, StaticRecordingWritesEachRowAsItArrives) {
   connectTcp();
   page(5, 0.1);
   Seen seen;
+  { std::ofstream(path, std::ios::binary) << "the last recording"; }
+  fe->answerConfirm(true);
   seen.onRow = [&](int n) {
-    // The row is in the file before the next sample is asked for.
-    EXPECT_EQ(lines(slurp(path)).size(), kHeaderLines + static_cast<size_t>(n));
+    // The row is on disk before the next sample is asked for; the chosen
+    // file is replaced only when the recording ends.
+    EXPECT_EQ(lines(slurp(recordingFile())).size(), kHeaderLines + static_cast<size_t>(n));
+    EXPECT_EQ(slurp(path), "the last recording");
     EXPECT_EQ(ctx->ui.value(ref("REC", "RECCOUNT")), n);
   };
   const auto before = sim->requestCount(order::kRecorderSample);
@@ -256,6 +268,45 @@ TEST_F(RecorderTest, DecliningTheOverwriteQuestionLeavesTheFileUntouched) {
   EXPECT_EQ(lines(slurp(path)).size(), kHeaderLines + 3);
 }
 
+TEST_F(RecorderTest, OnlyARegularFileIsReplacedByARecording) {
+  connectTcp();
+  page(3, 0.1);
+  // A FIFO as the recorder file: the yes to the question removes nothing,
+  // the recording refuses it before a sample is asked for.
+  ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+  fe->answerConfirm(true);
+  Seen seen;
+  EXPECT_EQ(record(seen), RecordOutcome::OpenFailed);
+  EXPECT_TRUE(std::filesystem::is_fifo(path));
+  EXPECT_EQ(sim->requestCount(order::kRecorderSample), 0);
+  EXPECT_EQ(status(), "Error opening recorder output file");
+  EXPECT_NE(ctx->recorder.fileError.find("FIFO"), std::string::npos) << ctx->recorder.fileError;
+  EXPECT_NE(fe->popups().back().text.find(path), std::string::npos) << fe->popups().back().text;
+
+  // The file dialogue's yes does not remove it either.
+  fe->answerFile(ui::FILE_EXISTING, path);
+  fe->answerConfirm(true);
+  ctx->ui.fire(ref("REC", "FILEBTN"), ui::EVENT_COMMIT);
+  EXPECT_TRUE(std::filesystem::is_fifo(path));
+  EXPECT_NE(fe->popups().back().text.find("FIFO"), std::string::npos) << fe->popups().back().text;
+
+  // A link to a regular file: the dialogue keeps the link, the recording
+  // replaces its target.
+  const std::string target = tempDir() + "/kept.dat";
+  const std::string link = tempDir() + "/LINK.DAT";
+  { std::ofstream(target) << "old"; }
+  std::filesystem::create_symlink(target, link);
+  fe->answerFile(ui::FILE_EXISTING, link);
+  fe->answerConfirm(true);
+  ctx->ui.fire(ref("REC", "FILEBTN"), ui::EVENT_COMMIT);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ctx->app.recorderPath, link);
+  fe->answerConfirm(true);
+  EXPECT_EQ(record(seen), RecordOutcome::Completed) << status();
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(lines(slurp(target)).size(), kHeaderLines + 3);
+}
+
 TEST_F(RecorderTest, TriggeredSamplesOverTcpSkipDamagedFrames) {
   connectTcp();
   // One damaged frame per input event first: a bad header CRC, noise before
@@ -306,7 +357,7 @@ TEST_F(RecorderTest, AFileThatCannotBeWrittenStopsTheRecording) {
   Seen seen;
   seen.onRow = [&](int n) {
     // The disk fills up in the middle of the third row.
-    if (n == 2) limit = std::make_unique<FileSizeLimit>(std::filesystem::file_size(path) + 20);
+    if (n == 2) limit = std::make_unique<FileSizeLimit>(std::filesystem::file_size(recordingFile()) + 20);
   };
   EXPECT_EQ(record(seen), RecordOutcome::WriteFailed);
   limit.reset();
@@ -323,7 +374,7 @@ TEST_F(RecorderTest, AFileThatCannotBeWrittenStopsTheRecording) {
   std::filesystem::remove(path);
   const std::string moved = tempDir() + "/MOVED.DAT";
   seen.onRow = [&](int n) {
-    if (n == 2) std::filesystem::rename(path, moved);
+    if (n == 2) std::filesystem::rename(recordingFile(), moved);
   };
   EXPECT_EQ(record(seen), RecordOutcome::WriteFailed);
   EXPECT_EQ(lines(slurp(moved)).size(), kHeaderLines + 3);

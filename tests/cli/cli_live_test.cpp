@@ -109,8 +109,9 @@ TEST(CliLive, AFailedTriggeredFetchIsReported) {
   const CliRun r = runCli("live --count 40 --trigger pos --tcp 127.0.0.1:" + std::to_string(port));
   EXPECT_EQ(r.exitCode, 1) << r.out;
   EXPECT_NE(r.out.find("\nfailure: "), std::string::npos) << r.out;
-  for (const auto& row : table(r.out))
+  for (const auto& row : table(r.out)) {
     if (row.size() == 12) EXPECT_NE(row[11], "1") << "no cycle counts as triggered";
+  }
 }
 
 TEST(CliLive, InterruptStopsLikeStop) {

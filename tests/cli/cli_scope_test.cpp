@@ -164,7 +164,7 @@ TEST_F(CliScope, UsageErrorsExitWith2) {
   // One file for both outputs, however it is named.
   { std::ofstream(dir + "/same.tsv") << "kept"; }
   std::filesystem::create_symlink(dir + "/same.tsv", dir + "/alias.pdf");
-  for (const std::string args : {"scope --out " + dir + "/x.tsv --pdf " + dir + "/x.tsv --tcp h",
+  for (const std::string& args : {"scope --out " + dir + "/x.tsv --pdf " + dir + "/x.tsv --tcp h",
                                  "scope --out " + dir + "/x.tsv --pdf " + dir + "/./x.tsv --tcp h",
                                  "scope --out " + dir + "/same.tsv --pdf " + dir + "/alias.pdf --force --tcp h"}) {
     SCOPED_TRACE(args);

@@ -206,7 +206,9 @@ TEST(OutputTargets, OnlyARegularFileIsReplacedByAnyCommand) {
       ASSERT_EQ(::lstat(path.c_str(), &after), 0);
       EXPECT_EQ(after.st_mode, before.st_mode);
       EXPECT_EQ(after.st_ino, before.st_ino);
-      if (S_ISREG(after.st_mode)) EXPECT_EQ(readBytes(path), "kept");
+      if (S_ISREG(after.st_mode)) {
+        EXPECT_EQ(readBytes(path), "kept");
+      }
       EXPECT_EQ(testing_files::entryCount(dir), entries) << "nothing left beside it";
     }
   }

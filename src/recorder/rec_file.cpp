@@ -60,7 +60,8 @@ RecorderSample DecodeSample(const uint8_t* d) {
 }
 
 bool RecorderFile::open(const std::string& path) {
-  close();
+  (void)close();
+  replaced_.clear();
   if (!file_.open(path)) return false;
   struct stat st {};
   if (::fstat(file_.fd(), &st) != 0) {
@@ -69,7 +70,6 @@ bool RecorderFile::open(const std::string& path) {
     replaced_ = path + ": " + std::strerror(err);
     return false;
   }
-  replaced_.clear();
   dev_ = st.st_dev;
   ino_ = st.st_ino;
   return true;

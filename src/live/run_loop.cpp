@@ -110,9 +110,9 @@ struct Loop {
     PushSTOP(ctx);
   }
 
-  // A triggered record that could not be fetched is lost: that is said,
-  // though the loop goes on (the next cycle's exchanges tell whether the
-  // line is dead).
+  // A triggered record that could not be fetched is lost: that is said to
+  // a front-end that watches, though the loop then ends as a stop does (the
+  // fetch has set the run state).
   void triggeredFetchFailed() {
     if (ctx.link.abort == 1) return;
     ShowStatus(ctx);

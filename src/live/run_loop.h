@@ -12,7 +12,7 @@ struct Context;
 // data once it is fetched and shown (triggered: a triggered frame was
 // fetched), and the failure text of an exchange that ends the loop, before
 // the stop text replaces it in the status line, or of a triggered fetch that
-// failed (its record is lost; the loop goes on).
+// failed (its record is lost; the loop ends as a stop).
 struct RunObserver {
   void* user = nullptr;
   void (*cycleDone)(Context& ctx, void* user, bool triggered) = nullptr;

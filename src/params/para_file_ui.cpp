@@ -43,7 +43,10 @@ bool writeFile(Context& ctx, const std::string& path) {
 bool readFile(Context& ctx, const std::string& path) {
   auto& p = ctx.params;
   std::string error;
-  return files::ReadParaFromIniFile(p.set.data(), p.teach.data(), ctx.calib.record.bytes.data(), path, &error) == 1;
+  if (files::ReadParaFromIniFile(p.set.data(), p.teach.data(), ctx.calib.record.bytes.data(), path, &error) != 1)
+    return false;
+  p.setRead = p.teachRead = true;
+  return true;
 }
 
 void status(Context& ctx, const char* text) {
@@ -54,6 +57,8 @@ void status(Context& ctx, const char* text) {
 }  // namespace
 
 int SendParaToFile(Context& ctx) {
+  // A file of start values would later pass for the operator's own.
+  if (RefuseUnreadRecords(ctx)) return 0;
   GetPanelValues(ctx);
   std::string path;
   const ui::FileResult r = chooseFile(ctx, true, path);
@@ -116,6 +121,7 @@ int LoadConfigFile(Context& ctx) {
 }
 
 int SaveConfigFile(Context& ctx) {
+  if (RefuseUnreadRecords(ctx)) return 0;
   GetPanelValues(ctx);
   std::string path;
   const ui::FileResult r = chooseFile(ctx, true, path);

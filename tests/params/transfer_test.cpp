@@ -1,6 +1,8 @@
 // GET and SEND against the simulated sensor: orders, frame parameters,
 // wire images, failures and pending requests.
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "params/teach.h"
 #include "identify/catalogue.h"
@@ -9,6 +11,7 @@
 #include "app/localize.h"
 #include "files/para_file.h"
 #include "link/orders.h"
+#include "params/hwinfo.h"
 #include "params/para_file_ui.h"
 #include "params/transfer.h"
 #include "params_fixture.h"
@@ -164,6 +167,15 @@ TEST_F(TransferTest, RecordsNotReadAtBringUpAreNeverSent) {
     EXPECT_EQ(SaveConfigFile(*ctx), 0);
     EXPECT_EQ(status(), kRecordsNotRead);
     ctx->params.memory = MEM_RAM;
+    // The hardware snapshot leaves out what it does not have.
+    const std::string info = tempDir() + "/hwinfo" + std::to_string(c.frameParam) + (c.pty ? "p" : "t") + ".ini";
+    fe->answerFile(ui::FILE_NEW, info);
+    ASSERT_EQ(GenerateHardwareInfoFile(*ctx), 1);
+    std::ifstream in(info);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("[HARDWARE INFO]"), std::string::npos) << text;
+    EXPECT_EQ(text.find("[PARAMETER]") != std::string::npos, c.frameParam == 1) << text;
+    EXPECT_EQ(text.find("[TEACH-ROW0]"), std::string::npos) << text;
     EXPECT_EQ(sim->requestCount(order::kWriteRam), 0);
     EXPECT_EQ(sim->requestCount(order::kWriteEeprom), 0);
     EXPECT_EQ(sim->requestCount(order::kTeachRow), 0);

@@ -128,7 +128,7 @@ TEST_F(TransferTest, FailedSendReportsWhichFrameFailed) {
 TEST_F(TransferTest, RecordsNotReadAtBringUpAreNeverSent) {
   // The bring-up's GET refused at its parameter set or its teach table, over
   // both transports: the tool still holds start values (or half of them).
-  // SEND, teach and saving to a file refuse them until a read succeeds.
+  // SEND and teach refuse them until a read succeeds.
   struct Case {
     int frameParam;
     bool pty;
@@ -160,13 +160,8 @@ TEST_F(TransferTest, RecordsNotReadAtBringUpAreNeverSent) {
     EXPECT_EQ(PushSEND(*ctx, MEM_EEPROM), -1);
     EXPECT_EQ(PushTEACH(*ctx, 0), -1);
     EXPECT_EQ(status(), kRecordsNotRead);
-    // The SEND button, and with the selector at FILE no file is chosen.
     ctx->ui.fire(ctx->refs.main.send, ui::EVENT_COMMIT);
-    ctx->params.memory = MEM_FILE;
-    EXPECT_EQ(SendParaToFile(*ctx), 0);
-    EXPECT_EQ(SaveConfigFile(*ctx), 0);
     EXPECT_EQ(status(), kRecordsNotRead);
-    ctx->params.memory = MEM_RAM;
     // The hardware snapshot leaves out what it does not have.
     const std::string info = tempDir() + "/hwinfo" + std::to_string(c.frameParam) + (c.pty ? "p" : "t") + ".ini";
     fe->answerFile(ui::FILE_NEW, info);

@@ -24,6 +24,8 @@ constexpr NamedFault kNames[] = {
     {"teach-result", Fault::TeachResult}, {"no-shadow", Fault::NoShadow},
     {"short", Fault::ShortPayload},
     {"noise", Fault::Noise},
+    {"wrong-order", Fault::WrongOrder}, {"wrong-param", Fault::WrongParam},
+    {"duplicate", Fault::Duplicate},
 };
 
 bool parseInt(const std::string& s, long lo, long hi, int& out) {
@@ -60,7 +62,10 @@ void FaultSet::set(const FaultRule& in) {
   // A forced teach result only means something on a teach reply; counting
   // it down on other replies would waste it.
   if (rule.fault == Fault::TeachResult && rule.order == kAnyOrder) rule.order = order::kTeachRow;
-  if (rule.arg == 0 && rule.fault != Fault::TeachResult) rule.arg = defaultFaultArg(rule.fault);
+  // A forced code, order or parameter of 0 is meant as given.
+  const bool literalArg =
+      rule.fault == Fault::TeachResult || rule.fault == Fault::WrongOrder || rule.fault == Fault::WrongParam;
+  if (rule.arg == 0 && !literalArg) rule.arg = defaultFaultArg(rule.fault);
   std::lock_guard<std::mutex> lock(mu_);
   rules_.erase(std::remove_if(rules_.begin(), rules_.end(),
                               [&](const FaultRule& s) {
@@ -93,6 +98,10 @@ ActiveFaults FaultSet::take(uint8_t order, bool spontaneous, int param) {
   std::lock_guard<std::mutex> lock(mu_);
   for (auto& s : rules_) {
     if (!matches(s, order, spontaneous, param)) continue;
+    if (s.skip > 0) {
+      --s.skip;
+      continue;
+    }
     const auto i = static_cast<size_t>(s.fault);
     // An order-specific entry wins over a general one of the same kind.
     if (!a.on[i] || s.order != kAnyOrder) a.arg[i] = s.arg;
@@ -107,7 +116,9 @@ ActiveFaults FaultSet::take(uint8_t order, bool spontaneous, int param) {
 bool FaultSet::active(Fault f, uint8_t order, bool spontaneous) const {
   std::lock_guard<std::mutex> lock(mu_);
   return std::any_of(rules_.begin(), rules_.end(),
-                     [&](const FaultRule& s) { return s.fault == f && matches(s, order, spontaneous, kAnyParam); });
+                     [&](const FaultRule& s) {
+                       return s.fault == f && s.skip == 0 && matches(s, order, spontaneous, kAnyParam);
+                     });
 }
 
 const char* faultName(Fault f) {
@@ -124,6 +135,13 @@ bool parseFaultRule(const std::string& text, FaultRule& out) {
   if (rest.rfind("stream:", 0) == 0) {
     rule.spontaneous = true;
     rest.erase(0, 7);
+  }
+  // "#N": the N-th matching frame is the first one hit.
+  if (const auto hash = rest.find('#'); hash != std::string::npos) {
+    int nth = 0;
+    if (!parseInt(rest.substr(hash + 1), 1, INT_MAX, nth)) return false;
+    rule.skip = nth - 1;
+    rest.resize(hash);
   }
   if (const auto at = rest.find('@'); at != std::string::npos) {
     std::string target = rest.substr(at + 1);
@@ -156,6 +174,9 @@ bool parseFaultRule(const std::string& text, FaultRule& out) {
   rule.fault = it->fault;
   if (rule.fault == Fault::Refuse && hasArg && (rule.arg < 1 || rule.arg > 3)) return false;
   if (rule.fault == Fault::TeachResult && !hasArg) return false;
+  if (rule.fault == Fault::WrongOrder && !(hasArg && rule.arg >= 0 && rule.arg <= 255)) return false;
+  if (rule.fault == Fault::WrongParam && !(hasArg && rule.arg >= 0)) return false;
+  if (rule.fault == Fault::Duplicate && hasArg) return false;
   if ((rule.fault == Fault::Fragment || rule.fault == Fault::LateReply || rule.fault == Fault::Garbage ||
        rule.fault == Fault::Noise ||
        rule.fault == Fault::OversizedLength) &&

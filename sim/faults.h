@@ -26,8 +26,11 @@ enum class Fault : int {
   NoShadow,        // remove the object: no edges
   ShortPayload,    // arg: payload bytes kept (default 16); CRCs stay valid
   Noise,           // arg: random bytes sent before the frame (default 16)
+  WrongOrder,      // arg: the order code the reply carries instead of its own
+  WrongParam,      // arg: the frame parameter the reply carries instead
+  Duplicate,       // the reply is sent twice
 };
-constexpr int kFaultKinds = static_cast<int>(Fault::Noise) + 1;
+constexpr int kFaultKinds = static_cast<int>(Fault::Duplicate) + 1;
 
 constexpr int kPersistent = -1;  // count: until cleared
 constexpr int kAnyOrder = -1;
@@ -41,6 +44,7 @@ struct FaultRule {
   bool spontaneous = false;  // applies to unrequested frames (scope data,
                              // triggered recorder samples) instead of replies
   int param = kAnyParam;     // only frames with this frame parameter (with order)
+  int skip = 0;              // matching frames passed over before it applies
 };
 
 // The faults that apply to one frame, with their arguments resolved.
@@ -73,12 +77,14 @@ class FaultSet {
 
 int defaultFaultArg(Fault f);
 
-// Command-line form [stream:]NAME[=ARG][:COUNT][@ORDER[/PARAM]]; "stream:"
+// Command-line form [stream:]NAME[=ARG][:COUNT][@ORDER[/PARAM]][#NTH]; "stream:"
 // hits the unrequested frames (scope record, triggered samples); names: refuse,
 // header-crc, data-crc, sync, no-reply, fragment, late, close, oversize,
 // garbage, teach-result, no-shadow, short, noise; the prefix streamed-
 // makes the rule one for unrequested frames. COUNT defaults to
-// persistent. False on a bad text.
+// persistent; #NTH lets the first NTH-1 matching frames pass (wrong-order,
+// wrong-param and duplicate: the reply's order or parameter replaced, the
+// reply sent twice). False on a bad text.
 bool parseFaultRule(const std::string& text, FaultRule& out);
 const char* faultName(Fault f);
 

@@ -68,6 +68,11 @@ std::vector<Output> shapeFrame(int channel, std::vector<uint8_t> frame, const Ac
       frame[6] ^= 0x5A;
       resealHeader(frame);
     }
+    if (fx.has(Fault::WrongOrder) || fx.has(Fault::WrongParam)) {
+      if (fx.has(Fault::WrongOrder)) frame[1] = static_cast<uint8_t>(fx.argOf(Fault::WrongOrder));
+      if (fx.has(Fault::WrongParam)) bx::frame::put16(&frame[2], static_cast<uint16_t>(fx.argOf(Fault::WrongParam)));
+      resealHeader(frame);
+    }
     if (fx.has(Fault::BadHeaderCrc)) frame[7] ^= 0xFF;
   }
 
@@ -97,6 +102,14 @@ std::vector<Output> shapeFrame(int channel, std::vector<uint8_t> frame, const Ac
     out.push_back(std::move(o));
     from = cut;
     at += gap;
+  }
+  if (fx.has(Fault::Duplicate)) {
+    // The same frame once more, right after the first.
+    Output o;
+    o.channel = channel;
+    o.atMs = at;
+    o.bytes = frame;
+    out.push_back(std::move(o));
   }
   return out;
 }

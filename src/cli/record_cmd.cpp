@@ -31,12 +31,14 @@ const char* kUsage =
     "          0.1 to 3600, above 1 s rounded up to whole seconds), or\n"
     "          triggered, one sample per rising edge at the sensor's input IN0\n"
     "          (the sensor's RS-232-Mode is set to 1 in its RAM for the\n"
-    "          recording and restored afterwards). An existing FILE is kept\n"
+    "          recording and restored afterwards, also when the recording\n"
+    "          fails or is stopped). An existing FILE is kept\n"
     "          unless --force is given. Ctrl-C stops the recording as STOP\n"
     "          does; the rows written stay in FILE. Prints \"samples: N\" and\n"
     "          \"status: TEXT\" at the end.\n"
     "          Exit code: 0 the recording completed, 1 it was stopped or failed\n"
-    "          (connection, time-out, file), 2 usage error.\n";
+    "          (connection, time-out, file, the sensor's parameter set not\n"
+    "          read, its RS-232-Mode not restored), 2 usage error.\n";
 
 volatile std::sig_atomic_t gInterrupted = 0;
 
@@ -168,25 +170,42 @@ int RunRecordCommand(int argc, char** argv) {
   // The file was refused above unless --force: the page's overwrite
   // question is answered yes.
   session.frontend.answerConfirm(true);
+  // The mode to restore is the one read from the sensor; a set never read
+  // holds the tool's start values, which must not reach the sensor.
+  if (!ctx.params.setRead) {
+    ctx.status = "RS-232-Mode unknown: the parameter set was not read - nothing recorded!";
+    return session.finish(false);
+  }
   const int previousMode = param::get(ctx.params, param::RS232_MODE);
   const int wanted = req.mode;
-  if (previousMode != wanted && sendMode(ctx, wanted) != 1) return session.finish(false);
+  const bool change = previousMode != wanted;
+  if (change && RefuseUnreadRecords(ctx)) return session.finish(false);
 
-  ctx.app.recorderPath = req.out;
-  ctx.ui.setText(ctx.ui.find("REC", "FILE"), req.out);
-  ctx.ui.setValue(ctx.ui.find("REC", "INCTIME"), req.interval);
-  ctx.ui.setValue(ctx.ui.find("REC", "SAMPLES"), req.samples);
-  const RecordObserver observer{nullptr, &stopOnInterrupt, nullptr};
-  const RecordOutcome outcome = PushRECORD(ctx, &observer);
-  std::printf("samples: %d\n", ctx.recorder.counter);
-  // The page shows the file's trouble in a pop-up; here the status says it.
-  if (!ctx.recorder.fileError.empty()) ctx.status += " " + ctx.recorder.fileError;
+  RecordOutcome outcome = RecordOutcome::TimedOut;
+  // A lost reply to the mode set may still have changed the sensor: the
+  // restore below runs whether or not the set was confirmed.
+  if (!change || sendMode(ctx, wanted) == 1) {
+    ctx.app.recorderPath = req.out;
+    ctx.ui.setText(ctx.ui.find("REC", "FILE"), req.out);
+    ctx.ui.setValue(ctx.ui.find("REC", "INCTIME"), req.interval);
+    ctx.ui.setValue(ctx.ui.find("REC", "SAMPLES"), req.samples);
+    const RecordObserver observer{nullptr, &stopOnInterrupt, nullptr};
+    outcome = PushRECORD(ctx, &observer);
+    std::printf("samples: %d\n", ctx.recorder.counter);
+    // The page shows the file's trouble in a pop-up; here the status says it.
+    if (!ctx.recorder.fileError.empty()) ctx.status += " " + ctx.recorder.fileError;
+  }
 
-  if (previousMode != wanted) {
+  if (change) {
     const std::string status = ctx.status;
     const LinkFailure why = ctx.link.failure;
-    if (sendMode(ctx, previousMode) != 1)
-      std::fprintf(stderr, "quellan-bx-cli: RS-232-Mode %d not restored: %s\n", previousMode, ctx.status.c_str());
+    if (sendMode(ctx, previousMode) != 1) {
+      // The recording's result matters less than a sensor left changed.
+      ctx.status = "RS-232-Mode " + std::to_string(previousMode) + " not restored (" + ctx.status + ")" +
+                   (wanted == REC_TRIGGERED ? " - the sensor still streams samples!"
+                                            : " - the sensor keeps RS-232-Mode " + std::to_string(wanted) + "!");
+      return session.finish(false);
+    }
     // The recording's own result is what the caller asked for.
     ctx.status = status;
     ctx.link.failure = why;

@@ -37,7 +37,10 @@ int GenerateHardwareInfoFile(Context& ctx, std::string* fileError) {
     ctx.app.hwInfoVersionText = files::VersionText();
     std::string error;
     const auto& p = ctx.params;
-    if (files::WriteHardwareInfoFile(path, ctx.link.fwInfo, block, p.set.data(), p.teach.data(),
+    // Start values are no snapshot of the sensor: records never read are
+    // left out (and the file cannot pass them on as a parameter file).
+    if (files::WriteHardwareInfoFile(path, ctx.link.fwInfo, block, p.setRead ? p.set.data() : nullptr,
+                                     p.teachRead ? p.teach.data() : nullptr,
                                      ctx.calib.record.bytes.data(), ctx.calib.locked == 0, &error) == 1) {
       result = 1;
     } else {

@@ -43,7 +43,10 @@ bool writeFile(Context& ctx, const std::string& path) {
 bool readFile(Context& ctx, const std::string& path) {
   auto& p = ctx.params;
   std::string error;
-  return files::ReadParaFromIniFile(p.set.data(), p.teach.data(), ctx.calib.record.bytes.data(), path, &error) == 1;
+  if (files::ReadParaFromIniFile(p.set.data(), p.teach.data(), ctx.calib.record.bytes.data(), path, &error) != 1)
+    return false;
+  p.setRead = p.teachRead = true;
+  return true;
 }
 
 void status(Context& ctx, const char* text) {

@@ -31,6 +31,13 @@ struct ParamState {
   std::array<uint16_t, 256> dirtLine{};
   std::string paraFilePath;
   bool pendingGetFromFile = false;  // the pending GET shows a file already read
+
+  // Whether the records in memory came from the sensor or a parameter file.
+  // Until then they hold start values, which must never reach a sensor: a
+  // new link forgets them, a complete GET or a file read sets them.
+  bool setRead = false;
+  bool teachRead = false;
+  bool recordsRead() const { return setRead && teachRead; }
 };
 
 }  // namespace bx

@@ -17,6 +17,7 @@
 #include "params/panel_values.h"
 #include "params/sanitise.h"
 #include "params/teach_graphs.h"
+#include "params/transfer.h"
 #include "params/units.h"
 
 namespace bx {
@@ -68,6 +69,9 @@ const char* TeachResultText(int code) {
 int PushTEACH(Context& ctx, int row) {
   row = std::clamp(row, 0, 3);
   auto& p = ctx.params;
+  // The row sent carries the table's other fields: start values would
+  // overwrite the sensor's.
+  if (RefuseUnreadRecords(ctx)) return -1;
   GetTableRowValues(ctx, row);
   uint8_t* rec = param::row(p, row);
   std::array<uint8_t, ParamState::kRowSize> kept{};

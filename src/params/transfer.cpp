@@ -43,6 +43,7 @@ int PushGET(Context& ctx, int selector) {
       return -1;
     }
     p.set = set;
+    p.setRead = true;
     ctx.status = "Parameter-frame received! - Line Ok!";
     std::array<uint8_t, ParamState::kTeachSize> teach{};
     if (!fetch(ctx, order, 1, teach.data(), ParamState::kTeachSize)) {
@@ -51,6 +52,7 @@ int PushGET(Context& ctx, int selector) {
       return -1;
     }
     p.teach = teach;
+    p.teachRead = true;
     ctx.status = "Teach-Table: Frame received! - Line Ok!";
     ShowStatus(ctx);
   }
@@ -65,9 +67,17 @@ int PushGET(Context& ctx, int selector) {
   return 1;
 }
 
+bool RefuseUnreadRecords(Context& ctx) {
+  if (ctx.params.recordsRead()) return false;
+  ctx.status = kRecordsNotRead;
+  ShowStatus(ctx);
+  return true;
+}
+
 int PushSEND(Context& ctx, int selector) {
   const int order = selector == MEM_EEPROM ? order::kWriteEeprom : order::kWriteRam;
   auto& p = ctx.params;
+  if (RefuseUnreadRecords(ctx)) return -1;
   int r = -1;
   if (Exchange(ctx, order, 0, p.set.data(), ParamState::kParamSize) == 1) {
     if (Exchange(ctx, order, 1, p.teach.data(), ParamState::kTeachSize) == 1) {

@@ -10,8 +10,15 @@ struct Context;
 // edges refreshed, everything shown. 1 complete, -1 a failed exchange.
 int PushGET(Context& ctx, int selector);
 // SEND of the records in memory to RAM (any selector but EEPROM) or EEPROM.
-// 1 both frames sent, -1 otherwise.
+// 1 both frames sent, -1 otherwise; records never read are refused
+// (nothing sent).
 int PushSEND(Context& ctx, int selector);
+
+// The status text of a refused send of records that hold start values.
+inline constexpr const char* kRecordsNotRead = "Parameter-frame not read - nothing sent! Press GET first!";
+// True (status shown) when the parameter set or teach table in memory was
+// never read from the sensor or a file: such records are not sent anywhere.
+bool RefuseUnreadRecords(Context& ctx);
 
 // GET at once when the link is idle, left pending while a loop owns it,
 // refused while another operation holds it.

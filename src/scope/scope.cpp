@@ -12,6 +12,7 @@
 #include "live/pending.h"
 #include "live/record.h"
 #include "live/run_loop.h"
+#include "platform/clock.h"
 #include "scope/view.h"
 
 namespace bx {
@@ -22,6 +23,8 @@ constexpr int kPageConnection = 7;
 constexpr const char* kArmFailed = "SCOPE-MODULE: Timeout RS232-Line!";
 constexpr const char* kNoRecord = "SCOPE-MODULE: No record received - scope disarmed!";
 constexpr const char* kShortRecord = "SCOPE-MODULE: Record incomplete - previous picture kept!";
+constexpr const char* kDisarmRefused = "SCOPE-MODULE: Disarm refused - the scope may still be armed!";
+constexpr const char* kDisarmLost = "SCOPE-MODULE: Disarm not confirmed - the scope may still be armed!";
 
 const char* waitingText(int triggerMode) {
   return triggerMode != scoperec::TRIGGER_SINGLE ? "WAITING FOR TRIGGER ..." : "WAITING FOR DATA ...";
@@ -61,21 +64,37 @@ void endNormally(Context& ctx) {
   PushSTOP(ctx);
 }
 
-// Order 110 with parameter 0: the sensor forgets the armed scope.
-void disarm(Context& ctx) { Exchange(ctx, order::kScope, 0); }
+// Order 110 with parameter 0: the sensor forgets the armed scope. False,
+// with the status saying why, when the sensor did not confirm it.
+bool disarm(Context& ctx) {
+  if (Exchange(ctx, order::kScope, 0) == 1) return true;
+  ctx.status = ctx.link.failure == LinkFailure::Refused ? kDisarmRefused : kDisarmLost;
+  return false;
+}
+
+// The next record frame of the scope. An acknowledgement of the arm request
+// (order 110 without data) arriving late or twice is no record: it is
+// skipped, and the wait goes on within the same time.
+int waitForRecord(Context& ctx, double timeout) {
+  const double deadline = platform::Timer() + timeout;
+  for (;;) {
+    const int r = GetDataFrame(ctx, order::kScope, std::max(0.0, deadline - platform::Timer()));
+    if (r != 1 || ReplyLength(ctx) > 0) return r;
+  }
+}
 
 // What the streamed wait ended with, when it brought no record.
 void waitFailed(Context& ctx) {
   auto& S = ctx.scope;
   switch (ctx.link.failure) {
     case LinkFailure::Stopped:
-      disarm(ctx);
       S.outcome = ScopeOutcome::Stopped;
+      if (!disarm(ctx)) break;
       endNormally(ctx);
       return;
     case LinkFailure::TimedOut:
-      disarm(ctx);
       S.outcome = ScopeOutcome::TimedOut;
+      if (!disarm(ctx)) break;
       ctx.status = kNoRecord;
       ShowStatus(ctx);
       endQuietly(ctx);
@@ -134,6 +153,16 @@ void PushSCOPE(Context& ctx) {
     }
     S.outcome = ScopeOutcome::ArmFailed;
     ctx.status = FailureText(ctx, kArmFailed);
+    // The request may have armed the sensor although its acknowledgement was
+    // spoiled: left armed, it would send a record into later exchanges. A
+    // refusal armed nothing; a closed link takes nothing more.
+    const LinkFailure why = ctx.link.failure;
+    if (why != LinkFailure::Refused && why != LinkFailure::Closed) {
+      if (disarm(ctx)) {
+        ctx.status = FailureText(ctx, kArmFailed);
+        ctx.link.failure = why;
+      }
+    }
     ctx.run.state = RUN_TIMEOUT;
     showFault(ctx);
     endQuietly(ctx);
@@ -150,7 +179,7 @@ void PushSCOPE(Context& ctx) {
     ctx.run.state = RUN_LOOP;
     // The streamed wait counts afresh from here: the arm reply's bytes are
     // no part of the record.
-    if (GetDataFrame(ctx, order::kScope, S.recordTimeout) != 1) {
+    if (waitForRecord(ctx, S.recordTimeout) != 1) {
       S.active = false;
       waitFailed(ctx);
       return;

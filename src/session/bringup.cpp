@@ -102,6 +102,9 @@ int ConnectProcedure(Context& ctx) {
   LinkHold hold(ctx);
   CloseLink(ctx, false);
   forgetSensorPictures(ctx);
+  // The records of the last sensor (or the start values) are no reading of
+  // this one: only the bring-up's GET makes them sendable again.
+  ctx.params.setRead = ctx.params.teachRead = false;
   DimmConnectElements(ctx, ctx.link.transport);
   int opened = 0;
   if (ctx.link.transport == TRANSPORT_TCP) {

@@ -21,6 +21,7 @@ namespace bx {
 namespace {
 
 constexpr const char* kAttention = "Attention !!!";
+constexpr const char* kGetFailedAtBringUp = "Parameter-frame not read! - GET again before SEND!";
 
 struct Sibling {
   const char* prefix;
@@ -123,11 +124,19 @@ int IdentifySensor(Context& ctx) {
     TakeOverCalibRecord(ctx);
     ApplyCalibrationRange(ctx);
 
-    PushGET(ctx, MEM_RAM);
+    const bool got = PushGET(ctx, MEM_RAM) == 1;
+    const std::string getFailure = ctx.status;
     RefreshScopeCycle(ctx);
 
     ctx.status.assign(L.fwInfo);
     boxLine = std::string(L.fwInfo) + "\nSerial-No: #" + std::to_string(ctx.ident.hw.serial) + "\n";
+    if (!got) {
+      // The sensor answers, but its records are not in the tool: the
+      // operator must know before pressing SEND, which is refused now.
+      ctx.status = kGetFailedAtBringUp;
+      boxLine += getFailure + "\n" + kGetFailedAtBringUp + "\n";
+      ctx.ui.setTextColor(ctx.refs.main.status, ui::kRed);
+    }
     L.identFailed = 0;
     result = 1;
     SetConnectionIndicator(ctx, true);

@@ -11,12 +11,15 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/startup.h"
 #include "link/orders.h"
+#include "sim/faults.h"
 #include "sim/records.h"
 #include "sim/server.h"
 #include "tests/support/cli_run.h"
@@ -153,6 +156,173 @@ TEST_F(CliRecord, InterruptStopsAndKeepsTheRows) {
   const size_t rows = lineCount(slurp(out)) - 7;
   EXPECT_GE(rows, 2u);
   EXPECT_NE(text.find("samples: " + std::to_string(rows) + "\n"), std::string::npos) << text;
+}
+
+// Ctrl-C to a running tool once its file holds `rows` rows; its output and
+// exit code.
+CliRun interruptAfterRows(const std::string& out, size_t rows, const std::vector<std::string>& args) {
+  const std::string exe = ExecutableDir() + "/quellan-bx-cli";
+  std::vector<char*> argv{const_cast<char*>(exe.c_str())};
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  int fds[2];
+  CliRun r;
+  if (::pipe(fds) != 0) return r;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(fds[1], 1);
+    ::dup2(fds[1], 2);
+    ::close(fds[0]);
+    ::close(fds[1]);
+    ::execv(exe.c_str(), argv.data());
+    ::_exit(127);
+  }
+  ::close(fds[1]);
+  for (int i = 0; i < 600 && lineCount(slurp(out)) < 7 + rows; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ::kill(pid, SIGINT);
+  char buf[4096];
+  ssize_t n;
+  while ((n = ::read(fds[0], buf, sizeof buf)) > 0) r.out.append(buf, static_cast<size_t>(n));
+  ::close(fds[0]);
+  int st = 0;
+  ::waitpid(pid, &st, 0);
+  r.exitCode = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return r;
+}
+
+sim::FaultRule fault(const std::string& text) {
+  sim::FaultRule f;
+  EXPECT_TRUE(sim::parseFaultRule(text, f)) << text;
+  return f;
+}
+
+TEST_F(CliRecord, TriggeredRecordingNeverSendsRecordsItCouldNotRead) {
+  // The bring-up's GET refused at the teach table or at the parameter set
+  // (bx-sim --fault refuse=1:1@2/1 and @2/0): nothing reaches the sensor,
+  // nothing is recorded, and the run fails.
+  for (const std::string at : {"2/1", "2/0"}) {
+    for (const bool pty : {false, true}) {
+      SCOPED_TRACE(at + (pty ? " over the pty" : " over TCP"));
+      sim::Config cfg;
+      cfg.triggerPeriodMs = 20;
+      sim::Server server(cfg);
+      server.setFault(fault("refuse=1:1@" + at));
+      const auto ram = server.ramParams();
+      const auto teach = server.ramTeach();
+      const std::string link = pty ? "--serial " + server.startPty() : tcp(server);
+      const CliRun r = testsupport::RunCli("record --mode triggered --force --out " + out + " --samples 3 " + link);
+      EXPECT_EQ(r.exitCode, 1) << r.out;
+      EXPECT_EQ(r.out.find("completed successfully"), std::string::npos) << r.out;
+      EXPECT_NE(r.out.find("status: "), std::string::npos) << r.out;
+      EXPECT_EQ(server.requestCount(order::kWriteRam), 0) << r.out;
+      EXPECT_EQ(server.ramParams(), ram);
+      EXPECT_EQ(server.ramTeach(), teach);
+      EXPECT_FALSE(std::filesystem::exists(out));
+    }
+  }
+}
+
+TEST_F(CliRecord, TriggeredRecordingRestoresTheModeOnEveryWayOut) {
+  struct Case {
+    const char* fault;     // bx-sim's --fault text
+    bool restored;         // RS-232-Mode 0 again at the end
+  };
+  // A lost or spoiled reply to the mode set (the sensor took it all the
+  // same), and a restore the sensor refuses.
+  const Case cases[] = {
+      {"no-reply:1@1/0", true},
+      {"header-crc:1@1/1", true},
+      {"refuse=1:1@1/0#2", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fault);
+    sim::Config cfg;
+    cfg.triggerPeriodMs = 20;
+    sim::Server server(cfg);
+    server.setFault(fault(c.fault));
+    const CliRun r =
+        testsupport::RunCli("record --mode triggered --force --out " + out + " --samples 3 " + tcp(server));
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_EQ(server.ramParams()[sim::param::kRs232Mode], c.restored ? 0 : 1) << r.out;
+    EXPECT_EQ(r.out.find("still streams samples") != std::string::npos, !c.restored) << r.out;
+    EXPECT_EQ(r.out.find("completed successfully"), std::string::npos) << r.out;
+  }
+
+  // Ctrl-C during the recording, over the pty.
+  std::filesystem::remove(out);
+  sim::Config cfg;
+  cfg.triggerPeriodMs = 20;
+  sim::Server server(cfg);
+  const std::string pty = server.startPty();
+  const CliRun r = interruptAfterRows(out, 2,
+                                      {"record", "--mode", "triggered", "--force", "--out", out, "--samples", "32000",
+                                       "--serial", pty});
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_NE(r.out.find("status: Data-Recorder stopped!\n"), std::string::npos) << r.out;
+  EXPECT_EQ(server.ramParams()[sim::param::kRs232Mode], 0) << r.out;
+}
+
+TEST_F(CliRecord, TriggeredRecordingOverTheFaultGrid) {
+  // One fault at each exchange of a triggered recording in turn (the
+  // bring-up, the mode set, the restore): whatever the run's end, the
+  // sensor's RAM is as before unless the tool says the mode stays, and no
+  // GET that failed lets anything be written.
+  sim::Config cfg;
+  cfg.triggerPeriodMs = 20;
+  std::vector<uint8_t> log;
+  // What a recording leaves in RAM: the records as read, after the tool's
+  // sanitising of values out of range.
+  sim::ParamSet cleanRam{};
+  sim::TeachTable cleanTeach{};
+  {
+    sim::Server clean(cfg);
+    const CliRun r = testsupport::RunCli("record --mode triggered --force --out " + out + " --samples 2 " + tcp(clean));
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    log = clean.orderLog();
+    cleanRam = clean.ramParams();
+    cleanTeach = clean.ramTeach();
+  }
+  ASSERT_GE(log.size(), 8u);
+  std::map<uint8_t, int> seen;
+  for (const uint8_t o : log) {
+    const int nth = ++seen[o];
+    for (const char* kind : {"refuse=2", "data-crc", "wrong-param=7", "duplicate"}) {
+      const std::string text = std::string(kind) + ":1@" + std::to_string(o) + "#" + std::to_string(nth);
+      SCOPED_TRACE(text);
+      std::filesystem::remove(out);
+      sim::Server server(cfg);
+      server.setFault(fault(text));
+      const auto ram = server.ramParams();
+      const auto teach = server.ramTeach();
+      const CliRun r =
+          testsupport::RunCli("record --mode triggered --force --out " + out + " --samples 2 " + tcp(server));
+      ASSERT_TRUE(r.exitCode == 0 || r.exitCode == 1) << r.out;
+      const bool left = r.out.find("still streams samples") != std::string::npos;
+      if (!left) {
+        const bool untouched = server.ramParams() == ram && server.ramTeach() == teach;
+        const bool asRead = server.ramParams() == cleanRam && server.ramTeach() == cleanTeach;
+        EXPECT_TRUE(untouched || asRead) << r.out;
+        if (server.requestCount(order::kWriteRam) == 0) {
+          EXPECT_TRUE(untouched) << r.out;
+        }
+      } else {
+        EXPECT_EQ(r.exitCode, 1);
+      }
+      if (r.exitCode == 0) {
+        EXPECT_NE(r.out.find("status: Data-Recorder completed successfully!"), std::string::npos) << r.out;
+        EXPECT_EQ(lineCount(slurp(out)), 7u + 2u) << r.out;
+      }
+      // A refused or spoiled GET reply leaves the records unread. (A reply
+      // with another frame parameter but the right length passes the link's
+      // checks: the grid runs it for the rest.)
+      const std::string k = kind;
+      if (o == order::kReadRam && (k.rfind("refuse", 0) == 0 || k == "data-crc")) {
+        EXPECT_EQ(r.exitCode, 1) << r.out;
+        EXPECT_EQ(server.requestCount(order::kWriteRam), 0) << r.out;
+      }
+    }
+  }
 }
 
 TEST_F(CliRecord, TimeOutKeepsTheRowsAndFails) {

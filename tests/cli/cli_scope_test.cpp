@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "link/orders.h"
+#include "sim/faults.h"
 #include "sim/server.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/file_size_limit.h"
@@ -159,6 +160,56 @@ TEST_F(CliScope, AFullDiskFailsThePdfAndKeepsTheOldOne) {
   EXPECT_EQ(entries, 2u) << "nothing left beside the PDF";
 }
 #endif
+
+TEST_F(CliScope, ASpoiledArmIsDisarmedAndARefusedDisarmSaysSo) {
+  const std::string out = dir + "/scope.tsv";
+  const std::string link = tcp();
+  auto fault = [&](const char* text) {
+    sim::FaultRule f;
+    ASSERT_TRUE(sim::parseFaultRule(text, f)) << text;
+    server.setFault(f);
+  };
+  // The sensor carried out the arm request but its acknowledgement was
+  // spoiled or lost: the tool disarms it before it gives up.
+  for (const char* spoiled : {"header-crc:1@110/1", "no-reply:1@110/1", "wrong-order=9:1@110/1"}) {
+    SCOPED_TRACE(spoiled);
+    server.clearFaults();
+    fault(spoiled);
+    const int before = server.requestCount(order::kScope);
+    const CliRun r = testsupport::RunCli("scope --out " + out + " --trigger-mode external --timeout 0.5 " + link);
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_EQ(server.requestCount(order::kScope), before + 2) << r.out;
+    EXPECT_EQ(server.lastRequest(order::kScope).param, 0);
+    EXPECT_FALSE(server.scopeArmed()) << r.out;
+    EXPECT_FALSE(std::filesystem::exists(out));
+  }
+
+  // A disarm the sensor refuses, after the time limit and after a spoiled
+  // arm, is never reported as done.
+  for (const char* refusal : {"", "header-crc:1@110/1"}) {
+    SCOPED_TRACE(refusal);
+    server.clearFaults();
+    fault("refuse=2:1@110/0");
+    if (*refusal) fault(refusal);
+    const CliRun r = testsupport::RunCli("scope --out " + out + " --trigger-mode external --timeout 0.3 " + link);
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_NE(r.out.find("status: SCOPE-MODULE: Disarm refused - the scope may still be armed!"), std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("scope disarmed!"), std::string::npos) << r.out;
+    EXPECT_EQ(server.lastRequest(order::kScope).param, 0);
+  }
+  server.clearFaults();
+}
+
+TEST_F(CliScope, ADuplicatedArmAcknowledgementIsNoRecord) {
+  const std::string out = dir + "/scope.tsv";
+  sim::FaultRule twice;
+  ASSERT_TRUE(sim::parseFaultRule("duplicate:1@110/1", twice));
+  server.setFault(twice);
+  const CliRun r = testsupport::RunCli("scope --out " + out + " " + tcp());
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  expectRecord(out, 1);
+}
 
 TEST_F(CliScope, UsageErrorsExitWith2) {
   // One file for both outputs, however it is named.

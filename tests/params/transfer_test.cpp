@@ -1,11 +1,18 @@
 // GET and SEND against the simulated sensor: orders, frame parameters,
 // wire images, failures and pending requests.
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "params/teach.h"
 #include "identify/catalogue.h"
 #include "params/panel_values.h"
 #include "live/pending.h"
+#include "app/localize.h"
+#include "files/para_file.h"
+#include "link/orders.h"
+#include "params/hwinfo.h"
+#include "params/para_file_ui.h"
 #include "params/transfer.h"
 #include "params_fixture.h"
 
@@ -116,6 +123,105 @@ TEST_F(TransferTest, FailedSendReportsWhichFrameFailed) {
   EXPECT_EQ(PushSEND(*ctx, MEM_RAM), -1);
   EXPECT_EQ(status(), "Transmission error [SEND]!");
   EXPECT_EQ(sim->requestCount(1), 1);  // the teach table was not sent
+}
+
+TEST_F(TransferTest, RecordsNotReadAtBringUpAreNeverSent) {
+  // The bring-up's GET refused at its parameter set or its teach table, over
+  // both transports: the tool still holds start values (or half of them).
+  // SEND and teach refuse them until a read succeeds.
+  struct Case {
+    int frameParam;
+    bool pty;
+  };
+  for (const Case c : {Case{0, false}, Case{1, false}, Case{0, true}, Case{1, true}}) {
+    SCOPED_TRACE("GET frame " + std::to_string(c.frameParam) + (c.pty ? " over the pty" : " over TCP"));
+    if (ctx) CloseLink(*ctx, true);
+    if (sim) sim->stop();
+    sim = std::make_unique<sim::Server>();
+    sim::FaultRule refuse{sim::Fault::Refuse, 1, 1};
+    refuse.order = order::kReadRam;
+    refuse.param = c.frameParam;
+    sim->setFault(refuse);
+    if (c.pty)
+      connectPty();
+    else
+      connectTcp();
+    const auto ram = sim->ramParams();
+    const auto teach = sim->ramTeach();
+    // The operator is told on the connection page and in the status line.
+    EXPECT_EQ(status(), "Parameter-frame not read! - GET again before SEND!");
+    EXPECT_NE(ctx->ui.text(ctx->refs.conn.msgBox).find("Parameter-frame not read! - GET again before SEND!"),
+              std::string::npos)
+        << ctx->ui.text(ctx->refs.conn.msgBox);
+    EXPECT_EQ(ctx->ui.at(ctx->refs.main.status).textColor, ui::kRed);
+
+    EXPECT_EQ(PushSEND(*ctx, MEM_RAM), -1);
+    EXPECT_EQ(status(), kRecordsNotRead);
+    EXPECT_EQ(PushSEND(*ctx, MEM_EEPROM), -1);
+    EXPECT_EQ(PushTEACH(*ctx, 0), -1);
+    EXPECT_EQ(status(), kRecordsNotRead);
+    ctx->ui.fire(ctx->refs.main.send, ui::EVENT_COMMIT);
+    EXPECT_EQ(status(), kRecordsNotRead);
+    // The hardware snapshot leaves out what it does not have.
+    const std::string info = tempDir() + "/hwinfo" + std::to_string(c.frameParam) + (c.pty ? "p" : "t") + ".ini";
+    fe->answerFile(ui::FILE_NEW, info);
+    ASSERT_EQ(GenerateHardwareInfoFile(*ctx), 1);
+    std::ifstream in(info);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("[HARDWARE INFO]"), std::string::npos) << text;
+    EXPECT_EQ(text.find("[PARAMETER]") != std::string::npos, c.frameParam == 1) << text;
+    EXPECT_EQ(text.find("[TEACH-ROW0]"), std::string::npos) << text;
+    EXPECT_EQ(sim->requestCount(order::kWriteRam), 0);
+    EXPECT_EQ(sim->requestCount(order::kWriteEeprom), 0);
+    EXPECT_EQ(sim->requestCount(order::kTeachRow), 0);
+    EXPECT_EQ(sim->ramParams(), ram);
+    EXPECT_EQ(sim->ramTeach(), teach);
+
+    // A GET that succeeds makes them sendable again.
+    ASSERT_EQ(PushGET(*ctx, MEM_RAM), 1);
+    EXPECT_EQ(PushSEND(*ctx, MEM_RAM), 1);
+    EXPECT_EQ(sim->ramTeach(), teach);
+  }
+}
+
+TEST_F(TransferTest, AParameterFileReadMakesUnreadRecordsSendable) {
+  sim = std::make_unique<sim::Server>();
+  sim::FaultRule refuse{sim::Fault::Refuse, 1, 1};
+  refuse.order = order::kReadRam;
+  sim->setFault(refuse);
+  connectTcp();
+  const std::string path = tempDir() + "/para.ini";
+  const auto ram = sim->ramParams();
+  auto teach = sim->ramTeach();
+  teach[5] = 0x42;
+  std::string error;
+  ASSERT_EQ(files::WriteParaToIniFile(ram.data(), teach.data(), nullptr, false, path, &error), 1) << error;
+  // A file that cannot be read leaves them unread.
+  fe->answerFile(ui::FILE_EXISTING, tempDir() + "/missing.ini");
+  EXPECT_EQ(GetParaFromFile(*ctx), -1);
+  EXPECT_EQ(PushSEND(*ctx, MEM_RAM), -1);
+  fe->answerFile(ui::FILE_EXISTING, path);
+  ASSERT_EQ(GetParaFromFile(*ctx), 1);
+  SetPanelValues(*ctx);
+  ASSERT_EQ(PushSEND(*ctx, MEM_RAM), 1);
+  EXPECT_EQ(sim->ramTeach()[5], 0x42);
+
+  // A new link forgets what was read over the old one.
+  ConnectProcedure(*ctx);
+  EXPECT_TRUE(ctx->params.recordsRead());
+  sim->setFault(refuse);
+  ConnectProcedure(*ctx);
+  EXPECT_FALSE(ctx->params.recordsRead());
+}
+
+TEST_F(TransferTest, RefusalTextsHaveTheirGermanForm) {
+  LanguageData de;
+  std::string error;
+  ASSERT_TRUE(ParseLanguageFile(std::string(BX_RESOURCE_DIR) + "/_loc_de_BX-ScopeV55.lwl", de, error)) << error;
+  for (const char* text : {kRecordsNotRead, "Parameter-frame not read! - GET again before SEND!",
+                           "SCOPE-MODULE: Disarm refused - the scope may still be armed!",
+                           "SCOPE-MODULE: Disarm not confirmed - the scope may still be armed!"})
+    EXPECT_NE(de.message(text), text) << text;
 }
 
 TEST_F(TransferTest, GetAndSendOverThePseudoTerminal) {

@@ -128,9 +128,67 @@ TEST(SimFaults, ParsesCommandLineFaults) {
   ASSERT_TRUE(parseFaultRule("noise=5", f));
   EXPECT_EQ(f.fault, Fault::Noise);
   EXPECT_EQ(f.param, kAnyParam);
+  ASSERT_TRUE(parseFaultRule("refuse=1:1@2/1#3", f));
+  EXPECT_EQ(f.fault, Fault::Refuse);
+  EXPECT_EQ(f.order, 2);
+  EXPECT_EQ(f.param, 1);
+  EXPECT_EQ(f.count, 1);
+  EXPECT_EQ(f.skip, 2);
+  ASSERT_TRUE(parseFaultRule("wrong-param=0@2/1", f));
+  EXPECT_EQ(f.fault, Fault::WrongParam);
+  EXPECT_EQ(f.arg, 0);
+  ASSERT_TRUE(parseFaultRule("wrong-order=4:1#1", f));
+  EXPECT_EQ(f.fault, Fault::WrongOrder);
+  EXPECT_EQ(f.arg, 4);
+  EXPECT_EQ(f.skip, 0);
+  ASSERT_TRUE(parseFaultRule("duplicate@110/1", f));
+  EXPECT_EQ(f.fault, Fault::Duplicate);
   for (const char* bad : {"", "nonsense", "refuse=4", "late=x", "teach-result", "no-reply:0", "sync@300", "late@2/x",
-                          "noise=0"})
+                          "noise=0", "refuse#0", "refuse@2#", "refuse#x", "wrong-order", "wrong-order=256",
+                          "wrong-param", "wrong-param=-1", "duplicate=2"})
     EXPECT_FALSE(parseFaultRule(bad, f)) << bad;
+}
+
+TEST(SimFaults, NthFrameWrongFieldsAndDuplicates) {
+  // #N: the first N-1 matching requests are answered well, and a fault of
+  // 0 forced into a field is kept as 0.
+  Sensor s(quietConfig());
+  FaultRule third{Fault::WrongParam, 1, 0};
+  third.order = 0x02;
+  third.param = 1;
+  third.skip = 2;
+  s.faults().set(third);
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(exchange(s, 0x02, 1).param, 1) << i;
+  EXPECT_EQ(exchange(s, 0x02, 0).param, 0);  // another parameter does not count
+  Frame f = exchange(s, 0x02, 1);
+  EXPECT_TRUE(f.headerOk);
+  EXPECT_EQ(f.param, 0);
+  EXPECT_EQ(f.payload.size(), 128u);
+  EXPECT_EQ(exchange(s, 0x02, 1).param, 1);  // used up
+
+  FaultRule order{Fault::WrongOrder, 1, 4};
+  order.order = 0x02;
+  s.faults().set(order);
+  f = exchange(s, 0x02, 0);
+  EXPECT_TRUE(f.headerOk);
+  EXPECT_TRUE(f.dataOk);
+  EXPECT_EQ(f.order, 4);
+
+  // A duplicated acknowledgement of the scope's arm request: the same empty
+  // frame twice, and the scope armed once.
+  FaultRule twice{Fault::Duplicate, 1, 0};
+  twice.order = 0x6E;
+  s.faults().set(twice);
+  const auto req = request(0x6E, 1, std::vector<uint8_t>(16, 0));
+  const auto acks = frames(joined(s.feed(req.data(), req.size(), 1000)));
+  ASSERT_EQ(acks.size(), 2u);
+  for (const auto& a : acks) {
+    EXPECT_TRUE(a.headerOk);
+    EXPECT_EQ(a.order, 0x6E);
+    EXPECT_EQ(a.param, 1);
+    EXPECT_EQ(a.length, 0);
+  }
+  EXPECT_TRUE(s.scopeArmed());
 }
 
 TEST(SimFaults, ParameterLimitedFaultHitsOnlyThatParameter) {

@@ -18,6 +18,8 @@ int WriteCalibDataToXF(Context& ctx, const uint8_t* record32) {
   int r;
   if (Exchange(ctx, order::kWriteCalibRecord, order::kCalibRecordAddress, record32, CalibRecord::kSize) == 1) {
     ctx.status += " -> Ok!";
+    std::memcpy(ctx.calib.sensorRecord.bytes.data(), record32, CalibRecord::kSize);
+    ctx.calib.sensorRecordKnown = true;
     r = 1;
   } else {
     ctx.status = FailureText(ctx, "CALIB-Write-Error:Timeout RS232-Line!");
@@ -64,6 +66,8 @@ void ComputeCalibDisplayRange(Context& ctx) {
 
 void TakeOverCalibRecord(Context& ctx) {
   auto& c = ctx.calib;
+  c.sensorRecord = c.record;
+  c.sensorRecordKnown = true;
   double um = calib::slopeFromFixed(calib::slopeX16384(c.record));
   ctx.ident.model.umPerPixel = um;
   ctx.ident.model.umPerPixelCalibrated = um;

@@ -231,7 +231,11 @@ void PushSTOP(Context& ctx) {
   ctx.ui.setOperable(ctx.refs.main.get, true);
   ctx.ui.setOperable(ctx.refs.main.recStart, true);
   ShowTriggerText(ctx, TriggerText::Hidden);
-  if (ctx.run.state == RUN_LOOP || ctx.run.state == RUN_IDLE) {
+  if (!ctx.run.closingStatus.empty()) {
+    ctx.status = ctx.run.closingStatus;
+    ctx.run.closingStatus.clear();
+    ShowStatus(ctx);
+  } else if (ctx.run.state == RUN_LOOP || ctx.run.state == RUN_IDLE) {
     ctx.status = "Data-Transfer Stopped!";
     ShowStatus(ctx);
   } else if (ctx.run.state == RUN_TIMEOUT) {

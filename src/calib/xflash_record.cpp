@@ -100,4 +100,11 @@ void ShowCalibRecord(Context& ctx) {
   }
 }
 
+void NoteCalibLineSaved(Context& ctx) {
+  auto& c = ctx.calib;
+  if (!c.sensorRecordKnown) return;
+  calib::setField32(c.sensorRecord, calib::OFF_SLOPE, static_cast<uint32_t>(calib::slopeX16384(c.record)));
+  calib::setField32(c.sensorRecord, calib::OFF_OFFSET, static_cast<uint32_t>(calib::offsetUm(c.record)));
+}
+
 }  // namespace bx

@@ -16,5 +16,8 @@ void TakeOverCalibRecord(Context& ctx);
 // The derived display range after the record was written from the panel.
 void ComputeCalibDisplayRange(Context& ctx);
 void ShowCalibRecord(Context& ctx);
+// The sensor took slope and offset of the record in memory (save command):
+// what it holds now, for the next write's comparison.
+void NoteCalibLineSaved(Context& ctx);
 
 }  // namespace bx

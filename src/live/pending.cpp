@@ -30,8 +30,9 @@ bool ServePendingRequests(Context& ctx) {
   if (q.take(PENDING_EDGE_REFRESH)) GetEDGE(ctx, ctx.live.armedTrigger != 0 ? 1 : 0);
   if (q.take(PENDING_REFRESH_DATA)) PushRefreshDATA(ctx, ActiveRow(ctx));
   if (q.take(PENDING_WRITE_CALIB)) ServeCalibRecordWrite(ctx);
-  if (q.take(PENDING_SAVE_CALIB))
-    CalibrationCommand(ctx, 2, calib::slopeX16384(ctx.calib.record), calib::offsetUm(ctx.calib.record));
+  if (q.take(PENDING_SAVE_CALIB) &&
+      CalibrationCommand(ctx, 2, calib::slopeX16384(ctx.calib.record), calib::offsetUm(ctx.calib.record)))
+    NoteCalibLineSaved(ctx);
   // The operator's START and STOP cancel each other; were both pending,
   // the stop that ends the run comes last.
   if (q.take(PENDING_START_CALIB)) CalibrationCommand(ctx, 1);

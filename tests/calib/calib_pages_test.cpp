@@ -378,6 +378,13 @@ TEST_F(CalibPages, WriteRefusesWhatTheModelCannotMeasureAndAsksBeforeWriting) {
   ASSERT_EQ(save.payload.size(), 8u);
   EXPECT_EQ(frame::gets32(save.payload.data()), 29491);  // 1.8 x 16384, truncated
   EXPECT_EQ(frame::gets32(save.payload.data() + 4), 100);
+  // The next write compares with what the sensor now holds.
+  frontend->answerConfirm(false);
+  write("TAB_2P", 1.9, 100);
+  ASSERT_EQ(frontend->popups().size(), 1u);
+  EXPECT_NE(frontend->popups()[0].text.find("SLOPE [µm/pixel]:   1.79999  ->  1.89996\nOFFSET [µm]:   100  ->  100"),
+            std::string::npos)
+      << frontend->popups()[0].text;
 }
 
 }  // namespace

@@ -208,6 +208,7 @@ void PushRUN(Context& ctx, const RunObserver* observer) {
     return;
   }
   LinkHold hold(ctx);
+  ctx.run.closingStatus.clear();  // left by a loop that ended without its stop
   ctx.ui.setOperable(ctx.refs.main.run, false);
   ctx.ui.setOperable(ctx.refs.main.get, false);
   ctx.run.state = RUN_LOOP;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "calib/limits.h"
 #include "calib/record.h"
 #include "calib/state.h"
 #include "files/atomic_file.h"
@@ -52,7 +53,8 @@ bool parseInt(const std::string& s, long long& out) {
   errno = 0;
   char* end = nullptr;
   out = std::strtoll(s.c_str(), &end, 10);
-  return errno == 0 && end != s.c_str() && *end == '\0';
+  // The whole token: a NUL inside it must not end the number early.
+  return errno == 0 && end != s.c_str() && end == s.c_str() + s.size();
 }
 
 bool parseReal(const std::string& s, double& out) {
@@ -60,10 +62,17 @@ bool parseReal(const std::string& s, double& out) {
   errno = 0;
   char* end = nullptr;
   out = std::strtod(s.c_str(), &end);
-  return errno == 0 && end != s.c_str() && *end == '\0' && std::isfinite(out);
+  return errno == 0 && end != s.c_str() && end == s.c_str() + s.size() && std::isfinite(out);
 }
 
 bool startsWith(std::string_view line, std::string_view tag) { return line.substr(0, tag.size()) == tag; }
+
+// A value out of its range: the reason names it, in both languages (the
+// language file cannot carry a text with the value in it).
+void refuse(CalibState& calib, std::string& why, const std::string& en, const std::string& de) {
+  why = "Calibration file rejected: " + en + "!";
+  calib.fileRefusalDe = "Kalibrierdatei abgelehnt: " + de + "!";
+}
 
 }  // namespace
 
@@ -75,6 +84,7 @@ unsigned LookupBytesForXfSize(unsigned xfSize) {
 }
 
 int ParseCalibrationData(std::string_view text, CalibState& calib, std::string& why) {
+  calib.fileRefusalDe.clear();
   std::string_view line;
   if (!nextLine(text, line) || !startsWith(line, "[HEADER]")) {
     why = "Calibration file rejected: the first line is not [HEADER]!";
@@ -92,6 +102,34 @@ int ParseCalibrationData(std::string_view text, CalibState& calib, std::string& 
       return 0;
     }
   }
+  // Every value must fit its field before any of them is taken over.
+  static constexpr struct {
+    int index;
+    const char* name;
+  } k16[] = {{5, "A"}, {6, "B"}, {7, "C"}, {9, "XF-DIVISOR"}, {10, "XF-SIZE"}, {11, "PFLASH area"}};
+  for (const auto& f : k16) {
+    if (ints[f.index] < 0 || ints[f.index] > 65535) {
+      const std::string v = std::to_string(ints[f.index]);
+      const bool below = ints[f.index] < 0;
+      refuse(calib, why, std::string(f.name) + " " + v + (below ? " is below the limit of 0" : " is above the limit of 65535") +
+                        " that the field holds",
+             std::string(f.name) + " " + v + (below ? " liegt unter der Grenze von 0" : " liegt über der Grenze von 65535") +
+                 " des Feldes");
+      return 0;
+    }
+  }
+  CalibValues values;
+  values.hwType = static_cast<double>(ints[0]);
+  values.serial = static_cast<double>(ints[1]);
+  values.hasIdentity = true;
+  values.rangeUm = static_cast<double>(ints[2]);
+  values.offsetUm = static_cast<double>(ints[3]);
+  values.slopeUm = reals[4];
+  CalibRefusal refusal;
+  if (!CheckCalibFields(values, refusal)) {
+    refuse(calib, why, refusal.en, refusal.de);
+    return 0;
+  }
   // The header is complete: its values go into the record.
   CalibRecord& r = calib.record;
   calib::setField32(r, calib::OFF_HWTYPE, static_cast<uint32_t>(ints[0]));
@@ -99,6 +137,7 @@ int ParseCalibrationData(std::string_view text, CalibState& calib, std::string& 
   calib::setField32(r, calib::OFF_RANGE, static_cast<uint32_t>(ints[2]));
   calib::setField32(r, calib::OFF_OFFSET, static_cast<uint32_t>(ints[3]));
   calib.fileSlopeUm = reals[4];
+  calib.fileHwType = static_cast<uint32_t>(ints[0]);
   for (int k = 0; k < 3; ++k) calib.fileUnused16[k] = static_cast<uint16_t>(ints[5 + k]);
   calib.fileUnusedReal = reals[8];
   calib::setField16(r, calib::OFF_XF_DIVISOR, static_cast<uint16_t>(ints[9]));

@@ -65,6 +65,62 @@ int WriteLookupTable(Context& ctx, const StatusSink& onStatus) {
   return -1;
 }
 
+namespace {
+
+// The table's result, as the status line shows it, in a pop-up of its own.
+void popupTableResult(Context& ctx, bool ok) {
+  ctx.ui.message(ok ? "I n f o !" : Lang(ctx, "A T T E N T I O N !", "A C H T U N G !"),
+                 ctx.app.texts.message(ctx.status));
+}
+
+// The record failed: the table waits for a record that the sensor holds.
+void refuseTableAfterRecord(Context& ctx) {
+  ctx.ui.message(Lang(ctx, "A T T E N T I O N !", "A C H T U N G !"),
+                 ctx.app.texts.message(ctx.status + "\nThe lookup table was not written!"));
+}
+
+}  // namespace
+
+void RequestCalibWrites(Context& ctx, bool record, bool table) {
+  ctx.calib.recordWriteFailed = false;
+  if (LinkIdle(ctx)) {
+    ctx.run.pending.set(PENDING_WRITE_CALIB, false);
+    ctx.run.pending.set(PENDING_WRITE_LOOKUP, false);
+    LinkHold hold(ctx);
+    if (record && WriteCalibDataToXF(ctx, ctx.calib.record.bytes.data()) != 1) {
+      if (table) refuseTableAfterRecord(ctx);
+      return;
+    }
+    if (table) popupTableResult(ctx, WriteLookupTable(ctx) == 1);
+    return;
+  }
+  if (LinkOwnedByLoop(ctx)) {
+    if (record) ctx.run.pending.set(PENDING_WRITE_CALIB);
+    if (table) ctx.run.pending.set(PENDING_WRITE_LOOKUP);
+    return;
+  }
+  RefuseLinkBusy(ctx);
+}
+
+void ServeCalibRecordWrite(Context& ctx) {
+  ctx.calib.recordWriteFailed = WriteCalibDataToXF(ctx, ctx.calib.record.bytes.data()) != 1;
+}
+
+void ServeLookupWrite(Context& ctx) {
+  ctx.run.state = RUN_IDLE;
+  if (ctx.calib.recordWriteFailed) {
+    ctx.calib.recordWriteFailed = false;
+    ctx.run.closingStatus = ctx.status;
+    refuseTableAfterRecord(ctx);
+    return;
+  }
+  DelayWithEventProcessing(ctx, ctx.calib.lookupStopWait);
+  const bool ok = WriteLookupTable(ctx) == 1;
+  // The loop's stop would otherwise replace the table's result.
+  ctx.run.closingStatus = ctx.status;
+  popupTableResult(ctx, ok);
+}
+
 void RequestLookupWrite(Context& ctx) {
   PerformOrLeavePending(ctx, PENDING_WRITE_LOOKUP, [&] { WriteLookupTable(ctx); });
 }

@@ -26,5 +26,14 @@ int WriteLookupTable(Context& ctx, const StatusSink& onStatus = {});
 void RequestLookupWrite(Context& ctx);
 // The record in memory to the sensor: now when idle, else from the run loop.
 void RequestCalibRecordWrite(Context& ctx);
+// The settings page's write: the record, the table or both, in that order,
+// now when idle, else from the run loop's next pass. A failed record write
+// ends the sequence (the table is not written) and is its result; the
+// table's result is shown in a pop-up and, when the write ended live mode,
+// stays the last status text.
+void RequestCalibWrites(Context& ctx, bool record, bool table);
+// The run loop's part of the above.
+void ServeCalibRecordWrite(Context& ctx);
+void ServeLookupWrite(Context& ctx);
 
 }  // namespace bx

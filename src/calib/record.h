@@ -1,5 +1,6 @@
 #pragma once
 // Field access to the 32-byte calibration record (little-endian).
+#include <climits>
 #include <cmath>
 #include <cstdint>
 
@@ -23,7 +24,7 @@ enum Offset : int {
 };
 
 inline uint32_t hwType(const CalibRecord& r) { return frame::get32(&r.bytes[OFF_HWTYPE]); }
-inline int16_t serial(const CalibRecord& r) { return frame::gets16(&r.bytes[OFF_SERIAL]); }
+inline uint16_t serial(const CalibRecord& r) { return frame::get16(&r.bytes[OFF_SERIAL]); }
 inline int32_t slopeX16384(const CalibRecord& r) { return frame::gets32(&r.bytes[OFF_SLOPE]); }
 inline int32_t offsetUm(const CalibRecord& r) { return frame::gets32(&r.bytes[OFF_OFFSET]); }
 inline int32_t rangeUm(const CalibRecord& r) { return frame::gets32(&r.bytes[OFF_RANGE]); }
@@ -33,7 +34,14 @@ inline void setField16(CalibRecord& r, int off, uint16_t v) { frame::put16(&r.by
 inline void setField32(CalibRecord& r, int off, uint32_t v) { frame::put32(&r.bytes[static_cast<size_t>(off)], v); }
 
 // Slope in micrometres per pixel travels as slope x 16384, truncated toward zero.
-inline int32_t slopeToFixed(double umPerPixel) { return static_cast<int32_t>(std::trunc(umPerPixel * 16384.0)); }
+// Callers check the value first (calib/limits.h); one beyond the field still
+// saturates instead of converting out of range.
+inline int32_t slopeToFixed(double umPerPixel) {
+  const double f = std::trunc(umPerPixel * 16384.0);
+  if (!(f > -2147483648.0)) return f < 0 ? INT32_MIN : 0;  // NaN gives 0
+  if (f > 2147483647.0) return INT32_MAX;
+  return static_cast<int32_t>(f);
+}
 // Shown (and used for conversions) rounded to 5 decimals.
 inline double slopeFromFixed(int32_t fixed) { return std::round(fixed * 100000.0 / 16384.0) / 100000.0; }
 

@@ -14,6 +14,10 @@ struct CalibRecord {
 
 struct CalibState {
   CalibRecord record;
+  // The record as the sensor holds it: last read from it or written to it.
+  // What a write is compared with before the operator confirms it.
+  CalibRecord sensorRecord;
+  bool sensorRecordKnown = false;
   int32_t locked = 1;
   // Derived display range.
   int32_t rangeBeginUm = 0;
@@ -32,10 +36,17 @@ struct CalibState {
   int32_t fileLoaded = 0;
   uint16_t pflashArea = 0;   // 1: lookup area at 0xB000, otherwise 0xC000
   std::string filePath;
+  uint32_t fileHwType = 0;  // the hardware type the file's header names
+  // A record write of the settings page failed: the table of the same
+  // request is not written after it.
+  bool recordWriteFailed = false;
   // The header values of the file that the record does not carry.
   uint16_t fileUnused16[3]{};
   double fileUnusedReal = 0;
   double fileSlopeUm = 0;
+  // The German text of the last refusal of a file that named a value out
+  // of range (empty when the language file carries the refusal).
+  std::string fileRefusalDe;
   // Settling waits of the lookup write: after stopping the run, after each
   // block. Seconds.
   double lookupStopWait = 1.5;

@@ -18,6 +18,8 @@ int WriteCalibDataToXF(Context& ctx, const uint8_t* record32) {
   int r;
   if (Exchange(ctx, order::kWriteCalibRecord, order::kCalibRecordAddress, record32, CalibRecord::kSize) == 1) {
     ctx.status += " -> Ok!";
+    std::memcpy(ctx.calib.sensorRecord.bytes.data(), record32, CalibRecord::kSize);
+    ctx.calib.sensorRecordKnown = true;
     r = 1;
   } else {
     ctx.status = FailureText(ctx, "CALIB-Write-Error:Timeout RS232-Line!");
@@ -64,6 +66,8 @@ void ComputeCalibDisplayRange(Context& ctx) {
 
 void TakeOverCalibRecord(Context& ctx) {
   auto& c = ctx.calib;
+  c.sensorRecord = c.record;
+  c.sensorRecordKnown = true;
   double um = calib::slopeFromFixed(calib::slopeX16384(c.record));
   ctx.ident.model.umPerPixel = um;
   ctx.ident.model.umPerPixelCalibrated = um;
@@ -94,6 +98,13 @@ void ShowCalibRecord(Context& ctx) {
     ui.setValue(ui.find(page, "SLOPE"), calib::slopeFromFixed(calib::slopeX16384(r)));
     ui.setValue(ui.find(page, "OFFSET"), calib::offsetUm(r));
   }
+}
+
+void NoteCalibLineSaved(Context& ctx) {
+  auto& c = ctx.calib;
+  if (!c.sensorRecordKnown) return;
+  calib::setField32(c.sensorRecord, calib::OFF_SLOPE, static_cast<uint32_t>(calib::slopeX16384(c.record)));
+  calib::setField32(c.sensorRecord, calib::OFF_OFFSET, static_cast<uint32_t>(calib::offsetUm(c.record)));
 }
 
 }  // namespace bx

@@ -10,11 +10,14 @@ int WriteCalibDataToXF(Context& ctx, const uint8_t* record32);
 // Copies min(count, 512) reply bytes into dest. 1 or -1; a shorter reply
 // fails and leaves dest unchanged.
 int ReadCalibDataFromXF(Context& ctx, uint8_t* dest, unsigned count);
-// Derives the scale and display range from the record in memory and shows
-// the record on the calibration settings page.
+// Derives the scale and display range from the record in memory (just read
+// from the sensor) and shows the record on the calibration settings page.
 void TakeOverCalibRecord(Context& ctx);
 // The derived display range after the record was written from the panel.
 void ComputeCalibDisplayRange(Context& ctx);
 void ShowCalibRecord(Context& ctx);
+// The sensor took slope and offset of the record in memory (save command):
+// what it holds now, for the next write's comparison.
+void NoteCalibLineSaved(Context& ctx);
 
 }  // namespace bx

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "calib/limits.h"
 #include "calibration/calib_lock.h"
 #include "calibration/settings_page.h"
 #include "calibration/two_point.h"
@@ -189,6 +190,13 @@ int CC_WriteXFCALIB(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT) return 0;
   const char* page = pageOf(ctx, ev);
   const double slope = ctx.ui.value(ctl(ctx, page, "SLOPE"));
+  // Checked as typed: a value beyond the offset's field has no int form.
+  CalibValues values;
+  values.slopeUm = slope;
+  values.offsetUm = std::round(ctx.ui.value(ctl(ctx, page, "OFFSET")));
+  values.rangeUm = std::round(ctx.ui.value(ctx.refs.calib.range));
+  if (RefuseCalibValues(ctx, values)) return 0;
+  if (!ConfirmCalibWrite(ctx, Lang(ctx, "slope and offset", "Steigung und Offset"), values, "")) return 0;
   const int32_t offset = offsetOn(ctx, page);
   CollectCalibRecord(ctx);
   showFit(ctx, slope, offset);

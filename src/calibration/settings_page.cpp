@@ -1,9 +1,11 @@
 #include "calibration/settings_page.h"
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "calib/calib_file.h"
+#include "calib/limits.h"
 #include "calib/lookup_write.h"
 #include "calib/record.h"
 #include "calib/xflash_record.h"
@@ -25,7 +27,61 @@ void updateWriteButton(Context& ctx) {
   ctx.ui.setDimmed(ctl(ctx, "WRITEXF"), !any);
 }
 
+std::string slopeText(double um) {
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%.5f", um);
+  return buf;
+}
+
+std::string wholeText(double v) {
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%.0f", v);
+  return buf;
+}
+
+// The settings page's fields as they stand, before any of them is cut to
+// its field in the record.
+CalibValues panelValues(Context& ctx) {
+  const auto& p = ctx.refs.calib;
+  CalibValues v;
+  v.slopeUm = ctx.ui.value(p.slope);
+  v.offsetUm = std::round(ctx.ui.value(p.offset));
+  v.rangeUm = std::round(ctx.ui.value(p.range));
+  v.hasIdentity = true;
+  v.serial = std::round(ctx.ui.value(p.calSerial));
+  v.hwType = std::round(ctx.ui.value(p.hwTypeDisp));
+  return v;
+}
+
 }  // namespace
+
+bool RefuseCalibValues(Context& ctx, const CalibValues& v) {
+  CalibRefusal why;
+  if (CheckCalibValues(v, ModelReachOf(ctx), why)) return false;
+  const std::string text = why.refused(ctx.app.language);
+  ShowStatusText(ctx, text);
+  ctx.ui.message(Lang(ctx, "A T T E N T I O N !", "A C H T U N G !"), text);
+  return true;
+}
+
+bool ConfirmCalibWrite(Context& ctx, const std::string& what, const CalibValues& now, const std::string& warning) {
+  const CalibRecord& old = ctx.calib.sensorRecordKnown ? ctx.calib.sensorRecord : ctx.calib.record;
+  const bool de = ctx.app.language == 1;
+  // The slope as it will be stored, not as typed.
+  const double newSlope = calib::slopeFromFixed(calib::slopeToFixed(now.slopeUm));
+  std::string text = (de ? "In den Flash des Sensors schreiben: " : "Write to the sensor's flash: ") + what + "?\n\n";
+  if (!warning.empty()) text += warning + "\n\n";
+  auto row = [&](const char* name, const std::string& was, const std::string& will) {
+    text += std::string(name) + "   " + was + "  ->  " + will + "\n";
+  };
+  row(de ? "STEIGUNG [µm/Pixel]:" : "SLOPE [µm/pixel]:", slopeText(calib::slopeFromFixed(calib::slopeX16384(old))),
+      slopeText(newSlope));
+  row("OFFSET [µm]:", wholeText(calib::offsetUm(old)), wholeText(now.offsetUm));
+  row(de ? "BEREICH [µm]:" : "RANGE [µm]:", wholeText(calib::rangeUm(old)), wholeText(now.rangeUm));
+  if (ctx.ui.confirm(Lang(ctx, "A T T E N T I O N !", "A C H T U N G !"), text)) return true;
+  ShowStatusText(ctx, "Writing to flash cancelled - nothing written!");
+  return false;
+}
 
 void CollectCalibRecord(Context& ctx) {
   auto& ui = ctx.ui;
@@ -45,6 +101,43 @@ void CollectCalibRecord(Context& ctx) {
   calib::setField32(r, calib::OFF_SLOPE, static_cast<uint32_t>(calib::slopeToFixed(ui.value(p.slope))));
 }
 
+namespace {
+
+// The record and/or the table, once the values are checked and the
+// operator has seen what changes; nothing is written otherwise.
+void writeSelection(Context& ctx, bool header, bool table) {
+  const bool de = ctx.app.language == 1;
+  const auto sensorType = static_cast<uint32_t>(ctx.ident.hw.hwType);
+  // Nothing of a sequence is written when a part of it cannot be.
+  if (table && LookupBlockCount(sensorType) == 0) {
+    ShowStatusText(ctx, "No lookup table for this sensor's hardware type - nothing written!");
+    ctx.ui.message(Lang(ctx, "A T T E N T I O N !", "A C H T U N G !"),
+                   ctx.app.texts.message("No lookup table for this sensor's hardware type - nothing written!"));
+    return;
+  }
+  // With the header the record comes from the fields; the table alone
+  // carries the calibration of the file it came from.
+  const CalibValues values = header ? panelValues(ctx) : CalibValuesOf(ctx.calib.record);
+  if (RefuseCalibValues(ctx, values)) return;
+  std::string warning;
+  if (table && ctx.calib.fileHwType != sensorType) {
+    warning = (de ? "ACHTUNG: die Kalibrierdatei ist für Hardware-Typ " : "ATTENTION: the calibration file is for hardware type ") +
+              std::to_string(ctx.calib.fileHwType) + (de ? ", der Sensor ist vom Typ " : ", the sensor is of type ") +
+              std::to_string(sensorType) + "!";
+  }
+  const char* what = header && table ? (de ? "Kalibrierdatensatz und Lookup-Tabelle" : "calibration record and lookup table")
+                     : header        ? (de ? "Kalibrierdatensatz" : "calibration record")
+                                     : (de ? "Lookup-Tabelle" : "lookup table");
+  if (!ConfirmCalibWrite(ctx, what, values, warning)) return;
+  if (header) {
+    CollectCalibRecord(ctx);
+    ComputeCalibDisplayRange(ctx);
+  }
+  RequestCalibWrites(ctx, header, table);
+}
+
+}  // namespace
+
 int CC_ReadXFLASH(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT) return 0;
   // The read shows its result at once: it does not wait for a loop.
@@ -52,6 +145,8 @@ int CC_ReadXFLASH(Context& ctx, const ui::EventArgs& ev) {
     CalibRecord r;
     if (ReadCalibDataFromXF(ctx, r.bytes.data(), CalibRecord::kSize) == 1) {
       ctx.calib.record = r;
+      ctx.calib.sensorRecord = r;
+      ctx.calib.sensorRecordKnown = true;
       ShowCalibRecord(ctx);
     }
   });
@@ -78,7 +173,8 @@ int CC_PICBTNcalibfile(Context& ctx, const ui::EventArgs& ev) {
     ctx.ui.setText(box, path);
   } else {
     ctx.ui.setText(box, "WK No valid calib.-file selected!");
-    ShowStatusText(ctx, why);
+    // A refusal that names a value has its German text beside it.
+    ShowStatusText(ctx, ctx.app.language == 1 && !ctx.calib.fileRefusalDe.empty() ? ctx.calib.fileRefusalDe : why);
   }
   // Header values taken over even from a file without its table are shown.
   ShowCalibRecord(ctx);
@@ -95,19 +191,17 @@ int CC_RBTLookup(Context& ctx, const ui::EventArgs& ev) { return CC_RBTHeader(ct
 int CC_WriteXFLASH(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT) return 0;
   const ui::CtlRef lookupSel = ctl(ctx, "LOOKUPSEL");
-  if (ctx.ui.intValue(ctl(ctx, "HEADERSEL")) != 0) {
-    CollectCalibRecord(ctx);
-    ComputeCalibDisplayRange(ctx);
-    RequestCalibRecordWrite(ctx);
-  }
-  if (ctx.ui.intValue(lookupSel) != 0) {
+  const bool header = ctx.ui.intValue(ctl(ctx, "HEADERSEL")) != 0;
+  bool table = ctx.ui.intValue(lookupSel) != 0;
+  if (table) {
+    // The selector is cleared whatever becomes of the table.
+    ctx.ui.setValue(lookupSel, 0);
     if (ctx.calib.fileLoaded == 0) {
       ctx.ui.message("ATTENTION !", ctx.app.texts.message("No valid calibration file selected!"));
-    } else {
-      RequestLookupWrite(ctx);
+      table = false;
     }
-    ctx.ui.setValue(lookupSel, 0);
   }
+  if (header || table) writeSelection(ctx, header, table);
   updateWriteButton(ctx);
   return 0;
 }

@@ -2,6 +2,9 @@
 // Callbacks of the calibration settings page: read the record, load the
 // calibration data file, write the record and/or the lookup table.
 #include <cstddef>
+#include <string>
+
+#include "calib/limits.h"
 
 #include "ui/ui.h"
 
@@ -17,5 +20,13 @@ int CC_RBTLookup(Context& ctx, const ui::EventArgs& ev);
 
 // The record from the settings page's fields (slope x 16384 truncated).
 void CollectCalibRecord(Context& ctx);
+
+// Before a calibration reaches the flash. Refuse: true, with the reason in
+// the status line and a pop-up, when a value is beyond its field or what
+// the sensor's model can measure. Confirm: asks, showing the sensor's
+// slope, offset and range and the new ones (and a warning when given);
+// false, with the status saying nothing was written, when declined.
+bool RefuseCalibValues(Context& ctx, const CalibValues& values);
+bool ConfirmCalibWrite(Context& ctx, const std::string& what, const CalibValues& values, const std::string& warning);
 
 }  // namespace bx

@@ -4,6 +4,7 @@
 
 #include "calib/fit.h"
 #include "calib/record.h"
+#include "calib/xflash_record.h"
 #include "commands/commands.h"
 #include "context/context.h"
 #include "link/frame_format.h"
@@ -93,7 +94,8 @@ void TwoPointWrite(Context& ctx, double slope, int32_t offset) {
   calib::setField32(r, calib::OFF_SLOPE, static_cast<uint32_t>(calib::slopeToFixed(slope)));
   calib::setField32(r, calib::OFF_OFFSET, static_cast<uint32_t>(offset));
   PerformOrLeavePending(ctx, PENDING_SAVE_CALIB, [&] {
-    CalibrationCommand(ctx, 2, calib::slopeX16384(ctx.calib.record), calib::offsetUm(ctx.calib.record));
+    if (CalibrationCommand(ctx, 2, calib::slopeX16384(ctx.calib.record), calib::offsetUm(ctx.calib.record)))
+      NoteCalibLineSaved(ctx);
   });
 }
 

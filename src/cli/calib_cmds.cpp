@@ -8,6 +8,7 @@
 
 #include "calib/calib_file.h"
 #include "calib/fit.h"
+#include "calib/limits.h"
 #include "calib/lookup_write.h"
 #include "calib/record.h"
 #include "calib/xflash_record.h"
@@ -22,23 +23,35 @@ namespace {
 const char* kUsage =
     "  quellan-bx-cli calib read (--tcp HOST[:PORT] | --serial DEV [--baud INDEX])\n"
     "  quellan-bx-cli calib fit --point PX:UM [--point PX:UM]\n"
-    "  quellan-bx-cli calib save --slope A --offset B (--tcp HOST[:PORT] | --serial DEV [--baud INDEX])\n"
-    "  quellan-bx-cli calib write-lookup FILE.dat (--tcp HOST[:PORT] | --serial DEV [--baud INDEX])\n"
+    "  quellan-bx-cli calib save (--slope A | --slope-x16384 N) --offset B [--force]\n"
+    "                            (--tcp HOST[:PORT] | --serial DEV [--baud INDEX])\n"
+    "  quellan-bx-cli calib write-lookup FILE.dat [--force] (--tcp HOST[:PORT] | --serial DEV [--baud INDEX])\n"
     "\n"
     "calib read          prints the sensor's calibration record, one NAME<TAB>VALUE\n"
     "                    line per field.\n"
     "calib fit           fits slope (um/pixel) and offset (um) through the points;\n"
     "                    one point gives a line through the origin. No sensor needed.\n"
-    "calib save          stores slope and offset in the sensor.\n"
-    "calib write-lookup  writes the calibration data file's record and lookup table.\n";
+    "                    Prints what would be stored: the slope exactly as stored,\n"
+    "                    the offset and the fixed-point slope (slope x16384); either\n"
+    "                    slope given to calib save stores the same.\n"
+    "calib save          stores slope and offset in the sensor. Values the record\n"
+    "                    cannot hold are refused; so are values outside what the\n"
+    "                    sensor's model can measure, unless --force is given.\n"
+    "calib write-lookup  writes the calibration data file's record and lookup table.\n"
+    "                    Refused, with nothing written, for a sensor type without a\n"
+    "                    lookup table; and, unless --force is given, for a file of\n"
+    "                    another hardware type or with values outside what the\n"
+    "                    sensor's model can measure.\n";
 
 struct Options {
   std::string sub;
   LinkOptions link;
   std::vector<std::pair<double, double>> points;
-  bool haveSlope = false, haveOffset = false;
+  bool haveSlope = false, haveOffset = false, haveFixed = false;
   double slope = 0;
-  long offset = 0;
+  double offset = 0;
+  long long fixed = 0;
+  bool force = false;
   std::string file;
 };
 
@@ -54,11 +67,13 @@ bool parseReal(const std::string& s, double& out) {
   return !s.empty() && errno == 0 && *end == '\0' && std::isfinite(out);
 }
 
-bool parseLong(const std::string& s, long& out) {
+// A whole number; its range is checked with the other values, so that the
+// refusal names the limit.
+bool parseWhole(const std::string& s, long long& out) {
   char* end = nullptr;
   errno = 0;
-  out = std::strtol(s.c_str(), &end, 10);
-  return !s.empty() && errno == 0 && *end == '\0' && out >= INT32_MIN && out <= INT32_MAX;
+  out = std::strtoll(s.c_str(), &end, 10);
+  return !s.empty() && errno == 0 && *end == '\0';
 }
 
 int parse(int argc, char** argv, Options& o) {
@@ -85,9 +100,16 @@ int parse(int argc, char** argv, Options& o) {
     } else if (o.sub == "save" && a == "--slope" && hasValue) {
       if (!parseReal(argv[++i], o.slope)) return usage("--slope takes a number");
       o.haveSlope = true;
+    } else if (o.sub == "save" && a == "--slope-x16384" && hasValue) {
+      if (!parseWhole(argv[++i], o.fixed)) return usage("--slope-x16384 takes a whole number");
+      o.haveFixed = true;
     } else if (o.sub == "save" && a == "--offset" && hasValue) {
-      if (!parseLong(argv[++i], o.offset)) return usage("--offset takes a whole number of micrometres");
+      long long whole = 0;
+      if (!parseWhole(argv[++i], whole)) return usage("--offset takes a whole number of micrometres");
+      o.offset = static_cast<double>(whole);
       o.haveOffset = true;
+    } else if ((o.sub == "save" || o.sub == "write-lookup") && a == "--force") {
+      o.force = true;
     } else if (o.sub == "write-lookup" && !a.empty() && a[0] != '-' && o.file.empty()) {
       o.file = a;
     } else {
@@ -98,7 +120,10 @@ int parse(int argc, char** argv, Options& o) {
     if (o.points.empty() || o.points.size() > 2) return usage("calib fit takes one or two --point PX:UM");
     return -1;
   }
-  if (o.sub == "save" && (!o.haveSlope || !o.haveOffset)) return usage("calib save needs --slope and --offset");
+  if (o.sub == "save" && (o.haveSlope == o.haveFixed || !o.haveOffset))
+    return usage("calib save needs --offset and one of --slope and --slope-x16384");
+  // The fixed-point slope as given, in micrometres per pixel (exact).
+  if (o.haveFixed) o.slope = static_cast<double>(o.fixed) / 16384.0;
   if (o.sub == "write-lookup" && o.file.empty()) return usage("calib write-lookup needs a calibration data file");
   std::string error;
   if (!linkOptionsComplete(o.link, error)) return usage("calib " + o.sub + ": " + error);
@@ -119,7 +144,18 @@ int runFit(const Options& o) {
     std::printf("status: CALC refused: both objects have the same pixel value!\n");
     return 1;
   }
-  std::printf("slope\t%.5f\noffset\t%ld\n", fit.slope, std::lround(fit.offset));
+  // What WRITE would store: the slope truncated to its fixed-point form, the
+  // offset rounded to whole micrometres.
+  CalibValues v;
+  v.slopeUm = fit.slope;
+  v.offsetUm = std::round(fit.offset);
+  CalibRefusal why;
+  if (!CheckCalibFields(v, why)) {
+    std::printf("status: %s\n", why.refused(0).c_str());
+    return 1;
+  }
+  const int32_t fixed = calib::slopeToFixed(fit.slope);
+  std::printf("slope\t%s\noffset\t%.0f\nslope x16384\t%d\n", ExactSlopeText(fixed).c_str(), v.offsetUm, fixed);
   std::printf("status: Calibration values calculated!\n");
   return 0;
 }
@@ -152,11 +188,19 @@ int RunCalibCommand(int argc, char** argv, const std::string& resourceDir) {
   if (rc >= 0) return rc;
   if (o.sub == "fit") return runFit(o);
 
-  // The file is checked before anything reaches the sensor.
+  // The file and the values are checked before anything reaches the sensor.
   CalibState fromFile;
   std::string error;
   if (o.sub == "write-lookup" && ReadCalibrationDataFromFile(o.file, fromFile, error) != 1) {
     std::printf("status: %s\n", error.c_str());
+    return 1;
+  }
+  CalibValues values;
+  values.slopeUm = o.slope;
+  values.offsetUm = o.offset;
+  CalibRefusal refusal;
+  if (o.sub == "save" && !CheckCalibFields(values, refusal)) {
+    std::printf("status: %s\n", refusal.refused(0).c_str());
     return 1;
   }
 
@@ -177,9 +221,31 @@ int RunCalibCommand(int argc, char** argv, const std::string& resourceDir) {
     return session.finish(true);
   }
   if (o.sub == "save") {
+    values.rangeUm = calib::rangeUm(ctx.calib.record);
+    if (!o.force && !CheckCalibReach(values, ModelReachOf(ctx), refusal)) {
+      ctx.status = refusal.refused(0) + " (give --force to store it anyway)";
+      return session.finish(false);
+    }
     const bool ok =
         CalibrationCommand(ctx, 2, calib::slopeToFixed(o.slope), static_cast<int32_t>(o.offset));
     return session.finish(ok);
+  }
+  // write-lookup: nothing is written unless the whole sequence can be.
+  const uint32_t sensorType = static_cast<uint32_t>(ctx.ident.hw.hwType);
+  if (LookupBlockCount(sensorType) == 0) {
+    ctx.status = "No lookup table for this sensor's hardware type - nothing written!";
+    return session.finish(false);
+  }
+  const uint32_t fileType = calib::hwType(fromFile.record);
+  if (!o.force && fileType != sensorType) {
+    ctx.status = "Refused: the calibration file is for hardware type " + std::to_string(fileType) +
+                 ", the sensor is of type " + std::to_string(sensorType) +
+                 " - nothing written (give --force to write it anyway)!";
+    return session.finish(false);
+  }
+  if (!o.force && !CheckCalibReach(CalibValuesOf(fromFile.record), ModelReachOf(ctx), refusal)) {
+    ctx.status = refusal.refused(0) + " (give --force to write it anyway)";
+    return session.finish(false);
   }
   // write-lookup: the file's header over the record the sensor holds, then
   // the record and the table.

@@ -29,9 +29,10 @@ bool ServePendingRequests(Context& ctx) {
   if (q.take(PENDING_TEST)) PushTEST(ctx, order::kEcho);
   if (q.take(PENDING_EDGE_REFRESH)) GetEDGE(ctx, ctx.live.armedTrigger != 0 ? 1 : 0);
   if (q.take(PENDING_REFRESH_DATA)) PushRefreshDATA(ctx, ActiveRow(ctx));
-  if (q.take(PENDING_WRITE_CALIB)) WriteCalibDataToXF(ctx, ctx.calib.record.bytes.data());
-  if (q.take(PENDING_SAVE_CALIB))
-    CalibrationCommand(ctx, 2, calib::slopeX16384(ctx.calib.record), calib::offsetUm(ctx.calib.record));
+  if (q.take(PENDING_WRITE_CALIB)) ServeCalibRecordWrite(ctx);
+  if (q.take(PENDING_SAVE_CALIB) &&
+      CalibrationCommand(ctx, 2, calib::slopeX16384(ctx.calib.record), calib::offsetUm(ctx.calib.record)))
+    NoteCalibLineSaved(ctx);
   // The operator's START and STOP cancel each other; were both pending,
   // the stop that ends the run comes last.
   if (q.take(PENDING_START_CALIB)) CalibrationCommand(ctx, 1);
@@ -40,12 +41,8 @@ bool ServePendingRequests(Context& ctx) {
     ctx.run.state = RUN_IDLE;
     DelayWithEventProcessing(ctx, 0.5);
   }
-  if (q.take(PENDING_WRITE_LOOKUP)) {
-    // The table goes in with the run stopped and the sensor settled.
-    ctx.run.state = RUN_IDLE;
-    DelayWithEventProcessing(ctx, ctx.calib.lookupStopWait);
-    WriteLookupTable(ctx);
-  }
+  // The table goes in with the run stopped and the sensor settled.
+  if (q.take(PENDING_WRITE_LOOKUP)) ServeLookupWrite(ctx);
   if (ctx.link.abort == 1) {
     ctx.run.state = RUN_IDLE;
     DelayWithEventProcessing(ctx, 0.5);

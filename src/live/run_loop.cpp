@@ -221,6 +221,7 @@ void PushRUN(Context& ctx, const RunObserver* observer) {
     return;
   }
   LinkHold hold(ctx);
+  ctx.run.closingStatus.clear();  // left by a loop that ended without its stop
   ctx.ui.setOperable(ctx.refs.main.run, false);
   ctx.ui.setOperable(ctx.refs.main.get, false);
   ctx.run.state = RUN_LOOP;
@@ -244,7 +245,11 @@ void PushSTOP(Context& ctx) {
   ctx.ui.setOperable(ctx.refs.main.get, true);
   ctx.ui.setOperable(ctx.refs.main.recStart, true);
   ShowTriggerText(ctx, TriggerText::Hidden);
-  if (ctx.run.state == RUN_LOOP || ctx.run.state == RUN_IDLE) {
+  if (!ctx.run.closingStatus.empty()) {
+    ctx.status = ctx.run.closingStatus;
+    ctx.run.closingStatus.clear();
+    ShowStatus(ctx);
+  } else if (ctx.run.state == RUN_LOOP || ctx.run.state == RUN_IDLE) {
     ctx.status = "Data-Transfer Stopped!";
     ShowStatus(ctx);
   } else if (ctx.run.state == RUN_TIMEOUT) {

@@ -2,6 +2,7 @@
 // Buffers filled by the live, video and edge requests, and the run state
 // shared by the loops that can own the link.
 #include <array>
+#include <string>
 #include <cstdint>
 
 namespace bx {
@@ -73,5 +74,8 @@ struct RunState {
   // Disconnect pressed while the link was held: the holder was aborted and
   // the link closes when the outermost hold ends.
   bool disconnectPending = false;
+  // The result of a request that ended the run from its last pass (the
+  // lookup-table write): the stop shows it instead of its own text.
+  std::string closingStatus;
 };
 }  // namespace bx

@@ -15,6 +15,7 @@
 #include "params/fields.h"
 #include "params/hwinfo.h"
 #include "params/para_file_ui.h"
+#include "session/bringup.h"
 #include "tests/files/temp_dir.h"
 #include "tests/link/link_fixture.h"
 
@@ -35,6 +36,8 @@ class CalibPages : public test::LinkTest {
     frame::put16(&ctx->params.set[param::EVAL_MODE], 2);
     // As the tool starts: locked.
     ShowCalibControls(*ctx);
+    // The operator confirms each flash write unless a test says otherwise.
+    frontend->setDefaultConfirm(true);
   }
   ui::CtlRef c(const char* page, const char* name) {
     ui::CtlRef r = ctx->ui.find(page, name);
@@ -315,6 +318,76 @@ TEST_F(CalibPages, DistancePageSharesThePointsAndRefusesEqualPixelValues) {
     EXPECT_TRUE(dimmed("TAB_DIST", "WRITE")) << page;
     EXPECT_EQ(calibCommands(), sent);
   }
+}
+
+// WRITE with a sensor whose model is known (1.75 µm/pixel over 16384
+// pixels, 28.672 mm): values it cannot measure are refused by name, the
+// others written only once the operator has seen old and new values.
+TEST_F(CalibPages, WriteRefusesWhatTheModelCannotMeasureAndAsksBeforeWriting) {
+  ASSERT_EQ(InitDataExchange(*ctx), 1) << ctx->status;
+  unlock();
+  auto write = [&](const char* page, double slope, double offset) {
+    ctx->ui.setValue(c(page, "SLOPE"), slope);
+    ctx->ui.setValue(c(page, "OFFSET"), offset);
+    ctx->calib.page.write = true;
+    ShowCalibControls(*ctx);
+    frontend->clearPopups();
+    press(page, "WRITE");
+  };
+  const int before = calibCommands();
+  struct Case {
+    double slope, offset;
+    int language;
+    const char* says;
+  };
+  const Case refused[] = {
+      {236.8, 0, 0,
+       "Refused: SLOPE 236.80000 µm/pixel is above the limit of 7.00000 µm/pixel this model can measure (28.672 mm "
+       "over 16384 pixels) - nothing written!"},
+      {0.3, 0, 0, "Refused: SLOPE 0.30000 µm/pixel is below the limit of 0.43750 µm/pixel"},
+      {1.8, -591000, 0, "Refused: OFFSET -591000 µm is below the limit of -28672 µm this model can measure"},
+      {236.8, 0, 1,
+       "Abgelehnt: STEIGUNG 236.80000 µm/pixel liegt über der Grenze von 7.00000 µm/pixel dessen, was dieses Modell "
+       "messen kann (28.672 mm über 16384 Pixel) - nichts geschrieben!"},
+  };
+  for (const Case& k : refused) {
+    ctx->app.language = k.language;
+    write("TAB_DIST", k.slope, k.offset);
+    ASSERT_EQ(frontend->popups().size(), 1u) << k.says;
+    EXPECT_EQ(frontend->popups()[0].kind, "message");
+    EXPECT_EQ(frontend->popups()[0].text.rfind(k.says, 0), 0u) << frontend->popups()[0].text;
+    EXPECT_EQ(ctx->ui.text(ctx->refs.main.status), frontend->popups()[0].text);
+  }
+  ctx->app.language = 0;
+  EXPECT_EQ(calibCommands(), before);
+
+  // Declined: nothing sent, the sensor's record as it was.
+  frontend->answerConfirm(false);
+  write("TAB_2P", 1.8, 100);
+  ASSERT_EQ(frontend->popups().size(), 1u);
+  const auto& ask = frontend->popups()[0];
+  EXPECT_EQ(ask.kind, "confirm");
+  EXPECT_EQ(ask.title, "A T T E N T I O N !");
+  for (const char* row : {"SLOPE [µm/pixel]:   1.75000  ->  1.79999", "OFFSET [µm]:   0  ->  100",
+                          "RANGE [µm]:   28672  ->  28672"})
+    EXPECT_NE(ask.text.find(row), std::string::npos) << row << "\n" << ask.text;
+  EXPECT_EQ(ctx->ui.text(ctx->refs.main.status), "Writing to flash cancelled - nothing written!");
+  EXPECT_EQ(calibCommands(), before);
+  EXPECT_EQ(frame::gets32(sim->calibRecord().data() + 12), 28672);
+
+  write("TAB_2P", 1.8, 100);
+  EXPECT_EQ(calibCommands(), before + 1);
+  const auto save = sim->lastRequest(order::kCalibCommand);
+  ASSERT_EQ(save.payload.size(), 8u);
+  EXPECT_EQ(frame::gets32(save.payload.data()), 29491);  // 1.8 x 16384, truncated
+  EXPECT_EQ(frame::gets32(save.payload.data() + 4), 100);
+  // The next write compares with what the sensor now holds.
+  frontend->answerConfirm(false);
+  write("TAB_2P", 1.9, 100);
+  ASSERT_EQ(frontend->popups().size(), 1u);
+  EXPECT_NE(frontend->popups()[0].text.find("SLOPE [µm/pixel]:   1.79999  ->  1.89996\nOFFSET [µm]:   100  ->  100"),
+            std::string::npos)
+      << frontend->popups()[0].text;
 }
 
 }  // namespace

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 #include "calib/record.h"
 #include "link/frame_format.h"
 #include "link/orders.h"
+#include "live/live_view.h"
+#include "live/pending.h"
+#include "live/run_loop.h"
 #include "tests/files/temp_dir.h"
 #include "tests/link/link_fixture.h"
 
@@ -19,9 +23,38 @@ class SettingsPage : public test::LinkTest {
     test::LinkTest::SetUp();
     openTcp();
     ctx->link.replyTimeout = 0.2;
+    ctx->link.tcpTimeoutMs = 500;
     ctx->calib.lookupStopWait = 0;
     ctx->calib.lookupBlockWait = 0;
+    // The operator confirms each flash write unless a test says otherwise.
+    frontend->setDefaultConfirm(true);
   }
+  // A calibration data file of the given hardware type, loaded through the page.
+  void loadFile(const std::string& hwType, const char* slope = "2.5") {
+    const std::string path = dir.file("XF-LINEAR.DAT");
+    {
+      std::ofstream f(path);
+      f << "[HEADER]\nHW\t" << hwType << "\nSN\t42\nRANGE\t16000\nOFFSET\t100\nSLOPE\t" << slope
+        << "\nA\t0\nB\t0\nC\t0\nD\t0\nDIV\t1\nSIZE\t2048\nAREA\t0\n[XFLASH]\n";
+      for (int i = 0; i < 2048; ++i) f << (i * 3) % 256 << ' ';
+    }
+    frontend->answerFile(ui::FILE_EXISTING, path);
+    press("CALFILEBTN");
+    ASSERT_EQ(text(c("CALFILE")), path);
+  }
+  void noReplyTo(uint8_t order, int param = sim::kAnyParam) {
+    sim::FaultRule r;
+    r.fault = sim::Fault::NoReply;
+    r.order = order;
+    r.param = param;
+    r.count = sim::kPersistent;
+    sim->setFault(r);
+  }
+  const ui::HeadlessFrontend::Popup& lastPopup() {
+    static const ui::HeadlessFrontend::Popup kNone{};
+    return frontend->popups().empty() ? kNone : frontend->popups().back();
+  }
+  testing_files::TempDir dir;
   ui::CtlRef c(const char* name) { return ctx->ui.find("TAB_SETT", name); }
   void press(const char* name) { ctx->ui.fire(c(name), ui::EVENT_COMMIT); }
   void select(const char* name, int on) {
@@ -78,6 +111,153 @@ TEST_F(SettingsPage, LookupWithoutAFileWarnsAndSendsNothing) {
   EXPECT_EQ(ctx->ui.intValue(c("LOOKUPSEL")), 0);
   EXPECT_TRUE(ctx->ui.dimmed(c("WRITEXF")));
   EXPECT_EQ(sim->requestCount(order::kWritePFlash), 0);
+}
+
+// Header and Lookup both selected: the record's failure is the result of
+// the whole write, whether it runs at once or from the run loop's pass.
+TEST_F(SettingsPage, AFailedRecordWriteIsTheResultOfTheSequence) {
+  loadFile("803045");
+  ctx->ident.hw.hwType = 803045;
+  noReplyTo(order::kWriteCalibRecord);
+  for (bool loop : {false, true}) {
+    select("HEADERSEL", 1);
+    select("LOOKUPSEL", 1);
+    frontend->clearPopups();
+    if (loop) ctx->run.state = RUN_LOOP;  // the loop owns the link
+    press("WRITEXF");
+    if (loop) {
+      EXPECT_EQ(sim->requestCount(order::kWriteCalibRecord), 1);  // left to the loop
+      ServePendingRequests(*ctx);
+      EXPECT_EQ(ctx->run.state, RUN_IDLE);
+      PushSTOP(*ctx);
+    }
+    EXPECT_EQ(text(ctx->refs.main.status), "CALIB-Write-Error:Timeout TCP-Server-error!") << loop;
+    EXPECT_EQ(sim->requestCount(order::kWritePFlash), 0) << loop;
+    EXPECT_EQ(lastPopup().text, "CALIB-Write-Error:Timeout TCP-Server-error!\nThe lookup table was not written!")
+        << loop;
+  }
+  EXPECT_EQ(sim->requestCount(order::kWriteCalibRecord), 2);
+}
+
+// A lookup-table write started in live mode ends the run; its result, not
+// the run's stop, is the last word in the status line and the pop-up.
+TEST_F(SettingsPage, LookupWriteDuringLiveModeHasTheLastWord) {
+  loadFile("803045");
+  ctx->ident.hw.hwType = 803045;
+  for (bool refused : {true, false}) {
+    if (refused) noReplyTo(order::kWritePFlash, 0xC100);
+    const int blocks = sim->requestCount(order::kWritePFlash);
+    frontend->clearPopups();
+    bool requested = false;
+    std::function<void()> whenRunning = [&] {
+      if (ctx->run.state != RUN_LOOP) {
+        frontend->schedule(0.02, whenRunning);
+        return;
+      }
+      select("LOOKUPSEL", 1);
+      press("WRITEXF");
+      requested = true;
+    };
+    frontend->schedule(0.02, whenRunning);
+    // Whatever happens, the run ends.
+    frontend->schedule(20, [&] { ctx->run.state = RUN_IDLE; });
+    PrepareLiveAxes(*ctx);
+    PushRUN(*ctx);
+    ASSERT_TRUE(requested);
+    EXPECT_EQ(sim->requestCount(order::kWritePFlash), blocks + 4);
+    const std::string result =
+        refused ? "Writing to PFLASH failed at block(s): 0xc100 !" : "Writing to PFLASH finished successfully!";
+    EXPECT_EQ(text(ctx->refs.main.status), result);
+    EXPECT_EQ(lastPopup().text, result);
+    EXPECT_EQ(lastPopup().title, refused ? "A T T E N T I O N !" : "I n f o !");
+    sim->clearFaults();
+  }
+}
+
+// What the table is for and what the sensor is: a table of another
+// hardware type is written only when the operator says so; a sensor
+// without a table gets nothing at all of the write.
+TEST_F(SettingsPage, TheSensorsTypeIsCheckedBeforeAnythingIsWritten) {
+  loadFile("803045");
+  ctx->ident.hw.hwType = 802776;
+  select("LOOKUPSEL", 1);
+  frontend->answerConfirm(false);
+  press("WRITEXF");
+  ASSERT_FALSE(frontend->popups().empty());
+  EXPECT_EQ(lastPopup().kind, "confirm");
+  EXPECT_NE(lastPopup().text.find("ATTENTION: the calibration file is for hardware type 803045, the sensor is of "
+                                  "type 802776!"),
+            std::string::npos)
+      << lastPopup().text;
+  EXPECT_EQ(text(ctx->refs.main.status), "Writing to flash cancelled - nothing written!");
+  EXPECT_EQ(sim->requestCount(order::kWritePFlash), 0);
+  select("LOOKUPSEL", 1);
+  frontend->answerConfirm(true);
+  press("WRITEXF");
+  EXPECT_EQ(sim->requestCount(order::kWritePFlash), 16);
+
+  ctx->ident.hw.hwType = 123456;
+  frontend->clearPopups();
+  select("HEADERSEL", 1);
+  select("LOOKUPSEL", 1);
+  press("WRITEXF");
+  EXPECT_EQ(text(ctx->refs.main.status), "No lookup table for this sensor's hardware type - nothing written!");
+  EXPECT_EQ(lastPopup().kind, "message");
+  EXPECT_EQ(sim->requestCount(order::kWriteCalibRecord), 0);
+  EXPECT_EQ(sim->requestCount(order::kWritePFlash), 16);
+}
+
+// Values the record cannot hold, from the file or the page's fields, are
+// refused by name before anything is sent, in the language in force.
+TEST_F(SettingsPage, AbsurdValuesAreRefusedByName) {
+  testing_files::TempDir other;
+  const std::string path = other.file("HUGE.DAT");
+  {
+    std::ofstream f(path);
+    f << "[HEADER]\nHW\t803045\nSN\t42\nRANGE\t16000\nOFFSET\t100\nSLOPE\t1e300\nA\t0\nB\t0\nC\t0\nD\t0\n"
+         "DIV\t1\nSIZE\t2048\nAREA\t0\n[XFLASH]\n";
+    for (int i = 0; i < 2048; ++i) f << "1 ";
+  }
+  for (int language : {0, 1}) {
+    ctx->app.language = language;
+    frontend->answerFile(ui::FILE_EXISTING, path);
+    press("CALFILEBTN");
+    EXPECT_EQ(text(c("CALFILE")), "WK No valid calib.-file selected!");
+    EXPECT_EQ(text(ctx->refs.main.status),
+              language == 0 ? "Calibration file rejected: SLOPE 1e+300 µm/pixel is above the limit of 131071.99994 "
+                              "µm/pixel that the calibration record holds!"
+                            : "Kalibrierdatei abgelehnt: STEIGUNG 1e+300 µm/pixel liegt über der Grenze von "
+                              "131071.99994 µm/pixel des Kalibrierdatensatzes!");
+    EXPECT_NE(ctx->ui.value(ctx->refs.calib.slope), 1e300);
+  }
+  ctx->app.language = 0;
+  struct Case {
+    ui::CtlRef field;
+    double value;
+    const char* says;
+  };
+  const auto& p = ctx->refs.calib;
+  const Case cases[] = {
+      {p.slope, 0, "Refused: SLOPE 0.00000 µm/pixel is below the limit of 0.00006104 µm/pixel"},
+      {p.slope, 1e300, "Refused: SLOPE 1e+300 µm/pixel is above the limit of 131071.99994 µm/pixel"},
+      {p.offset, -3e9, "Refused: OFFSET -3000000000 µm is below the limit of -2147483648 µm"},
+      {p.range, -5, "Refused: RANGE -5 µm is below the limit of 0 µm"},
+      {p.calSerial, 70000, "Refused: SER-NO 70000 is above the limit of 65535"},
+      {p.hwTypeDisp, 5e9, "Refused: HW-TYPE 5000000000 is above the limit of 4294967295"},
+  };
+  for (const Case& k : cases) {
+    ctx->ui.setValue(p.slope, 2.5);
+    ctx->ui.setValue(p.offset, 100);
+    ctx->ui.setValue(p.range, 16000);
+    ctx->ui.setValue(p.calSerial, 42);
+    ctx->ui.setValue(p.hwTypeDisp, 803045);
+    ctx->ui.setValue(k.field, k.value);
+    select("HEADERSEL", 1);
+    press("WRITEXF");
+    EXPECT_EQ(text(ctx->refs.main.status).rfind(k.says, 0), 0u) << text(ctx->refs.main.status);
+    EXPECT_EQ(lastPopup().kind, "message") << k.says;
+  }
+  EXPECT_EQ(sim->requestCount(order::kWriteCalibRecord), 0);
 }
 
 }  // namespace

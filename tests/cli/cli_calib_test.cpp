@@ -89,5 +89,157 @@ TEST(CliCalib, WriteLookupOverTcpReadsBackIdentical) {
   EXPECT_NE(bad.out.find("status: Calibration file rejected"), std::string::npos) << bad.out;
 }
 
+// A calibration data file in the test's temp folder; removed with the object.
+struct CalibFile {
+  std::string path;
+  explicit CalibFile(const std::string& hwType, const std::string& slope = "1.75", const std::string& offset = "0",
+                     const std::string& range = "28672", const std::string& table = "") {
+    path = ::testing::TempDir() + "/cli_calib_" + std::to_string(::getpid()) + "_" + std::to_string(++count) + ".dat";
+    std::ofstream f(path, std::ios::binary);
+    f << "[HEADER]\nHW-TYPE:\t" << hwType << "\nSER-NO:\t77\nUM-RANGE:\t" << range << "\nUM-OFFSET:\t" << offset
+      << "\nSLOPE:\t" << slope << "\nA:\t0\nB:\t0\nC:\t0\nD:\t0\nXF-DIVISOR:\t1\nXF-SIZE:\t2048\nAREA:\t1\n[XFLASH]\n";
+    if (!table.empty()) f << table;
+    for (int i = 0; i < 2048; ++i) f << i % 256 << ' ';
+  }
+  ~CalibFile() { std::remove(path.c_str()); }
+  static inline int count = 0;
+};
+
+std::string tcp(int port) { return " --tcp 127.0.0.1:" + std::to_string(port); }
+
+// Nothing the record cannot hold reaches the sensor, whichever way it comes;
+// the refusal names the value and the limit.
+TEST(CliCalib, AbsurdValuesAreRefusedBeforeAnythingIsSent) {
+  sim::Server server;
+  const int port = server.startTcp(0);
+  ASSERT_GT(port, 0);
+  struct Case {
+    std::string args;
+    std::string says;
+  };
+  CalibFile hugeSlope("802776", "1e300"), zeroSlope("802776", "0.00001"), wideOffset("802776", "1.75", "2147483648"),
+      endBeyond("802776", "1.75", "2000000000", "200000000"), badType("4294967296"), negType("-1");
+  // A lookup value with a NUL inside its token.
+  CalibFile nul("802776", "1.75", "0", "28672", std::string("1\0" "4 ", 3));
+  const Case cases[] = {
+      {"calib save --slope 1e300 --offset 0", "SLOPE 1e+300 µm/pixel is above the limit of 131071.99994 µm/pixel"},
+      {"calib save --slope 0 --offset 0", "SLOPE 0.00000 µm/pixel is below the limit of 0.00006104 µm/pixel"},
+      {"calib save --slope 0.00001 --offset 0", "SLOPE 0.00001000 µm/pixel is below the limit of 0.00006104"},
+      {"calib save --slope -4 --offset 0", "SLOPE -4.00000 µm/pixel is below"},
+      {"calib save --slope-x16384 0 --offset 0", "SLOPE 0.00000 µm/pixel is below"},
+      {"calib save --slope-x16384 2147483648 --offset 0", "SLOPE 131072.00000 µm/pixel is above the limit"},
+      {"calib save --slope 4 --offset 2147483648", "OFFSET 2147483648 µm is above the limit of 2147483647 µm"},
+      {"calib save --slope 4 --offset -2147483649", "OFFSET -2147483649 µm is below the limit of -2147483648 µm"},
+      {"calib write-lookup " + hugeSlope.path, "Calibration file rejected: SLOPE 1e+300 µm/pixel is above the limit"},
+      {"calib write-lookup " + zeroSlope.path, "Calibration file rejected: SLOPE 0.00001000 µm/pixel is below"},
+      {"calib write-lookup " + wideOffset.path, "Calibration file rejected: OFFSET 2147483648 µm is above"},
+      {"calib write-lookup " + endBeyond.path, "Calibration file rejected: OFFSET + RANGE 2200000000 µm is above"},
+      {"calib write-lookup " + badType.path, "Calibration file rejected: HW-TYPE 4294967296 is above the limit of 4294967295"},
+      {"calib write-lookup " + negType.path, "Calibration file rejected: HW-TYPE -1 is below the limit of 0"},
+      {"calib write-lookup " + nul.path, "Calibration file rejected: a lookup value is not a number!"},
+  };
+  for (const Case& c : cases) {
+    CliRun r = runCli(c.args + tcp(port));
+    EXPECT_EQ(r.exitCode, 1) << c.args << "\n" << r.out;
+    EXPECT_NE(r.out.find("status: "), std::string::npos) << c.args;
+    EXPECT_NE(r.out.find(c.says), std::string::npos) << c.args << "\n" << r.out;
+  }
+  EXPECT_EQ(server.requestCount(0x0C), 0);  // no save command
+  EXPECT_EQ(server.requestCount(0x17), 0);  // no record
+  EXPECT_EQ(server.requestCount(0xC1), 0);  // no table
+  EXPECT_FALSE(server.tcpClientConnected());
+}
+
+// Within the record but beyond what the sensor's model (1.75 µm/pixel over
+// 16384 pixels) can measure: refused unless forced.
+TEST(CliCalib, ValuesTheModelCannotMeasureNeedForce) {
+  sim::Server server;
+  const int port = server.startTcp(0);
+  ASSERT_GT(port, 0);
+  CliRun slope = runCli("calib save --slope 236.8 --offset 0" + tcp(port));
+  EXPECT_EQ(slope.exitCode, 1);
+  EXPECT_NE(slope.out.find("status: Refused: SLOPE 236.80000 µm/pixel is above the limit of 7.00000 µm/pixel this "
+                           "model can measure (28.672 mm over 16384 pixels) - nothing written! (give --force"),
+            std::string::npos)
+      << slope.out;
+  CliRun offset = runCli("calib save --slope 1.75 --offset -591000" + tcp(port));
+  EXPECT_EQ(offset.exitCode, 1);
+  EXPECT_NE(offset.out.find("OFFSET -591000 µm is below the limit of -28672 µm"), std::string::npos) << offset.out;
+  CalibFile wide("802776", "1.75", "0", "90000");
+  CliRun range = runCli("calib write-lookup " + wide.path + tcp(port));
+  EXPECT_EQ(range.exitCode, 1);
+  EXPECT_NE(range.out.find("RANGE 90000 µm is above the limit of 57344 µm"), std::string::npos) << range.out;
+  EXPECT_EQ(server.requestCount(0x0C), 0);
+  EXPECT_EQ(server.requestCount(0x17), 0);
+
+  CliRun forced = runCli("calib save --slope 236.8 --offset 0 --force" + tcp(port));
+  EXPECT_EQ(forced.exitCode, 0) << forced.out;
+  EXPECT_EQ(frame::gets32(server.calibRecord().data() + 12), 3879731);  // 236.8 x 16384, truncated
+}
+
+TEST(CliCalib, WriteLookupChecksTheSensorTypeBeforeWritingAnything) {
+  // A model without a lookup table.
+  sim::Config cfg;
+  cfg.boardCode = 402059;
+  cfg.hardwareType = 803498;
+  cfg.calib.hardwareType = 803498;
+  cfg.firmwareText = "Quellan-BX-W-6-N-K V5.45";
+  sim::Server plain(cfg);
+  const int plainPort = plain.startTcp(0);
+  ASSERT_GT(plainPort, 0);
+  CalibFile own("803498", "0.4");
+  CliRun none = runCli("calib write-lookup " + own.path + tcp(plainPort));
+  EXPECT_EQ(none.exitCode, 1);
+  EXPECT_NE(none.out.find("status: No lookup table for this sensor's hardware type - nothing written!"),
+            std::string::npos)
+      << none.out;
+  EXPECT_EQ(plain.requestCount(0x17), 0);
+  EXPECT_EQ(plain.requestCount(0xC1), 0);
+
+  // A file of another hardware type: refused unless forced.
+  sim::Server server;
+  const int port = server.startTcp(0);
+  ASSERT_GT(port, 0);
+  CalibFile other("803045");
+  CliRun refused = runCli("calib write-lookup " + other.path + tcp(port));
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_NE(refused.out.find("status: Refused: the calibration file is for hardware type 803045, the sensor is of "
+                             "type 802776 - nothing written (give --force to write it anyway)!"),
+            std::string::npos)
+      << refused.out;
+  EXPECT_EQ(server.requestCount(0x17), 0);
+  EXPECT_EQ(server.requestCount(0xC1), 0);
+  CliRun forced = runCli("calib write-lookup " + other.path + " --force" + tcp(port));
+  EXPECT_EQ(forced.exitCode, 0) << forced.out;
+  EXPECT_EQ(server.requestCount(0x17), 1);
+  EXPECT_EQ(server.requestCount(0xC1), 16);
+}
+
+// What fit prints is what WRITE would store, and save stores it back
+// exactly: 799999 µm over 200000 pixels is 3.999995 µm/pixel, stored as
+// 65535, not the 65536 of a slope printed as 4.00000.
+TEST(CliCalib, FitPrintsWhatIsStoredAndSaveTakesItBackExactly) {
+  CliRun fit = runCli("calib fit --point 200000:799999");
+  ASSERT_EQ(fit.exitCode, 0) << fit.out;
+  EXPECT_NE(fit.out.find("slope\t3.99993896484375\noffset\t0\nslope x16384\t65535\n"), std::string::npos) << fit.out;
+  const size_t at = fit.out.find("slope\t") + 6;
+  const std::string printed = fit.out.substr(at, fit.out.find('\n', at) - at);
+
+  sim::Server server;
+  const int port = server.startTcp(0);
+  ASSERT_GT(port, 0);
+  for (const std::string& slope : {"--slope " + printed, std::string("--slope-x16384 65535")}) {
+    CliRun save = runCli("calib save " + slope + " --offset 0" + tcp(port));
+    ASSERT_EQ(save.exitCode, 0) << slope << "\n" << save.out;
+    EXPECT_EQ(frame::gets32(server.calibRecord().data() + 12), 65535) << slope;
+    // Another value in between, so each save is seen.
+    ASSERT_EQ(runCli("calib save --slope-x16384 60000 --offset 0" + tcp(port)).exitCode, 0);
+  }
+  // A fit the record cannot hold is not offered.
+  CliRun down = runCli("calib fit --point 1000:9000 --point 2000:5000");
+  EXPECT_EQ(down.exitCode, 1);
+  EXPECT_NE(down.out.find("status: Refused: SLOPE -4.00000 µm/pixel is below"), std::string::npos) << down.out;
+}
+
 }  // namespace
 }  // namespace bx

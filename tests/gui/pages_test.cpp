@@ -196,6 +196,8 @@ TEST_F(Pages, UnlockCalibrateTwoObjectsAndReadTheRecordBack) {
   settle();
   EXPECT_DOUBLE_EQ(ctx->ui.value(ref("TAB_2P", "SLOPE")), 4.0);
   EXPECT_EQ(ctx->ui.value(ref("TAB_2P", "OFFSET")), 1000);
+  // WRITE asks first, showing the sensor's values and the new ones.
+  popups.answerConfirm(true);
   guitest::click(widget<QPushButton>("TAB_2P", "WRITE"));
   settle();
 

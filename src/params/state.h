@@ -31,6 +31,9 @@ struct ParamState {
   std::array<uint16_t, 256> dirtLine{};
   std::string paraFilePath;
   bool pendingGetFromFile = false;  // the pending GET shows a file already read
+  // `RS-232-Mode` as the sensor's RAM holds it: last sent there or read
+  // from there; -1 while unknown.
+  int sensorRs232Mode = -1;
 };
 
 }  // namespace bx

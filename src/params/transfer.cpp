@@ -43,6 +43,7 @@ int PushGET(Context& ctx, int selector) {
       return -1;
     }
     p.set = set;
+    if (selector == MEM_RAM) p.sensorRs232Mode = param::get(p, param::RS232_MODE);
     ctx.status = "Parameter-frame received! - Line Ok!";
     std::array<uint8_t, ParamState::kTeachSize> teach{};
     if (!fetch(ctx, order, 1, teach.data(), ParamState::kTeachSize)) {
@@ -70,6 +71,7 @@ int PushSEND(Context& ctx, int selector) {
   auto& p = ctx.params;
   int r = -1;
   if (Exchange(ctx, order, 0, p.set.data(), ParamState::kParamSize) == 1) {
+    if (selector != MEM_EEPROM) p.sensorRs232Mode = param::get(p, param::RS232_MODE);
     if (Exchange(ctx, order, 1, p.teach.data(), ParamState::kTeachSize) == 1) {
       ctx.status = "Transmission successful - Line Ok!";
       r = 1;

@@ -6,11 +6,13 @@
 #include "commands/commands.h"
 #include "context/context.h"
 #include "link/exchange.h"
+#include "link/frame_format.h"
 #include "link/orders.h"
 #include "link/ownership.h"
 #include "link/report.h"
 #include "live/pending.h"
 #include "live/record.h"
+#include "live/live_view.h"
 #include "live/run_loop.h"
 #include "scope/view.h"
 
@@ -150,12 +152,21 @@ void PushSCOPE(Context& ctx) {
     ctx.run.state = RUN_LOOP;
     // The streamed wait counts afresh from here: the arm reply's bytes are
     // no part of the record.
-    if (GetDataFrame(ctx, order::kScope, S.recordTimeout) != 1) {
-      S.active = false;
+    const int got = GetSpontaneousFrame(ctx, order::kScope, S.recordTimeout,
+                                        frame::kHeaderSize + static_cast<int>(scoperec::kRecordBytes));
+    S.active = false;
+    if (got != 1 && ctx.link.failure != LinkFailure::BadHeader) {
       waitFailed(ctx);
       return;
     }
-    S.active = false;
+    // A damaged header, another order or a frame without data is no
+    // record: the scope ends as on STOP, with nothing to show and no fault.
+    if (got != 1 || ctx.link.hdr.order != order::kScope || ctx.link.hdr.length == 0) {
+      disarm(ctx);
+      S.outcome = ScopeOutcome::Discarded;
+      endNormally(ctx);
+      return;
+    }
   }
   std::array<uint32_t, scoperec::kSamples> samples{};
   if (!scoperec::decodeRecord(ReplyData(ctx), ReplyLength(ctx), samples)) {
@@ -183,6 +194,8 @@ int RefreshCYCLE(Context& ctx) {
     return 0;
   }
   liverec::sanitise(ctx.live.record);
+  // The main panel's live values show the record just fetched.
+  PlotVIDEOBarGraph(ctx);
   const int32_t cycleUs = liverec::decode(ctx.live.record).cycleUs;
   if (cycleUs > 0) {
     const double f = 1e6 / cycleUs;

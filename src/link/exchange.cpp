@@ -218,6 +218,15 @@ int DataExchange(Context& ctx, unsigned count) {
   int r = GetHeaderFrame(ctx, &L.hdr.order, &L.hdr.param, &L.hdr.length, &L.hdr.dataCrc);
   if (r == 1 && L.hdr.length > 0) r = GetPayloadFrame(ctx, L.hdr.length);
   L.drainFirst = r != 1;
+  // A reply, or a time-out, says whether the sensor answers; a stop, an
+  // abort or a damaged frame says nothing about it.
+  if (r == 1 || L.failure == LinkFailure::TimedOut) {
+    const bool silent = r != 1;
+    if (silent != L.silent) {
+      L.silent = silent;
+      NotifyAnswering(ctx);
+    }
+  }
   return r;
 }
 

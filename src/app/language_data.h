@@ -35,8 +35,7 @@ struct LanguageData {
       std::string_view line = english.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
       // Blanks at the end of a line are kept, not looked up.
       const size_t end = line.find_last_not_of(' ') + 1;
-      const std::string* t = end == 0 ? nullptr : find("MESSAGES", line.substr(0, end));
-      out.append(t ? std::string_view(*t) : line.substr(0, end));
+      out += translated(line.substr(0, end));
       out.append(line.substr(end));
       if (nl == std::string_view::npos) break;
       out += '\n';
@@ -44,6 +43,20 @@ struct LanguageData {
     }
     return out;
   }
+  // One line: whole, or else a step and its result ("... -> Ok!") each on
+  // its own, so a status composed of two known texts does not mix languages.
+  std::string translated(std::string_view line) const {
+    if (line.empty()) return {};
+    if (const std::string* t = find("MESSAGES", line)) return *t;
+    constexpr std::string_view kArrow = " -> ";
+    const size_t at = line.find(kArrow);
+    if (at == std::string_view::npos) return std::string(line);
+    const std::string_view head = line.substr(0, at), tail = line.substr(at + kArrow.size());
+    const std::string* h = find("MESSAGES", head);
+    const std::string* t = find("MESSAGES", tail);
+    return (h ? *h : std::string(head)) + std::string(kArrow) + (t ? *t : std::string(tail));
+  }
+
   // The English text of a message shown in this language (itself when the
   // [MESSAGES] section does not hold it).
   std::string english(std::string_view shown) const {
@@ -51,6 +64,11 @@ struct LanguageData {
     for (auto it = entries.lower_bound(prefix); it != entries.end() && it->first.compare(0, prefix.size(), prefix) == 0;
          ++it)
       if (it->second == shown) return it->first.substr(prefix.size());
+    // A step and its result, each translated on its own.
+    constexpr std::string_view kArrow = " -> ";
+    const size_t at = shown.find(kArrow);
+    if (at != std::string_view::npos && shown.find(kArrow, at + 1) == std::string_view::npos)
+      return english(shown.substr(0, at)) + std::string(kArrow) + english(shown.substr(at + kArrow.size()));
     return std::string(shown);
   }
 };

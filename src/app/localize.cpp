@@ -8,6 +8,7 @@
 #include "context/scope_hooks.h"
 #include "files/atomic_file.h"
 #include "link/report.h"
+#include "live/live_view.h"
 #include "params/model_config.h"
 #include "params/panel_values.h"
 #include "session/conn_page.h"
@@ -294,6 +295,7 @@ void SetContextMenuLabels(ui::Ui& ui, ui::CtlRef r, const std::string& labels) {
 void SetLanguage(Context& ctx, int language) {
   // A help text stays in the language it was asked in: it goes.
   HideHelp(ctx);
+  const int oldLanguage = ctx.app.language;
   ctx.app.language = language == 1 ? 1 : 0;
   ShowLanguageChoice(ctx);
   // The status line as the old language showed it, in English.
@@ -305,8 +307,8 @@ void SetLanguage(Context& ctx, int language) {
   ApplyModelTexts(ctx);
   // Texts the core wrote in the old language follow at once, without a GET:
   // the connection indicator and a status summary already shown.
-  const ui::Control& indicator = ctx.ui.at(ctx.refs.main.connected);
-  SetConnectionIndicator(ctx, indicator.hasBgColor && indicator.bgColor == ui::kWhite);
+  SetConnectionIndicator(ctx, ctx.link.shownConnected);
+  RelocalizeStateText(ctx, oldLanguage);
   if (!ctx.ui.text(ctx.para.sum.evalMode).empty()) RefreshStatusMessage(ctx);
   ShowStatusText(ctx, status);
   RedrawScope(ctx);

@@ -8,6 +8,10 @@ void NotifyLinkDown(Context& ctx) {
   if (ctx.session.linkDown) ctx.session.linkDown(ctx);
 }
 
+void NotifyAnswering(Context& ctx) {
+  if (ctx.session.answering) ctx.session.answering(ctx);
+}
+
 void CarryOutDisconnect(Context& ctx) {
   if (ctx.session.disconnect) {
     ctx.session.disconnect(ctx);

@@ -9,11 +9,15 @@ struct Context;
 struct SessionHooks {
   void (*linkDown)(Context& ctx) = nullptr;
   void (*disconnect)(Context& ctx) = nullptr;
+  void (*answering)(Context& ctx) = nullptr;
 };
 
 // Shows the link as down (indicator, dimmed sensor controls); nothing while
 // no session is installed.
 void NotifyLinkDown(Context& ctx);
+// The sensor began or stopped answering (ctx.link.silent says which): the
+// indicator follows; nothing while no session is installed.
+void NotifyAnswering(Context& ctx);
 // Carries out a Disconnect; without a session it closes the transports.
 void CarryOutDisconnect(Context& ctx);
 

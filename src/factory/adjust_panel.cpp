@@ -2,6 +2,7 @@
 
 #include "context/context.h"
 #include "factory/adjust_record.h"
+#include "link/exchange.h"
 #include "ui/ui.h"
 
 namespace bx {
@@ -54,13 +55,14 @@ void dimGroups(Context& ctx, int mode) {
   }
 }
 
-// A store switch the operator has turned off since its store was taken
-// over is available again.
+// A store switch taken over by the sensor in the last exchange switches
+// off and is available again: dimmed, the operator could not switch it off.
 void releaseStores(Context& ctx) {
   for (const StoreSwitch& st : kStores) {
     const ui::CtlRef r = on(ctx, st.page, st.name);
-    if ((ctx.factory.storesTaken & st.flag) && ctx.ui.value(r) == 0) {
+    if (ctx.factory.storesTaken & st.flag) {
       ctx.factory.storesTaken = static_cast<uint8_t>(ctx.factory.storesTaken & ~st.flag);
+      ctx.ui.setValue(r, 0);
       ctx.ui.setDimmed(r, groupDimmed(st.page, ctx.factory.lastMode & 0x3));
     }
   }
@@ -86,6 +88,13 @@ void showRecord(Context& ctx, const AdjustRecord& r, bool wholeRecord) {
                  {1, "WORD24", 24}, {1, "WORD26", 26}, {2, "WORD28", 28}, {2, "WORD30", 30}};
   for (const auto& f : kFields) ctx.ui.setValue(on(ctx, f.page, f.name), Word(r, f.offset));
   dimGroups(ctx, ModeOf(r));
+  // What the panel now shows is the sensor's: only a later edit is a change.
+  AdjustSettings& shown = ctx.factory.shown;
+  shown.byte6 = r[kByte6Offset];
+  shown.page1[0] = Word(r, 8);
+  shown.page1[1] = Word(r, 10);
+  const int p2[] = {16, 18, 24, 26};
+  for (int i = 0; i < 4; ++i) shown.page2[i] = Word(r, p2[i]);
 }
 
 // The outgoing record from the panel; the store flags of switches that are
@@ -107,7 +116,14 @@ AdjustSettings collect(Context& ctx) {
 }
 
 void runStarting(Context& ctx) { i2cadjust_preload(ctx); }
-void cycleAfterVideo(Context& ctx) { i2cadjust_single_iter(ctx); }
+// Until the sensor's record has been read the cycle only reads it: what
+// the panel holds before is not the sensor's and must not be sent.
+void cycleAfterVideo(Context& ctx) {
+  if (ctx.factory.needRead)
+    i2cadjust_preload(ctx);
+  else
+    i2cadjust_single_iter(ctx);
+}
 
 }  // namespace
 
@@ -134,9 +150,16 @@ int i2cadjust_activate(Context& ctx, bool show) {
   if (f.panel < 0) return -1;
   f.active = show ? 1 : 0;
   if (show) {
+    const bool wasShown = ctx.ui.panel(f.panel).visible;
     setPanelVisible(ctx, f.panel, true);
     ctx.loop.runStarting = &runStarting;
     ctx.loop.cycleAfterVideo = &cycleAfterVideo;
+    // The panel opens on the sensor's record: now when the link is free,
+    // else in the next cycle of the loop that holds it.
+    if (!wasShown) {
+      f.needRead = true;
+      if (ctx.run.state == RUN_IDLE && ctx.run.linkHeld == 0 && OpenPort(ctx) != nullptr) i2cadjust_preload(ctx);
+    }
   } else {
     setPanelVisible(ctx, f.panel, false);
     setPanelVisible(ctx, f.printPanel, false);
@@ -155,18 +178,26 @@ int i2cadjust_preload(Context& ctx) {
   if (ctx.factory.panel < 0) return -1;
   AdjustRecord r{};
   if (ReadAdjustRecord(ctx, r) != 1) return -1;
-  ctx.factory.lastMode = Word(r, 0);
+  FactoryState& f = ctx.factory;
+  f.needRead = false;
+  f.sensor = r;
+  f.lastMode = Word(r, 0);
   showRecord(ctx, r, true);
+  // The set value counts as changed once the operator edits it after this.
+  f.shown.setValue = ctx.ui.value(on(ctx, 0, "SETVAL"));
+  f.shown.unit = fieldInt(ctx, 0, "UNIT");
   return 0;
 }
 
 int i2cadjust_single_iter(Context& ctx) {
   FactoryState& f = ctx.factory;
   if (f.panel < 0) return -1;
+  if (f.needRead) return i2cadjust_preload(ctx);
   releaseStores(ctx);
   const AdjustSettings s = collect(ctx);
   AdjustRecord got{};
-  if (ExchangeAdjustRecord(ctx, AssembleRecord(s), got) != 1) return -1;
+  if (ExchangeAdjustRecord(ctx, AssembleChanges(f.sensor, s, f.shown), got) != 1) return -1;
+  f.sensor = got;
   // Taken over: a store switch stays on but dimmed, so it is sent once.
   f.storesTaken |= s.storeFlags;
   for (const StoreSwitch& st : kStores)

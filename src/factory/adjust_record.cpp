@@ -75,6 +75,32 @@ AdjustRecord AssembleRecord(const AdjustSettings& s) {
   return r;
 }
 
+AdjustRecord AssembleChanges(const AdjustRecord& sensor, const AdjustSettings& panel, const AdjustSettings& shown) {
+  AdjustRecord r{};
+  // The mode word and bytes 2-3 stay 0 as always; the settings start as
+  // the sensor holds them.
+  for (int i = kByte6Offset; i < kAdjustSize; ++i) r[static_cast<size_t>(i)] = sensor[static_cast<size_t>(i)];
+  const bool setValueChanged = panel.setValue != shown.setValue || panel.unit != shown.unit;
+  PutWord(r, kMeasuredOffset,
+          setValueChanged ? MeasuredToRaw(panel.setValue, panel.unit) : Word(sensor, kMeasuredOffset));
+  if (panel.byte6 != shown.byte6) r[kByte6Offset] = static_cast<uint8_t>(panel.byte6 & 0xFF);
+  r[kStoreFlagsOffset] = panel.storeFlags;
+  for (int i = 0; i < 2; ++i) {
+    if (panel.page1[i] == shown.page1[i]) continue;
+    const auto v = static_cast<uint16_t>(panel.page1[i]);
+    PutWord(r, 8 + 2 * i, v);
+    PutWord(r, 12 + 2 * i, v);
+  }
+  static constexpr int kPairs[4][2] = {{16, 20}, {18, 22}, {24, 28}, {26, 30}};
+  for (int i = 0; i < 4; ++i) {
+    if (panel.page2[i] == shown.page2[i]) continue;
+    const auto v = static_cast<uint16_t>(panel.page2[i]);
+    PutWord(r, kPairs[i][0], v);
+    PutWord(r, kPairs[i][1], v);
+  }
+  return r;
+}
+
 int ReadAdjustRecord(Context& ctx, AdjustRecord& out) {
   if (Exchange(ctx, order::kPotentiometer, 0) != 1) return -1;
   return takeReply(ctx, out);

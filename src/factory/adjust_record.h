@@ -53,6 +53,12 @@ struct AdjustSettings {
 };
 
 AdjustRecord AssembleRecord(const AdjustSettings& s);
+// The outgoing record that changes only what the operator changed: each
+// setting of `panel` that differs from `shown` (what the panel showed of
+// the sensor's record) is taken, every other setting is the sensor's own
+// from `sensor`; the set value, when untouched, is the value the sensor
+// reports, so it stays where it is. Store flags from `panel`.
+AdjustRecord AssembleChanges(const AdjustRecord& sensor, const AdjustSettings& panel, const AdjustSettings& shown);
 
 // Order 130 without data: the sensor's current record. 1 or -1.
 int ReadAdjustRecord(Context& ctx, AdjustRecord& out);

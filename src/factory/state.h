@@ -2,6 +2,8 @@
 // The potentiometer adjustment panel's run-time state.
 #include <cstdint>
 
+#include "factory/adjust_record.h"
+
 namespace bx {
 
 struct FactoryState {
@@ -12,6 +14,11 @@ struct FactoryState {
   int lastMode = -1;    // mode word of the last record received
   bool syncToggle = false;
   uint8_t storesTaken = 0;  // store flags sent while their switch stays on
+  // The sensor's record must be read before anything is sent: set when the
+  // panel opens, cleared by the first good read.
+  bool needRead = true;
+  factory::AdjustRecord sensor{};  // the sensor's record as last received
+  factory::AdjustSettings shown;   // the panel's settings as last shown from it
 };
 
 }  // namespace bx

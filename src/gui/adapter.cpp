@@ -1,5 +1,6 @@
 #include "gui/adapter.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QContextMenuEvent>
 #include <QEvent>
@@ -153,10 +154,20 @@ bool ControlAdapter::eventFilter(QObject* watched, QEvent* event) {
       lastType_ = event->type();
       if (me->button() == Qt::RightButton) {
         if (again) return true;
-        if (!dbl && !model().contextMenu.empty())
+        if (!dbl && !model().contextMenu.empty()) {
+          beforeContextMenu(me->globalPosition().toPoint());
           showContextMenu(me->globalPosition().toPoint());
-        else
-          fire(dbl ? ui::EVENT_RIGHT_DOUBLE_CLICK : ui::EVENT_RIGHT_CLICK);
+        } else if (dbl) {
+          if (rightClick_) rightClick_->stop();
+          fire(ui::EVENT_RIGHT_DOUBLE_CLICK);
+        } else {
+          if (!rightClick_) {
+            rightClick_ = new QTimer(this);
+            rightClick_->setSingleShot(true);
+            connect(rightClick_, &QTimer::timeout, this, [this] { fire(ui::EVENT_RIGHT_CLICK); });
+          }
+          rightClick_->start(QApplication::doubleClickInterval());
+        }
         return true;
       }
       if (me->button() == Qt::LeftButton && genericLeftClick() && !again)

@@ -12,6 +12,7 @@
 #include "ui/ui.h"
 
 class QLabel;
+class QTimer;
 
 namespace bx::gui {
 
@@ -51,6 +52,9 @@ class ControlAdapter : public QObject {
   virtual bool genericLeftClick() const { return true; }
   // Kinds whose label is part of the widget (buttons, check boxes) say true.
   virtual bool labelInside() const { return false; }
+  // Runs when a right press is about to open the control's menu, with the
+  // press's screen position: a kind may first point its selection there.
+  virtual void beforeContextMenu(const QPoint& global) { (void)global; }
 
   // Places the operable widget into the container, below its label.
   void setWidget(QWidget* w);
@@ -79,6 +83,9 @@ class ControlAdapter : public QObject {
   // one event however many of this control's widgets see it.
   qint64 lastStamp_ = -1;
   int lastType_ = 0;
+  // A single right click waits out the double-click interval: the help it
+  // opens is a pop-up that would swallow a double click's second press.
+  QTimer* rightClick_ = nullptr;
   std::string shownLabel_;
   bool shownDimmed_ = false, shownVisible_ = true;
   bool first_ = true;

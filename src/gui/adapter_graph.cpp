@@ -101,6 +101,8 @@ QCustomPlot* newPlot() {
   // plots a redraw.
   p->addLayer("cursors", p->layer("main"), QCustomPlot::limAbove);
   p->layer("cursors")->setMode(QCPLayer::lmBuffered);
+  // Filled areas (range shading, bands, edge bars) lie under the curves.
+  p->addLayer("areas", p->layer("main"), QCustomPlot::limBelow);
   return p;
 }
 
@@ -135,7 +137,10 @@ class GraphAdapter : public ControlAdapter {
     size_t nLine = 0, nRect = 0;
     for (const auto& p : g.plots) {
       if (p.type == ui::PlotType::Rect) {
-        if (nRect == rects_.size()) rects_.push_back(new QCPCurve(plot_->xAxis, plot_->yAxis));
+        if (nRect == rects_.size()) {
+          rects_.push_back(new QCPCurve(plot_->xAxis, plot_->yAxis));
+          rects_.back()->setLayer("areas");
+        }
         setRect(rects_[nRect++], p);
       } else {
         if (nLine == lines_.size()) lines_.push_back(plot_->addGraph());

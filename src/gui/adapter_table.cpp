@@ -89,6 +89,16 @@ class TableAdapter : public ControlAdapter {
  protected:
   bool genericLeftClick() const override { return false; }
 
+  // The menu acts on the selection: a right press on a cell outside it
+  // makes that cell the selection, as the operator expects.
+  void beforeContextMenu(const QPoint& global) override {
+    auto* t = static_cast<QTableWidget*>(widget_.data());
+    const QModelIndex at = t->indexAt(t->viewport()->mapFromGlobal(global));
+    if (!at.isValid() || t->selectionModel()->isSelected(at)) return;
+    t->setCurrentCell(at.row(), at.column(), QItemSelectionModel::ClearAndSelect);
+    storeSelection();
+  }
+
   void apply(const ui::Control& c) override {
     auto* t = static_cast<QTableWidget*>(widget_.data());
     const ui::TableModel& tm = c.table;

@@ -218,6 +218,15 @@ int DataExchange(Context& ctx, unsigned count) {
   int r = GetHeaderFrame(ctx, &L.hdr.order, &L.hdr.param, &L.hdr.length, &L.hdr.dataCrc);
   if (r == 1 && L.hdr.length > 0) r = GetPayloadFrame(ctx, L.hdr.length);
   L.drainFirst = r != 1;
+  // A reply, or a time-out, says whether the sensor answers; a stop, an
+  // abort or a damaged frame says nothing about it.
+  if (r == 1 || L.failure == LinkFailure::TimedOut) {
+    const bool silent = r != 1;
+    if (silent != L.silent) {
+      L.silent = silent;
+      NotifyAnswering(ctx);
+    }
+  }
   return r;
 }
 
@@ -323,6 +332,56 @@ int GetDataFrame(Context& ctx, int wantOrder, double timeout) {
     }
     return 1;
   }
+}
+
+int GetSpontaneousFrame(Context& ctx, int wantOrder, double timeout, int huntBytes) {
+  auto& L = ctx.link;
+  L.failure = LinkFailure::None;
+  const double deadline = platform::Timer() + timeout;
+  const platform::LinkPort* port = OpenPort(ctx);
+  const double restWait = port != nullptr ? port->payloadWait(L.replyTimeout, L.tcpTimeoutMs) : L.replyTimeout;
+  L.rxCount = 0;
+  int skipped = 0;
+  double huntDeadline = deadline;
+  for (;;) {
+    if (checkWait(ctx, fill(ctx, frame::kHeaderSize, skipped > 0 ? huntDeadline : deadline, true)) != 1) {
+      // Bytes that were no frame and nothing after them: a damaged frame.
+      if (skipped > 0 && L.failure == LinkFailure::TimedOut) break;
+      return -1;
+    }
+    uint8_t* h = L.rx.data();
+    if (!headerAcceptable(h)) {
+      int from = 1;
+      while (from < frame::kHeaderSize && h[from] != frame::kSync) ++from;
+      std::memmove(h, h + from, static_cast<size_t>(frame::kHeaderSize - from));
+      L.rxCount = frame::kHeaderSize - from;
+      skipped += from;
+      if (skipped >= huntBytes) break;
+      // The rest of a damaged frame follows at once; a line that falls
+      // quiet after it holds no frame.
+      huntDeadline = std::min(deadline, platform::Timer() + restWait);
+      continue;
+    }
+    ExchangeHeader got;
+    storeHeader(ctx, &got.order, &got.param, &got.length, &got.dataCrc);
+    got.headerCrc = h[7];
+    L.hdr = got;
+    if (got.order == order::kRefusal) return refusal(ctx, got.param);
+    const double payloadDeadline = platform::Timer() + restWait;
+    if (got.order != wantOrder || got.length == 0) {
+      if (got.length > 0 && checkWait(ctx, skipPayload(ctx, got.length, payloadDeadline, true)) != 1) return -1;
+      return 1;
+    }
+    if (checkWait(ctx, fill(ctx, frame::kHeaderSize + got.length, payloadDeadline, true)) != 1) return -1;
+    if (crc8Update(h, frame::kHeaderSize, got.length, crc8Table()) != got.dataCrc) {
+      ctx.status = kBadData;
+      return fail(ctx, LinkFailure::BadData);
+    }
+    return 1;
+  }
+  L.rxCount = 0;
+  ctx.status = kBadHeader;
+  return fail(ctx, LinkFailure::BadHeader);
 }
 
 int Exchange(Context& ctx, int order, int parameter, const uint8_t* payload, unsigned length) {

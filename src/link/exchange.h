@@ -34,6 +34,15 @@ int GetPayloadFrame(Context& ctx, unsigned length);
 // leaves the loop (0). On 1 the frame is in the receive buffer and its
 // fields in the exchange header.
 int GetDataFrame(Context& ctx, int order, double timeout);
+// The one frame the sensor sends on its own for a wait that must end with
+// whatever comes (a scope record). Waits up to `timeout` for it, ending at
+// once as GetDataFrame does on abort or stop. Garbage before a frame is
+// skipped, but at most huntBytes of it, and only while more keeps coming:
+// a damaged frame ends the wait with -1 and LinkFailure::BadHeader. A good
+// header gives 1 whatever its order; its payload is read and checked only
+// when it carries `order` and data (else dropped): the caller looks at the
+// exchange header to see what came.
+int GetSpontaneousFrame(Context& ctx, int order, double timeout, int huntBytes);
 int CheckHeaderCRC(Context& ctx, uint8_t* order, uint16_t* parameter, uint16_t* length, uint8_t* dataCrc);
 
 // Convenience: FillTxBuf + DataExchange with 8 + length bytes.

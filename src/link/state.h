@@ -51,6 +51,10 @@ struct LinkState {
   // request first lets the line fall quiet.
   bool drainFirst = false;
   uint32_t repliesDiscarded = 0;  // frames not taken: another order or length
+  // The last exchange timed out: the sensor does not answer (until a reply
+  // comes again). shownConnected: the indicator shows a connected sensor.
+  bool silent = false;
+  bool shownConnected = false;
   // Room for a failure text composed for the transport in use.
   char failureText[96] = {};
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "calib/record.h"
 #include "context/context.h"
 #include "params/fields.h"
 #include "params/units.h"
@@ -23,8 +24,12 @@ Limits LimitsOf(const Context& ctx, const liverec::LiveValues& v, int program) {
   l.lowerPx = std::max(l.setPx - lo, 1);
   const int32_t upUm = param::rowGet32(p, program, param::ROW_UM_TOLUP);
   const int32_t loUm = param::rowGet32(p, program, param::ROW_UM_TOLLO);
-  const auto start = static_cast<int64_t>(std::llround(AxisStartMm(ctx) * 1000));
-  const int64_t stop = start + std::llround(ctx.ident.model.workingRangeMm * 1000);
+  // The sensor measures from its calibrated offset over its measuring
+  // range; a record without a range (none read yet) stands for the model's
+  // working range.
+  const int64_t start = calib::offsetUm(ctx.calib.record);
+  const int32_t range = calib::rangeUm(ctx.calib.record);
+  const int64_t stop = start + (range > 0 ? range : std::llround(ctx.ident.model.workingRangeMm * 1000));
   l.setUm = v.setPointUm;
   l.upperUm = static_cast<int32_t>(std::clamp<int64_t>(int64_t{v.setPointUm} + upUm, start, stop));
   l.lowerUm = static_cast<int32_t>(std::clamp<int64_t>(int64_t{v.setPointUm} - loUm, start, stop));

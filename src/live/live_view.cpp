@@ -4,6 +4,7 @@
 #include "live/live_view.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -79,6 +80,12 @@ void drawRangeBar(Context& ctx, const liverec::LiveValues& v, int program) {
   if (graph.cursorCount >= 4) graph.cursors[3].x = liveview::LiveSetPosition(ctx, v);
 }
 
+// The fields that show the last live record's values.
+std::array<ui::CtlRef, 11> valueFields(const LiveFields& f) {
+  return {f.edgeA, f.edgeB, f.valuePx, f.valueMm, f.edgeCount, f.program, f.maxVal, f.minVal, f.peak, f.livePower,
+          f.trigCount};
+}
+
 void refreshValues(Context& ctx, bool armed) {
   liverec::Bytes rec;
   std::copy(ctx.live.record.begin(), ctx.live.record.end(), rec.begin());
@@ -88,6 +95,7 @@ void refreshValues(Context& ctx, bool armed) {
   const auto& p = ctx.params;
   const bool mm = p.unitMm == 1;
 
+  for (ui::CtlRef r : valueFields(f)) ctx.ui.setDimmed(r, false);
   setNum(ctx, f.edgeA, v.edgeA);
   setNum(ctx, f.edgeB, v.edgeB);
   setTxt(ctx, f.scanRate, ScanRateText(v.cycleUs));
@@ -230,6 +238,30 @@ size_t DrawVideoFrame(Context& ctx, int page, const std::array<uint16_t, 256>& s
 }
 
 void PlotVIDEOBarGraph(Context& ctx) { refreshValues(ctx, false); }
+
+void RelocalizeStateText(Context& ctx, int oldLanguage) {
+  const LiveFields f(ctx.ui);
+  if (!ctx.ui.valid(f.stateText)) return;
+  const std::string shown = ctx.ui.text(f.stateText);
+  for (int code = -6; code <= 15; ++code)
+    if (shown == StateCodeText(code, oldLanguage)) {
+      setTxt(ctx, f.stateText, StateCodeText(code, ctx.app.language));
+      return;
+    }
+  // The teach result shares the field.
+  if (shown == "TEACH OK" || shown == "LERNEN OK") setTxt(ctx, f.stateText, ctx.app.language == 1 ? "LERNEN OK" : "TEACH OK");
+}
+
+void ShowLiveValuesStale(Context& ctx) {
+  const LiveFields f(ctx.ui);
+  for (ui::CtlRef r : valueFields(f)) ctx.ui.setDimmed(r, true);
+  constexpr int kComError = -6;
+  setTxt(ctx, f.stateText, StateCodeText(kComError, ctx.app.language));
+  if (ctx.ui.valid(f.stateText)) {
+    ctx.ui.setTextColor(f.stateText, ui::kWhite);
+    ctx.ui.setBgColor(f.stateText, ui::kRed);
+  }
+}
 
 void PlotVIDEOBarGraphTrigger(Context& ctx) { refreshValues(ctx, true); }
 

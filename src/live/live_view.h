@@ -10,6 +10,13 @@ void PlotVIDEOBarGraph(Context& ctx);
 // The same while an edge trigger is armed: no lamps, value fields or range
 // bar; the trigger-level field shows the trigger counter.
 void PlotVIDEOBarGraphTrigger(Context& ctx);
+// The sensor stopped answering or the link went down: the state text reads
+// "COM ERR" (white on red) and the live values are dimmed as stale until
+// the next live record refreshes them.
+void ShowLiveValuesStale(Context& ctx);
+// After a language switch: the state text shown in the old language, in
+// the language now in force.
+void RelocalizeStateText(Context& ctx, int oldLanguage);
 // Redraws the video graph of the page showing (0 measurement, 3 teach) with
 // its threshold curve and edge markers; triggered: the frame captured at the
 // trigger event.

@@ -6,6 +6,7 @@
 #include "commands/commands.h"
 #include "context/context.h"
 #include "link/events.h"
+#include "link/exchange.h"
 #include "link/ownership.h"
 #include "link/report.h"
 #include "live/live_view.h"
@@ -190,6 +191,9 @@ struct Loop {
   // One cycle after the live record arrived. False when the loop has ended.
   bool cycle() {
     bool triggered = false;
+    // The page the operator looks at now: after a page change the new
+    // page's video must follow, not the page shown at RUN.
+    page = ctx.ui.activePage(ctx.refs.main.tab);
     barGraph();
     if (ctx.loop.cycleAfterVideo) ctx.loop.cycleAfterVideo(ctx);
     if (ctx.live.graphSwitch == 1) {
@@ -241,9 +245,12 @@ void PushRUN(Context& ctx, const RunObserver* observer) {
 }
 
 void PushSTOP(Context& ctx) {
-  ctx.ui.setOperable(ctx.refs.main.run, true);
-  ctx.ui.setOperable(ctx.refs.main.get, true);
-  ctx.ui.setOperable(ctx.refs.main.recStart, true);
+  // After a lost link the controls stay as the link-down display left them.
+  const bool linkUp = OpenPort(ctx) != nullptr;
+  ctx.ui.setOperable(ctx.refs.main.run, linkUp);
+  ctx.ui.setOperable(ctx.refs.main.get, linkUp);
+  ctx.ui.setOperable(ctx.refs.main.recStart, linkUp);
+  if (!linkUp || ctx.run.state == RUN_TIMEOUT) ShowLiveValuesStale(ctx);
   ShowTriggerText(ctx, TriggerText::Hidden);
   if (!ctx.run.closingStatus.empty()) {
     ctx.status = ctx.run.closingStatus;
@@ -261,6 +268,8 @@ void PushSTOP(Context& ctx) {
 
 int CC_BTNRun(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event == ui::EVENT_LEFT_CLICK) {
+    // Without a link the red error text stays: nothing will run.
+    if (OpenPort(ctx) == nullptr) return 0;
     if (LinkRefusesAction(ctx) || ctx.run.linkHeld > 0) return 0;
     PrepareLiveAxes(ctx);
     ctx.run.state = RUN_LOOP;
@@ -268,7 +277,7 @@ int CC_BTNRun(Context& ctx, const ui::EventArgs& ev) {
     ctx.ui.setTextColor(ctx.refs.conn.msgBox, ui::kBlack);
   } else if (ev.event == ui::EVENT_COMMIT) {
     // A press that did not reach the button (keyboard) starts the same way.
-    if (ctx.run.linkHeld > 0) return 0;
+    if (ctx.run.linkHeld > 0 || OpenPort(ctx) == nullptr) return 0;
     if (ctx.run.state != RUN_LOOP) {
       if (LinkRefusesAction(ctx)) return 0;
       PrepareLiveAxes(ctx);

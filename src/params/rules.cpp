@@ -400,7 +400,9 @@ int CC_BINSWmillimeter(Context& ctx, const ui::EventArgs& ev) {
   ShowRecorderModeHook(ctx);
   // Trigger cursors follow the unit.
   ApplyTriggerControls(ctx, ctx.ui.intValue(ctx.refs.choice.intTrig));
-  if (ctx.run.state == RUN_IDLE && ctx.ui.activePage(ctx.refs.main.tab) == 0) PlotVIDEOCurve(ctx, ActiveRow(ctx));
+  // The video graph follows the unit whichever page shows: left on another
+  // page it would show the old unit's curve against the new axis.
+  PlotVIDEOCurve(ctx, ActiveRow(ctx));
   return 0;
 }
 

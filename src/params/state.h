@@ -38,6 +38,9 @@ struct ParamState {
   bool setRead = false;
   bool teachRead = false;
   bool recordsRead() const { return setRead && teachRead; }
+  // `RS-232-Mode` as the sensor's RAM holds it: last sent there or read
+  // from there; -1 while unknown.
+  int sensorRs232Mode = -1;
 };
 
 }  // namespace bx

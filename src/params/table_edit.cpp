@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "context/context.h"
 #include "params/panel_values.h"
@@ -42,6 +45,27 @@ bool forSelection(ui::TableModel& t, Fn fn) {
   return true;
 }
 
+// "Write this value into these cells?", the value, then one line per row
+// with the column names of the cells in it.
+std::string describeCells(Context& ctx, const ui::TableModel& t, double value,
+                          const std::vector<std::pair<int, int>>& cells) {
+  const auto& tx = ctx.app.texts;
+  char num[32];
+  std::snprintf(num, sizeof num, "%g", value);
+  std::string text = tx.message("Write this value into these cells?") + "\n" + tx.message("Value:") + " " + num;
+  int row = -1;
+  for (const auto& [r, c] : cells) {
+    if (r != row) {
+      text += "\n" + tx.message("Row") + " " + std::to_string(r + 1) + ": ";
+      row = r;
+    } else {
+      text += ", ";
+    }
+    text += c < static_cast<int>(t.colLabels.size()) ? t.colLabels[static_cast<size_t>(c)] : std::to_string(c + 1);
+  }
+  return text;
+}
+
 }  // namespace
 
 int GridSetSelectionTo(Context& ctx) {
@@ -52,11 +76,17 @@ int GridSetSelectionTo(Context& ctx) {
   float v = 0;
   if (std::sscanf(answer.c_str(), "%f", &v) != 1) return 0;
   const double value = v;
-  const bool any = forSelection(*t, [&](int r, int c) {
-    if (fits(*t, c, value)) t->at(r, c).num = value;
+  // The operator sees which cells take the value before any is written:
+  // zero tolerances sent to the sensor fail every part.
+  std::vector<std::pair<int, int>> cells;
+  forSelection(*t, [&](int r, int c) {
+    if (fits(*t, c, value)) cells.emplace_back(r, c);
   });
-  if (any) ctx.ui.touch(ctx.para.teach.table);
-  return any ? 1 : 0;
+  if (cells.empty()) return 0;
+  if (!ctx.ui.confirm(ctx.app.texts.message("ATTENTION!"), describeCells(ctx, *t, value, cells))) return 0;
+  for (const auto& [r, c] : cells) t->at(r, c).num = value;
+  ctx.ui.touch(ctx.para.teach.table);
+  return 1;
 }
 
 int GridResetSelection(Context& ctx) {

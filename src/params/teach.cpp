@@ -83,12 +83,15 @@ int PushTEACH(Context& ctx, int row) {
     ShowStatus(ctx);
     return -1;
   }
-  ctx.status += " -> Ok!";
   std::memcpy(rec, ReplyData(ctx), ParamState::kRowSize);
 
   int code = static_cast<int16_t>(ctx.link.hdr.param);
   if (code >= -3 && code <= -1) std::memcpy(rec, kept.data(), kept.size());
   if (code < -3) code = 0;
+  // The exchange went through; whether the teach did is the sensor's code,
+  // and the status line (seen from every page) must not call a refused
+  // teach successful.
+  ctx.status += code < 0 ? std::string(" -> ") + TeachResultText(code) + "!" : std::string(" -> Ok!");
 
   const auto state = ctx.para.meas.stateText;
   if (code < 0) {

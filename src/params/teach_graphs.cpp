@@ -100,7 +100,7 @@ void PlotTeachTriggerLine(Context& ctx, int pixel) {
   if (pixel >= 0) {
     ui::Plot line;
     line.dashed = true;
-    line.color = ui::kBlue;
+    line.color = ui::kDarkGreen;
     line.x = {static_cast<double>(pixel), static_cast<double>(pixel)};
     line.y = {0, static_cast<double>(ctx.ident.model.videoFullScale)};
     plots.push_back(std::move(line));
@@ -115,9 +115,11 @@ double MinRangeWidth(const Context& ctx) {
 void ClampRange(const Context& ctx, double& begin, double& end) {
   if (ctx.params.unitMm == 1) {
     const double len = ctx.ident.model.workingRangeMm, w = MinRangeWidth(ctx);
-    // A begin too close to the end of the line is held where a range of the
-    // minimum width still fits, so the bar never collapses to nothing.
-    begin = std::clamp(begin, 0.0, std::max(0.0, len - w));
+    // A begin with no room for the minimum width after it goes to the end
+    // of the line: the bar shows the whole line out of range rather than a
+    // range the operator did not set.
+    if (begin < 0) begin = 0;
+    else if (begin > len - w) begin = len;
     end = std::clamp(end, std::min(w, len), len);
   } else {
     const double n = PixelCount(ctx);

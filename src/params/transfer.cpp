@@ -44,6 +44,7 @@ int PushGET(Context& ctx, int selector) {
     }
     p.set = set;
     p.setRead = true;
+    if (selector == MEM_RAM) p.sensorRs232Mode = param::get(p, param::RS232_MODE);
     ctx.status = "Parameter-frame received! - Line Ok!";
     std::array<uint8_t, ParamState::kTeachSize> teach{};
     if (!fetch(ctx, order, 1, teach.data(), ParamState::kTeachSize)) {
@@ -80,6 +81,7 @@ int PushSEND(Context& ctx, int selector) {
   if (RefuseUnreadRecords(ctx)) return -1;
   int r = -1;
   if (Exchange(ctx, order, 0, p.set.data(), ParamState::kParamSize) == 1) {
+    if (selector != MEM_EEPROM) p.sensorRs232Mode = param::get(p, param::RS232_MODE);
     if (Exchange(ctx, order, 1, p.teach.data(), ParamState::kTeachSize) == 1) {
       ctx.status = "Transmission successful - Line Ok!";
       r = 1;

@@ -69,7 +69,11 @@ void ShowRecorderAxis(Context& ctx) {
   strip.y.precision = mm ? ctx.ident.model.axisDecimals : 0;
   strip.y.min = mm ? liveview::AxisStartMm(ctx) : 1;
   strip.y.max = axisTop(ctx, mm);
-  ApplyRecorderZoom(ctx);
+  // The zoom toggle decides only between this fixed range and automatic
+  // scaling here; its own fixed range is for when it is switched off.
+  const ui::CtlRef zoom = rec(ctx, "ZOOMREC");
+  strip.y.autoscale = ctx.ui.valid(zoom) && ctx.ui.intValue(zoom) != 0;
+  ctx.ui.touch(g);
 }
 
 void PrepareRecorderChart(Context& ctx) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <string>
 
 #include "calib/record.h"
@@ -64,7 +65,17 @@ class Recording {
     due_ = start_ + s_.incrementS;
     ctx_.run.state = RUN_LOOP;
     ctx_.recorder.running = true;
-    if (s_.mode == REC_TRIGGERED) ShowRecorderStatus(ctx_, "WAITING FOR EXT.-TRIGGER ...", recorder::kStatusBlue);
+    if (s_.mode == REC_TRIGGERED) {
+      // The sensor sends a sample on every input event, recording or not:
+      // what waits from before START is not part of this recording.
+      if (platform::LinkPort* port = OpenPort(ctx_)) port->flush();
+      ShowRecorderStatus(ctx_, "WAITING FOR EXT.-TRIGGER ...", recorder::kStatusBlue);
+      // A sensor still in another RS-232 mode sends nothing: say what to do.
+      if (ctx_.params.sensorRs232Mode != REC_TRIGGERED) {
+        ctx_.status = "The sensor sends no samples yet: SEND the RS-232-MODE EXT-IN0-L/H, then START again!";
+        ShowStatus(ctx_);
+      }
+    }
     RecordOutcome outcome = loop();
     return end(outcome);
   }
@@ -163,6 +174,10 @@ class Recording {
     platform::LinkPort* port = OpenPort(ctx_);
     if (port == nullptr) return false;
     if (port->available() < frame::kHeaderSize) return true;
+    // The row carries the moment its frame came in, not when the loop got
+    // round to it.
+    platform::DateStr(arrivedDate_);
+    platform::TimeStr(arrivedTime_);
     // The hunt for a header after damaged bytes is kept short so the loop
     // comes round for the lamp and the clock; a header once found gets the
     // payload's full wait inside GetDataFrame.
@@ -189,8 +204,13 @@ class Recording {
   bool appendRow() {
     ShowRecorderStatus(ctx_, "APPEND TO DATA-FILE...", recorder::kStatusBlue);
     char date[platform::kDateStrSize], time[platform::kTimeStrSize];
-    platform::DateStr(date);
-    platform::TimeStr(time);
+    if (s_.mode == REC_TRIGGERED) {
+      std::copy(std::begin(arrivedDate_), std::end(arrivedDate_), std::begin(date));
+      std::copy(std::begin(arrivedTime_), std::end(arrivedTime_), std::begin(time));
+    } else {
+      platform::DateStr(date);
+      platform::TimeStr(time);
+    }
     char row[recorder::kRowBufferSize];
     const size_t n = recorder::FormatRow(row, date, time, ctx_.recorder.sample);
     if (!file_.write(row, n)) return false;
@@ -287,6 +307,8 @@ class Recording {
   recorder::RecorderFile file_;
   char date_[platform::kDateStrSize] = {};
   char time_[platform::kTimeStrSize] = {};
+  char arrivedDate_[platform::kDateStrSize] = {};
+  char arrivedTime_[platform::kTimeStrSize] = {};
   double start_ = 0;
   double due_ = 0;
   long shownSeconds_ = -1;

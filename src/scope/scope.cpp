@@ -6,13 +6,14 @@
 #include "commands/commands.h"
 #include "context/context.h"
 #include "link/exchange.h"
+#include "link/frame_format.h"
 #include "link/orders.h"
 #include "link/ownership.h"
 #include "link/report.h"
 #include "live/pending.h"
 #include "live/record.h"
+#include "live/live_view.h"
 #include "live/run_loop.h"
-#include "platform/clock.h"
 #include "scope/view.h"
 
 namespace bx {
@@ -70,17 +71,6 @@ bool disarm(Context& ctx) {
   if (Exchange(ctx, order::kScope, 0) == 1) return true;
   ctx.status = ctx.link.failure == LinkFailure::Refused ? kDisarmRefused : kDisarmLost;
   return false;
-}
-
-// The next record frame of the scope. An acknowledgement of the arm request
-// (order 110 without data) arriving late or twice is no record: it is
-// skipped, and the wait goes on within the same time.
-int waitForRecord(Context& ctx, double timeout) {
-  const double deadline = platform::Timer() + timeout;
-  for (;;) {
-    const int r = GetDataFrame(ctx, order::kScope, std::max(0.0, deadline - platform::Timer()));
-    if (r != 1 || ReplyLength(ctx) > 0) return r;
-  }
 }
 
 // What the streamed wait ended with, when it brought no record.
@@ -179,12 +169,27 @@ void PushSCOPE(Context& ctx) {
     ctx.run.state = RUN_LOOP;
     // The streamed wait counts afresh from here: the arm reply's bytes are
     // no part of the record.
-    if (waitForRecord(ctx, S.recordTimeout) != 1) {
-      S.active = false;
+    const int got = GetSpontaneousFrame(ctx, order::kScope, S.recordTimeout,
+                                        frame::kHeaderSize + static_cast<int>(scoperec::kRecordBytes));
+    S.active = false;
+    if (got != 1 && ctx.link.failure != LinkFailure::BadHeader) {
       waitFailed(ctx);
       return;
     }
-    S.active = false;
+    // A damaged header, another order or a frame without data is no
+    // record: the scope ends as on STOP, with nothing to show and no fault.
+    if (got != 1 || ctx.link.hdr.order != order::kScope || ctx.link.hdr.length == 0) {
+      S.outcome = ScopeOutcome::Discarded;
+      if (!disarm(ctx)) {
+        // A disarm the sensor refused or never confirmed is said as such.
+        ctx.run.state = RUN_TIMEOUT;
+        showFault(ctx);
+        endQuietly(ctx);
+        return;
+      }
+      endNormally(ctx);
+      return;
+    }
   }
   std::array<uint32_t, scoperec::kSamples> samples{};
   if (!scoperec::decodeRecord(ReplyData(ctx), ReplyLength(ctx), samples)) {
@@ -212,6 +217,8 @@ int RefreshCYCLE(Context& ctx) {
     return 0;
   }
   liverec::sanitise(ctx.live.record);
+  // The main panel's live values show the record just fetched.
+  PlotVIDEOBarGraph(ctx);
   const int32_t cycleUs = liverec::decode(ctx.live.record).cycleUs;
   if (cycleUs > 0) {
     const double f = 1e6 / cycleUs;

@@ -16,7 +16,11 @@ struct ScopeRefs {
 };
 
 // How the last arming ended, for front-ends without a panel.
-enum class ScopeOutcome : uint8_t { None, Shown, Stopped, TimedOut, Aborted, ArmFailed, LineError, BadRecord, ShortRecord };
+// Discarded: what came was no record (damaged header, another order, no
+// data); the scope ended quietly.
+enum class ScopeOutcome : uint8_t {
+  None, Shown, Stopped, TimedOut, Aborted, ArmFailed, LineError, BadRecord, ShortRecord, Discarded
+};
 
 struct ScopeState {
   static constexpr int kSamples = 128;

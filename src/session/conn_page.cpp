@@ -33,10 +33,24 @@ void DimmConnectElements(Context& ctx, int kind) {
 
 void SetConnectionIndicator(Context& ctx, bool connected) {
   auto r = ctx.refs.main.connected;
+  ctx.link.shownConnected = connected;
+  if (connected && ctx.link.silent) {
+    // Open, but the last request went unanswered.
+    ctx.ui.setText(r, Lang(ctx, "NO ANSWER", "KEINE ANTWORT"));
+    ctx.ui.setTextColor(r, ui::kBlack);
+    ctx.ui.setBgColor(r, ui::kYellow);
+    return;
+  }
   ctx.ui.setText(r, connected ? Lang(ctx, "CONNECTED", "VERBUNDEN") : Lang(ctx, "DISCONNECTED", "GETRENNT"));
   ctx.ui.setTextColor(r, connected ? ui::kBlack : ui::kWhite);
   ctx.ui.setBgColor(r, connected ? ui::kWhite : ui::kRed);
 }
+
+namespace {
+void ShowAnswering(Context& ctx) {
+  if (ctx.link.shownConnected) SetConnectionIndicator(ctx, OpenPort(ctx) != nullptr);
+}
+}  // namespace
 
 void EnableSensorControls(Context& ctx, bool enable) {
   for (ui::CtlRef r : {ctx.refs.main.run, ctx.refs.main.stop, ctx.refs.main.send, ctx.refs.main.get,
@@ -54,6 +68,7 @@ void ShowLinkDown(Context& ctx) {
 void InstallSessionHooks(Context& ctx) {
   ctx.session.linkDown = &ShowLinkDown;
   ctx.session.disconnect = &DisconnectLink;
+  ctx.session.answering = &ShowAnswering;
 }
 
 bool SerialLinkOpen(const Context& ctx) { return ctx.link.portOpen > 0 && ctx.link.tcpConnected <= 0; }

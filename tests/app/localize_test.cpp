@@ -101,7 +101,8 @@ TEST(LanguageFile, MessagesAreTranslatedLineByLine) {
   LanguageData d;
   std::string error;
   ASSERT_TRUE(ParseLanguageText("[MESSAGES]\nTRY TO CONNECT! ... = VERBINDUNGSAUFBAU! ...\n"
-                                "SENSOR DISCONNECTED! = SENSOR GETRENNT!\n[P]\nSENSOR = x\n",
+                                "SENSOR DISCONNECTED! = SENSOR GETRENNT!\nGET LINE OK from sensor ... = "
+                                "GET Leitung OK vom Sensor ...\nOk! = In Ordnung!\n[P]\nSENSOR = x\n",
                                 ".", d, error))
       << error;
   EXPECT_EQ(d.message("TRY TO CONNECT! ...\n"), "VERBINDUNGSAUFBAU! ...\n");
@@ -109,6 +110,10 @@ TEST(LanguageFile, MessagesAreTranslatedLineByLine) {
   EXPECT_EQ(d.message("Serial-No: #12\nSENSOR DISCONNECTED!  \n\n"), "Serial-No: #12\nSENSOR GETRENNT!  \n\n");
   EXPECT_EQ(d.message(""), "");
   EXPECT_EQ(d.message("SENSOR"), "SENSOR");  // only the messages section counts
+  // A step and its result are translated each on its own, not mixed.
+  EXPECT_EQ(d.message("GET LINE OK from sensor ... -> Ok!"), "GET Leitung OK vom Sensor ... -> In Ordnung!");
+  EXPECT_EQ(d.message("GET LINE OK from sensor ... -> NO EDGES!"), "GET Leitung OK vom Sensor ... -> NO EDGES!");
+  EXPECT_EQ(d.english("GET Leitung OK vom Sensor ... -> In Ordnung!"), "GET LINE OK from sensor ... -> Ok!");
   // Back to English for a language switch; unknown texts are their own.
   EXPECT_EQ(d.english("SENSOR GETRENNT!"), "SENSOR DISCONNECTED!");
   EXPECT_EQ(d.english("x"), "x");

@@ -207,8 +207,11 @@ TEST_F(CliScope, ADuplicatedArmAcknowledgementIsNoRecord) {
   ASSERT_TRUE(sim::parseFaultRule("duplicate:1@110/1", twice));
   server.setFault(twice);
   const CliRun r = testsupport::RunCli("scope --out " + out + " " + tcp());
-  EXPECT_EQ(r.exitCode, 0) << r.out;
-  expectRecord(out, 1);
+  // The second, empty acknowledgement ends the wait as a frame without data
+  // does: the scope is disarmed and nothing is written.
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_FALSE(server.scopeArmed()) << r.out;
+  EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 TEST_F(CliScope, UsageErrorsExitWith2) {

@@ -4,7 +4,9 @@
 
 #include "factory/adjust_panel.h"
 #include "factory/adjust_record.h"
+#include "link/frame_format.h"
 #include "link/orders.h"
+#include "live/state.h"
 #include "tests/link/link_fixture.h"
 
 namespace bx {
@@ -37,19 +39,21 @@ TEST_F(AdjustPanel, MenuShowsItAndClosingStopsTheExchanges) {
   ctx->ui.fireMenu(m, item);
   EXPECT_TRUE(ctx->ui.panel(ctx->factory.panel).visible);
   EXPECT_EQ(ctx->factory.active, 1);
+  EXPECT_EQ(exchanges(), 1) << "the sensor's record is read as the panel opens";
+  EXPECT_TRUE(sim->lastRequest(order::kPotentiometer).payload.empty());
 
   ASSERT_NE(ctx->loop.runStarting, nullptr);
   ctx->loop.runStarting(*ctx);
-  EXPECT_EQ(exchanges(), 1);
+  EXPECT_EQ(exchanges(), 2);
   cycle();
   cycle();
-  EXPECT_EQ(exchanges(), 3);
+  EXPECT_EQ(exchanges(), 4);
 
   ctx->ui.firePanel(ctx->factory.panel, ui::EVENT_CLOSE);
   EXPECT_FALSE(ctx->ui.panel(ctx->factory.panel).visible);
   EXPECT_FALSE(ctx->ui.panel(ctx->factory.printPanel).visible);
   cycle();
-  EXPECT_EQ(exchanges(), 3);
+  EXPECT_EQ(exchanges(), 4);
   EXPECT_EQ(ctx->loop.runStarting, nullptr);
 }
 
@@ -107,10 +111,19 @@ TEST_F(AdjustPanel, StoreSwitchIsSentOnceAndRefreshShowsTheRecord) {
   EXPECT_EQ(Word(sim->storedPotentiometer(), 8), 55);
   ASSERT_EQ(i2cadjust_single_iter(*ctx), 0);
   EXPECT_EQ(sim->lastRequest(order::kPotentiometer).payload[7], 0);
-  // Turned off, the switch is available again and stores on the next turn.
-  set("ADJ_P1", "STORE1", 0);
-  ASSERT_EQ(i2cadjust_single_iter(*ctx), 0);
+  // Once taken over the switch turns itself off and is operable again (a
+  // dimmed switch could not be switched off); it stores on the next turn.
+  EXPECT_EQ(value("ADJ_P1", "STORE1"), 0);
+  EXPECT_EQ(value("ADJ_P2", "STORE2B"), 0);
   EXPECT_FALSE(ctx->ui.dimmed(field("ADJ_P1", "STORE1")));
+  EXPECT_TRUE(ctx->ui.dimmed(field("ADJ_P2", "STORE2B"))) << "group 2 is dimmed in mode 1";
+  set("ADJ_P1", "WORD8", 66);
+  set("ADJ_P1", "STORE1", 1);
+  ASSERT_EQ(i2cadjust_single_iter(*ctx), 0);
+  EXPECT_EQ(sim->lastRequest(order::kPotentiometer).payload[7], kStorePage1);
+  EXPECT_EQ(Word(sim->storedPotentiometer(), 8), 66);
+  ASSERT_EQ(i2cadjust_single_iter(*ctx), 0);
+  set("ADJ_P1", "WORD8", 55);
   set("ADJ_P1", "STORE1", 1);
   ASSERT_EQ(i2cadjust_single_iter(*ctx), 0);
   EXPECT_EQ(sim->lastRequest(order::kPotentiometer).payload[7], kStorePage1);
@@ -126,6 +139,52 @@ TEST_F(AdjustPanel, StoreSwitchIsSentOnceAndRefreshShowsTheRecord) {
   set("ADJ_P1", "WORD8", 0);
   ASSERT_EQ(i2cadjust_preload(*ctx), 0);
   EXPECT_EQ(value("ADJ_P1", "WORD8"), 55);
+}
+
+// The sensor holds settings of its own; the panel, opened while live mode
+// runs, must neither send its empty fields over them nor change what the
+// operator did not touch.
+TEST_F(AdjustPanel, OpenedDuringLiveModeSendsOnlyWhatTheOperatorChanged) {
+  AdjustRecord own{};
+  own[6] = 9;
+  PutWord(own, 4, 250);
+  for (int off = 8; off < 32; off += 2) PutWord(own, off, static_cast<uint16_t>(1000 + off));
+  AdjustRecord got{};
+  ASSERT_EQ(ExchangeAdjustRecord(*ctx, own, got), 1);
+  const auto before = exchanges();
+
+  ctx->run.state = RUN_LOOP;  // the live loop owns the link
+  int m = -1, item = -1;
+  ASSERT_TRUE(ctx->ui.findMenuItem("HELP", "TRIMM", m, item));
+  ctx->ui.fireMenu(m, item);
+  EXPECT_EQ(exchanges(), before) << "no exchange from the menu while the loop runs";
+  cycle();
+  ASSERT_EQ(exchanges(), before + 1);
+  EXPECT_TRUE(sim->lastRequest(order::kPotentiometer).payload.empty()) << "the first cycle reads";
+  EXPECT_EQ(value("ADJ_P1", "WORD8"), 1008);
+  EXPECT_EQ(value("ADJ_P2", "WORD24"), 1024);
+  EXPECT_EQ(value("ADJ_P1", "BYTE6"), 9);
+
+  // Untouched, the cycles hand the sensor its own settings back.
+  cycle();
+  cycle();
+  std::vector<uint8_t> sent = sim->lastRequest(order::kPotentiometer).payload;
+  ASSERT_EQ(sent.size(), 32u);
+  for (int off = 8; off < 32; off += 2) EXPECT_EQ(frame::get16(&sent[static_cast<size_t>(off)]), 1000 + off) << off;
+  EXPECT_EQ(sent[6], 9);
+  EXPECT_EQ(sent[7], 0);
+  EXPECT_NE(frame::get16(&sent[4]), 0) << "the set value stays where the sensor is";
+
+  // One field edited: that setting (and its copy) changes, nothing else.
+  set("ADJ_P2", "WORD18", 5);
+  cycle();
+  sent = sim->lastRequest(order::kPotentiometer).payload;
+  ASSERT_EQ(sent.size(), 32u);
+  EXPECT_EQ(frame::get16(&sent[18]), 5);
+  EXPECT_EQ(frame::get16(&sent[22]), 5);
+  for (int off : {8, 10, 12, 14, 16, 20, 24, 26, 28, 30})
+    EXPECT_EQ(frame::get16(&sent[static_cast<size_t>(off)]), 1000 + off) << off;
+  ctx->run.state = RUN_IDLE;
 }
 
 TEST_F(AdjustPanel, FailedExchangeLeavesThePanelAndTheNextOneWorks) {

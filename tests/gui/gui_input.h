@@ -2,6 +2,8 @@
 // The operator's hands for front-end tests: mouse clicks and typing sent
 // through Qt's event delivery, as a window system would.
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
@@ -34,6 +36,23 @@ inline void doubleClick(QWidget* w, Qt::MouseButton button) {
   click(w, button);
   mouse(w, QEvent::MouseButtonDblClick, button, centre(w));
   mouse(w, QEvent::MouseButtonRelease, button, centre(w));
+}
+
+// Lets the double-click interval pass, with events served: a single right
+// click acts only then.
+inline void waitDoubleClickInterval() {
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < QApplication::doubleClickInterval() + 50) {
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+    QThread::msleep(5);
+  }
+}
+
+// A single right click, and the wait until it counts as one.
+inline void rightClick(QWidget* w) {
+  click(w, Qt::RightButton);
+  waitDoubleClickInterval();
 }
 
 inline void key(QWidget* w, int k, const QString& text = QString()) {

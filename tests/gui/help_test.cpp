@@ -31,7 +31,7 @@ class HelpWindow : public AppWindow {
 
   // Right click on a control, then the pass that shows the help panel.
   void askHelp(const char* panel, const char* control) {
-    guitest::click(renderer->widget(ref(panel, control)), Qt::RightButton);
+    guitest::rightClick(renderer->widget(ref(panel, control)));
     renderer->repaint();
   }
 
@@ -114,6 +114,34 @@ TEST_F(HelpWindow, GoesOnAClickEscapeFocusLossAndALanguageSwitch) {
   EXPECT_FALSE(helpShown());
   askHelp("CONN", "TRY_CONNECT");
   EXPECT_EQ(*ctx->app.texts.find("CONN", "TRY_CONNECT.help"), ctx->ui.text(ref("HELP", "TEXT")));
+}
+
+// The calibration lock opens with a right double-click on its text: the
+// first press must not open the help pop-up, which would take the second.
+// A single right click shows the help once the double-click interval has
+// passed.
+TEST_F(HelpWindow, ARightDoubleClickReachesTheCalibrationLock) {
+  showPage("CALIB");
+  QWidget* text = renderer->widget(ref("TAB_SETT", "CALIBTEXT"));
+  ASSERT_NE(text, nullptr);
+  const int locked = ctx->calib.locked;
+  guitest::click(text, Qt::RightButton);
+  renderer->repaint();
+  EXPECT_FALSE(helpShown()) << "help opened before the double click could end";
+  guitest::mouse(text, QEvent::MouseButtonDblClick, Qt::RightButton, guitest::centre(text));
+  guitest::mouse(text, QEvent::MouseButtonRelease, Qt::RightButton, guitest::centre(text));
+  guitest::waitDoubleClickInterval();
+  renderer->repaint();
+  EXPECT_NE(ctx->calib.locked, locked);
+  EXPECT_FALSE(helpShown());
+
+  guitest::click(text, Qt::RightButton);
+  renderer->repaint();
+  EXPECT_FALSE(helpShown());
+  guitest::waitDoubleClickInterval();
+  renderer->repaint();
+  EXPECT_TRUE(helpShown());
+  EXPECT_EQ(ctx->app.helpShownFor, ref("TAB_SETT", "CALIBTEXT"));
 }
 
 TEST_F(HelpWindow, F1ShowsTheHelpOfTheFocusedControl) {

@@ -136,8 +136,11 @@ TEST_F(AppWindow, TeachTableMenuOffersHelpAndTheSelectionEntries) {
   // Rows 1 and 2 of the teach-value column chosen.
   table->setRangeSelected(QTableWidgetSelectionRange(0, 3, 1, 3), true);
 
+  // Right press on a cell of the selection: the selection stays.
   auto openMenu = [&]() -> QMenu* {
-    guitest::click(table->viewport(), Qt::RightButton);
+    const QPoint at = table->visualItemRect(table->item(1, 3)).center();
+    guitest::mouse(table->viewport(), QEvent::MouseButtonPress, Qt::RightButton, at);
+    guitest::mouse(table->viewport(), QEvent::MouseButtonRelease, Qt::RightButton, at);
     for (QMenu* menu : table->findChildren<QMenu*>("contextMenu"))
       if (menu->isVisible()) return menu;
     return nullptr;
@@ -157,6 +160,7 @@ TEST_F(AppWindow, TeachTableMenuOffersHelpAndTheSelectionEntries) {
   EXPECT_FALSE(ctx->ui.panel(ctx->ui.findPanel("HELP")).visible);
 
   popups.answerPrompt("777");
+  popups.answerConfirm(true);
   entry(menu, "Set selection to ...")->trigger();
   menu->close();
   QCoreApplication::processEvents();
@@ -200,6 +204,100 @@ TEST_F(AppWindow, TeachTableMenuOffersHelpAndTheSelectionEntries) {
     if (!a->isSeparator()) texts << a->text();
   EXPECT_EQ(texts, (QStringList{"Hilfe", "Auswahl setzen auf ...", "Auswahl zurücksetzen"}));
   menu->close();
+}
+
+// A right press on a cell outside the selection makes that cell the
+// selection before the menu opens; the confirmation names the cells and
+// nothing is written before it is answered.
+TEST_F(AppWindow, TeachTableMenuActsOnTheCellRightClicked) {
+  const auto& pages = ctx->ui.at(ctx->refs.main.tab).pages;
+  for (size_t i = 0; i < pages.size(); ++i)
+    if (ctx->ui.panel(pages[i]).name == "TEACH") ctx->ui.setActivePage(ctx->refs.main.tab, static_cast<int>(i));
+  renderer->repaint();
+  auto* table = widget<QTableWidget>("TEACH", "TABLE");
+  ASSERT_NE(table, nullptr);
+  auto& t = ctx->ui.at(ref("TEACH", "TABLE")).table;
+  for (int r = 0; r < 4; ++r)
+    for (int c = 3; c < 6; ++c) t.at(r, c).num = 50;
+  ctx->ui.touch(ref("TEACH", "TABLE"));
+  renderer->repaint();
+  // The tolerances of rows 1 and 2 chosen earlier with the left button.
+  auto press = [&](int row, int col, Qt::MouseButton b) {
+    const QPoint at = table->visualItemRect(table->item(row, col)).center();
+    guitest::mouse(table->viewport(), QEvent::MouseButtonPress, b, at);
+    guitest::mouse(table->viewport(), QEvent::MouseButtonRelease, b, at);
+  };
+  table->setRangeSelected(QTableWidgetSelectionRange(0, 4, 1, 5), true);
+  QApplication::processEvents();
+  ASSERT_EQ(t.selTop, 0);
+
+  auto openMenuAt = [&](int row, int col) -> QMenu* {
+    press(row, col, Qt::RightButton);
+    for (QMenu* menu : table->findChildren<QMenu*>("contextMenu"))
+      if (menu->isVisible()) return menu;
+    return nullptr;
+  };
+  auto trigger = [&](QMenu* menu, const QString& text) {
+    for (QAction* a : menu->actions())
+      if (a->text() == text) a->trigger();
+    menu->close();
+    QCoreApplication::processEvents();
+  };
+
+  // Row 3's teach value, outside the selection.
+  QMenu* menu = openMenuAt(2, 3);
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(table->selectedItems().size(), 1);
+  EXPECT_TRUE(table->item(2, 3)->isSelected());
+  popups.clearPopups();
+  popups.answerPrompt("0");
+  popups.answerConfirm(false);
+  trigger(menu, "Set selection to ...");
+  ASSERT_FALSE(popups.popups().empty());
+  EXPECT_EQ(popups.popups().back().kind, "confirm");
+  EXPECT_EQ(popups.popups().back().text, "Write this value into these cells?\nValue: 0\nRow 3: TEACH-VALUE");
+  for (int r = 0; r < 4; ++r)
+    for (int c = 3; c < 6; ++c) EXPECT_EQ(t.at(r, c).num, 50) << r << "," << c;
+
+  menu = openMenuAt(2, 3);
+  ASSERT_NE(menu, nullptr);
+  popups.answerPrompt("0");
+  popups.answerConfirm(true);
+  trigger(menu, "Set selection to ...");
+  EXPECT_EQ(t.at(2, 3).num, 0);
+  for (int r = 0; r < 4; ++r)
+    for (int c = 3; c < 6; ++c)
+      if (r != 2 || c != 3) EXPECT_EQ(t.at(r, c).num, 50) << r << "," << c;
+
+  // A right press inside a selection of several cells keeps it, and the
+  // confirmation names each of them, row by row.
+  table->setRangeSelected(QTableWidgetSelectionRange(0, 4, 1, 5), true);
+  table->setRangeSelected(QTableWidgetSelectionRange(2, 3, 2, 3), false);
+  QApplication::processEvents();
+  menu = openMenuAt(1, 5);
+  ASSERT_NE(menu, nullptr);
+  popups.answerPrompt("7");
+  popups.answerConfirm(true);
+  trigger(menu, "Set selection to ...");
+  EXPECT_EQ(popups.popups().back().text,
+            "Write this value into these cells?\nValue: 7\nRow 1: TOL [+], TOL [-]\nRow 2: TOL [+], TOL [-]");
+  EXPECT_EQ(t.at(0, 4).num, 7);
+  EXPECT_EQ(t.at(1, 5).num, 7);
+  EXPECT_EQ(t.at(2, 4).num, 50);
+
+  // In German the question and the column names follow the language.
+  int m, de;
+  ASSERT_TRUE(ctx->ui.findMenuItem("SETTINGS", "German", m, de));
+  renderer->mainWindow()->menuAction(m, de)->trigger();
+  renderer->repaint();
+  menu = openMenuAt(3, 4);
+  ASSERT_NE(menu, nullptr);
+  popups.answerPrompt("1");
+  popups.answerConfirm(false);
+  trigger(menu, "Auswahl setzen auf ...");
+  EXPECT_EQ(popups.popups().back().title, "ACHTUNG!");
+  EXPECT_EQ(popups.popups().back().text, "Diesen Wert in diese Zellen schreiben?\nWert: 1\nZeile 4: TOL [+]");
+  EXPECT_EQ(t.at(3, 4).num, 50);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "gui/main_window.h"
 #include "live/live_view.h"
 #include "live/record.h"
+#include "params/fields.h"
 #include "params/teach_graphs.h"
 
 namespace {
@@ -109,6 +110,32 @@ TEST_F(LivePages, VideoAndTeachPagesShowTheLiveProfileInBothLanguagesAndUnits) {
       save("live-teach-" + tag);
     }
   }
+}
+
+// The grey shading outside the measuring range lies under the profile: the
+// curve stays red where it runs through the shaded part.
+TEST_F(LivePages, TheShadingOutsideTheRangeLiesUnderTheProfile) {
+  auto* tab = widget<QTabWidget>("MAIN", "TABmain");
+  tab->setCurrentIndex(0);
+  const int px = ctx->ident.hw.pixelCount > 0 ? ctx->ident.hw.pixelCount : 1024;
+  bx::param::set(ctx->params, bx::param::EVAL_BEGIN, static_cast<uint16_t>(px * 7 / 10));
+  bx::param::set(ctx->params, bx::param::EVAL_END, static_cast<uint16_t>(px * 9 / 10));
+  bx::PrepareLiveAxes(*ctx);
+  liveCycle(0);
+  settle();
+  QWidget* w = renderer->widget(ref("VIDEO", "VIDEOGRAPH"));
+  ASSERT_NE(w, nullptr);
+  const QImage img = w->grab().toImage();
+  int red = 0, shaded = 0;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width() / 2; ++x) {
+      const QColor c = img.pixelColor(x, y);
+      if (c.red() > 200 && c.green() < 60 && c.blue() < 60) ++red;
+      if (c.red() > 215 && c.red() < 245 && c.red() == c.green() && c.green() == c.blue()) ++shaded;
+    }
+  EXPECT_GT(shaded, 1000) << "the left half lies before the range begin";
+  EXPECT_GT(red, 50) << "the profile is hidden under the shading";
+  save("live-video-shading");
 }
 
 }  // namespace

@@ -216,7 +216,7 @@ TEST_F(AppWindow, RightClickShowsHelpForEveryConnectionControl) {
   for (const char* name : {"COM_TYPE", "COMPORT", "BAUDRATE", "IPADDR", "TCPPORT", "TRY_CONNECT", "DISCONNECT",
                            "ACCEPT", "CHANGE_BAUD", "FIND_PORTS", "HWINFO"}) {
     ctx->ui.setText(helpText, "");
-    guitest::click(renderer->widget(ref("CONN", name)), Qt::RightButton);
+    guitest::rightClick(renderer->widget(ref("CONN", name)));
     EXPECT_EQ(ctx->app.helpShownFor, ref("CONN", name)) << name;
     EXPECT_FALSE(ctx->ui.text(helpText).empty()) << name;
   }

@@ -2,6 +2,7 @@
 // lists, headless, without a run loop.
 #include <gtest/gtest.h>
 
+#include "calib/record.h"
 #include "live/display.h"
 #include "live/live_callbacks.h"
 #include "live/edge_markers.h"
@@ -159,6 +160,44 @@ TEST_F(LiveView, ValueFieldColourFollowsRangeAndLimits) {
   EXPECT_DOUBLE_EQ(ctx->ui.value(ctl("VIDEO", "TOLLO")), 1.5);
 }
 
+// The micrometre limits lie within the sensor's calibrated span, offset to
+// offset + measuring range: on a sensor with an offset a value inside its
+// tolerance is green, and the limits still stop at the span's ends.
+TEST_F(LiveView, MicrometreLimitsFollowTheCalibratedOffsetAndRange) {
+  const ui::CtlRef value = ctl("VIDEO", "MEASVAL");
+  ctx->params.unitMm = 1;
+  param::set32(ctx->params, param::UM_BEGIN, 30000);
+  param::set32(ctx->params, param::UM_END, 80000);
+  calib::setField32(ctx->calib.record, calib::OFF_OFFSET, 30000);
+  calib::setField32(ctx->calib.record, calib::OFF_RANGE, 51200);
+  const struct {
+    int32_t setUm, valueUm;
+    ui::Color colour;
+  } cases[] = {
+      {60000, 60000, ui::kDarkGreen}, {60000, 61000, ui::kDarkGreen}, {60000, 61001, ui::kRed},
+      {60000, 58500, ui::kDarkGreen}, {60000, 58499, ui::kRed},
+      // Set value at the span's top: the upper limit stops at 81200.
+      {80800, 79999, ui::kDarkGreen}, {30500, 30000, ui::kDarkGreen},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.setUm) + " / " + std::to_string(c.valueUm));
+    record(500);
+    put32(liverec::SET_POINT_UM, c.setUm);
+    put32(liverec::VALUE_UM, c.valueUm);
+    ctx->params.unitMm = 1;
+    param::set32(ctx->params, param::UM_END, 82000);
+    PlotVIDEOBarGraph(*ctx);
+    EXPECT_EQ(ctx->ui.at(value).bgColor, c.colour);
+  }
+  record(500);
+  put32(liverec::SET_POINT_UM, 80800);
+  const liveview::Limits lim = liveview::LimitsOf(*ctx, liverec::decode(ctx->live.record), 0);
+  EXPECT_EQ(lim.upperUm, 81200);
+  EXPECT_EQ(lim.lowerUm, 79300);
+  put32(liverec::SET_POINT_UM, 30500);
+  EXPECT_EQ(liveview::LimitsOf(*ctx, liverec::decode(ctx->live.record), 0).lowerUm, 30000);
+}
+
 TEST_F(LiveView, StateTextClampsCodesAndTheEdgeCountCheckOverrides) {
   const ui::CtlRef text = ctl("VIDEO", "STATETEXT");
   for (int code : {16, -7}) {
@@ -241,12 +280,31 @@ TEST_F(LiveView, RangeBarGreysOutsideTheRangeAndDrawsTheBandLow) {
   EXPECT_DOUBLE_EQ(g.cursors[0].x, 510);
   EXPECT_DOUBLE_EQ(g.cursors[3].x, 500);
 
-  // A begin at the end of the line keeps a range of the minimum width.
+  // In millimetres a begin with no room for the minimum width after it
+  // becomes the measuring length; one just inside stays; a negative one is 0.
   ctx->params.unitMm = 1;
-  double begin = 60, end = 70;
-  ClampRange(*ctx, begin, end);
-  EXPECT_DOUBLE_EQ(end, 51.2);
-  EXPECT_DOUBLE_EQ(begin, 51.2 - MinRangeWidth(*ctx));
+  const double w = MinRangeWidth(*ctx);
+  const struct {
+    double begin, end, wantBegin, wantEnd;
+  } cases[] = {
+      {60, 70, 51.2, 51.2},
+      {51.2 - w + 0.01, 51.2, 51.2, 51.2},
+      {51.2 - w, 51.2, 51.2 - w, 51.2},
+      {-3, 0, 0, w},
+      {10, 20, 10, 20},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.begin);
+    double begin = c.begin, end = c.end;
+    ClampRange(*ctx, begin, end);
+    EXPECT_DOUBLE_EQ(begin, c.wantBegin);
+    EXPECT_DOUBLE_EQ(end, c.wantEnd);
+  }
+  // The bar then shows the whole line grey up to the begin.
+  RefreshRangeGraph(*ctx, 60, 70, 0);
+  const auto& bar = ctx->ui.graph(ctx->refs.display.rangeGraph);
+  EXPECT_DOUBLE_EQ(bar.cursors[1].x, 51.2);
+  EXPECT_DOUBLE_EQ(bar.plots[1].x[1], 51.2);
 }
 
 TEST_F(LiveView, RollGraphKeepsTheLastHundredRecords) {

@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "link/orders.h"
+#include "live/live_view.h"
 #include "live/record.h"
 #include "live/run_loop.h"
 #include "live/state_text.h"
 #include "params/fields.h"
+#include "app/localize.h"
 #include "app/main_panel.h"
 #include "params/params_fixture.h"
 #include "params/panel_values.h"
@@ -309,6 +311,83 @@ TEST_F(RunLoopTest, FailedTriggeredRecordEndsTheLoopAsAStop) {
   ASSERT_EQ(seen.failures.size(), 1u);
   EXPECT_EQ(seen.failures[0], "Timeout RS232-Line!");
   EXPECT_EQ(status(), "Data-Transfer Stopped!");
+}
+
+// A lost link leaves one consistent picture: DISCONNECTED with RUN and GET
+// dimmed, "COM ERR" instead of the last state and the last values dimmed
+// as stale; RUN does not turn the red error text black.
+TEST_F(RunLoopTest, ALostLinkLeavesNoContradictions) {
+  connectTcp();
+  const ui::CtlRef state = ctx->ui.find("VIDEO", "STATETEXT");
+  const ui::CtlRef value = ctx->ui.find("VIDEO", "MEASVAL");
+  Seen seen;
+  seen.stopAfter = 50;
+  seen.onCycle = [&](int n) {
+    if (n == 3) sim->setFault(sim::Fault::CloseConnection, sim::kPersistent);
+  };
+  run(seen);
+  EXPECT_EQ(ctx->ui.text(ctx->refs.main.connected), "DISCONNECTED");
+  EXPECT_TRUE(ctx->ui.dimmed(ctx->refs.main.run));
+  EXPECT_TRUE(ctx->ui.dimmed(ctx->refs.main.get));
+  EXPECT_TRUE(ctx->ui.dimmed(ctx->refs.main.recStart));
+  EXPECT_EQ(ctx->ui.text(state), "COM ERR");
+  EXPECT_EQ(ctx->ui.at(state).bgColor, ui::kRed);
+  EXPECT_TRUE(ctx->ui.dimmed(value));
+  EXPECT_EQ(ctx->ui.at(ctx->refs.main.status).textColor, ui::kRed);
+  press(CC_BTNRun);
+  EXPECT_EQ(ctx->ui.at(ctx->refs.main.status).textColor, ui::kRed);
+  EXPECT_EQ(ctx->run.state, RUN_IDLE);
+}
+
+// Over RS-232 the port stays open when the sensor falls silent: the
+// indicator says so after a failed exchange, in both languages, and says
+// CONNECTED again with the next answer; the live values show "COM ERR".
+TEST_F(RunLoopTest, ASilentSensorShowsOnTheIndicatorUntilItAnswersAgain) {
+  connectPty();
+  ctx->link.replyTimeout = 0.3;
+  ASSERT_EQ(ctx->ui.text(ctx->refs.main.connected), "CONNECTED");
+  EXPECT_EQ(runIntoFailure(order::kLiveData, 0), "RAW: Timeout RS232-Line!");
+  EXPECT_EQ(ctx->ui.text(ctx->refs.main.connected), "NO ANSWER");
+  EXPECT_EQ(ctx->ui.at(ctx->refs.main.connected).bgColor, ui::kYellow);
+  EXPECT_EQ(ctx->ui.text(ctx->ui.find("VIDEO", "STATETEXT")), "COM ERR");
+  EXPECT_TRUE(ctx->ui.dimmed(ctx->ui.find("VIDEO", "MEASVAL")));
+  EXPECT_FALSE(ctx->ui.dimmed(ctx->refs.main.run)) << "the port is open: RUN may try again";
+  ctx->app.projectDir = BX_RESOURCE_DIR;
+  SetLanguage(*ctx, 1);
+  EXPECT_EQ(ctx->ui.text(ctx->refs.main.connected), "KEINE ANTWORT");
+  EXPECT_EQ(ctx->ui.text(ctx->ui.find("VIDEO", "STATETEXT")), "COM FEHLER");
+  SetLanguage(*ctx, 0);
+  // The next good exchange: connected again, live values current.
+  Seen seen;
+  seen.stopAfter = 2;
+  run(seen);
+  EXPECT_EQ(ctx->ui.text(ctx->refs.main.connected), "CONNECTED");
+  EXPECT_EQ(ctx->ui.at(ctx->refs.main.connected).bgColor, ui::kWhite);
+  EXPECT_FALSE(ctx->ui.dimmed(ctx->ui.find("VIDEO", "MEASVAL")));
+  EXPECT_NE(ctx->ui.text(ctx->ui.find("VIDEO", "STATETEXT")), "COM ERR");
+}
+
+// A page change during RUN: the video of the page now shown follows the
+// sensor, the one left behind is no longer drawn.
+TEST_F(RunLoopTest, AfterAPageChangeTheNewPagesVideoFollows) {
+  connectTcp();
+  ctx->ui.setActivePage(ctx->refs.main.tab, 0);
+  ShowGraphView(*ctx, 1);
+  auto& teach = ctx->ui.graph(ctx->refs.display.teachGraph);
+  uint64_t teachRevision = 0;
+  Seen seen;
+  seen.stopAfter = 6;
+  seen.onCycle = [&](int n) {
+    if (n == 2) {
+      ctx->ui.setActivePage(ctx->refs.main.tab, 3);
+      teach.plots.clear();
+      teachRevision = ctx->ui.at(ctx->refs.display.teachGraph).revision;
+    }
+  };
+  run(seen);
+  EXPECT_GT(ctx->ui.at(ctx->refs.display.teachGraph).revision, teachRevision);
+  ASSERT_FALSE(teach.plots.empty()) << "the teach page's video stayed frozen";
+  for (size_t i = 0; i < 256; ++i) EXPECT_EQ(teach.plots[0].y[i], ctx->live.video[i]) << i;
 }
 
 TEST_F(RunLoopTest, RunAndStopButtons) {

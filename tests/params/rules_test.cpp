@@ -164,6 +164,7 @@ TEST_F(RulesTest, EdgeTriggerPlacesTheTriggerMarksInTheUnitInForce) {
     if (pl.dashed) {
       ++lines;
       EXPECT_EQ(pl.x[0], 1000);
+      EXPECT_EQ(pl.color, ui::kDarkGreen) << "the trigger line is green";
     }
   }
   EXPECT_EQ(lines, 1);
@@ -175,6 +176,24 @@ TEST_F(RulesTest, EdgeTriggerPlacesTheTriggerMarksInTheUnitInForce) {
   EXPECT_DOUBLE_EQ(video.cursors[2].x, 10.0);
   EXPECT_DOUBLE_EQ(ctx->ui.graph(ctx->refs.display.rangeGraph).cursors[4].x, 10.0);
   EXPECT_DOUBLE_EQ(ctx->ui.value(ref("PARA2", "TRIGPIX")), 10.0);
+}
+
+// The unit switched on another page: the video graph's curve follows at
+// once, so it never lies in the old unit against the new axis.
+TEST_F(RulesTest, TheVideoCurveFollowsTheUnitSwitchedOnAnotherPage) {
+  setup(3, 0, 0);
+  for (size_t i = 0; i < 256; ++i) {
+    ctx->ident.model.samplePixels[i] = static_cast<double>(i * 8);
+    ctx->ident.model.sampleMm[i] = i * 8 * 0.01;
+  }
+  ctx->ui.setActivePage(ctx->refs.main.tab, 3);
+  for (int unit : {1, 0}) {
+    ctx->ui.setValue(ctx->refs.main.mmSwitch, unit);
+    ctx->ui.fire(ctx->refs.main.mmSwitch, ui::EVENT_VAL_CHANGED);
+    const auto& video = ctx->ui.graph(ctx->refs.display.videoGraph);
+    ASSERT_FALSE(video.plots.empty());
+    EXPECT_DOUBLE_EQ(video.plots[0].x[255], unit == 1 ? 255 * 8 * 0.01 : 255 * 8.0) << unit;
+  }
 }
 
 TEST_F(RulesTest, TriggerOnAsksForTheOutputAndNoSwitchesItOffAgain) {

@@ -1,6 +1,7 @@
 // Teach-in against the simulated sensor, and the teach-table editor.
 #include <cstring>
 
+#include "app/localize.h"
 #include "params/teach.h"
 #include "params/panel_values.h"
 #include "params/table_edit.h"
@@ -75,6 +76,17 @@ TEST_F(TeachTest, FailedResultCodeRestoresTheRowAndShowsItsText) {
   EXPECT_EQ(ctx->ui.text(state()), "LO NEG EDGES");
   EXPECT_EQ(ctx->ui.at(state()).textColor, ui::kWhite);
   EXPECT_EQ(ctx->ui.at(state()).bgColor, ui::kRed);
+  // The status line, in view on the teach page too, names the failure.
+  EXPECT_EQ(status(), "TEACH new setpoint value ... -> LO NEG EDGES!");
+  sim->setFault(sim::Fault::TeachResult, 1, -3);
+  ASSERT_EQ(PushTEACH(*ctx, 0), 0);
+  EXPECT_EQ(status(), "TEACH new setpoint value ... -> NO EDGES!");
+  EXPECT_EQ(ctx->ui.text(ctx->refs.main.status), "TEACH new setpoint value ... -> NO EDGES!");
+  ctx->app.projectDir = BX_RESOURCE_DIR;
+  SetLanguage(*ctx, 1);
+  sim->setFault(sim::Fault::TeachResult, 1, -3);
+  ASSERT_EQ(PushTEACH(*ctx, 0), 0);
+  EXPECT_EQ(ctx->ui.text(ctx->refs.main.status), "LERNE neuen Sollwert ... -> NO EDGES!");
 }
 
 TEST_F(TeachTest, ResultCodeBelowMinusThreeCountsAsSuccess) {
@@ -269,14 +281,23 @@ TEST_F(EditorTest, ContextMenuSetAndResetSelection) {
   t.selLeft = 2;
   t.selRight = 3;
   fe->answerPrompt("2.0");
+  fe->answerConfirm(false);  // declined: nothing written
+  EXPECT_EQ(GridSetSelectionTo(*ctx), 0);
+  EXPECT_EQ(fe->popups().end()[-2].title, "VALUE!");
+  EXPECT_EQ(fe->popups().end()[-2].text, "Insert a cell value!");
+  EXPECT_EQ(fe->popups().back().kind, "confirm");
+  EXPECT_EQ(fe->popups().back().text, "Write this value into these cells?\nValue: 2\nRow 2: MODE, TEACH-VALUE\nRow 3: MODE, TEACH-VALUE");
+  EXPECT_EQ(t.at(1, 2).num, 0);
+  fe->answerPrompt("2.0");
+  fe->answerConfirm(true);
   EXPECT_EQ(GridSetSelectionTo(*ctx), 1);
-  EXPECT_EQ(fe->popups().back().title, "VALUE!");
-  EXPECT_EQ(fe->popups().back().text, "Insert a cell value!");
   EXPECT_EQ(t.at(1, 2).num, 2);
   EXPECT_EQ(t.at(2, 3).num, 2);
   EXPECT_EQ(t.at(0, 3).num, 0);
   fe->answerPrompt("7.5");  // not a mode: only the value column takes it
+  fe->answerConfirm(true);
   GridSetSelectionTo(*ctx);
+  EXPECT_EQ(fe->popups().back().text, "Write this value into these cells?\nValue: 7.5\nRow 2: TEACH-VALUE\nRow 3: TEACH-VALUE");
   EXPECT_EQ(t.at(1, 2).num, 2);
   EXPECT_EQ(t.at(1, 3).num, 7.5);
   fe->answerPrompt("abc");

@@ -194,6 +194,31 @@ TEST_F(RecorderTest, StaticRecordingWritesEachRowAsItArrives) {
   EXPECT_EQ(strip.data.back(), std::stoi(last[2]));
 }
 
+// Pressing START prepares the chart with its own fixed axis (1..pixel
+// count, or axis start..measuring length rounded up); the zoom toggle's
+// fixed range applies only when the toggle is switched off.
+TEST_F(RecorderTest, PreparingTheChartKeepsItsAxis) {
+  model(1024, 12.5);
+  const ui::CtlRef g = ref("REC", "RECGRAPH");
+  ctx->ui.setValue(ref("REC", "ZOOMREC"), 0);
+  ctx->ui.fire(ref("REC", "START"), ui::EVENT_LEFT_CLICK);
+  EXPECT_FALSE(ctx->ui.strip(g).y.autoscale);
+  EXPECT_DOUBLE_EQ(ctx->ui.strip(g).y.min, 1);
+  EXPECT_DOUBLE_EQ(ctx->ui.strip(g).y.max, 1024);
+  ctx->params.unitMm = 1;
+  ctx->ui.fire(ref("REC", "START"), ui::EVENT_LEFT_CLICK);
+  EXPECT_DOUBLE_EQ(ctx->ui.strip(g).y.min, 0);
+  EXPECT_DOUBLE_EQ(ctx->ui.strip(g).y.max, 13);
+  ctx->ui.setValue(ref("REC", "ZOOMREC"), 1);
+  ctx->ui.fire(ref("REC", "START"), ui::EVENT_LEFT_CLICK);
+  EXPECT_TRUE(ctx->ui.strip(g).y.autoscale);
+  // Switched off: the toggle's own range.
+  ctx->ui.setValue(ref("REC", "ZOOMREC"), 0);
+  ctx->ui.fire(ref("REC", "ZOOMREC"), ui::EVENT_COMMIT);
+  EXPECT_FALSE(ctx->ui.strip(g).y.autoscale);
+  EXPECT_DOUBLE_EQ(ctx->ui.strip(g).y.min, 1);
+}
+
 TEST_F(RecorderTest, PageRulesForModeIncrementAndDuration) {
   // 1.5 s becomes 2 s with a step of 1 s: 100 samples take 3 min 20 s.
   page(100, 1.5);
@@ -331,6 +356,74 @@ TEST_F(RecorderTest, TriggeredSamplesOverThePty) {
   ASSERT_EQ(l.size(), kHeaderLines + 6);
   EXPECT_EQ(l[2], "Time-Increment[s]:\t0");
   EXPECT_EQ(fieldText("RECSTATUS"), "DATA-RECORDER COMPLETED!");
+}
+
+// Input events before START leave samples waiting on the line; none of
+// them may become a row, and each row carries the moment its frame came.
+TEST_F(RecorderTest, TriggeredRecordingIgnoresEventsFromBeforeStart) {
+  connectTcp();
+  chooseMode(REC_TRIGGERED);
+  ASSERT_EQ(PushSEND(*ctx, MEM_RAM), 1);
+  for (int i = 0; i < 6; ++i) {
+    sim->pulseInput();
+    const double until = platform::Timer() + 0.05;
+    while (platform::Timer() < until) ctx->ui.processEvents();
+  }
+  page(3, 1.0);
+  Seen seen;
+  double started = 0, last = 0;
+  int pulses = 0;
+  // The first event comes 1.2 s after START, the next ones 1.1 s apart.
+  seen.onPass = [&] {
+    const double now = platform::Timer();
+    if (started == 0) started = last = now - 0.1;
+    if (now - last < 1.1 || pulses >= 3) return;
+    last = now;
+    ++pulses;
+    sim->pulseInput();
+  };
+  ASSERT_EQ(record(seen), RecordOutcome::Completed) << status();
+  EXPECT_EQ(pulses, 3);
+  const auto l = lines(slurp(path));
+  ASSERT_EQ(l.size(), kHeaderLines + 3);
+  auto seconds = [](const std::string& hms) {
+    return std::stoi(hms.substr(0, 2)) * 3600 + std::stoi(hms.substr(3, 2)) * 60 + std::stoi(hms.substr(6, 2));
+  };
+  const int start = seconds(l[1].substr(l[1].find('\t') + 1));
+  int previous = start;
+  for (size_t i = kHeaderLines; i < l.size(); ++i) {
+    const int at = seconds(fields(l[i])[1]);
+    EXPECT_GT((at - previous + 86400) % 86400, 0) << "row " << i - kHeaderLines << ": " << l[i];
+    previous = at;
+  }
+}
+
+// Triggered mode chosen on the page but not sent: the sensor sends nothing,
+// and the status line says so at START instead of waiting without a word.
+TEST_F(RecorderTest, TriggeredRecordingWithoutTheModeSentSaysWhatToDo) {
+  const std::string hint = "The sensor sends no samples yet: SEND the RS-232-MODE EXT-IN0-L/H, then START again!";
+  connectTcp();
+  chooseMode(REC_TRIGGERED);
+  page(2, 1.0);
+  Seen seen;
+  std::string shown;
+  const double until = platform::Timer() + 0.3;
+  seen.onPass = [&] {
+    shown = ctx->ui.text(ctx->refs.main.status);
+    if (platform::Timer() > until) ctx->run.state = RUN_IDLE;
+  };
+  EXPECT_EQ(record(seen), RecordOutcome::Stopped);
+  EXPECT_EQ(shown, hint);
+  // Sent: no hint.
+  ASSERT_EQ(PushSEND(*ctx, MEM_RAM), 1);
+  const double until2 = platform::Timer() + 0.3;
+  seen.onPass = [&] {
+    shown = ctx->ui.text(ctx->refs.main.status);
+    EXPECT_NE(shown, hint);
+    if (platform::Timer() > until2) ctx->run.state = RUN_IDLE;
+  };
+  fe->answerConfirm(true);  // the first recording's file is overwritten
+  EXPECT_EQ(record(seen), RecordOutcome::Stopped);
 }
 
 TEST_F(RecorderTest, ATimeOutEndsTheRecordingAndKeepsTheRows) {

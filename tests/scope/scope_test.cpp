@@ -11,6 +11,7 @@
 #include "link/orders.h"
 #include "live/run_loop.h"
 #include "params/params_fixture.h"
+#include "platform/clock.h"
 #include "platform/date_text.h"
 #include "scope/callbacks.h"
 #include "scope/print.h"
@@ -164,7 +165,12 @@ TEST_F(ScopeTest, RefreshCycleTakesThePeriodFromTheSensorsCycleTime) {
   // The bring-up already refreshed it, with N = 1.
   EXPECT_DOUBLE_EQ(ctx->scope.periodMs, 0.5);
   settings(0, 50, 0, 16);  // 125 Hz: exactly 8 ms
+  // The record fetched also refreshes the main panel's live values.
+  ctx->ui.setText(ctx->ui.find("MAIN", "SCANRATE"), "");
+  ctx->ui.setValue(ctx->ui.find("VIDEO", "EDGECOUNT"), -1);
   ASSERT_EQ(RefreshCYCLE(*ctx), 1);
+  EXPECT_EQ(ctx->ui.text(ctx->ui.find("MAIN", "SCANRATE")), "2000");
+  EXPECT_GE(ctx->ui.value(ctx->ui.find("VIDEO", "EDGECOUNT")), 0);
   EXPECT_DOUBLE_EQ(ctx->scope.sampleRateHz, 125.0);
   EXPECT_DOUBLE_EQ(ctx->scope.periodMs, 8.0);
   EXPECT_EQ(graph().x.caption, "Time [sec]");
@@ -390,20 +396,65 @@ TEST_F(ScopeTest, StreamedFramesAreCheckedAgainstTheirOwnHeader) {
   streamFault(sim::Fault::Noise, 40);
   PushSCOPE(*ctx);
   EXPECT_EQ(ctx->scope.outcome, ScopeOutcome::Shown) << ctx->status;
-  // A record whose header fails its CRC or sync byte is no record.
+  // A record whose header fails its CRC or sync byte is no record: the
+  // scope ends at once and quietly, as on STOP, without any time limit.
+  ctx->scope.recordTimeout = 1e12;
+  const auto samples = ctx->scope.samples;
   for (sim::Fault f : {sim::Fault::BadHeaderCrc, sim::Fault::WrongSync}) {
     SCOPED_TRACE(sim::faultName(f));
     streamFault(f);
+    const double t0 = platform::Timer();
     PushSCOPE(*ctx);
-    EXPECT_EQ(ctx->scope.outcome, ScopeOutcome::TimedOut) << ctx->status;
+    EXPECT_LT(platform::Timer() - t0, 3.0);
+    EXPECT_EQ(ctx->scope.outcome, ScopeOutcome::Discarded) << ctx->status;
+    EXPECT_EQ(ctx->status, "Data-Transfer Stopped!");
+    EXPECT_NE(ctx->ui.at(ctx->refs.main.status).textColor, ui::kRed);
+    EXPECT_EQ(ctx->scope.samples, samples);
     EXPECT_FALSE(sim->scopeArmed());
+    EXPECT_EQ(ctx->run.state, RUN_IDLE);
+    EXPECT_FALSE(ctx->scope.active);
+    EXPECT_FALSE(ctx->ui.visible(refs().waitText));
   }
+  ctx->scope.recordTimeout = 0.6;
   // Data that fails its CRC keeps the picture and says so.
   streamFault(sim::Fault::BadDataCrc);
   PushSCOPE(*ctx);
   EXPECT_EQ(ctx->scope.outcome, ScopeOutcome::BadRecord);
   EXPECT_EQ(ctx->status, "ATTENTION! RECEIVED DATA FRAME IS INCORRECT!");
   EXPECT_EQ(ctx->run.state, RUN_IDLE);
+}
+
+// A frame of another order, or a scope frame without data, while the scope
+// waits for its trigger is no record either: quiet end, no endless wait.
+TEST_F(ScopeTest, AFrameOfAnotherOrderOrWithoutDataEndsTheScopeQuietly) {
+  for (bool tcp : {true, false}) {
+    SCOPED_TRACE(tcp ? "TCP" : "pty");
+    if (tcp) connectTcp(); else connectPty();
+    const int channel = tcp ? sim::kTcpChannel : sim::kPtyChannel;
+    const struct {
+      uint8_t order;
+      std::vector<uint8_t> data;
+    } cases[] = {{order::kScope, {}}, {order::kLiveData, std::vector<uint8_t>(64, 3)}};
+    for (const auto& c : cases) {
+      SCOPED_TRACE(static_cast<int>(c.order));
+      settings(3);  // external input: the record itself never comes
+      ctx->scope.recordTimeout = 1e12;
+      fe->schedule(0.3, [&] { sim->sendUnrequested(channel, c.order, 0, c.data); });
+      const double t0 = platform::Timer();
+      PushSCOPE(*ctx);
+      EXPECT_LT(platform::Timer() - t0, 3.0);
+      EXPECT_EQ(ctx->scope.outcome, ScopeOutcome::Discarded) << ctx->status;
+      EXPECT_EQ(ctx->status, "Data-Transfer Stopped!");
+      EXPECT_NE(ctx->ui.at(ctx->refs.main.status).textColor, ui::kRed);
+      EXPECT_FALSE(ctx->scope.hasRecord);
+      EXPECT_EQ(ctx->run.state, RUN_IDLE);
+      EXPECT_FALSE(ctx->ui.dimmed(ctx->refs.main.run));
+      EXPECT_FALSE(sim->scopeArmed()) << "disarmed: no stale record comes later";
+    }
+    CloseLink(*ctx, true);
+    sim->stop();
+    sim.reset();
+  }
 }
 
 TEST_F(ScopeTest, AnUnansweredArmRequestShowsTheScopeTimeoutOnTheMessagePage) {

@@ -2,6 +2,7 @@
 // the hardware record, the model and the calibration record.
 #include <gtest/gtest.h>
 
+#include "app/localize.h"
 #include "calib/record.h"
 #include "session/identify.h"
 #include "tests/link/link_fixture.h"
@@ -157,6 +158,16 @@ TEST_F(BringUp, TransportThatDoesNotOpen) {
   EXPECT_EQ(ConnectProcedure(*ctx), -1);
   EXPECT_EQ(ctx->status, "FailedToConnect");
   EXPECT_EQ(ctx->link.identFailed, 1);
+  // In German the status line and the message box speak German.
+  ctx->app.projectDir = BX_RESOURCE_DIR;
+  SetLanguage(*ctx, 1);
+  ctx->ui.setText(ctx->refs.conn.msgBox, "");
+  EXPECT_EQ(ConnectProcedure(*ctx), -1);
+  EXPECT_EQ(ctx->ui.text(ctx->refs.main.status), "Verbindungsaufbau fehlgeschlagen");
+  EXPECT_NE(ctx->ui.text(ctx->refs.conn.msgBox).find("Verbindungsaufbau fehlgeschlagen"), std::string::npos);
+  ctx->link.transport = TRANSPORT_RS232;
+  EXPECT_EQ(ConnectProcedure(*ctx), -1);
+  EXPECT_EQ(ctx->ui.text(ctx->refs.main.status), "Port kann nicht geöffnet werden");
 }
 
 TEST_F(BringUp, WorkingRangeOfCalibratedModelsComesFromThisRecord) {

@@ -24,6 +24,7 @@ constexpr NamedFault kNames[] = {
     {"teach-result", Fault::TeachResult}, {"no-shadow", Fault::NoShadow},
     {"short", Fault::ShortPayload},
     {"noise", Fault::Noise},
+    {"late-rest", Fault::LateRest},
 };
 
 bool parseInt(const std::string& s, long lo, long hi, int& out) {
@@ -156,6 +157,7 @@ bool parseFaultRule(const std::string& text, FaultRule& out) {
   rule.fault = it->fault;
   if (rule.fault == Fault::Refuse && hasArg && (rule.arg < 1 || rule.arg > 3)) return false;
   if (rule.fault == Fault::TeachResult && !hasArg) return false;
+  if (rule.fault == Fault::LateRest && rule.arg < 0) return false;
   if ((rule.fault == Fault::Fragment || rule.fault == Fault::LateReply || rule.fault == Fault::Garbage ||
        rule.fault == Fault::Noise ||
        rule.fault == Fault::OversizedLength) &&

@@ -26,8 +26,10 @@ enum class Fault : int {
   NoShadow,        // remove the object: no edges
   ShortPayload,    // arg: payload bytes kept (default 16); CRCs stay valid
   Noise,           // arg: random bytes sent before the frame (default 16)
+  LateRest,        // the reply's first part now, the rest arg ms later, or
+                   // with arg 0 just ahead of the next frame on the channel
 };
-constexpr int kFaultKinds = static_cast<int>(Fault::Noise) + 1;
+constexpr int kFaultKinds = static_cast<int>(Fault::LateRest) + 1;
 
 constexpr int kPersistent = -1;  // count: until cleared
 constexpr int kAnyOrder = -1;
@@ -76,7 +78,7 @@ int defaultFaultArg(Fault f);
 // Command-line form [stream:]NAME[=ARG][:COUNT][@ORDER[/PARAM]]; "stream:"
 // hits the unrequested frames (scope record, triggered samples); names: refuse,
 // header-crc, data-crc, sync, no-reply, fragment, late, close, oversize,
-// garbage, teach-result, no-shadow, short, noise; the prefix streamed-
+// garbage, teach-result, no-shadow, short, noise, late-rest; the prefix streamed-
 // makes the rule one for unrequested frames. COUNT defaults to
 // persistent. False on a bad text.
 bool parseFaultRule(const std::string& text, FaultRule& out);

@@ -1,6 +1,5 @@
 #include "cli/scope_cmd.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,9 +33,6 @@ const char* kUsage =
     "          wait as STOP does. Prints \"status: TEXT\" at the end.\n"
     "          Exit code: 0 a record was written, 1 none, 2 usage error.\n";
 
-volatile std::sig_atomic_t gInterrupted = 0;
-void onInterrupt(int) { gInterrupted = 1; }
-
 int usage(const std::string& msg) {
   std::fprintf(stderr, "quellan-bx-cli: %s\nUsage:\n%s\nLink options:\n%s", msg.c_str(), kUsage, linkOptionsHelp());
   return 2;
@@ -60,7 +56,7 @@ struct Options {
 // loop and disarms the sensor.
 void watchInterrupt(Session& s) {
   s.frontend.schedule(0.05, [&s] {
-    if (gInterrupted && s.ctx.scope.active) {
+    if (Interrupted() && s.ctx.scope.active) {
       StopScope(s.ctx);
       return;
     }
@@ -149,11 +145,6 @@ int RunScopeCommand(int argc, char** argv) {
   ctx.ui.setValue(r.scanRate, o.rate);
   if (RefreshCYCLE(ctx) != 1) return session.finish(false);
 
-  struct sigaction sa {};
-  sa.sa_handler = onInterrupt;
-  sigemptyset(&sa.sa_mask);
-  sa.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &sa, nullptr);
   watchInterrupt(session);
 
   ctx.scope.recordTimeout = o.timeout;

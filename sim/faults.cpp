@@ -26,6 +26,7 @@ constexpr NamedFault kNames[] = {
     {"noise", Fault::Noise},
     {"wrong-order", Fault::WrongOrder}, {"wrong-param", Fault::WrongParam},
     {"duplicate", Fault::Duplicate},
+    {"late-rest", Fault::LateRest},
 };
 
 bool parseInt(const std::string& s, long lo, long hi, int& out) {
@@ -177,6 +178,7 @@ bool parseFaultRule(const std::string& text, FaultRule& out) {
   if (rule.fault == Fault::WrongOrder && !(hasArg && rule.arg >= 0 && rule.arg <= 255)) return false;
   if (rule.fault == Fault::WrongParam && !(hasArg && rule.arg >= 0)) return false;
   if (rule.fault == Fault::Duplicate && hasArg) return false;
+  if (rule.fault == Fault::LateRest && rule.arg < 0) return false;
   if ((rule.fault == Fault::Fragment || rule.fault == Fault::LateReply || rule.fault == Fault::Garbage ||
        rule.fault == Fault::Noise ||
        rule.fault == Fault::OversizedLength) &&

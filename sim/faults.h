@@ -29,8 +29,10 @@ enum class Fault : int {
   WrongOrder,      // arg: the order code the reply carries instead of its own
   WrongParam,      // arg: the frame parameter the reply carries instead
   Duplicate,       // the reply is sent twice
+  LateRest,        // the reply's first part now, the rest arg ms later, or
+                   // with arg 0 just ahead of the next frame on the channel
 };
-constexpr int kFaultKinds = static_cast<int>(Fault::Duplicate) + 1;
+constexpr int kFaultKinds = static_cast<int>(Fault::LateRest) + 1;
 
 constexpr int kPersistent = -1;  // count: until cleared
 constexpr int kAnyOrder = -1;
@@ -80,7 +82,7 @@ int defaultFaultArg(Fault f);
 // Command-line form [stream:]NAME[=ARG][:COUNT][@ORDER[/PARAM]][#NTH]; "stream:"
 // hits the unrequested frames (scope record, triggered samples); names: refuse,
 // header-crc, data-crc, sync, no-reply, fragment, late, close, oversize,
-// garbage, teach-result, no-shadow, short, noise; the prefix streamed-
+// garbage, teach-result, no-shadow, short, noise, late-rest; the prefix streamed-
 // makes the rule one for unrequested frames. COUNT defaults to
 // persistent; #NTH lets the first NTH-1 matching frames pass (wrong-order,
 // wrong-param and duplicate: the reply's order or parameter replaced, the

@@ -87,6 +87,16 @@ std::vector<Output> shapeFrame(int channel, std::vector<uint8_t> frame, const Ac
     frame.insert(frame.begin(), noise.begin(), noise.end());
   }
 
+  // A reply cut in two whose rest comes after the receiver gave up.
+  std::vector<uint8_t> rest;
+  if (fx.has(Fault::LateRest) && frame.size() > 3) {
+    const size_t cut = frame.size() > static_cast<size_t>(kHeaderSize) + 1
+                           ? kHeaderSize + (frame.size() - kHeaderSize) / 2
+                           : 3;
+    rest.assign(frame.begin() + static_cast<std::ptrdiff_t>(cut), frame.end());
+    frame.resize(cut);
+  }
+
   std::vector<size_t> cuts;
   const int gap = fx.has(Fault::Fragment) ? std::max(0, fx.argOf(Fault::Fragment)) : 0;
   if (fx.has(Fault::Fragment)) cuts = fragmentCuts(frame.size());
@@ -109,6 +119,14 @@ std::vector<Output> shapeFrame(int channel, std::vector<uint8_t> frame, const Ac
     o.channel = channel;
     o.atMs = at;
     o.bytes = frame;
+    out.push_back(std::move(o));
+  }
+  if (!rest.empty()) {
+    Output o;
+    o.channel = channel;
+    o.atMs = at + std::max(0, fx.argOf(Fault::LateRest));
+    o.bytes = std::move(rest);
+    o.held = fx.argOf(Fault::LateRest) <= 0;
     out.push_back(std::move(o));
   }
   return out;

@@ -17,6 +17,7 @@ struct Output {
   int64_t atMs = 0;
   std::vector<uint8_t> bytes;
   bool close = false;
+  bool held = false;  // goes out just ahead of the channel's next frame
 };
 
 std::vector<uint8_t> encodeFrame(uint8_t order, uint16_t param, const uint8_t* payload, size_t length);

@@ -110,6 +110,17 @@ void Server::enqueue(std::vector<Output>&& out) {
     auto& ch = ch_[static_cast<size_t>(std::clamp(o.channel, 0, kChannels - 1))];
     // Output for a peer that is not there is lost, as on a real line.
     if (ch.fd < 0) continue;
+    if (o.held) {
+      ch.heldRest = std::move(o.bytes);
+      continue;
+    }
+    if (!ch.heldRest.empty() && !o.close) {
+      Output rest;
+      rest.channel = o.channel;
+      rest.atMs = o.atMs;
+      rest.bytes.swap(ch.heldRest);
+      ch.queue.push_back(std::move(rest));
+    }
     ch.queue.push_back(std::move(o));
   }
 }

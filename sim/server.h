@@ -95,6 +95,9 @@ class Server {
     size_t sentOfFront = 0;  // bytes of the front entry already written
     bool blocked = false;    // waiting for the descriptor to take more
     bool paceWait = false;   // waiting for the paced line to take more
+    // The rest of a cut reply, sent ahead of the next frame; kept while
+    // nobody holds the pty, as a sensor keeps sending when the tool goes.
+    std::vector<uint8_t> heldRest;
   };
 
   void ensureThread();

@@ -1,6 +1,5 @@
 #include "cli/live_cmd.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,10 +26,6 @@ const char* kUsage =
     "          Exit code: 0 the loop ran (or was stopped), 1 connection or\n"
     "          exchange failed, 2 usage error.\n";
 
-volatile std::sig_atomic_t gInterrupted = 0;
-
-void onInterrupt(int) { gInterrupted = 1; }
-
 struct Run {
   long count = 0;
   long done = 0;
@@ -47,7 +42,7 @@ void printCycle(Context& ctx, void* user, bool triggered) {
   // A script reading the pipe sees each cycle as it happens.
   std::fflush(stdout);
   // The same as STOP: the loop ends once this cycle's requests are served.
-  if (run.done >= run.count || gInterrupted) ctx.run.state = RUN_IDLE;
+  if (run.done >= run.count || Interrupted()) ctx.run.state = RUN_IDLE;
 }
 
 void printFailure(Context&, void* user, const char* text) {
@@ -102,19 +97,13 @@ int RunLiveCommand(int argc, char** argv) {
   }
   if (session.connect() != 1) return session.finish(false);
 
-  struct sigaction sa {};
-  sa.sa_handler = onInterrupt;
-  sigemptyset(&sa.sa_mask);
-  sa.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &sa, nullptr);
-
   session.ctx.live.armedTrigger = armed;
   session.ctx.live.graphSwitch = 1;
   std::printf("CYCLE\tM-VALUE\tM-VAL[um]\tEDG-A\tEDG-B\tEDG-N\tMAX[um]\tMIN[um]\tSTATE\tPROG\tRATE[Hz]\tTRIGGERED\n");
   const RunObserver observer{&run, &printCycle, &printFailure};
   PushRUN(session.ctx, &observer);
   // Fewer cycles than asked without Ctrl-C: the loop was ended by the link.
-  return session.finish(!run.failed && (run.done >= run.count || gInterrupted));
+  return session.finish(!run.failed && (run.done >= run.count || Interrupted()));
 }
 
 }  // namespace bx::cli

@@ -35,6 +35,9 @@ const char* kUsage =
     "\n"
     "Output: every line of the connection message box as it is appended; every\n"
     "pop-up as a line [TITLE] followed by its text; at the end \"status: TEXT\".\n"
+    "A serial port that cannot be opened also gives \"reason: TEXT\" on stderr:\n"
+    "why, and what to do. Ctrl-C is taken from the start: loops end as their\n"
+    "STOP does, other commands finish what they send.\n"
     "Exit code: 0 sensor connected and identified, 1 not, 2 usage error.\n";
 
 void printUsage(FILE* f) {
@@ -82,6 +85,8 @@ int runPorts() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before anything can talk to the sensor.
+  bx::cli::InstallInterruptHandler();
   if (wantsHelp(argc, argv)) {
     printUsage(stdout);
     return 0;

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,10 +38,6 @@ const char* kUsage =
     "          Exit code: 0 the recording completed, 1 it was stopped or failed\n"
     "          (connection, time-out, file, the sensor's parameter set not\n"
     "          read, its RS-232-Mode not restored), 2 usage error.\n";
-
-volatile std::sig_atomic_t gInterrupted = 0;
-
-void onInterrupt(int) { gInterrupted = 1; }
 
 int usage(const std::string& msg) {
   std::fprintf(stderr, "quellan-bx-cli: %s\nUsage:\n%s\nLink options:\n%s", msg.c_str(), kUsage, linkOptionsHelp());
@@ -110,7 +105,7 @@ int parseRecordOption(int argc, char** argv, int& i, Request& r, std::string& er
 
 void stopOnInterrupt(Context& ctx, void*) {
   // As the stop button does: the loop ends at its next pass.
-  if (gInterrupted) StopRecording(ctx);
+  if (Interrupted()) StopRecording(ctx);
 }
 
 // Sends the parameter set with the RS-232 mode to the sensor's RAM. 1 sent.
@@ -160,12 +155,6 @@ int RunRecordCommand(int argc, char** argv) {
   }
   if (session.connect() != 1) return session.finish(false);
   Context& ctx = session.ctx;
-
-  struct sigaction sa {};
-  sa.sa_handler = onInterrupt;
-  sigemptyset(&sa.sa_mask);
-  sa.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &sa, nullptr);
 
   // The file was refused above unless --force: the page's overwrite
   // question is answered yes.

@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,9 +36,6 @@ const char* kUsage =
     "          file is replaced. Ctrl-C stops the wait as STOP does. Prints\n"
     "          \"status: TEXT\" at the end.\n"
     "          Exit code: 0 a record was written, 1 none, 2 usage error.\n";
-
-volatile std::sig_atomic_t gInterrupted = 0;
-void onInterrupt(int) { gInterrupted = 1; }
 
 int usage(const std::string& msg) {
   std::fprintf(stderr, "quellan-bx-cli: %s\nUsage:\n%s\nLink options:\n%s", msg.c_str(), kUsage, linkOptionsHelp());
@@ -99,7 +95,7 @@ bool refuseOutput(const std::string& path, bool force) {
 // loop and disarms the sensor.
 void watchInterrupt(Session& s) {
   s.frontend.schedule(0.05, [&s] {
-    if (gInterrupted && s.ctx.scope.active) {
+    if (Interrupted() && s.ctx.scope.active) {
       StopScope(s.ctx);
       return;
     }
@@ -194,11 +190,6 @@ int RunScopeCommand(int argc, char** argv) {
   ctx.ui.setValue(r.scanRate, o.rate);
   if (RefreshCYCLE(ctx) != 1) return session.finish(false);
 
-  struct sigaction sa {};
-  sa.sa_handler = onInterrupt;
-  sigemptyset(&sa.sa_mask);
-  sa.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &sa, nullptr);
   watchInterrupt(session);
 
   ctx.scope.recordTimeout = o.timeout;

@@ -1,5 +1,6 @@
 #include "cli/session.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -12,6 +13,11 @@
 
 namespace bx::cli {
 namespace {
+
+// The one flag a signal handler may set; the program reads it between passes.
+volatile std::sig_atomic_t interrupted = 0;
+
+void onInterrupt(int) { interrupted = 1; }
 
 bool parseComOrDevice(const std::string& s, int& com) {
   if ((s.rfind("COM", 0) == 0 || s.rfind("com", 0) == 0) && s.size() > 3 &&
@@ -85,6 +91,18 @@ const char* linkOptionsHelp() {
          "                              5=230400 6=460800 7=921600\n";
 }
 
+void InstallInterruptHandler() {
+  struct sigaction old {};
+  if (sigaction(SIGINT, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) return;
+  struct sigaction sa {};
+  sa.sa_handler = onInterrupt;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;
+  sigaction(SIGINT, &sa, nullptr);
+}
+
+bool Interrupted() { return interrupted != 0; }
+
 bool Session::open(const LinkOptions& o, const std::string& resourceDir, std::string& error) {
   frontend.setEcho(true);
   ctx.ui.frontend = &frontend;
@@ -113,6 +131,9 @@ int Session::finish(bool ok) {
   std::fflush(stdout);
   // A service script can tell a refusal from a dead line without parsing
   // the status text.
+  // Why a serial port could not be opened and what to do: the line
+  // scripts and operators read.
+  if (!ok && !ctx.link.openReason.empty()) std::fprintf(stderr, "reason: %s\n", ctx.link.openReason.c_str());
   const LinkFailure why = ctx.link.failure;
   if (!ok && why != LinkFailure::None) {
     if (why == LinkFailure::Refused)

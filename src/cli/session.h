@@ -27,6 +27,14 @@ bool linkOptionsComplete(const LinkOptions& o, std::string& error);
 
 const char* linkOptionsHelp();
 
+// Ctrl-C (SIGINT) is only noted, from the first moment of the program on,
+// so an interrupt never kills the tool in the middle of an exchange: each
+// loop (live, record, scope) ends at its next pass as its STOP does, and a
+// command without a loop finishes what it sends. An interrupt that a
+// launcher told the program to ignore stays ignored.
+void InstallInterruptHandler();
+bool Interrupted();
+
 // A context with the panel resource, start values and an echoing headless
 // front-end, the link set up from the options.
 struct Session {
@@ -38,8 +46,9 @@ struct Session {
   // The connect procedure of the desktop tool; 1 when connected and identified.
   int connect();
   // Prints "status: ..." and closes the link; the exit code for ok. On
-  // failure the link-level reason of the last failed exchange, if any, goes
-  // to stderr as "link: REASON".
+  // failure why a serial port could not be opened goes to stderr as
+  // "reason: TEXT", and the link-level reason of the last failed exchange,
+  // if any, as "link: REASON".
   int finish(bool ok);
 };
 

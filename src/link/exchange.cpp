@@ -11,6 +11,7 @@
 #include "link/transport.h"
 #include "platform/clock.h"
 #include "platform/link_port.h"
+#include "platform/serial_port.h"
 
 namespace bx {
 namespace {
@@ -19,10 +20,12 @@ constexpr const char* kTimeout = "TIMEOUT!";
 constexpr const char* kBadHeader = "ATTENTION! RECEIVED HEADER FRAME IS INCORRECT!";
 constexpr const char* kBadData = "ATTENTION! RECEIVED DATA FRAME IS INCORRECT!";
 
-// After a failed exchange the line must stay silent this long before the
-// next request goes out, but the drain never takes longer than the bound.
-constexpr double kQuietSeconds = 0.05;
-constexpr double kDrainBound = 0.25;
+// After a failed exchange the line must stay silent before the next request
+// goes out: for as long as the longest frame takes on the line at the
+// current rate (a reply still on its way shows within that time), and never
+// less than a USB adapter's delivery lag.
+constexpr double kMinQuietSeconds = 0.05;
+constexpr double kBitsPerByte = 10.0;  // start bit, 8 data bits, stop bit
 
 void appendCommErrors(Context& ctx, int status) {
   if (status & platform::COM_INPUT_LOST) ctx.status += " COMM ERROR: INPUT LOST!";
@@ -48,6 +51,8 @@ WaitEnd fill(Context& ctx, int need, double deadline, bool watchRun) {
   L.rxCount = std::clamp(L.rxCount, 0, need);
   // The transport open at the start; event processing may close it.
   platform::LinkPort* const port = OpenPort(ctx);
+  // Nothing can come from an adapter that is gone.
+  if (port == nullptr && L.adapterRemoved) return WaitEnd::Closed;
   for (;;) {
     // What is queued costs no system call; the event processing below
     // takes in what arrives.
@@ -90,9 +95,21 @@ WaitEnd skipPayload(Context& ctx, unsigned length, double deadline, bool watchRu
   return end;
 }
 
+// Line time of the longest frame at the rate in use. Over TCP the sensor's
+// own line behind its network interface runs at the configured rate.
+double longestFrameSeconds(const Context& ctx, const platform::LinkPort& port) {
+  long baud = &port == &ctx.serial ? ctx.serial.baud() : 0;
+  if (baud <= 0) baud = platform::baudOfIndex(ctx.link.baudIndex);
+  return (frame::kHeaderSize + frame::kMaxReplyPayload) * kBitsPerByte / static_cast<double>(baud);
+}
+
 // Lets the line fall quiet: what arrives is dropped until nothing has come
-// for kQuietSeconds, within kDrainBound.
+// for the quiet time. A sensor that never stops sending (streamed samples)
+// ends the drain after one more frame and quiet time, so it cannot hang.
 void drainLine(Context& ctx, platform::LinkPort& port) {
+  const double frameTime = longestFrameSeconds(ctx, port);
+  const double quiet = std::max(kMinQuietSeconds, frameTime);
+  const double bound = 2 * quiet + frameTime;
   const double start = platform::Timer();
   double last = start;
   uint8_t sink[256];
@@ -102,7 +119,7 @@ void drainLine(Context& ctx, platform::LinkPort& port) {
       last = platform::Timer();
     }
     const double now = platform::Timer();
-    if (now - last >= kQuietSeconds || now - start >= kDrainBound || ctx.link.abort == 1 || port.peerClosed()) return;
+    if (now - last >= quiet || now - start >= bound || ctx.link.abort == 1 || port.peerClosed()) return;
     (void)port.waitReadable(0.001, &ctx.link.abort);
   }
 }
@@ -117,6 +134,17 @@ void storeHeader(Context& ctx, uint8_t* order, uint16_t* parameter, uint16_t* le
 
 bool headerAcceptable(const uint8_t* h) {
   return frame::headerValid(h) && frame::get16(h + 4) <= frame::kMaxReplyPayload;
+}
+
+// The bytes at the start of the receive buffer are no frame start: keeps
+// what follows from the next sync byte among them, so the hunt goes on
+// there without losing a header that began inside them.
+void shiftToNextSync(LinkState& L) {
+  uint8_t* h = L.rx.data();
+  int from = 1;
+  while (from < L.rxCount && h[from] != frame::kSync) ++from;
+  std::memmove(h, h + from, static_cast<size_t>(L.rxCount - from));
+  L.rxCount -= from;
 }
 
 int refusal(Context& ctx, uint16_t parameter) {
@@ -249,13 +277,29 @@ int GetHeaderFrame(Context& ctx, uint8_t* order, uint16_t* parameter, uint16_t* 
   const platform::LinkPort* port = OpenPort(ctx);
   const double deadline =
       platform::Timer() + (port != nullptr ? port->headerWait(L.replyTimeout, L.tcpTimeoutMs) : L.replyTimeout);
+  // The reply is hunted for: bytes before it (the rest of a reply that
+  // came too late, even to an earlier run, or line noise) are skipped up to
+  // a sync byte that starts a header whose CRC checks.
+  bool sawJunk = false;
+  L.rxCount = 0;
   for (;;) {
-    L.rxCount = 0;
-    if (checkWait(ctx, fill(ctx, frame::kHeaderSize, deadline, false)) != 1) return -1;
+    const WaitEnd end = fill(ctx, frame::kHeaderSize, deadline, false);
+    if (end == WaitEnd::TimedOut && sawJunk) {
+      // Bytes came, but never a header that checked.
+      ctx.status = kBadHeader;
+      if (platform::LinkPort* open = OpenPort(ctx)) appendCommErrors(ctx, open->errorState());
+      return fail(ctx, LinkFailure::BadHeader);
+    }
+    if (checkWait(ctx, end) != 1) return -1;
+    if (!headerAcceptable(L.rx.data())) {
+      sawJunk = true;
+      shiftToNextSync(L);
+      continue;
+    }
     uint8_t o;
     uint16_t p, n;
     uint8_t c;
-    if (CheckHeaderCRC(ctx, &o, &p, &n, &c) != 1) return -1;
+    storeHeader(ctx, &o, &p, &n, &c);
     if (o == order::kRefusal) {
       *order = o;
       *parameter = p;
@@ -301,12 +345,7 @@ int GetDataFrame(Context& ctx, int wantOrder, double timeout) {
     if (checkWait(ctx, fill(ctx, frame::kHeaderSize, deadline, true)) != 1) return -1;
     uint8_t* h = L.rx.data();
     if (!headerAcceptable(h)) {
-      // Not a frame start: go on from the next sync byte among the bytes
-      // already read.
-      int from = 1;
-      while (from < frame::kHeaderSize && h[from] != frame::kSync) ++from;
-      std::memmove(h, h + from, static_cast<size_t>(frame::kHeaderSize - from));
-      L.rxCount = frame::kHeaderSize - from;
+      shiftToNextSync(L);
       continue;
     }
     ExchangeHeader got;

@@ -19,9 +19,14 @@ int FillTxBuf(Context& ctx, int order, int parameter, const uint8_t* payload, un
 // A reply is taken only when it answers the request in the transmit buffer:
 // its order is the request's (or 0, a refusal) and its length the one the
 // order table gives, where it gives one. Any other frame is skipped and the
-// wait goes on within the same time-out.
+// wait goes on within the same time-out. After a failed exchange the next
+// one first lets the line fall quiet for the time the longest frame takes
+// at the current rate.
 int DataExchange(Context& ctx, unsigned count);
-// Waits for the reply header to the request in the transmit buffer.
+// Waits for the reply header to the request in the transmit buffer. Bytes
+// before it that start no valid header (the rest of an earlier reply, noise)
+// are skipped; when only such bytes came within the time-out the header is
+// reported as incorrect.
 int GetHeaderFrame(Context& ctx, uint8_t* order, uint16_t* parameter, uint16_t* length, uint8_t* dataCrc);
 // Waits for the reply payload announced by the header just taken, and checks
 // it against the exchange header's length and data CRC.

@@ -65,6 +65,12 @@ struct LinkState {
   uint16_t comPort = 1;
   uint16_t baudIndex = 4;
   int32_t portOpen = 0;           // 1 open; after a failed open the negative code
+  // The serial adapter was unplugged under the open port: every wait fails
+  // at once until the next connect.
+  bool adapterRemoved = false;
+  // Why the last serial open failed and what to do, for the operator; ""
+  // when it opened or the code says all.
+  std::string openReason;
   std::string ipAddress;
   int32_t tcpPort = 5000;
   uint32_t tcpHandle = 0;

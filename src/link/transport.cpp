@@ -2,6 +2,7 @@
 
 #include "context/context.h"
 #include "context/session_hooks.h"
+#include "link/port_reason.h"
 #include "link/report.h"
 #include "platform/serial_port.h"
 
@@ -38,10 +39,16 @@ int InitRS232(Context& ctx, int port, unsigned baudIndex) {
   ctx.ui.setValue(ctx.refs.main.comPortDisp, port);
   long baud = platform::baudOfIndex(static_cast<int>(baudIndex));
   int r = ctx.serial.open(port, baud);
+  ctx.link.openReason.clear();
+  ctx.link.adapterRemoved = false;
   if (r < 0) {
     ctx.status = SerialErrorText(r);
     ctx.link.portOpen = 0;
     ReportStatus(ctx);
+    // The code's text stays as it is; the line below it says why and what
+    // to do.
+    ctx.link.openReason = SerialOpenReason(ctx, ctx.serial.diagnosis());
+    if (!ctx.link.openReason.empty()) AppendMessageBox(ctx, ctx.link.openReason + "\n");
     return r;
   }
   ctx.serial.setTimeout(ctx.link.replyTimeout);
@@ -78,6 +85,7 @@ int InitTCP_IP(Context& ctx) {
     ctx.tcp.setWriteTimeoutMs(ctx.link.tcpTimeoutMs);
     ctx.link.port = &ctx.tcp;
     ctx.link.drainFirst = false;
+    ctx.link.adapterRemoved = false;
   }
   ReportStatus(ctx);
   return ctx.link.tcpConnected;
@@ -107,6 +115,18 @@ void LinkPortClosed(Context& ctx) {
     CC_ClientTCP(ctx, L.tcpHandle, platform::TCP_EVENT_DISCONNECT, 0);
     return;
   }
+  if (L.port == &ctx.serial) {
+    // The adapter was unplugged: the link is lost now, not after a round
+    // of time-outs, and the port is free for a later connect.
+    ctx.status = AdapterRemovedText(ctx, ctx.serial.device());
+    ctx.serial.close();
+    L.portOpen = 0;
+    L.adapterRemoved = true;
+    L.port = nullptr;
+    ReportStatus(ctx);
+    NotifyLinkDown(ctx);
+    return;
+  }
   ctx.status = "SERVER HAS CLOSED CONNECTION!";
   if (L.port != nullptr) L.port->close();
   L.port = nullptr;
@@ -126,6 +146,7 @@ void CloseLink(Context& ctx, bool onDisconnect) {
   }
   if (ctx.link.port == &ctx.serial || ctx.link.port == &ctx.tcp) ctx.link.port = nullptr;
   ctx.link.drainFirst = false;
+  ctx.link.adapterRemoved = false;
 }
 
 }  // namespace bx

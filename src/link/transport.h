@@ -9,7 +9,8 @@ int InitRS232(Context& ctx, int port, unsigned baudIndex);
 int InitTCP_IP(Context& ctx);
 int CC_ClientTCP(Context& ctx, uint32_t handle, int event, int error);
 // The open transport reports that the other end has gone: "SERVER HAS
-// CLOSED CONNECTION!", and the transport is closed.
+// CLOSED CONNECTION!", or for the serial port the removed adapter by name;
+// the transport is closed and the link shown as down.
 void LinkPortClosed(Context& ctx);
 
 // Closes what is open. onDisconnect: flush both queues always (Disconnect

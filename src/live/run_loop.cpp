@@ -5,6 +5,7 @@
 
 #include "commands/commands.h"
 #include "context/context.h"
+#include "context/session_hooks.h"
 #include "link/events.h"
 #include "link/exchange.h"
 #include "link/ownership.h"
@@ -19,6 +20,10 @@ namespace {
 constexpr int kPageMeasurement = 0;
 constexpr int kPageTeach = 3;
 constexpr int kPageConnection = 7;
+
+// The serial adapter was unplugged under the loop: the message naming it
+// says more than any time-out text, and stays.
+bool adapterRemoved(const Context& ctx) { return ctx.link.adapterRemoved; }
 
 // The tool's own cycles per second over a window of about a second: a
 // clock read and two additions per cycle.
@@ -104,11 +109,14 @@ struct Loop {
       PushSTOP(ctx);
       return;
     }
-    if (text) ctx.status = text;
+    if (text && !adapterRemoved(ctx)) ctx.status = text;
     ShowStatus(ctx);
     if (observer && observer->failed) observer->failed(ctx, observer->user, ctx.status.c_str());
     ctx.run.state = RUN_TIMEOUT;
     PushSTOP(ctx);
+    // STOP offers RUN and GET again; without the adapter there is nothing
+    // to run them on.
+    if (adapterRemoved(ctx)) NotifyLinkDown(ctx);
   }
 
   // A triggered record that could not be fetched is lost: that is said to
@@ -259,7 +267,7 @@ void PushSTOP(Context& ctx) {
   } else if (ctx.run.state == RUN_LOOP || ctx.run.state == RUN_IDLE) {
     ctx.status = "Data-Transfer Stopped!";
     ShowStatus(ctx);
-  } else if (ctx.run.state == RUN_TIMEOUT) {
+  } else if (ctx.run.state == RUN_TIMEOUT && !adapterRemoved(ctx)) {
     ctx.status = FailureText(ctx, "Timeout RS232 Line!", "Timeout TCP-Server-error!");
     ShowStatus(ctx);
   }

@@ -3,10 +3,12 @@
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -15,6 +17,15 @@
 
 namespace bx::platform {
 namespace {
+
+// Undoes what open did to the device before the descriptor goes: a port
+// left in exclusive mode refuses every later opener but root until reboot
+// (a pseudo-terminal, or a device another program still holds).
+void release(int fd, const termios* saved) {
+  if (saved != nullptr) (void)::tcsetattr(fd, TCSANOW, saved);
+  (void)::ioctl(fd, TIOCNXCL);
+  ::close(fd);
+}
 
 speed_t speedOf(long baud) {
   switch (baud) {
@@ -45,25 +56,60 @@ int SerialPort::open(int com, long baud) {
 
 int SerialPort::openDevice(const std::string& device, long baud) {
   close();
+  diagnosis_ = PortDiagnosis{};
   speed_t sp = speedOf(baud);
   if (sp == 0) return SER_INVALID_PARAMETER;
-  int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return (errno == ENOENT || errno == ENXIO || errno == ENODEV) ? SER_CANNOT_OPEN_PORT
-                     : (errno == EBUSY || errno == EACCES)                  ? SER_CANNOT_OPEN_PORT
-                                                                            : SER_UNKNOWN_SYSTEM_ERROR;
-  if (!::isatty(fd)) {
-    ::close(fd);
+  // Another program on the same port would steal our replies, and ours
+  // would reach it: whatever way it holds the port, the port is refused.
+  std::string lockFile;
+  PortHolder locker;
+  if (heldLockFile(device, lockDir_, lockFile, locker)) {
+    diagnosis_ = diagnoseInUse(device, PortHold::LockFile);
+    diagnosis_.lockFile = lockFile;
+    diagnosis_.holders.erase(std::remove_if(diagnosis_.holders.begin(), diagnosis_.holders.end(),
+                                            [&](const PortHolder& h) { return h.pid == locker.pid; }),
+                             diagnosis_.holders.end());
+    diagnosis_.holders.insert(diagnosis_.holders.begin(), locker);
     return SER_CANNOT_OPEN_PORT;
   }
-  // Another program on the same port would steal our replies.
-  if (::ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY) {
+  int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    const int err = errno;
+    diagnosis_ = diagnoseOpenError(device, err);
+    return (err == ENOENT || err == ENXIO || err == ENODEV || err == EBUSY || err == EACCES) ? SER_CANNOT_OPEN_PORT
+                                                                                            : SER_UNKNOWN_SYSTEM_ERROR;
+  }
+  if (!::isatty(fd)) {
     ::close(fd);
+    diagnosis_ = diagnoseNotSerial(device);
     return SER_CANNOT_OPEN_PORT;
   }
   termios tio;
   if (::tcgetattr(fd, &tio) != 0) {
     ::close(fd);
+    diagnosis_ = diagnoseNotSerial(device);
     return SER_UNKNOWN_IO_ERROR;
+  }
+  const termios found = tio;
+  // Exclusive mode keeps every other opener out but root; a port that
+  // another program holds in it is that program's, also for root.
+  int exclusive = 0;
+  if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0) {
+    if (!portHolders(device).empty()) {
+      ::close(fd);
+      diagnosis_ = diagnoseInUse(device, PortHold::Exclusive);
+      return SER_CANNOT_OPEN_PORT;
+    }
+  }
+  if (::ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY) {
+    ::close(fd);
+    return SER_CANNOT_OPEN_PORT;
+  }
+  // Programs that share a port by convention take a flock on it.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    release(fd, nullptr);
+    diagnosis_ = diagnoseInUse(device, PortHold::Flock);
+    return SER_CANNOT_OPEN_PORT;
   }
   ::cfmakeraw(&tio);
   tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
@@ -75,7 +121,7 @@ int SerialPort::openDevice(const std::string& device, long baud) {
   ::cfsetispeed(&tio, sp);
   ::cfsetospeed(&tio, sp);
   if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
-    ::close(fd);
+    release(fd, &found);
     return SER_INVALID_PARAMETER;
   }
   // USB adapters hold received bytes back for up to 16 ms unless told not to.
@@ -85,6 +131,10 @@ int SerialPort::openDevice(const std::string& device, long baud) {
     (void)::ioctl(fd, TIOCSSERIAL, &ss);
   }
   fd_ = fd;
+  gone_ = false;
+  device_ = device;
+  baud_ = baud;
+  saved_ = found;
   queued_ = 0;
   pendingStatus_ = 0;
   serial_icounter_struct ic;
@@ -99,7 +149,7 @@ int SerialPort::openDevice(const std::string& device, long baud) {
 }
 
 void SerialPort::close() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) release(fd_, &saved_);
   fd_ = -1;
   queued_ = 0;
 }
@@ -144,7 +194,21 @@ void SerialPort::pull() {
   }
   // One read takes all the driver holds unless the queue is nearly full.
   ssize_t n = ::read(fd_, queue_.data() + queued_, static_cast<size_t>(kQueueSize - queued_));
-  if (n > 0) queued_ += static_cast<int>(n);
+  if (n > 0) {
+    queued_ += static_cast<int>(n);
+  } else if (n < 0) {
+    if (errno == EIO || errno == ENXIO || errno == ENODEV) gone_ = true;
+  } else {
+    // Nothing to read, or a port hung up: a removed adapter reads as
+    // end-of-file, and only poll tells the two apart.
+    noteHangUp();
+  }
+}
+
+void SerialPort::noteHangUp() {
+  if (fd_ < 0 || gone_) return;
+  pollfd p{fd_, POLLIN, 0};
+  if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) gone_ = true;
 }
 
 int SerialPort::inQLen() {
@@ -169,7 +233,10 @@ int SerialPort::write(const uint8_t* data, int n) {
       done += static_cast<int>(w);
       continue;
     }
-    if (w < 0 && errno != EAGAIN && errno != EINTR) return done > 0 ? done : SER_UNKNOWN_IO_ERROR;
+    if (w < 0 && errno != EAGAIN && errno != EINTR) {
+      if (errno == EIO || errno == ENXIO || errno == ENODEV) gone_ = true;
+      return done > 0 ? done : SER_UNKNOWN_IO_ERROR;
+    }
     double left = timeout_ - (Timer() - start);
     if (left <= 0) return done > 0 ? done : SER_TIMEOUT;
     pollfd p{fd_, POLLOUT, 0};
@@ -212,9 +279,12 @@ int SerialPort::waitReadable(double seconds, const int32_t* abort) {
   const int before = queued_;
   // The driver's own queue is emptied by every pull, so its descriptor is
   // readable only for bytes not yet queued: poll first, then take them in.
-  while (fd_ >= 0 && (abort == nullptr || *abort == 0)) {
+  while (fd_ >= 0 && !gone_ && (abort == nullptr || *abort == 0)) {
     pollfd p{fd_, POLLIN, 0};
-    if (::poll(&p, 1, 1) > 0) pull();
+    if (::poll(&p, 1, 1) > 0) {
+      if ((p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) gone_ = true;
+      pull();
+    }
     if (queued_ > before || Timer() >= end) break;
   }
   return queued_;

@@ -1,11 +1,14 @@
 #pragma once
 // Serial port over POSIX termios: 8N1, no handshake, with an input queue of
 // its own so that waiting for a byte count sleeps instead of spinning.
+#include <termios.h>
+
 #include <array>
 #include <cstdint>
 #include <string>
 
 #include "platform/link_port.h"
+#include "platform/port_diagnosis.h"
 
 namespace bx::platform {
 
@@ -33,12 +36,22 @@ class SerialPort final : public LinkPort {
 
   // Opens COM number com (see com_ports.h) or a device path at the given
   // rate, 8 data bits, no parity, 1 stop bit, exclusive. Returns 1 or a
-  // negative SerialError.
+  // negative SerialError; then diagnosis() says why where it can. A port
+  // that another program holds (exclusive mode, flock, a lock file) is
+  // refused as one that cannot be opened, also to root.
   int open(int com, long baud);
   int openDevice(const std::string& device, long baud);
+  const PortDiagnosis& diagnosis() const { return diagnosis_; }
+  // Folder of the serial lock files (LCK..NAME); tests point it elsewhere.
+  void setLockDir(const std::string& dir) { lockDir_ = dir; }
+  const std::string& device() const { return device_; }
+  // Gives the port back as it was found: its terminal settings restored and
+  // exclusive mode cleared, so other users and programs can open it.
   void close() override;
   bool isOpen() const override { return fd_ >= 0; }
   int fd() const override { return fd_; }
+  // The rate the port was opened at; 0 when closed.
+  long baud() const { return fd_ >= 0 ? baud_ : 0; }
 
   void setTimeout(double seconds) { timeout_ = seconds; }
   void setCtsMode(bool on);
@@ -69,14 +82,24 @@ class SerialPort final : public LinkPort {
   int inQueueLength() override { return inQLen(); }
   int outQueueLength() override { return outQLen(); }
   int errorState() override { return comStatus(); }
-  bool peerClosed() const override { return false; }
+  // The device has gone (adapter unplugged): the driver reported a hang-up
+  // or an I/O error. Stays set after close until the next open.
+  bool peerClosed() const override { return gone_; }
   const char* name() const override { return "RS232"; }
   double headerWait(double replyTimeout, unsigned) const override { return replyTimeout; }
   double payloadWait(double replyTimeout, unsigned) const override { return replyTimeout; }
 
  private:
   void pull();
+  // Sets gone_ when poll reports a hang-up.
+  void noteHangUp();
   int fd_ = -1;
+  bool gone_ = false;
+  std::string device_;
+  std::string lockDir_ = "/var/lock";
+  PortDiagnosis diagnosis_;
+  long baud_ = 0;
+  termios saved_{};  // the settings found at open, put back at close
   double timeout_ = 1.5;
   std::array<uint8_t, kQueueSize> queue_{};
   int queued_ = 0;

@@ -1,11 +1,16 @@
-// What the operator is shown when the link fails or is refused, and the
-// connection page's buttons that act on the link actually open.
+// What the operator is shown when the link fails or is refused or a serial
+// port cannot be opened, and the connection page's buttons that act on the
+// link actually open.
 #include <algorithm>
 
+#include "app/localize.h"
 #include "app/main_panel.h"
 #include "calib/xflash_record.h"
 #include "files/settings_file.h"
 #include "identify/catalogue.h"
+#include "link/port_reason.h"
+#include "platform/serial_port.h"
+#include "tests/support/port_holder.h"
 #include "session/conn_page.h"
 #include "params/params_fixture.h"
 #include "params/rules.h"
@@ -50,6 +55,91 @@ TEST_F(LinkStateTest, FailedOpenAfterAConnectionShowsDisconnected) {
   sim->stop();  // nobody listens on the port any more
   EXPECT_EQ(ConnectProcedure(*ctx), -1);
   expectShownDown();
+}
+
+// A serial port that cannot be opened: "Cannot open port" stays, and the
+// message box's next line says why and what to do, in the language in force.
+TEST_F(LinkStateTest, PortThatCannotBeOpenedSaysWhyInTheMessageBox) {
+  sim = std::make_unique<sim::Server>();
+  const std::string pty = sim->startPty();
+  ASSERT_FALSE(pty.empty());
+  const std::string missing = testsupport::freePtyPath();
+  const int com = platform::comNumber(missing);
+  const std::string port = "COM" + std::to_string(com) + " (" + missing + ")";
+  EXPECT_EQ(InitRS232(*ctx, com, 4), platform::SER_CANNOT_OPEN_PORT);
+  EXPECT_EQ(ctx->status, "Cannot open port");
+  const std::string box = ctx->ui.text(ctx->refs.conn.msgBox);
+  const std::string reason = port + " is not present (unplugged, or named wrongly). Serial ports present now: ";
+  EXPECT_NE(box.find("Cannot open port\n" + reason), std::string::npos) << box;
+  EXPECT_NE(box.find(pty), std::string::npos) << box;
+  EXPECT_EQ(ctx->link.openReason.rfind(reason, 0), 0u);
+
+  // An open that works clears the reason.
+  ASSERT_EQ(InitRS232(*ctx, platform::comNumber(pty), 4), 1);
+  EXPECT_EQ(ctx->link.openReason, "");
+  CloseLink(*ctx, true);
+
+  std::string err;
+  ASSERT_TRUE(ParseLanguageFile(LanguageFilePath(BX_RESOURCE_DIR, 1), ctx->app.texts, err)) << err;
+  ctx->app.language = 1;
+  ctx->ui.setText(ctx->refs.conn.msgBox, "");
+  EXPECT_EQ(InitRS232(*ctx, com, 4), platform::SER_CANNOT_OPEN_PORT);
+  EXPECT_NE(ctx->ui.text(ctx->refs.conn.msgBox)
+                .find(port + " ist nicht vorhanden (abgesteckt oder falsch benannt). Jetzt vorhandene serielle Ports: "),
+            std::string::npos)
+      << ctx->ui.text(ctx->refs.conn.msgBox);
+}
+
+// Every reason and the removed adapter's message exist in both languages.
+TEST_F(LinkStateTest, PortReasonsAreTranslated) {
+  using platform::PortDiagnosis;
+  using platform::PortHold;
+  using platform::PortProblem;
+  auto make = [](PortProblem p, unsigned mode, bool paper, bool session, PortHold hold, bool holders) {
+    PortDiagnosis d;
+    d.problem = p;
+    d.device = "/dev/ttyUSB0";
+    d.group = "dialout";
+    d.gid = 20;
+    d.mode = mode;
+    d.user = "operator";
+    d.memberOnPaper = paper;
+    d.memberInSession = session;
+    d.hold = hold;
+    if (holders) d.holders = {{4711, "term"}};
+    d.lockFile = "/var/lock/LCK..ttyUSB0";
+    return d;
+  };
+  const PortDiagnosis cases[] = {
+      make(PortProblem::NotPresent, 0, false, false, PortHold::Exclusive, false),
+      make(PortProblem::NotPermitted, 0660, false, false, PortHold::Exclusive, false),
+      make(PortProblem::NotPermitted, 0660, true, false, PortHold::Exclusive, false),
+      make(PortProblem::NotPermitted, 0600, true, true, PortHold::Exclusive, false),
+      make(PortProblem::NotPermitted, 0600, false, false, PortHold::Exclusive, false),
+      make(PortProblem::InUse, 0, false, false, PortHold::Exclusive, true),
+      make(PortProblem::InUse, 0, false, false, PortHold::Flock, false),
+      make(PortProblem::InUse, 0, false, false, PortHold::LockFile, true),
+      make(PortProblem::NotSerial, 0, false, false, PortHold::Exclusive, false),
+  };
+  std::vector<std::string> english;
+  for (const auto& d : cases) english.push_back(SerialOpenReason(*ctx, d));
+  english.push_back(AdapterRemovedText(*ctx, "/dev/ttyUSB0"));
+  EXPECT_EQ(english[1], "COM33 (/dev/ttyUSB0) belongs to group dialout, and account operator is not a member of it. "
+                        "Remedy: sudo usermod -aG dialout operator then log out and back in.");
+  EXPECT_EQ(english[6], "COM33 (/dev/ttyUSB0) is in use: another program holds a lock (flock) on it: a program whose "
+                        "process this account cannot see. Close it, then connect again.");
+  EXPECT_EQ(english.back(), "SERIAL ADAPTER REMOVED: COM33 (/dev/ttyUSB0)!");
+  std::string err;
+  ASSERT_TRUE(ParseLanguageFile(LanguageFilePath(BX_RESOURCE_DIR, 1), ctx->app.texts, err)) << err;
+  ctx->app.language = 1;
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const std::string german = SerialOpenReason(*ctx, cases[i]);
+    EXPECT_NE(german, english[i]);
+    EXPECT_EQ(german.find('%'), std::string::npos) << german;
+    EXPECT_NE(german.find("/dev/ttyUSB0"), std::string::npos) << german;
+  }
+  EXPECT_EQ(AdapterRemovedText(*ctx, "/dev/ttyUSB0"), "SERIELLER ADAPTER ENTFERNT: COM33 (/dev/ttyUSB0)!");
+  EXPECT_NE(SerialOpenReason(*ctx, cases[5]).find("term (Prozess 4711)"), std::string::npos);
 }
 
 TEST_F(LinkStateTest, RefusedSensorAfterAConnectionShowsDisconnected) {

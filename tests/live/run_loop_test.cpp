@@ -18,6 +18,9 @@
 #include "params/panel_values.h"
 #include "params/teach.h"
 #include "params/transfer.h"
+#include "platform/clock.h"
+#include "platform/com_ports.h"
+#include "session/conn_page.h"
 #include "link/frame_format.h"
 
 namespace bx::test {
@@ -292,6 +295,51 @@ TEST_F(RunLoopTest, FailuresOverRs232NameTheLine) {
   EXPECT_EQ(runIntoFailure(order::kEdgeQuery, 0), "EDGE: Timeout RS232-Line!");
   EXPECT_EQ(runIntoFailure(order::kVideoData, 0), "VIDEO: Timeout RS232-Line!");
   EXPECT_EQ(status(), "Timeout RS232 Line!");
+}
+
+// The serial adapter is unplugged under the loop (the pty's master goes
+// away): the link is lost at once, not after a time-out, the loop ends with
+// the adapter's name, and Try to connect works once the port is back.
+TEST_F(RunLoopTest, UnpluggedAdapterEndsTheLoopAtOnceAndTheLinkComesBack) {
+  connectPty();
+  const std::string device = sim->ptyPath();
+  const std::string removed =
+      "SERIAL ADAPTER REMOVED: COM" + std::to_string(platform::comNumber(device)) + " (" + device + ")!";
+  Seen seen;
+  seen.stopAfter = 100000;
+  double unpluggedAt = 0;
+  seen.onCycle = [&](int n) {
+    if (n != 2) return;
+    sim->stop();
+    unpluggedAt = platform::Timer();
+  };
+  run(seen);
+  EXPECT_LT(platform::Timer() - unpluggedAt, 0.5) << "lost only after a time-out";
+  EXPECT_EQ(seen.cycles, 2);
+  ASSERT_EQ(seen.failures.size(), 1u);
+  EXPECT_EQ(seen.failures[0], removed);
+  EXPECT_EQ(status(), removed);
+  EXPECT_NE(ctx->ui.text(ctx->refs.conn.msgBox).find(removed), std::string::npos);
+  EXPECT_EQ(ctx->ui.text(ctx->refs.main.connected), "DISCONNECTED");
+  EXPECT_EQ(ctx->link.portOpen, 0);
+  EXPECT_EQ(ctx->run.state, RUN_IDLE);
+  EXPECT_TRUE(ctx->ui.dimmed(ctx->refs.main.run));
+
+  // The adapter is back (the pseudo-terminal may come back under another
+  // number): Try to connect on the connection page.
+  sim = std::make_unique<sim::Server>();
+  const std::string back = sim->startPty();
+  ASSERT_FALSE(back.empty());
+  ctx->link.comPort = static_cast<uint16_t>(platform::comNumber(back));
+  ShowConnectionValues(*ctx);
+  press(CC_CBTNTryToConnect);
+  EXPECT_EQ(ctx->link.portOpen, 1) << status();
+  EXPECT_EQ(ctx->ui.text(ctx->refs.main.connected), "CONNECTED");
+  Seen again;
+  again.stopAfter = 2;
+  run(again);
+  EXPECT_EQ(again.cycles, 2);
+  EXPECT_TRUE(again.failures.empty());
 }
 
 TEST_F(RunLoopTest, FailedTriggeredRecordEndsTheLoopAsAStop) {

@@ -84,6 +84,22 @@ TEST(SimFaults, TimingFaultsScheduleTheOutput) {
   ASSERT_EQ(out.size(), 1u);
   EXPECT_EQ(out[0].atMs, 3500);
 
+  // The hardware record cut after half its payload: the rest 3000 ms
+  // later, or (no time given) held for the channel's next frame.
+  s.faults().set({Fault::LateRest, 1, 3000});
+  out = ask(s, 0x0A, 1000);
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[0].bytes.size(), 8u + 16u);
+  EXPECT_EQ(out[1].bytes.size(), 16u);
+  EXPECT_EQ(out[1].atMs, 4000);
+  EXPECT_FALSE(out[1].held);
+  EXPECT_TRUE(frames(joined(out))[0].dataOk);
+  s.faults().set({Fault::LateRest, 1, 0});
+  out = ask(s, 0x05, 1000);
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[0].bytes.size(), 3u);  // no payload: cut in the header
+  EXPECT_TRUE(out[1].held);
+
   s.faults().set({Fault::CloseConnection, 1, 0});
   out = ask(s, 0x05, 1000);
   ASSERT_EQ(out.size(), 1u);
@@ -128,6 +144,10 @@ TEST(SimFaults, ParsesCommandLineFaults) {
   ASSERT_TRUE(parseFaultRule("noise=5", f));
   EXPECT_EQ(f.fault, Fault::Noise);
   EXPECT_EQ(f.param, kAnyParam);
+  ASSERT_TRUE(parseFaultRule("late-rest:1@7", f));
+  EXPECT_EQ(f.fault, Fault::LateRest);
+  EXPECT_EQ(f.arg, 0);
+  EXPECT_EQ(f.order, 7);
   ASSERT_TRUE(parseFaultRule("refuse=1:1@2/1#3", f));
   EXPECT_EQ(f.fault, Fault::Refuse);
   EXPECT_EQ(f.order, 2);
@@ -145,7 +165,7 @@ TEST(SimFaults, ParsesCommandLineFaults) {
   EXPECT_EQ(f.fault, Fault::Duplicate);
   for (const char* bad : {"", "nonsense", "refuse=4", "late=x", "teach-result", "no-reply:0", "sync@300", "late@2/x",
                           "noise=0", "refuse#0", "refuse@2#", "refuse#x", "wrong-order", "wrong-order=256",
-                          "wrong-param", "wrong-param=-1", "duplicate=2"})
+                          "wrong-param", "wrong-param=-1", "duplicate=2", "late-rest=-1"})
     EXPECT_FALSE(parseFaultRule(bad, f)) << bad;
 }
 

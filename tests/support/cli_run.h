@@ -17,9 +17,10 @@ struct CliRun {
 
 // stderrTo: the shell redirection of the tool's stderr ("2>&1" merges it
 // into out, "2>/dev/null" drops it, "2>FILE" keeps it for the caller).
-inline CliRun RunCli(const std::string& args, const std::string& stderrTo = "2>&1") {
+// runAs: a command prefix that runs the tool as another account.
+inline CliRun RunCli(const std::string& args, const std::string& stderrTo = "2>&1", const std::string& runAs = "") {
   CliRun r;
-  std::string cmd = ExecutableDir() + "/quellan-bx-cli " + args + " " + stderrTo;
+  std::string cmd = runAs + ExecutableDir() + "/quellan-bx-cli " + args + " " + stderrTo;
   FILE* p = ::popen(cmd.c_str(), "r");
   if (!p) return r;
   char buf[512];

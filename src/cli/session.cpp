@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/paths.h"
 #include "app/startup.h"
 #include "link/exchange.h"
 #include "session/bringup.h"
@@ -88,9 +89,10 @@ const char* linkOptionsHelp() {
 bool Session::open(const LinkOptions& o, const std::string& resourceDir, std::string& error) {
   frontend.setEcho(true);
   ctx.ui.frontend = &frontend;
-  const std::string dir = resourceDir.empty() ? ExecutableDir() : resourceDir;
+  const std::string dir = resourceDir.empty() ? FindResourceDir(ExecutableDir()) : resourceDir;
   if (!LoadPanels(ctx, dir + "/" + kResourceFile, error)) return false;
   InitVars(ctx);
+  ctx.app.resourceDir = dir;
   frontend.setEchoBox(ctx.refs.conn.msgBox);
   auto& L = ctx.link;
   if (o.tcp) {

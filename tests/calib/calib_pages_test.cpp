@@ -143,7 +143,7 @@ TEST_F(CalibPages, LockedFromStartUntilTheHiddenGestureAndTheLookupSwitch) {
 
 TEST_F(CalibPages, TheLockDecidesWhetherTheFilesCarryTheCalibrationRecord) {
   testing_files::TempDir dir;
-  ctx->app.projectDir = dir.path();
+  ctx->app.userFilesDir = dir.path();
   calib::setField32(ctx->calib.record, calib::OFF_OFFSET, 1234);
   auto writeBoth = [&](const std::string& tag) {
     frontend->answerFile(ui::FILE_NEW, dir.file(tag + "-para.ini"));

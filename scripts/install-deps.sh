@@ -2,7 +2,8 @@
 # Installs every Debian package the build, the tests and the run command need.
 # Safe to run again: packages already present are left alone.
 set -euo pipefail
-PKGS=(cmake g++ make googletest libgtest-dev qt6-base-dev libqcustomplot-dev xvfb xauth libgl-dev poppler-utils)
+PKGS=(cmake g++ make googletest libgtest-dev qt6-base-dev libqcustomplot-dev xvfb xauth libgl-dev poppler-utils
+      dpkg-dev lintian desktop-file-utils appstream)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Checks the folder layers, then builds everything and runs every test:
-# once normally, once with AddressSanitizer and UndefinedBehaviorSanitizer.
+# once normally, then builds and checks the packages from that build
+# (scripts/package.sh), then once with AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 #   scripts/test.sh            both builds
 #   scripts/test.sh --fast     the normal build only
 set -euo pipefail
@@ -18,6 +20,7 @@ run_suite() {
 }
 
 run_suite build
+scripts/package.sh
 if [ "${1:-}" != "--fast" ]; then
   ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 run_suite build-asan -DBX_SANITIZE=ON
 fi

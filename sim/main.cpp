@@ -22,6 +22,10 @@ int main(int argc, char** argv) {
     std::fputs(bx::sim::usageText(), stdout);
     return 0;
   }
+  if (opt.version) {
+    std::puts("bx-sim " BX_VERSION);
+    return 0;
+  }
 
   // Signals are taken with sigwait below; block them before the server
   // thread starts so that it inherits the mask. A launcher may have left

@@ -71,7 +71,8 @@ const char* usageText() {
          "  A name with the prefix streamed- (streamed-header-crc@18) hits only the\n"
          "  frames the sensor sends on its own (scope record, triggered recorder\n"
          "  samples) instead of replies.\n"
-         "  --help                this text\n";
+         "  --help                this text\n"
+         "  --version             the version\n";
 }
 
 bool parseOptions(const std::vector<std::string>& args, Options& out, std::string& error) {
@@ -107,6 +108,8 @@ bool parseOptions(const std::vector<std::string>& args, Options& out, std::strin
     long long v = 0;
     if (name == "--help" || name == "-h") {
       o.help = true;
+    } else if (name == "--version") {
+      o.version = true;
     } else if (name == "--tcp") {
       o.tcp = true;
       if (hasValue) {

@@ -15,6 +15,7 @@ struct Options {
   bool pty = false;
   std::vector<FaultRule> faults;
   bool help = false;
+  bool version = false;  // --version: print the version and leave
 };
 
 // Parses argv[1..]. On a bad option returns false with a message in error.

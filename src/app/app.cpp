@@ -35,14 +35,22 @@ bool checkShellPanels(const Context& ctx, const std::string& resourcePath, std::
 }  // namespace
 
 int AppStartup(Context& ctx, std::string& error, const std::string& projectDir, const StartOptions& options) {
-  const std::string resourcePath = projectDir + "/" + kResourceFile;
+  const AppPaths paths =
+      LocateAppPaths(projectDir, options.userDirs ? *options.userDirs : platform::CurrentUserDirs());
+  const std::string resourcePath = paths.resourceDir + "/" + kResourceFile;
   if (!LoadPanels(ctx, resourcePath, error)) return -1;
   if (!checkShellPanels(ctx, resourcePath, error)) return -1;
 
   InitVars(ctx);
   ctx.app.projectDir = projectDir;
-  ctx.app.settingsPath = projectDir + "/" + files::kSettingsFileName;
-  ctx.app.recorderPath = projectDir + "/RECORD.DAT";
+  ctx.app.resourceDir = paths.resourceDir;
+  ctx.app.userFilesDir = paths.userFilesDir;
+  ctx.app.settingsPath = paths.settingsPath;
+  ctx.app.recorderPath = paths.userFilesDir + "/RECORD.DAT";
+  // Without its folder the settings cannot be kept; the tool still starts,
+  // on its start values, and says so when it writes them.
+  std::string why;
+  PrepareSettingsFile(paths, why);
   ctx.app.quitRequested = false;
   ShowLogo(ctx);
   WrapHelpCallbacks(ctx);

@@ -3,6 +3,7 @@
 // language, the stored link, control set-up; at the end the link closed.
 #include <string>
 
+#include "app/paths.h"
 #include "app/settings.h"
 #include "app/startup.h"
 
@@ -13,10 +14,14 @@ struct StartOptions {
   // Open and bring up the link named by the settings. Off only where no
   // device may be touched (tests without a sensor).
   bool openLink = true;
+  // The account's folders; null: those of the running process.
+  const platform::UserDirs* userDirs = nullptr;
 };
 
-// Start-up in the product's order. projectDir holds the panel resource, the
-// language files and the settings file. ctx.ui.frontend should be set
+// Start-up in the product's order. projectDir is the executable's folder:
+// the panel resource and the language files are found there or in the
+// installed data folder beside it, and the settings file is kept there or
+// in the user's configuration folder (LocateAppPaths). ctx.ui.frontend should be set
 // before, so start-up messages reach the operator. Returns 0, or -1 with the
 // reason in error when the panel resource is missing or broken (nothing has
 // been shown then).

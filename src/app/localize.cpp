@@ -270,7 +270,7 @@ void ApplyLanguage(ui::Ui& ui, const LanguageData& data) {
 bool LocalizeUi(Context& ctx) {
   LanguageData data;
   std::string error;
-  if (!ParseLanguageFile(LanguageFilePath(ctx.app.projectDir, ctx.app.language), data, error)) return false;
+  if (!ParseLanguageFile(LanguageFilePath(ctx.app.resourceDir, ctx.app.language), data, error)) return false;
   ApplyLanguage(ctx.ui, data);
   ctx.app.texts = std::move(data);
   return true;

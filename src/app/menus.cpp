@@ -55,7 +55,7 @@ std::string ManualPath(const Context& ctx) {
     name = de ? "Quellan_BX_N_V5_de.pdf" : "Quellan_BX_N_V5_en.pdf";
   else
     name = de ? "_man_de_BX-ScopeV55nn.pdf" : "_man_en_BX-ScopeV55nn.pdf";
-  return ctx.app.projectDir + "/" + name;
+  return ctx.app.resourceDir + "/" + name;
 }
 
 bool OpenManual(Context& ctx) {

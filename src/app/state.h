@@ -12,6 +12,8 @@ namespace bx {
 struct AppState {
   int language = 0;                 // 0 English, 1 German
   std::string projectDir;           // directory of the executable
+  std::string resourceDir;          // panel resource, language files, pictures, manuals
+  std::string userFilesDir;         // where the file dialogs start
   std::string settingsPath;
   std::string recorderPath;
   std::string versionShort = "V5.5";

@@ -156,7 +156,7 @@ int CC_ReadXFLASH(Context& ctx, const ui::EventArgs& ev) {
 int CC_PICBTNcalibfile(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT) return 0;
   ui::FileRequest req;
-  req.directory = ctx.app.projectDir;
+  req.directory = ctx.app.userFilesDir;
   req.defaultName = "XF-LINEAR.DAT";
   req.filter = "*.dat";
   req.title = "Quellan-Calibration-File";

@@ -26,6 +26,7 @@ const char* kUsage =
     "  quellan-bx-cli identify --serial DEVICE-OR-COMn [--baud INDEX]\n"
     "  quellan-bx-cli ports\n"
     "  quellan-bx-cli --help\n"
+    "  quellan-bx-cli --version\n"
     "\n"
     "identify  connects to the sensor and runs the same bring-up as the desktop\n"
     "          tool: echo, firmware text, family and firmware-version check,\n"
@@ -85,6 +86,10 @@ int runPorts() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && !std::strcmp(argv[1], "--version")) {
+    std::puts("quellan-bx-cli " BX_VERSION);
+    return 0;
+  }
   // Before anything can talk to the sensor.
   bx::cli::InstallInterruptHandler();
   if (wantsHelp(argc, argv)) {

@@ -10,7 +10,7 @@ bool IsParamCommand(const std::string& command);
 // argv[1] is the command word. Prints the connection lines, pop-ups and a
 // final "status: TEXT" line like identify. Returns 0 on success, 1 on
 // failure, 2 on a usage error. resourceDir holds the panel resource; empty
-// means the executable's directory.
+// means where the executable finds it (FindResourceDir).
 int RunParamCommand(int argc, char** argv, const std::string& resourceDir = "");
 
 // Usage lines of the three commands, for the tool's --help.

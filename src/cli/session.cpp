@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/paths.h"
 #include "app/startup.h"
 #include "link/exchange.h"
 #include "session/bringup.h"
@@ -106,9 +107,10 @@ bool Interrupted() { return interrupted != 0; }
 bool Session::open(const LinkOptions& o, const std::string& resourceDir, std::string& error) {
   frontend.setEcho(true);
   ctx.ui.frontend = &frontend;
-  const std::string dir = resourceDir.empty() ? ExecutableDir() : resourceDir;
+  const std::string dir = resourceDir.empty() ? FindResourceDir(ExecutableDir()) : resourceDir;
   if (!LoadPanels(ctx, dir + "/" + kResourceFile, error)) return false;
   InitVars(ctx);
+  ctx.app.resourceDir = dir;
   frontend.setEchoBox(ctx.refs.conn.msgBox);
   auto& L = ctx.link;
   if (o.tcp) {

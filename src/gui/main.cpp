@@ -40,11 +40,21 @@ void requestClose(bx::Context& ctx) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The one option: for package managers and the operator's support call;
+  // it needs no display.
+  if (argc == 2 && std::string(argv[1]) == "--version") {
+    std::puts("quellan-bx-scope " BX_VERSION);
+    return 0;
+  }
   if (!haveDisplay()) {
     std::fputs("quellan-bx-scope: no display available (set DISPLAY or run under Xvfb)\n", stderr);
     return 3;
   }
   QApplication app(argc, argv);
+#ifdef BX_APP_ID
+  // The desktop entry's name: Wayland shells take the window's icon from it.
+  QGuiApplication::setDesktopFileName(QStringLiteral(BX_APP_ID));
+#endif
   // Leaving is the close callback's decision, never a side effect of a
   // window going away.
   app.setQuitOnLastWindowClosed(false);
@@ -70,7 +80,7 @@ int main(int argc, char** argv) {
   }
   {
     bx::gui::RendererOptions options;
-    options.resourceDir = ctx->app.projectDir.empty() ? bx::ExecutableDir() : ctx->app.projectDir;
+    options.resourceDir = ctx->app.resourceDir;
     bx::gui::Renderer renderer(ctx->ui, options);
     frontend.attach(&renderer);
     if (bx::gui::MainWindow* w = renderer.mainWindow()) {

@@ -25,7 +25,7 @@ int GenerateHardwareInfoFile(Context& ctx, std::string* fileError) {
 
   ui::FileRequest req;
   req.save = true;
-  req.directory = "proj_dir";
+  req.directory = ctx.app.userFilesDir;
   req.defaultName = files::kHwInfoFileName;
   req.filter = "*.ini";
   req.title = ctx.app.texts.message("Generate Hardware Info File");

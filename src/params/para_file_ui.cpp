@@ -19,7 +19,7 @@ constexpr const char* kOverwrite = "Parameter-File already exists - overwrite ?"
 ui::FileResult chooseFile(Context& ctx, bool save, std::string& path) {
   ui::FileRequest req;
   req.save = save;
-  req.directory = ctx.app.projectDir;
+  req.directory = ctx.app.userFilesDir;
   req.defaultName = kDefaultName;
   req.filter = "*.ini";
   req.title = ctx.app.texts.message("Quellan-BX-Series Parameter-File");

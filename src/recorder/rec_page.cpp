@@ -114,7 +114,7 @@ int CC_PICBTNrecfile(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT) return 0;
   ui::FileRequest req;
   req.save = true;
-  req.directory = directoryOf(ctx.app.recorderPath.empty() ? ctx.app.projectDir + "/RECORD.DAT" : ctx.app.recorderPath);
+  req.directory = directoryOf(ctx.app.recorderPath.empty() ? ctx.app.userFilesDir + "/RECORD.DAT" : ctx.app.recorderPath);
   req.defaultName = "RECORD.DAT";
   req.filter = "*.dat";
   req.title = "Quellan-Series Recorder-File:";

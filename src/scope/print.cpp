@@ -48,7 +48,7 @@ void PrintScopeGraph(Context& ctx) {
     // No printer installed: the print-out goes into a PDF file instead.
     ui::FileRequest req;
     req.save = true;
-    req.directory = ctx.app.projectDir;
+    req.directory = ctx.app.userFilesDir;
     req.defaultName = "ScopeScreenShot.pdf";
     req.filter = "*.pdf";
     req.title = de ? "Kein Drucker installiert - als PDF-Datei speichern" : "No printer installed - save as PDF file";

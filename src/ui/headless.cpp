@@ -33,12 +33,12 @@ void HeadlessFrontend::printPopup(const std::string& title, const std::string& t
 }
 
 void HeadlessFrontend::message(const std::string& title, const std::string& text) {
-  popups_.push_back({"message", title, text});
+  popups_.push_back({"message", title, text, ""});
   printPopup(title, text);
 }
 
 bool HeadlessFrontend::confirm(const std::string& title, const std::string& text) {
-  popups_.push_back({"confirm", title, text});
+  popups_.push_back({"confirm", title, text, ""});
   printPopup(title, text);
   if (confirms_.empty()) return defaultConfirm_;
   bool yes = confirms_.front();
@@ -47,7 +47,7 @@ bool HeadlessFrontend::confirm(const std::string& title, const std::string& text
 }
 
 bool HeadlessFrontend::prompt(const std::string& title, const std::string& text, std::string& answer) {
-  popups_.push_back({"prompt", title, text});
+  popups_.push_back({"prompt", title, text, ""});
   printPopup(title, text);
   if (prompts_.empty()) return false;
   answer = prompts_.front();
@@ -56,7 +56,7 @@ bool HeadlessFrontend::prompt(const std::string& title, const std::string& text,
 }
 
 FileResult HeadlessFrontend::fileSelect(const FileRequest& req, std::string& path) {
-  popups_.push_back({"file", req.title, req.defaultName});
+  popups_.push_back({"file", req.title, req.defaultName, req.directory});
   if (files_.empty()) return FILE_CANCEL;
   auto [r, p] = files_.front();
   files_.pop_front();
@@ -67,7 +67,7 @@ FileResult HeadlessFrontend::fileSelect(const FileRequest& req, std::string& pat
 int HeadlessFrontend::selectFromList(const std::string& title, const std::vector<std::string>& choices) {
   std::string list;
   for (const auto& c : choices) list += (list.empty() ? "" : "|") + c;
-  popups_.push_back({"select", title, list});
+  popups_.push_back({"select", title, list, ""});
   if (selects_.empty()) return -1;
   const int i = selects_.front();
   selects_.pop_front();

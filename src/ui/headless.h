@@ -17,6 +17,7 @@ class HeadlessFrontend : public Frontend {
     std::string kind;   // "message", "confirm", "prompt", "file"
     std::string title;
     std::string text;
+    std::string directory;  // "file": the folder the dialogue starts in
   };
 
   // Runs fn from processEvents once at least delaySeconds have passed.

@@ -146,7 +146,7 @@ TEST_F(CalibPages, LockedFromStartUntilTheHiddenGestureAndTheLookupSwitch) {
 
 TEST_F(CalibPages, TheLockDecidesWhetherTheFilesCarryTheCalibrationRecord) {
   testing_files::TempDir dir;
-  ctx->app.projectDir = dir.path();
+  ctx->app.userFilesDir = dir.path();
   // The link was opened without the bring-up's GET: the records count as
   // read, as that GET leaves them: the hardware snapshot takes them then.
   ctx->params.setRead = ctx->params.teachRead = true;

@@ -39,7 +39,7 @@ class FileIntegrityTest : public ParamsTest {
   void SetUp() override {
     ParamsTest::SetUp();
     ctx->link.replyTimeout = 0.1;
-    ctx->app.projectDir = tempDir();
+    ctx->app.userFilesDir = tempDir();
   }
   std::string file(const char* name) { return tempDir() + "/" + name; }
   void makeReadOnly(const std::string& path) { ASSERT_EQ(::chmod(path.c_str(), 0444), 0); }

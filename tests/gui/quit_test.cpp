@@ -10,7 +10,9 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -140,6 +142,21 @@ void closeRequestEndsTheTool(int signal) {
   while (sensor.tcpClientConnected() && Clock::now() < closedBy)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_FALSE(sensor.tcpClientConnected());
+}
+
+TEST(DesktopTool, TellsItsVersionWithoutADisplay) {
+  const std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + bx::ExecutableDir() +
+                          "/quellan-bx-scope --version 2>&1";
+  FILE* p = ::popen(cmd.c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::string out;
+  char buf[256];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  const int st = ::pclose(p);
+  EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0) << out;
+  EXPECT_EQ(out.rfind("quellan-bx-scope 5.5.", 0), 0u) << out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
 }
 
 TEST(DesktopTool, EndsInOrderOnTermination) { closeRequestEndsTheTool(SIGTERM); }

@@ -28,7 +28,7 @@ class FileUiTest : public ParamsTest {
     ParamsTest::SetUp();
     model(2048, 10.0);
     ctx->link.replyTimeout = 0.1;  // no sensor: the edge refresh of a file GET fails fast
-    ctx->app.projectDir = tempDir();
+    ctx->app.userFilesDir = tempDir();
     ctx->ui.setDimmed(ctx->refs.main.send, false);
     ctx->ui.setDimmed(ctx->refs.main.get, false);
     selectFile();
@@ -211,7 +211,7 @@ class HwInfoTest : public ParamsTest {};
 
 TEST_F(HwInfoTest, WritesTheFileFromTheConnectionPageButton) {
   connectTcp();
-  ctx->app.projectDir = tempDir();
+  ctx->app.userFilesDir = tempDir();
   const std::string path = tempDir() + "/hw.ini";
   fe->answerFile(ui::FILE_NEW, path);
   ctx->ui.setDimmed(ctx->refs.conn.hwInfo, false);

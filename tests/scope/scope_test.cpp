@@ -242,7 +242,7 @@ TEST_F(ScopeTest, ArmsWithItsSettingsAndShowsTheWaitingTextOfItsTriggerMode) {
     EXPECT_FALSE(ctx->ui.dimmed(ctx->refs.main.run));
   }
   // The same wait in German.
-  ctx->app.projectDir = BX_RESOURCE_DIR;
+  ctx->app.resourceDir = BX_RESOURCE_DIR;
   SetLanguage(*ctx, 1);
   settings(1);
   Seen seen;

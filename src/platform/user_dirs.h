@@ -1,0 +1,28 @@
+#pragma once
+// The folders of the account running the tool, as the desktop's own
+// conventions name them, and whether it may write into a folder.
+#include <string>
+
+namespace bx::platform {
+
+struct UserDirs {
+  std::string home;        // $HOME, else the account's home from the user database
+  std::string configHome;  // $XDG_CONFIG_HOME when absolute, else home/.config
+  std::string documents;   // the desktop's documents folder where it exists and is writable, else home
+};
+
+// The folders of the running account, read from the environment and from
+// configHome/user-dirs.dirs (the line XDG_DOCUMENTS_DIR="$HOME/...").
+UserDirs CurrentUserDirs();
+
+// The documents folder named by a user-dirs.dirs text: "" when the text
+// names none, names home itself (the convention for "not set") or a
+// relative path.
+std::string DocumentsDirFromUserDirs(const std::string& text, const std::string& home);
+
+// True when the running account may create files in dir (a folder that
+// exists, with write and search permission, on a file system mounted for
+// writing).
+bool DirectoryWritable(const std::string& dir);
+
+}  // namespace bx::platform

@@ -5,6 +5,8 @@
 # (build-fuzz/work/NAME/) of its seed corpus fuzz/corpus/NAME/ and its mended
 # findings fuzz/regressions/NAME/.
 #   scripts/fuzz.sh [SECONDS] [NAME...]     default 60 seconds, every harness
+# BX_FUZZ_RUNS=N ends each harness after N executions instead, should that
+# come before SECONDS.
 # Prints the executions per harness and every finding (crash, leak, time-out,
 # out of memory), kept in build-fuzz/findings/NAME/. Exit status 1 when any
 # harness found something.
@@ -53,6 +55,7 @@ for name in "${names[@]}"; do
   # fuzz/NAME.options: extra libFuzzer flags of one harness, one per line.
   extra=()
   [ -f "fuzz/$name.options" ] && mapfile -t extra < <(grep -v '^#' "fuzz/$name.options" | grep .)
+  [ -n "${BX_FUZZ_RUNS:-}" ] && extra+=("-runs=$BX_FUZZ_RUNS")
   echo "== $name: fuzzing for ${DURATION}s ${extra[*]} (log $log)"
   "$bin" -max_total_time="$DURATION" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 "${extra[@]}" \
     -artifact_prefix="$findings/" "$work" >"$log" 2>&1

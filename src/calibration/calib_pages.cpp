@@ -195,6 +195,10 @@ int CC_WriteXFCALIB(Context& ctx, const ui::EventArgs& ev) {
   values.slopeUm = slope;
   values.offsetUm = std::round(ctx.ui.value(ctl(ctx, page, "OFFSET")));
   values.rangeUm = std::round(ctx.ui.value(ctx.refs.calib.range));
+  // The record takes the settings page's identity along.
+  values.hasIdentity = true;
+  values.serial = std::round(ctx.ui.value(ctx.refs.calib.calSerial));
+  values.hwType = std::round(ctx.ui.value(ctx.refs.calib.hwTypeDisp));
   if (RefuseCalibValues(ctx, values)) return 0;
   if (!ConfirmCalibWrite(ctx, Lang(ctx, "slope and offset", "Steigung und Offset"), values, "")) return 0;
   const int32_t offset = offsetOn(ctx, page);

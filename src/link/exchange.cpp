@@ -407,12 +407,21 @@ int GetSpontaneousFrame(Context& ctx, int wantOrder, double timeout, int huntByt
     L.hdr = got;
     if (got.order == order::kRefusal) return refusal(ctx, got.param);
     const double payloadDeadline = platform::Timer() + restWait;
+    // A "header" found among garbage whose data never comes was garbage too.
+    auto payloadFailed = [&] { return skipped > 0 && L.failure == LinkFailure::TimedOut; };
     if (got.order != wantOrder || got.length == 0) {
-      if (got.length > 0 && checkWait(ctx, skipPayload(ctx, got.length, payloadDeadline, true)) != 1) return -1;
+      if (got.length > 0 && checkWait(ctx, skipPayload(ctx, got.length, payloadDeadline, true)) != 1) {
+        if (payloadFailed()) break;
+        return -1;
+      }
       return 1;
     }
-    if (checkWait(ctx, fill(ctx, frame::kHeaderSize + got.length, payloadDeadline, true)) != 1) return -1;
+    if (checkWait(ctx, fill(ctx, frame::kHeaderSize + got.length, payloadDeadline, true)) != 1) {
+      if (payloadFailed()) break;
+      return -1;
+    }
     if (crc8Update(h, frame::kHeaderSize, got.length, crc8Table()) != got.dataCrc) {
+      if (skipped > 0) break;
       ctx.status = kBadData;
       return fail(ctx, LinkFailure::BadData);
     }

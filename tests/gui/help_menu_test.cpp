@@ -94,7 +94,9 @@ TEST_F(HelpMenu, TrimmPanelFollowsTheRunLoopUntilItIsClosed) {
   EXPECT_GE(measured.size(), 3u);  // it follows the set value
   // The preload, then one exchange per live cycle.
   EXPECT_EQ(exchanges() - before, liveCycles() - liveBefore + 1);
-  EXPECT_TRUE(ctx->ui.dimmed(adj("ADJ_P1", "STORE1")));  // taken over
+  // Taken over, the store switch has switched itself off, ready again.
+  EXPECT_EQ(ctx->ui.value(adj("ADJ_P1", "STORE1")), 0);
+  EXPECT_FALSE(ctx->ui.dimmed(adj("ADJ_P1", "STORE1")));
   const auto stored = sensor.storedPotentiometer();
   EXPECT_EQ(stored[8] | stored[9] << 8, 1234);
 

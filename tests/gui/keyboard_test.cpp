@@ -267,7 +267,9 @@ TEST_F(AppWindow, TeachTableMenuActsOnTheCellRightClicked) {
   EXPECT_EQ(t.at(2, 3).num, 0);
   for (int r = 0; r < 4; ++r)
     for (int c = 3; c < 6; ++c)
-      if (r != 2 || c != 3) EXPECT_EQ(t.at(r, c).num, 50) << r << "," << c;
+      if (r != 2 || c != 3) {
+        EXPECT_EQ(t.at(r, c).num, 50) << r << "," << c;
+      }
 
   // A right press inside a selection of several cells keeps it, and the
   // confirmation names each of them, row by row.

@@ -199,6 +199,7 @@ TEST_F(RecorderTest, StaticRecordingWritesEachRowAsItArrives) {
 // fixed range applies only when the toggle is switched off.
 TEST_F(RecorderTest, PreparingTheChartKeepsItsAxis) {
   model(1024, 12.5);
+  ctx->ui.setDimmed(ref("REC", "START"), false);  // as a connected sensor leaves it
   const ui::CtlRef g = ref("REC", "RECGRAPH");
   ctx->ui.setValue(ref("REC", "ZOOMREC"), 0);
   ctx->ui.fire(ref("REC", "START"), ui::EVENT_LEFT_CLICK);

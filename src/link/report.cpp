@@ -5,6 +5,7 @@
 
 #include "context/context.h"
 #include "link/exchange.h"
+#include "link/port_reason.h"
 
 namespace bx {
 
@@ -28,6 +29,13 @@ void ReportStatus(Context& ctx) {
 }
 
 const char* FailureText(Context& ctx, const char* rs232, const char* tcp) {
+  // Until the next connect every operation fails because the adapter was
+  // unplugged, and says so rather than blame the line.
+  if (ctx.link.adapterRemoved) {
+    std::snprintf(ctx.link.failureText, sizeof ctx.link.failureText, "%s",
+                  AdapterRemovedText(ctx, ctx.serial.device()).c_str());
+    return ctx.link.failureText;
+  }
   if (!IsTcp(ctx)) return rs232;
   if (tcp != nullptr) return tcp;
   static constexpr const char* kLineForms[] = {"Timeout RS232-Line!", "Timeout-RS-232"};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -56,10 +57,13 @@ void ComputeCalibDisplayRange(Context& ctx) {
   auto& c = ctx.calib;
   int32_t offset = calib::offsetUm(c.record);
   int32_t range = calib::rangeUm(c.record);
+  // Offset and range are whole 32-bit fields of the record: their sum may
+  // not fit one, so the end is held at the field's limit.
+  const int64_t end = static_cast<int64_t>(offset) + range;
   c.rangeBeginUm = offset;
-  c.rangeEndUm = offset + range;
+  c.rangeEndUm = static_cast<int32_t>(std::clamp<int64_t>(end, INT32_MIN, INT32_MAX));
   c.rangeBeginMm = offset / 1000.0;
-  c.rangeEndMm = (offset + range) / 1000.0;
+  c.rangeEndMm = end / 1000.0;
   c.scaleStepUm = std::max(static_cast<int32_t>(range * 0.1), 2000);
   c.scaleStepMm = static_cast<int32_t>(std::ceil(c.scaleStepUm / 1000.0));
 }

@@ -71,7 +71,11 @@ int DirtLevelOf(int dirtMode, const liverec::LiveValues& v) {
   }
 }
 
-int AutoThreshold(int percent, int videoPeak) { return std::clamp(percent * videoPeak / 100, 100, 900); }
+int AutoThreshold(int percent, int videoPeak) {
+  // Both come from the sensor as 16-bit values: their product outgrows int.
+  const long long level = static_cast<long long>(percent) * videoPeak / 100;
+  return static_cast<int>(std::clamp(level, 100LL, 900LL));
+}
 
 std::array<double, 6> RollPoint(const Context& ctx, const liverec::LiveValues& v, int program) {
   const auto& p = ctx.params;

@@ -168,7 +168,9 @@ void PlotScopeRecord(Context& ctx) {
   const auto& p = ctx.params;
   double set = 0, upper = 0, lower = 0;
   if (p.unitMm == 1) {
-    const int32_t teach = param::get32(p, param::UM_TEACH);
+    // In double: set-point and tolerances are whole 32-bit fields of the
+    // parameter set, and their sum may not fit one.
+    const double teach = param::get32(p, param::UM_TEACH);
     upper = (teach + param::get32(p, param::UM_TOLUP)) / 1000.0;
     lower = (teach - param::get32(p, param::UM_TOLLO)) / 1000.0;
     set = teach / 1000.0;

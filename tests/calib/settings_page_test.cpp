@@ -2,10 +2,12 @@
 // record and the lookup table through the panel's own controls.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <fstream>
 #include <functional>
 
 #include "calib/record.h"
+#include "calib/xflash_record.h"
 #include "link/frame_format.h"
 #include "link/orders.h"
 #include "live/live_view.h"
@@ -97,6 +99,23 @@ TEST_F(SettingsPage, LoadWriteAndReadBack) {
   press("READXF");
   EXPECT_EQ(calib::serial(ctx->calib.record), 42);
   EXPECT_EQ(ctx->ui.value(ctx->refs.calib.offset), 100);
+}
+
+TEST(CalibDisplayRange, AnEndBeyondTheFieldIsHeldAtItsLimit) {
+  // Offset and range of a sensor's (or a file's) record whose sum leaves
+  // the 32-bit field.
+  Context ctx;
+  calib::setField32(ctx.calib.record, calib::OFF_OFFSET, static_cast<uint32_t>(INT32_MAX));
+  calib::setField32(ctx.calib.record, calib::OFF_RANGE, 1000);
+  ComputeCalibDisplayRange(ctx);
+  EXPECT_EQ(ctx.calib.rangeBeginUm, INT32_MAX);
+  EXPECT_EQ(ctx.calib.rangeEndUm, INT32_MAX);
+  EXPECT_DOUBLE_EQ(ctx.calib.rangeEndMm, (INT32_MAX + 1000.0) / 1000.0);
+  calib::setField32(ctx.calib.record, calib::OFF_OFFSET, static_cast<uint32_t>(INT32_MIN));
+  calib::setField32(ctx.calib.record, calib::OFF_RANGE, static_cast<uint32_t>(-1000));
+  ComputeCalibDisplayRange(ctx);
+  EXPECT_EQ(ctx.calib.rangeEndUm, INT32_MIN);
+  EXPECT_DOUBLE_EQ(ctx.calib.rangeEndMm, (INT32_MIN - 1000.0) / 1000.0);
 }
 
 TEST_F(SettingsPage, LookupWithoutAFileWarnsAndSendsNothing) {

@@ -87,6 +87,8 @@ TEST(LiveValues, AutoThresholdLimits) {
   EXPECT_EQ(liveview::AutoThreshold(50, 0), 100);
   EXPECT_EQ(liveview::AutoThreshold(100, 1024), 900);
   EXPECT_EQ(liveview::AutoThreshold(50, 1000), 500);
+  // Both are 16-bit values of the sensor: the product does not fit an int.
+  EXPECT_EQ(liveview::AutoThreshold(65535, 65535), 900);
 }
 
 class LiveView : public test::ParamsTest {

@@ -2,6 +2,7 @@
 // waiting texts, the streamed record over both transports, STOP, a tab change
 // and a time-out disarming the sensor, streamed-frame faults, and what the
 // page shows (time axis, cursor differences, limits, digital traces).
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -136,6 +137,15 @@ TEST_F(ScopeTest, MillimetreLimitsComeFromTheParameterSetAndTheProgramFromTheInp
   EXPECT_DOUBLE_EQ(graph().plots[1].y[0], 4.0);
   EXPECT_DOUBLE_EQ(graph().plots[2].y[0], 4.25);
   EXPECT_DOUBLE_EQ(graph().plots[3].y[0], 3.5);
+  // Set-point and tolerance whose sum leaves the 32-bit field.
+  param::set32(ctx->params, param::UM_TEACH, INT32_MAX);
+  param::set32(ctx->params, param::UM_TOLUP, 1000);
+  PlotScopeRecord(*ctx);
+  EXPECT_DOUBLE_EQ(graph().plots[2].y[0], (INT32_MAX + 1000.0) / 1000.0);
+  param::set32(ctx->params, param::UM_TEACH, INT32_MIN);
+  param::set32(ctx->params, param::UM_TOLLO, 1000);
+  PlotScopeRecord(*ctx);
+  EXPECT_DOUBLE_EQ(graph().plots[3].y[0], (INT32_MIN - 1000.0) / 1000.0);
 
   param::set(ctx->params, param::EVAL_PROGRAM, 2);
   EXPECT_EQ(ScopeProgram(*ctx, 1u << 24), 2);

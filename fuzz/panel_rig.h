@@ -105,6 +105,8 @@ struct PanelRig {
     data += t;
     size -= t;
     p.unitMm = size > 0 ? data[0] & 1 : 0;
+    // As a GET leaves them: records that came from the sensor may be sent.
+    p.setRead = p.teachRead = true;
   }
 
   // Queues one reply frame of the sensor: a valid header for order/param

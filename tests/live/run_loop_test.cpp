@@ -400,7 +400,7 @@ TEST_F(RunLoopTest, ASilentSensorShowsOnTheIndicatorUntilItAnswersAgain) {
   EXPECT_EQ(ctx->ui.text(ctx->ui.find("VIDEO", "STATETEXT")), "COM ERR");
   EXPECT_TRUE(ctx->ui.dimmed(ctx->ui.find("VIDEO", "MEASVAL")));
   EXPECT_FALSE(ctx->ui.dimmed(ctx->refs.main.run)) << "the port is open: RUN may try again";
-  ctx->app.projectDir = BX_RESOURCE_DIR;
+  ctx->app.resourceDir = BX_RESOURCE_DIR;
   SetLanguage(*ctx, 1);
   EXPECT_EQ(ctx->ui.text(ctx->refs.main.connected), "KEINE ANTWORT");
   EXPECT_EQ(ctx->ui.text(ctx->ui.find("VIDEO", "STATETEXT")), "COM FEHLER");

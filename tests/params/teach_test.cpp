@@ -82,7 +82,7 @@ TEST_F(TeachTest, FailedResultCodeRestoresTheRowAndShowsItsText) {
   ASSERT_EQ(PushTEACH(*ctx, 0), 0);
   EXPECT_EQ(status(), "TEACH new setpoint value ... -> NO EDGES!");
   EXPECT_EQ(ctx->ui.text(ctx->refs.main.status), "TEACH new setpoint value ... -> NO EDGES!");
-  ctx->app.projectDir = BX_RESOURCE_DIR;
+  ctx->app.resourceDir = BX_RESOURCE_DIR;
   SetLanguage(*ctx, 1);
   sim->setFault(sim::Fault::TeachResult, 1, -3);
   ASSERT_EQ(PushTEACH(*ctx, 0), 0);

@@ -159,7 +159,7 @@ TEST_F(BringUp, TransportThatDoesNotOpen) {
   EXPECT_EQ(ctx->status, "FailedToConnect");
   EXPECT_EQ(ctx->link.identFailed, 1);
   // In German the status line and the message box speak German.
-  ctx->app.projectDir = BX_RESOURCE_DIR;
+  ctx->app.resourceDir = BX_RESOURCE_DIR;
   SetLanguage(*ctx, 1);
   ctx->ui.setText(ctx->refs.conn.msgBox, "");
   EXPECT_EQ(ConnectProcedure(*ctx), -1);

@@ -122,6 +122,12 @@ for exe in quellan-bx-scope quellan-bx-cli bx-sim; do
   [ "$out" = "$exe $VERSION" ] || fail "$exe --version printed '$out'"
 done
 say "the unpacked programs tell version $VERSION"
+# A service PC installs the command-line tool without a desktop stack: it
+# renders its PDF print-out with Qt GUI alone.
+if readelf -d "$BIN/quellan-bx-cli" | grep -i -E 'NEEDED.*(Qt6Widgets|Qt6PrintSupport|qcustomplot)'; then
+  fail "quellan-bx-cli needs the widget or printer libraries"
+fi
+say "quellan-bx-cli needs no widget or printer library"
 
 start_sim_tcp "$BIN" package.sh
 trap cleanup EXIT INT TERM

@@ -8,8 +8,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -257,13 +255,13 @@ class OffscreenQt {
   std::unique_ptr<QGuiApplication> app_;
 };
 
-void setLayout(QPagedPaintDevice& device, const ui::PrintJob& job) {
+}  // namespace
+
+void SetPrintPageLayout(QPagedPaintDevice& device, const ui::PrintJob& job) {
   const double mm = job.marginCm * 10.0;
   device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(mm, mm, mm, mm),
                                    QPageLayout::Millimeter));
 }
-
-}  // namespace
 
 bool RenderPrintJob(const ui::Ui& ui, const ui::PrintJob& job, QPagedPaintDevice& device, std::string& error) {
   QPainter p;
@@ -355,7 +353,7 @@ bool PrintJobToPdf(const ui::Ui& ui, const ui::PrintJob& job, const std::string&
     QPdfWriter pdf(&file);
     pdf.setTitle(qs(job.title));
     pdf.setCreator(qs(job.title));
-    setLayout(pdf, job);
+    SetPrintPageLayout(pdf, job);
     ok = RenderPrintJob(ui, job, pdf, error);
   }
   // The writer reports no failed write itself: the device does, and the
@@ -376,18 +374,6 @@ bool PrintJobToPdf(const ui::Ui& ui, const ui::PrintJob& job, const std::string&
   }
   // A failed print-out leaves nothing behind (the writer discards it).
   return ok;
-}
-
-bool PrintJobToPrinter(const ui::Ui& ui, const ui::PrintJob& job, const std::string& printer, std::string& error) {
-  const QPrinterInfo info = QPrinterInfo::printerInfo(qs(printer));
-  if (info.isNull()) {
-    error = "no printer named " + printer;
-    return false;
-  }
-  QPrinter out(info, QPrinter::HighResolution);
-  out.setDocName(qs(job.title));
-  setLayout(out, job);
-  return RenderPrintJob(ui, job, out, error);
 }
 
 }  // namespace bx::gui

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QScreen>
 #include <QUrl>
@@ -21,6 +22,19 @@
 namespace bx::gui {
 namespace {
 QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+// The job on the named printer: the same renderer as the PDF file.
+bool printJobToPrinter(const ui::Ui& ui, const ui::PrintJob& job, const std::string& printer, std::string& error) {
+  const QPrinterInfo info = QPrinterInfo::printerInfo(qs(printer));
+  if (info.isNull()) {
+    error = "no printer named " + printer;
+    return false;
+  }
+  QPrinter out(info, QPrinter::HighResolution);
+  out.setDocName(qs(job.title));
+  SetPrintPageLayout(out, job);
+  return RenderPrintJob(ui, job, out, error);
+}
 }  // namespace
 
 QtFrontend::QtFrontend(Context& ctx) : ctx_(ctx) {
@@ -117,7 +131,7 @@ std::vector<std::string> QtFrontend::printerNames() {
 
 bool QtFrontend::print(const ui::PrintJob& job, const ui::PrintTarget& target, std::string& error) {
   if (delegate_) return delegate_->print(job, target, error);
-  if (!target.printer.empty()) return PrintJobToPrinter(ctx_.ui, job, target.printer, error);
+  if (!target.printer.empty()) return printJobToPrinter(ctx_.ui, job, target.printer, error);
   return PrintJobToPdf(ctx_.ui, job, target.pdfPath, error);
 }
 

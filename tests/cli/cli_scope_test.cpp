@@ -29,6 +29,18 @@ std::vector<std::string> lines(const std::string& s) {
   return out;
 }
 
+// What a shell command prints on stdout.
+std::string runText(const std::string& cmd) {
+  std::string out;
+  FILE* p = ::popen(cmd.c_str(), "r");
+  if (p == nullptr) return out;
+  char buf[512];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  ::pclose(p);
+  return out;
+}
+
 std::string readFile(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
   std::stringstream ss;
@@ -140,6 +152,38 @@ TEST_F(CliScope, AnExistingFileIsKeptWithoutForce) {
 }
 
 #ifdef BX_CLI_PDF
+// The print-out the desktop tool prints, rendered by the command-line tool:
+// its lines in their order, the scope page's fields and graphs as text and
+// paths, the page count in the footer.
+TEST_F(CliScope, ThePdfHoldsThePrintOutInItsOrder) {
+  const std::string tsv = dir + "/scope.tsv", pdf = dir + "/scope.pdf";
+  CliRun r = testsupport::RunCli("scope --trigger-mode rising --out " + tsv + " --pdf " + pdf + " " + tcp());
+  ASSERT_EQ(r.exitCode, 0) << r.out;
+  const std::string raw = readFile(pdf);
+  ASSERT_EQ(raw.rfind("%PDF-", 0), 0u);
+  EXPECT_EQ(raw.find("/Subtype /Image"), std::string::npos) << "the graphs are paths, not a picture";
+  if (runText("command -v pdftotext").empty()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+  const std::string text = runText("pdftotext -layout '" + pdf + "' -");
+  size_t at = 0;
+  for (const char* t : {"Scope Screen Shot", "Quellan-BX-Scope", "Trigger-Mode: RISING EDGE", "MEASUREMENT-VALUE",
+                        "Digital", "Page 1 of 1"}) {
+    const size_t found = text.find(t, at);
+    ASSERT_NE(found, std::string::npos) << "missing or out of order: " << t << "\n" << text;
+    at = found;
+  }
+}
+
+#ifdef __linux__
+// A service PC installs the command-line tool without a desktop: the PDF
+// needs Qt GUI, never the widget or printer libraries or the graph widget.
+TEST(CliBinary, NeedsNoWidgetLibraries) {
+  const std::string libs = runText("ldd '" + ExecutableDir() + "/quellan-bx-cli' 2>&1");
+  ASSERT_NE(libs.find("libQt6Gui"), std::string::npos) << libs;
+  for (const char* lib : {"libQt6Widgets", "libQt6PrintSupport", "qcustomplot"})
+    EXPECT_EQ(libs.find(lib), std::string::npos) << lib << " in\n" << libs;
+}
+#endif
+
 TEST_F(CliScope, AFullDiskFailsThePdfAndKeepsTheOldOne) {
   const std::string tsv = dir + "/scope.tsv", pdf = dir + "/scope.pdf";
   { std::ofstream(pdf) << "%PDF-1.4 the earlier print-out"; }

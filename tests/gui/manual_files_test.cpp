@@ -10,7 +10,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -109,6 +111,33 @@ TEST(ManualFiles, EveryHeadingAndTheLastLineAreThereInOrder) {
       EXPECT_NE(at, std::string::npos) << "missing or out of order: " << mark;
       if (at != std::string::npos) from = at + mark.size();
     }
+  }
+}
+
+// A line of text stands once in the text layer: the last lines of a page
+// are not drawn again (above the paper) on the next. Short lines may repeat
+// (the footer, the tail of a wrapped sentence); a long one may not.
+TEST(ManualFiles, NoLineIsRepeatedAtAPageBreak) {
+  const fs::path bin = bx::ExecutableDir();
+  for (const char* name : {"_man_en_BX-ScopeV55nn.pdf", "_man_de_BX-ScopeV55nn.pdf", "Quellan_BX_N_V5_en.pdf",
+                           "Quellan_BX_N_V5_de.pdf"}) {
+    SCOPED_TRACE(name);
+    std::string text;
+    if (FILE* p = ::popen(("pdftotext -enc UTF-8 '" + (bin / name).string() + "' - 2>/dev/null").c_str(), "r")) {
+      char buf[4096];
+      size_t n;
+      while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) text.append(buf, n);
+      ::pclose(p);
+    }
+    ASSERT_FALSE(text.empty()) << "pdftotext (poppler-utils, scripts/install-deps.sh) read nothing";
+    std::map<std::string, int> seen;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line, '\n');) {
+      line = std::regex_replace(line, std::regex("^[\\s\f]+|\\s+$"), "");
+      if (line.size() >= 40) ++seen[line];
+    }
+    EXPECT_GT(seen.size(), 50u);
+    for (const auto& [line, count] : seen) EXPECT_EQ(count, 1) << line;
   }
 }
 

@@ -224,7 +224,16 @@ bool render(QTextDocument& doc, QIODevice& out) {
     const QRectF view(0, i * page.height(), page.width(), page.height());
     p.save();
     p.translate(0, -view.top());
-    doc.drawContents(&p, view);
+    p.setClipRect(view);
+    // The layout draws every line whose box touches the region it is
+    // given, and the last line of a page reaches a hair into the next one:
+    // drawn there too (outside the paper), its text would stand twice in
+    // the PDF's text layer. No line crosses a page boundary, so a region a
+    // millimetre inside the page still holds every line of this page and
+    // none of the neighbours'.
+    QAbstractTextDocumentLayout::PaintContext paint;
+    paint.clip = view.adjusted(0, mmToDots(1), 0, -mmToDots(1));
+    doc.documentLayout()->draw(&p, paint);
     p.restore();
     // Footer: a thin rule, the title on the left, "page / pages" on the right.
     const double y = area.height() - footer + mmToDots(3);

@@ -11,6 +11,7 @@
 #include "link/ownership.h"
 #include "link/orders.h"
 #include "link/report.h"
+#include "params/transfer.h"
 
 namespace bx {
 
@@ -97,6 +98,8 @@ int CC_TABmain(Context& ctx, const ui::EventArgs& ev) {
     ctx.app.activePage = ctx.ui.activePage(ctx.refs.main.tab);
     HideHelp(ctx);
     ScopeTabChanged(ctx);
+    // Parameter pages edited since: the calibration page's copies follow.
+    ShowCalibSettingsCopies(ctx);
   }
   return 0;
 }

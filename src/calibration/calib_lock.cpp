@@ -35,6 +35,7 @@ const Lockable kLockables[] = {
               c.ui.intValue(c.ui.find("TAB_SETT", "LOOKUPSEL")) != 0;
      }},
     {"TAB_SETT", "LOOKUPTOGG", nullptr},
+    {"TAB_SETT", "SERVICESW", nullptr},
     {"TAB_2P", "CHECKSTEP1", [](const Context& c) { return c.calib.page.stepBox[0]; }},
     {"TAB_2P", "CHECKSTEP2", [](const Context& c) { return c.calib.page.stepBox[1]; }},
     {"TAB_2P", "DIAMETER1", nullptr},
@@ -73,6 +74,7 @@ void ShowCalibControls(Context& ctx) {
   for (const char* name : kLookupControls) ui.setVisible(ui.find("TAB_SETT", name), pg.lookupShown);
   for (const char* name : kServiceFields) ui.setVisible(ui.find("TAB_SETT", name), pg.serviceShown);
   ui.setValue(ui.find("TAB_SETT", "LOOKUPTOGG"), pg.lookupShown ? 1 : 0);
+  ui.setValue(ui.find("TAB_SETT", "SERVICESW"), pg.serviceShown ? 1 : 0);
 }
 
 int CC_TEXTcalibration(Context& ctx, const ui::EventArgs& ev) {
@@ -98,6 +100,13 @@ int CC_TOGGlookup(Context& ctx, const ui::EventArgs& ev) {
 int CC_TBoxCalib(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_RIGHT_DOUBLE_CLICK || ctx.calib.locked != 0) return 0;
   ctx.calib.page.serviceShown = !ctx.calib.page.serviceShown;
+  ShowCalibControls(ctx);
+  return 0;
+}
+
+int CC_BIN_RES(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event != ui::EVENT_COMMIT) return 0;
+  ctx.calib.page.serviceShown = ctx.ui.intValue(ui::CtlRef{ev.panel, ev.control}) != 0;
   ShowCalibControls(ctx);
   return 0;
 }

@@ -21,5 +21,8 @@ int CC_TOGGlookup(Context& ctx, const ui::EventArgs& ev);
 // Right double-click on the information box while unlocked: the service
 // fields of the settings page shown or hidden.
 int CC_TBoxCalib(Context& ctx, const ui::EventArgs& ev);
+// Service-field switch (operable while unlocked): the service fields shown
+// or hidden as the switch stands.
+int CC_BIN_RES(Context& ctx, const ui::EventArgs& ev);
 
 }  // namespace bx

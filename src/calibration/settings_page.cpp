@@ -213,7 +213,7 @@ const ui::CallbackEntry* CalibrationCallbacks(size_t& count) {
       BX_CB(CC_ReadXFLASH), BX_CB(CC_PICBTNcalibfile), BX_CB(CC_WriteXFLASH),
       BX_CB(CC_RBTHeader),  BX_CB(CC_RBTLookup),
       // The lock, and the two-point and distance pages.
-      BX_CB(CC_TEXTcalibration), BX_CB(CC_TOGGlookup), BX_CB(CC_TBoxCalib), BX_CB(CC_CheckStep1),
+      BX_CB(CC_TEXTcalibration), BX_CB(CC_TOGGlookup), BX_CB(CC_TBoxCalib), BX_CB(CC_BIN_RES), BX_CB(CC_CheckStep1),
       BX_CB(CC_CheckStep2), BX_CB(CC_ButtonAcceptObject1), BX_CB(CC_ButtonAcceptObject2), BX_CB(CC_ButtonCALC),
       BX_CB(CC_ButtonDISCARD), BX_CB(CC_WriteXFCALIB), BX_CB(CC_CheckDistance1), BX_CB(CC_CheckDistance2),
       BX_CB(CC_NUMslope), BX_CB(CC_NUMoffset),

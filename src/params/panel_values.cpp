@@ -11,6 +11,7 @@
 #include "params/labels.h"
 #include "params/sanitise.h"
 #include "params/teach_graphs.h"
+#include "params/transfer.h"
 #include "params/units.h"
 
 namespace bx {
@@ -264,6 +265,7 @@ void SetPanelValues(Context& ctx) {
   ApplyTriggerControls(ctx, get(p, INT_TRIGGER_MODE));
   PlotTeachRowGraph(ctx, p.activeRow);
   PlotVIDEOCurve(ctx, p.activeRow);
+  ShowCalibSettingsCopies(ctx);
 }
 
 void GetPanelValues(Context& ctx) {

@@ -140,10 +140,86 @@ int CC_RBTRamEEFile(Context& ctx, const ui::EventArgs& ev) {
 
 int CC_CMD_SND(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT) return 0;
+  const int sel = selectorOf(ctx);
+  if (sel == MEM_FILE) {
+    SendParaToFile(ctx);
+    return 0;
+  }
+  if (LinkRefusesAction(ctx)) return 0;
   GetPanelValues(ctx);
-  PerformIfIdle(ctx, [&] { PushSEND(ctx, selectorOf(ctx)); });
+  PerformIfIdle(ctx, [&] { PushSEND(ctx, sel); });
   return 0;
 }
+
+namespace {
+
+// The calibration settings page repeats the parameter fields a calibration
+// sets up (laser power, read-out speed, trigger pixel, evaluation range),
+// so the service need not leave the page. A copy goes into the parameter
+// page's own control, whose rules then apply; that control stays what the
+// parameter set is collected from.
+struct SettingsCopy {
+  const char* own;
+  const char* panel;
+  const char* control;
+};
+constexpr SettingsCopy kSettingsCopies[] = {
+    {"CAL_POWER", "PARA1", "POWER"},       {"CAL_SPEED", "PARA1", "CCDMODE"},
+    {"CAL_TRIGPIX", "PARA2", "TRIGPIX"},   {"CAL_RANGEBEG", "VIDEO", "RANGEBEG"},
+    {"CAL_RANGEEND", "VIDEO", "RANGEEND"},
+};
+
+bool sameItems(const std::vector<ui::Item>& a, const std::vector<ui::Item>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](const ui::Item& x, const ui::Item& y) { return x.label == y.label && x.value == y.value; });
+}
+
+int copyToParameterPage(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event != ui::EVENT_COMMIT) return 0;
+  const ui::CtlRef own{ev.panel, ev.control};
+  if (!ctx.ui.valid(own)) return 0;
+  for (const SettingsCopy& c : kSettingsCopies) {
+    if (ctx.ui.at(own).name != c.own) continue;
+    const ui::CtlRef target = ctx.ui.find(c.panel, c.control);
+    if (!ctx.ui.valid(target) || ctx.ui.dimmed(target)) break;
+    ctx.ui.setValue(target, ctx.ui.value(own));
+    ctx.ui.fire(target, ui::EVENT_VAL_CHANGED);
+    ctx.ui.fire(target, ui::EVENT_COMMIT);
+    break;
+  }
+  // The parameter page's rules may have limited the value.
+  ShowCalibSettingsCopies(ctx);
+  return 0;
+}
+
+}  // namespace
+
+void ShowCalibSettingsCopies(Context& ctx) {
+  auto& ui = ctx.ui;
+  for (const SettingsCopy& c : kSettingsCopies) {
+    const ui::CtlRef own = ui.find("TAB_SETT", c.own), target = ui.find(c.panel, c.control);
+    if (!ui.valid(own) || !ui.valid(target)) continue;
+    const ui::Control& from = ui.at(target);
+    ui::Control& to = ui.at(own);
+    if (!sameItems(to.items, from.items) || to.precision != from.precision || to.min != from.min ||
+        to.max != from.max || to.step != from.step) {
+      to.items = from.items;
+      to.step = from.step;
+      to.precision = from.precision;
+      to.min = from.min;
+      to.max = from.max;
+      ui.touch(own);
+    }
+    ui.setValue(own, from.value);
+    ui.setDimmed(own, from.dimmed);
+  }
+}
+
+int CC_NUM_PWR(Context& ctx, const ui::EventArgs& ev) { return copyToParameterPage(ctx, ev); }
+int CC_DROPopMode(Context& ctx, const ui::EventArgs& ev) { return copyToParameterPage(ctx, ev); }
+int CC_NUMtrgPix(Context& ctx, const ui::EventArgs& ev) { return copyToParameterPage(ctx, ev); }
+int CC_NEDITRangeTeachBeg(Context& ctx, const ui::EventArgs& ev) { return copyToParameterPage(ctx, ev); }
+int CC_NEDITRangeTeachEnd(Context& ctx, const ui::EventArgs& ev) { return copyToParameterPage(ctx, ev); }
 
 int CC_DROPhwtype(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT) return 0;

@@ -32,4 +32,15 @@ int CC_CMD_SND(Context& ctx, const ui::EventArgs& ev);
 // Calibration settings page: model defaults of the chosen hardware type.
 int CC_DROPhwtype(Context& ctx, const ui::EventArgs& ev);
 
+// Calibration settings page: its copies of laser power, read-out speed,
+// trigger pixel and evaluation range. On commit each goes into the
+// parameter page's control (whose rules apply); Show... refreshes the
+// copies from those controls (values, choices, limits, dimmed).
+int CC_NUM_PWR(Context& ctx, const ui::EventArgs& ev);
+int CC_DROPopMode(Context& ctx, const ui::EventArgs& ev);
+int CC_NUMtrgPix(Context& ctx, const ui::EventArgs& ev);
+int CC_NEDITRangeTeachBeg(Context& ctx, const ui::EventArgs& ev);
+int CC_NEDITRangeTeachEnd(Context& ctx, const ui::EventArgs& ev);
+void ShowCalibSettingsCopies(Context& ctx);
+
 }  // namespace bx

@@ -9,6 +9,7 @@
 #include "params/panel_values.h"
 #include "params/sanitise.h"
 #include "params/teach_graphs.h"
+#include "params/transfer.h"
 
 namespace bx {
 namespace param {
@@ -120,6 +121,8 @@ void SwitchMMPixel(Context& ctx, int unit) {
   SetTableValues(ctx);
   RefreshRangeGraph(ctx, ui.value(R.meas.rangeBeg), ui.value(R.meas.rangeEnd), p.activeRow);
   RedrawScope(ctx);
+  // The calibration settings page shows the evaluation range in this unit too.
+  ShowCalibSettingsCopies(ctx);
 }
 
 }  // namespace bx

@@ -157,6 +157,18 @@ TEST(AppHelp, EveryControlOfTheShellPagesHasHelpInBothLanguages) {
       EXPECT_EQ(en.find(panel, c.name) != nullptr, de.find(panel, c.name) != nullptr) << panel << "." << c.name;
     }
   }
+  // Headings of the field help the product's help texts name, each on a
+  // control of the calibration settings page, in both languages.
+  for (const auto& [name, heading] : {std::pair{"CAL_RANGEBEG", "RANGE-TEACH-BEGIN:\n"},
+                                      {"CAL_RANGEEND", "RANGE-TEACH-END:\n"},
+                                      {"CAL_TRIGPIX", "MIN-TRIGGER-PIXEL:\n"},
+                                      {"CAL_SPEED", "VIDEO-SPEED:\n"}}) {
+    const std::string key = std::string(name) + ".help";
+    const std::string* e = en.find("TAB_SETT", key);
+    ASSERT_NE(e, nullptr) << name;
+    EXPECT_EQ(e->rfind(heading, 0), 0u) << *e;
+    EXPECT_NE(de.find("TAB_SETT", key), nullptr) << name;
+  }
 }
 
 TEST(AppSettings, ExitWritesTheSettingsAndEndsTheLoop) {

@@ -15,6 +15,7 @@
 #include "params/fields.h"
 #include "params/hwinfo.h"
 #include "params/para_file_ui.h"
+#include "params/transfer.h"
 #include "session/bringup.h"
 #include "tests/files/temp_dir.h"
 #include "tests/link/link_fixture.h"
@@ -142,6 +143,60 @@ TEST_F(CalibPages, LockedFromStartUntilTheHiddenGestureAndTheLookupSwitch) {
   unlock();
   EXPECT_EQ(ctx->calib.locked, 1);
   EXPECT_TRUE(dimmed("TAB_DIST", "CHECKDIST1"));
+}
+
+// The settings page's own copies of laser power, read-out speed, trigger
+// pixel and evaluation range go into the parameter pages' controls (whose
+// rules apply) and follow them back; its SEND transmits the parameter set;
+// its service switch shows the service fields, and only while unlocked.
+TEST_F(CalibPages, SettingsPageCopiesAndSendsTheParametersAndSwitchesTheServiceFields) {
+  ctx->ui.setValue(c("PARA1", "POWER"), 500);
+  ctx->ui.setDimmed(c("PARA1", "POWER"), false);
+  ctx->ui.setValue(c("VIDEO", "RANGEBEG"), 1);
+  ShowCalibSettingsCopies(*ctx);
+  EXPECT_EQ(ctx->ui.value(c("TAB_SETT", "CAL_POWER")), 500);
+  EXPECT_EQ(ctx->ui.value(c("TAB_SETT", "CAL_RANGEBEG")), 1);
+  EXPECT_EQ(ctx->ui.at(c("TAB_SETT", "CAL_SPEED")).items.size(), ctx->ui.at(c("PARA1", "CCDMODE")).items.size());
+
+  ctx->ui.setValue(c("TAB_SETT", "CAL_POWER"), 321);
+  ctx->ui.fire(c("TAB_SETT", "CAL_POWER"), ui::EVENT_COMMIT);
+  EXPECT_EQ(ctx->ui.value(c("PARA1", "POWER")), 321);
+  // The range field's rule: a begin of 0 pixels becomes 1.
+  ctx->ui.setValue(c("TAB_SETT", "CAL_RANGEBEG"), 0);
+  ctx->ui.fire(c("TAB_SETT", "CAL_RANGEBEG"), ui::EVENT_COMMIT);
+  EXPECT_EQ(param::get(ctx->params, param::EVAL_BEGIN), 1);
+  EXPECT_EQ(ctx->ui.value(c("VIDEO", "RANGEBEG")), 1);
+  EXPECT_EQ(ctx->ui.value(c("TAB_SETT", "CAL_RANGEBEG")), 1);
+  ctx->ui.setValue(c("TAB_SETT", "CAL_RANGEEND"), 900);
+  ctx->ui.fire(c("TAB_SETT", "CAL_RANGEEND"), ui::EVENT_COMMIT);
+  EXPECT_EQ(param::get(ctx->params, param::EVAL_END), 900);
+  ctx->ui.setValue(c("TAB_SETT", "CAL_TRIGPIX"), 777);
+  ctx->ui.fire(c("TAB_SETT", "CAL_TRIGPIX"), ui::EVENT_COMMIT);
+  EXPECT_EQ(ctx->ui.value(c("PARA2", "TRIGPIX")), 777);
+
+  ctx->params.memory = MEM_RAM;
+  ctx->params.setRead = ctx->params.teachRead = true;  // as a GET leaves them
+  press("TAB_SETT", "CAL_SEND");
+  const auto ram = sim->ramParams();
+  EXPECT_EQ(frame::get16(&ram[param::POWER]), 321);
+  EXPECT_EQ(frame::get16(&ram[param::EVAL_END]), 900);
+  EXPECT_EQ(frame::get16(&ram[param::TRIGGER_PIXEL]), 777);
+
+  // A power the sensor regulates itself is read-only here too.
+  ctx->ui.setDimmed(c("PARA1", "POWER"), true);
+  ShowCalibSettingsCopies(*ctx);
+  EXPECT_TRUE(dimmed("TAB_SETT", "CAL_POWER"));
+
+  EXPECT_TRUE(dimmed("TAB_SETT", "SERVICESW"));
+  unlock();
+  ctx->ui.setValue(c("TAB_SETT", "SERVICESW"), 1);
+  ctx->ui.fire(c("TAB_SETT", "SERVICESW"), ui::EVENT_COMMIT);
+  for (const char* name : {"XF_DIVISOR", "XF_SIZE", "IF_TYPE", "SERVICE_WORD", "PIXEL_START", "PIXEL_END"})
+    EXPECT_TRUE(ctx->ui.visible(c("TAB_SETT", name))) << name;
+  // The hidden gesture hides them again, and the switch follows.
+  ctx->ui.fire(c("TAB_SETT", "INFOBOX"), ui::EVENT_RIGHT_DOUBLE_CLICK);
+  EXPECT_FALSE(ctx->ui.visible(c("TAB_SETT", "PIXEL_START")));
+  EXPECT_EQ(ctx->ui.intValue(c("TAB_SETT", "SERVICESW")), 0);
 }
 
 TEST_F(CalibPages, TheLockDecidesWhetherTheFilesCarryTheCalibrationRecord) {

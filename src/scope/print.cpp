@@ -33,8 +33,10 @@ ui::PrintJob BuildScopePrintJob(Context& ctx, std::time_t now) {
 void PrintScopeGraph(Context& ctx) {
   const bool de = ctx.app.language == 1;
   if (!ctx.ui.canPrint()) {
-    ctx.ui.message("I n f o !", de ? "Qt Print Support konnte nicht initialisiert werden..."
-                                   : "Could not initialize Qt Print Support...");
+    // The product's own words for a print-out that cannot be prepared,
+    // whatever library prepares it.
+    ctx.ui.message("I n f o !", de ? "NI Report konnte nicht initialisiert werden..."
+                                   : "Could not initialize NI Reports...");
     return;
   }
   const ui::PrintJob job = BuildScopePrintJob(ctx, std::time(nullptr));

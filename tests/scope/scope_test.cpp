@@ -532,8 +532,13 @@ TEST_F(ScopeTest, PrintingOffersAPdfFileWhenNoPrinterIsInstalled) {
   // A front-end that cannot print says so.
   ctx->ui.fire(refs().print, ui::EVENT_COMMIT);
   ASSERT_FALSE(fe->popups().empty());
-  EXPECT_EQ(fe->popups().back().text, "Could not initialize Qt Print Support...");
+  EXPECT_EQ(fe->popups().back().title, "I n f o !");
+  EXPECT_EQ(fe->popups().back().text, "Could not initialize NI Reports...");
   EXPECT_TRUE(fe->printed().empty());
+  ctx->app.language = 1;
+  ctx->ui.fire(refs().print, ui::EVENT_COMMIT);
+  EXPECT_EQ(fe->popups().back().text, "NI Report konnte nicht initialisiert werden...");
+  ctx->app.language = 0;
 
   fe->setPrinting(true);
   fe->clearPopups();

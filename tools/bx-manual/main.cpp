@@ -134,8 +134,8 @@ bool keepTableTogether(QTextDocument& doc, QTextTable* table, double pageHeight)
 
 // One step of keeping things together, false when nothing had to move:
 // a heading never stands alone in the last few centimetres of a page, a
-// short paragraph leaves no single line behind or ahead, and short tables
-// stay whole. The first offender in reading order moves; what lies above
+// paragraph up to half a page is not cut by a page boundary, and short
+// tables stay whole. The first offender in reading order moves; what lies above
 // it stays where it is, so earlier decisions remain right.
 bool keepOneTogether(QTextDocument& doc, double pageHeight) {
   QAbstractTextDocumentLayout* layout = doc.documentLayout();
@@ -156,12 +156,18 @@ bool keepOneTogether(QTextDocument& doc, double pageHeight) {
       return true;
     }
     const QTextLayout* lines = b.layout();
-    if (level == 1 || !lines || lines->lineCount() < 2 || lines->lineCount() > 6) continue;
-    const int first = pageOf(top + lines->lineAt(0).y());
-    int onFirst = 0;
-    for (int i = 0; i < lines->lineCount(); ++i)
-      if (pageOf(top + lines->lineAt(i).y()) == first) ++onFirst;
-    if (onFirst == lines->lineCount() || (onFirst > 1 && lines->lineCount() - onFirst > 1)) continue;
+    if (level == 1 || !lines || lines->lineCount() < 2) continue;
+    // A line stands on the page of its foot: one that starts a hair above
+    // a page boundary is drawn on the next page.
+    const auto pageOfLine = [&](int i) {
+      const QTextLine l = lines->lineAt(i);
+      return pageOf(top + l.y() + l.height() - 1);
+    };
+    if (pageOfLine(0) == pageOfLine(lines->lineCount() - 1)) continue;
+    // A paragraph a page boundary cuts: the layout draws the line above the
+    // region it paints too, so the last line before the cut would stand on
+    // both pages of the text layer. Up to half a page it moves whole.
+    if (layout->blockBoundingRect(b).height() > pageHeight / 2) continue;
     breakBefore(b);
     return true;
   }

@@ -7,7 +7,13 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <vector>
 
 #include "app/localize.h"
 #include "gui/app_window.h"
@@ -16,7 +22,9 @@
 #include "live/live_view.h"
 #include "live/record.h"
 #include "params/fields.h"
+#include "link/orders.h"
 #include "params/teach_graphs.h"
+#include "params/units.h"
 
 namespace {
 
@@ -84,6 +92,36 @@ class LivePages : public guitest::ConnectedWindow {
   }
 
   void save(const std::string& name) { saveWindow(name, "live-screenshots"); }
+
+  // RUN pressed by the operator; watch runs on every pass of the loop's
+  // event processing and says when to press STOP. A bound on the passes
+  // keeps a broken loop from hanging the test.
+  void runUntil(const std::function<bool()>& watch) {
+    QTimer tick;
+    int passes = 0;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+      if (watch() || ++passes > 40000) {
+        tick.stop();
+        guitest::click(widget<QPushButton>("MAIN", "STOP"));
+      }
+    });
+    tick.start(0);
+    renderer->repaint();
+    guitest::click(widget<QPushButton>("MAIN", "RUN"));
+    ASSERT_LE(passes, 40000) << "the loop never showed what was awaited";
+  }
+  int liveCycles() const { return sensor.requestCount(bx::order::kLiveData); }
+  // A page chosen as the operator does: a click on its tab.
+  void clickTab(int page) {
+    auto* bar = widget<QTabWidget>("MAIN", "TABmain")->tabBar();
+    const QPoint at = bar->tabRect(page).center();
+    guitest::mouse(bar, QEvent::MouseButtonPress, Qt::LeftButton, at);
+    guitest::mouse(bar, QEvent::MouseButtonRelease, Qt::LeftButton, at);
+  }
+  std::vector<double> profile(const char* panel) {
+    const auto& plots = ctx->ui.graph(ref(panel, "VIDEOGRAPH")).plots;
+    return plots.empty() ? std::vector<double>{} : plots[0].y;
+  }
 };
 
 TEST_F(LivePages, VideoAndTeachPagesShowTheLiveProfileInBothLanguagesAndUnits) {
@@ -136,6 +174,85 @@ TEST_F(LivePages, TheShadingOutsideTheRangeLiesUnderTheProfile) {
   EXPECT_GT(shaded, 1000) << "the left half lies before the range begin";
   EXPECT_GT(red, 50) << "the profile is hidden under the shading";
   save("live-video-shading");
+}
+
+// Pages switched by the operator while live mode runs: the page shown
+// draws the sensor's newest profile (none stays frozen), the edge cursors
+// of the video graph stand where the Edge A/B fields say, and a unit
+// switched on another page is the unit of the video curve at once.
+TEST_F(LivePages, SwitchingPagesDuringRunKeepsTheGraphsTrue) {
+  auto* tab = widget<QTabWidget>("MAIN", "TABmain");
+  auto* mm = widget<QCheckBox>("MAIN", "MMSWITCH");
+  ASSERT_FALSE(mm->isChecked());
+  tab->setCurrentIndex(0);
+  settle();
+  const double umPerPixel = bx::UmPerPixel(*ctx);
+  ASSERT_GT(umPerPixel, 0);
+  // An edge number counts in steps of 8 pixels (more in the faster modes).
+  const double edgeStep = 8 << std::clamp<int>(bx::param::get(ctx->params, bx::param::CCD_OPERATION_MODE), 0, 2);
+  const auto cursorsAgree = [&](bool inMm) {
+    const auto& g = ctx->ui.graph(ref("VIDEO", "VIDEOGRAPH"));
+    const double k = inMm ? 1000.0 / umPerPixel : 1.0;
+    const double a = ctx->ui.value(ref("VIDEO", "EDGEA")), b = ctx->ui.value(ref("VIDEO", "EDGEB"));
+    return a > 0 && b > a && std::abs(g.cursors[0].x * k - a) <= edgeStep && std::abs(g.cursors[1].x * k - b) <= edgeStep;
+  };
+  enum { kOnVideo, kOnTeach, kBackOnVideo, kOnPara1, kVideoInMm, kDone } stage = kOnVideo;
+  int mark = 0;
+  std::vector<double> teachProfile;
+  bool teachFollows = false, cursorsInPixels = false, curveInMm = false, cursorsInMm = false;
+  runUntil([&] {
+    const int cycles = liveCycles();
+    switch (stage) {
+      case kOnVideo:
+        if (cycles < 3) return false;
+        clickTab(3);
+        teachProfile = profile("TEACH");
+        mark = cycles;
+        stage = kOnTeach;
+        return false;
+      case kOnTeach:
+        if (profile("TEACH") != teachProfile) teachFollows = true;
+        if (cycles < mark + 4 || !teachFollows) return cycles > mark + 200;
+        clickTab(0);
+        mark = cycles;
+        stage = kBackOnVideo;
+        return false;
+      case kBackOnVideo:
+        if (cycles < mark + 2) return false;
+        cursorsInPixels = cursorsAgree(false);
+        if (!cursorsInPixels && cycles < mark + 50) return false;
+        clickTab(1);
+        mark = cycles;
+        stage = kOnPara1;
+        return false;
+      case kOnPara1:
+        if (cycles < mark + 1) return false;
+        guitest::click(mm);
+        clickTab(0);
+        mark = liveCycles();
+        stage = kVideoInMm;
+        return false;
+      case kVideoInMm: {
+        if (cycles < mark + 2) return false;
+        const auto& xs = ctx->ui.graph(ref("VIDEO", "VIDEOGRAPH")).plots.at(0).x;
+        curveInMm = !xs.empty() && xs.back() <= ctx->ident.model.workingRangeMm + 1e-6 && xs.back() > 1;
+        cursorsInMm = cursorsAgree(true);
+        if ((!curveInMm || !cursorsInMm) && cycles < mark + 50) return false;
+        stage = kDone;
+        return true;
+      }
+      case kDone:
+        return true;
+    }
+    return true;
+  });
+  EXPECT_EQ(stage, kDone);
+  EXPECT_TRUE(teachFollows) << "the teach page's video stayed frozen";
+  EXPECT_TRUE(cursorsInPixels) << "edge cursors disagree with the Edge A/B fields";
+  EXPECT_TRUE(mm->isChecked());
+  EXPECT_TRUE(curveInMm) << "the video curve stayed in pixels";
+  EXPECT_TRUE(cursorsInMm) << "edge cursors disagree with the Edge A/B fields in mm";
+  save("live-pages-switched-during-run");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "session/conn_page.h"
 #include "link/transport.h"
 #include "params/table_edit.h"
+#include "params/transfer.h"
 
 namespace bx {
 
@@ -80,6 +81,8 @@ void InitGUI(Context& ctx) {
   ctx.ui.fire(ctx.refs.main.mmSwitch, ui::EVENT_COMMIT);
   // The calibration stays locked until a service user opens it.
   ShowCalibControls(ctx);
+  // The settings page's copies of the parameter fields, as they start.
+  ShowCalibSettingsCopies(ctx);
 }
 
 void SetTeachTableMenu(Context& ctx) {

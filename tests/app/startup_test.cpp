@@ -71,6 +71,9 @@ TEST(AppStartup, WithoutSettingsStartsInEnglishOnRs232DefaultsOnTheConnectionPag
   EXPECT_FALSE(app.panel("HELP").visible);
   EXPECT_EQ(c.ui.text(c.ui.find("MAIN", "TITLE")), "Quellan-BX-Scope ");
   EXPECT_EQ(c.ui.text(c.ui.find("MAIN", "VERSION")), "V5.5");
+  // The calibration settings page's copy of the laser power shows its start.
+  EXPECT_EQ(c.ui.value(c.ui.find("TAB_SETT", "CAL_POWER")), c.ui.value(c.ui.find("PARA1", "POWER")));
+  EXPECT_EQ(c.ui.value(c.ui.find("TAB_SETT", "CAL_POWER")), 500);
 }
 
 TEST(AppStartup, UnreachableSensorLeavesTheToolOnTheConnectionPage) {

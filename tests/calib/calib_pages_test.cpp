@@ -181,6 +181,12 @@ TEST_F(CalibPages, SettingsPageCopiesAndSendsTheParametersAndSwitchesTheServiceF
   EXPECT_EQ(frame::get16(&ram[param::POWER]), 321);
   EXPECT_EQ(frame::get16(&ram[param::EVAL_END]), 900);
   EXPECT_EQ(frame::get16(&ram[param::TRIGGER_PIXEL]), 777);
+  // With FILE chosen it writes a parameter file, never the sensor's RAM.
+  ctx->params.memory = MEM_FILE;
+  const int ramWrites = sim->requestCount(order::kWriteRam);
+  frontend->answerFile(ui::FILE_CANCEL, "");
+  press("TAB_SETT", "CAL_SEND");
+  EXPECT_EQ(sim->requestCount(order::kWriteRam), ramWrites);
 
   // A power the sensor regulates itself is read-only here too.
   ctx->ui.setDimmed(c("PARA1", "POWER"), true);

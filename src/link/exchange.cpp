@@ -235,6 +235,7 @@ int DataExchange(Context& ctx, unsigned count) {
   std::memset(L.rx.data(), 0, L.rx.size());
   L.failure = LinkFailure::None;
   L.rxCount = 0;
+  const uint32_t discardedBefore = L.repliesDiscarded;
   if (platform::LinkPort* port = OpenPort(ctx)) {
     // A reply to an earlier request that failed may still be on its way.
     if (L.drainFirst) drainLine(ctx, *port);
@@ -246,6 +247,11 @@ int DataExchange(Context& ctx, unsigned count) {
   int r = GetHeaderFrame(ctx, &L.hdr.order, &L.hdr.param, &L.hdr.length, &L.hdr.dataCrc);
   if (r == 1 && L.hdr.length > 0) r = GetPayloadFrame(ctx, L.hdr.length);
   L.drainFirst = r != 1;
+  if (L.failure == LinkFailure::TimedOut)
+    L.timeoutSeen = L.repliesDiscarded != discardedBefore ? TimeoutSeen::OtherReplies
+                    : L.rxCount > 0                       ? TimeoutSeen::PartOfReply
+                                                          : TimeoutSeen::Nothing;
+  NotifyExchangeEnded(ctx);
   // A reply, or a time-out, says whether the sensor answers; a stop, an
   // abort or a damaged frame says nothing about it.
   if (r == 1 || L.failure == LinkFailure::TimedOut) {

@@ -6,6 +6,7 @@
 #include "link/exchange.h"
 #include "platform/clock.h"
 #include "tests/link/link_fixture.h"
+#include "support/use_language.h"
 
 namespace bx {
 namespace {
@@ -35,7 +36,7 @@ class ConnPage : public test::LinkTest {
 };
 
 TEST_F(ConnPage, ConnectAndDisconnectOverThePtyInGerman) {
-  ctx->app.language = 1;
+  testing_lang::UseLanguage(*ctx, 1);
   usePty();
   press(ctx->refs.conn.tryConnect);
   EXPECT_EQ(text(ctx->refs.main.connected), "VERBUNDEN");
@@ -129,7 +130,7 @@ TEST_F(ConnPage, DisconnectDuringAWaitEndsItAtOnce) {
 
 TEST_F(ConnPage, FindComPortsListsTheSimulatorsTerminal) {
   usePty();
-  ctx->app.language = 1;
+  testing_lang::UseLanguage(*ctx, 1);
   ctx->ui.fire(ctx->refs.conn.findPorts, ui::EVENT_COMMIT);
   std::string expect = "COM" + std::to_string(platform::comNumber(sim->ptyPath())) + "  " + sim->ptyPath();
   EXPECT_NE(box().find("Verfügbare COM PORTS:\n"), std::string::npos) << box();

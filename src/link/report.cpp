@@ -67,6 +67,7 @@ std::string LinkFailureReason(const Context& ctx) {
       switch (L.timeoutSeen) {
         case TimeoutSeen::Nothing: break;
         case TimeoutSeen::PartOfReply: return Localized(ctx, "Short reply: its end never came");
+        case TimeoutSeen::WrongLength: return Localized(ctx, "Reply of the wrong length for its order");
         case TimeoutSeen::OtherReplies: return Localized(ctx, "Wrong order: the reply answered another request");
       }
       return Localized(ctx, "No reply: the sensor is silent");

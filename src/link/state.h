@@ -27,10 +27,11 @@ enum class LinkFailure : uint8_t {
   Stopped,      // the run state left the loop during a streamed wait
 };
 
-// What came before a request timed out: nothing, the start of its reply,
-// or only replies to other orders. Tells silence from a short reply and a
-// wrong order on the service line.
-enum class TimeoutSeen : uint8_t { Nothing, PartOfReply, OtherReplies };
+// What came before a request timed out: nothing, the start of its reply, a
+// reply of its order but of another length, or only replies to other
+// orders. Tells silence, short replies and a wrong order apart on the
+// service line.
+enum class TimeoutSeen : uint8_t { Nothing, PartOfReply, WrongLength, OtherReplies };
 
 struct ExchangeHeader {
   uint8_t sync = frame::kSync;

@@ -79,7 +79,7 @@ TEST_F(ConnectedWindow, TheServiceLineNamesWhyAnExchangeFailedUntilOneSucceeds) 
       {Fault::BadDataCrc, 0, 0, "CRC error in the reply data"},
       {Fault::BadHeaderCrc, 0, 0, "CRC error in the reply header"},
       {Fault::NoReply, 0, 0, "No reply: the sensor is silent"},
-      {Fault::ShortPayload, 16, 0, "Short reply: its end never came"},
+      {Fault::ShortPayload, 16, 0, "Reply of the wrong length for its order"},
       {Fault::WrongOrder, 9, 0, "Wrong order: the reply answered another request"},
       {Fault::Refuse, 1, 0, "Order refused by the sensor (code 1)"},
       {Fault::BadDataCrc, 0, 1, "CRC-Fehler in den Antwortdaten"},

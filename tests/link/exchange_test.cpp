@@ -70,7 +70,8 @@ TEST_F(ExchangeTcp, EveryFailureHasItsServiceReasonUntilAnExchangeSucceeds) {
   };
   const Case cases[] = {
       {Fault::NoReply, 0, 0x05, "No reply: the sensor is silent"},
-      {Fault::ShortPayload, 16, 0x09, "Short reply: its end never came"},
+      {Fault::ShortPayload, 16, 0x09, "Reply of the wrong length for its order"},
+      {Fault::LateRest, 0, 0x05, "Short reply: its end never came"},
       {Fault::WrongOrder, 0x0A, 0x05, "Wrong order: the reply answered another request"},
       {Fault::BadHeaderCrc, 0, 0x05, "CRC error in the reply header"},
       {Fault::BadDataCrc, 0, 0x09, "CRC error in the reply data"},

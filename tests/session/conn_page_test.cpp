@@ -40,7 +40,7 @@ TEST_F(ConnPage, ConnectAndDisconnectOverThePtyInGerman) {
   usePty();
   press(ctx->refs.conn.tryConnect);
   EXPECT_EQ(text(ctx->refs.main.connected), "VERBUNDEN");
-  EXPECT_EQ(box().rfind("TRY TO CONNECT! ...\nRS232 öffne COM-Port - erfolgreich!\nEcho Check - Line Ok!\n", 0), 0u)
+  EXPECT_EQ(box().rfind("VERBINDUNGSAUFBAU! ...\nRS232 öffne COM-Port - erfolgreich!\nEcho-Test - Leitung Ok!\n", 0), 0u)
       << box();
   EXPECT_FALSE(ctx->ui.dimmed(ctx->refs.conn.accept));
   EXPECT_TRUE(ctx->ui.visible(ctx->refs.main.comPortDisp));
@@ -52,7 +52,7 @@ TEST_F(ConnPage, ConnectAndDisconnectOverThePtyInGerman) {
   EXPECT_EQ(ctx->link.portOpen, 0);
   EXPECT_EQ(ctx->link.abort, 0);
   EXPECT_TRUE(ctx->ui.dimmed(ctx->refs.main.get));
-  EXPECT_NE(box().find("SENSOR DISCONNECTED!\n"), std::string::npos);
+  EXPECT_NE(box().find("SENSOR GETRENNT!\n"), std::string::npos);
 }
 
 TEST_F(ConnPage, TcpFormDimsTheSerialControls) {

@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   rec::sanitise(again);
   check(again == clean);
   const rec::LiveValues unclean = rec::decode(raw);
-  check(std::strcmp(bx::StateCodeText(unclean.stateCode, 0), bx::StateCodeText(v.stateCode, 0)) == 0);
+  check(std::strcmp(bx::StateCodeText(unclean.stateCode), bx::StateCodeText(v.stateCode)) == 0);
   check(bx::ScanRateText(v.cycleUs).size() < 16);
 
   size_t used = rec::kSize;

@@ -3,6 +3,7 @@
 // labels, texts, panel titles, menu labels and help texts, keyed by section
 // (panel name or MENU) and key (CONTROL, CONTROL.items, CONTROL.text,
 // CONTROL.help, .title, MENUNAME.ITEMNAME).
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <string_view>
@@ -28,6 +29,10 @@ struct LanguageData {
   // A message of the core in this language: each line that the [MESSAGES]
   // section names (by its English text) is replaced, every other line stays.
   std::string message(std::string_view english) const {
+    // A text of several lines may be translated whole, where its lines
+    // break differently in the other language.
+    if (english.find('\n') != std::string_view::npos)
+      if (const std::string* whole = find("MESSAGES", english)) return *whole;
     std::string out;
     size_t start = 0;
     for (;;) {
@@ -55,6 +60,25 @@ struct LanguageData {
     const std::string* h = find("MESSAGES", head);
     const std::string* t = find("MESSAGES", tail);
     return (h ? *h : std::string(head)) + std::string(kArrow) + (t ? *t : std::string(tail));
+  }
+
+  // A message whose words follow the language while what varies does not:
+  // the English template is translated, then %1 ... %9 take the arguments.
+  std::string format(std::string_view english, std::initializer_list<std::string> args) const {
+    const std::string text = message(english);
+    std::string out;
+    out.reserve(text.size() + 64);
+    for (size_t i = 0; i < text.size(); ++i) {
+      const char c = text[i];
+      if (c == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
+        const size_t n = static_cast<size_t>(text[i + 1] - '1');
+        if (n < args.size()) out += *(args.begin() + n);
+        ++i;
+        continue;
+      }
+      out += c;
+    }
+    return out;
   }
 
   // The English text of a message shown in this language (itself when the

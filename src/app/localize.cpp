@@ -39,13 +39,14 @@ std::string_view trim(std::string_view s) {
   return s.substr(b, e - b + 1);
 }
 
-// "\n" is a line break and "\\" a backslash; any other backslash stays.
-std::string unescape(std::string_view v) {
+// "\n" is a line break and "\\" a backslash, in a key "\=" an equals sign;
+// any other backslash stays.
+std::string unescape(std::string_view v, bool key = false) {
   std::string out;
   out.reserve(v.size());
   for (size_t i = 0; i < v.size(); ++i) {
-    if (v[i] == '\\' && i + 1 < v.size() && (v[i + 1] == 'n' || v[i + 1] == '\\')) {
-      out += v[i + 1] == 'n' ? '\n' : '\\';
+    if (v[i] == '\\' && i + 1 < v.size() && (v[i + 1] == 'n' || v[i + 1] == '\\' || (key && v[i + 1] == '='))) {
+      out += v[i + 1] == 'n' ? '\n' : v[i + 1];
       ++i;
     } else {
       out += v[i];
@@ -122,10 +123,13 @@ bool parseInto(const std::string& text, const std::string& baseDir, const std::s
       if (section.empty()) return fail("empty section name");
       continue;
     }
-    size_t eq = line.find('=');
+    // A key may hold "\=" (a message that has "=" in it) and "\n" (one of
+    // several lines); the first bare "=" ends it.
+    size_t eq = 0;
+    while ((eq = line.find('=', eq)) != std::string_view::npos && eq > 0 && line[eq - 1] == '\\') ++eq;
     if (eq == std::string_view::npos) return fail("expected 'KEY = text'");
     if (section.empty()) return fail("entry before any [SECTION]");
-    std::string_view key = trim(line.substr(0, eq));
+    const std::string key = unescape(trim(line.substr(0, eq)), true);
     if (key.empty()) return fail("empty key");
     std::string_view value = line.substr(eq + 1);
     size_t b = value.find_first_not_of(" \t");
@@ -212,9 +216,13 @@ void applyControlEntry(ui::Ui& ui, int panel, std::string_view key, const std::s
 
 }  // namespace
 
-std::string LanguageFilePath(const std::string& dir, int language) {
-  return dir + "/" + (language == 1 ? kLanguageFileDe : kLanguageFileEn);
+const LanguageInfo& LanguageOf(int language) {
+  static constexpr LanguageInfo kLanguages[] = {{kLanguageFileEn, "flag-gb.ico", "en"},
+                                                {kLanguageFileDe, "flag-de.ico", "de"}};
+  return kLanguages[NormalLanguage(language)];
 }
+
+std::string LanguageFilePath(const std::string& dir, int language) { return dir + "/" + LanguageOf(language).file; }
 
 bool ParseLanguageText(const std::string& text, const std::string& baseDir, LanguageData& out, std::string& error) {
   LanguageData parsed;
@@ -277,8 +285,8 @@ bool LocalizeUi(Context& ctx) {
 }
 
 void ShowLanguageChoice(Context& ctx) {
-  const bool german = ctx.app.language == 1;
-  ctx.ui.setText(ctx.refs.main.langFlag, german ? "flag-de.ico" : "flag-gb.ico");
+  const bool german = ctx.app.language == kGerman;
+  ctx.ui.setText(ctx.refs.main.langFlag, LanguageOf(ctx.app.language).flag);
   int m, i;
   if (ctx.ui.findMenuItem("SETTINGS", "English", m, i)) ctx.ui.setMenuChecked(m, i, !german);
   if (ctx.ui.findMenuItem("SETTINGS", "German", m, i)) ctx.ui.setMenuChecked(m, i, german);
@@ -295,20 +303,23 @@ void SetContextMenuLabels(ui::Ui& ui, ui::CtlRef r, const std::string& labels) {
 void SetLanguage(Context& ctx, int language) {
   // A help text stays in the language it was asked in: it goes.
   HideHelp(ctx);
-  const int oldLanguage = ctx.app.language;
-  ctx.app.language = language == 1 ? 1 : 0;
+  ctx.app.language = NormalLanguage(language);
   ShowLanguageChoice(ctx);
   // The status line as the old language showed it, in English.
   const std::string status = ctx.app.texts.english(ctx.ui.text(ctx.refs.main.status));
+  // The old texts tell which text a field shows.
+  const LanguageData oldTexts = ctx.app.texts;
   if (!LocalizeUi(ctx)) {
     ctx.ui.message("Info", "Error Localizing Language File");
     return;
   }
   ApplyModelTexts(ctx);
   // Texts the core wrote in the old language follow at once, without a GET:
-  // the connection indicator and a status summary already shown.
+  // the connection indicator, the service line and a status summary
+  // already shown.
   SetConnectionIndicator(ctx, ctx.link.shownConnected);
-  RelocalizeStateText(ctx, oldLanguage);
+  ShowServiceLine(ctx);
+  RelocalizeStateText(ctx, oldTexts);
   if (!ctx.ui.text(ctx.para.sum.evalMode).empty()) RefreshStatusMessage(ctx);
   ShowStatusText(ctx, status);
   RedrawScope(ctx);

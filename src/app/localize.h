@@ -15,6 +15,20 @@ struct CtlRef;
 inline constexpr const char* kLanguageFileEn = "_loc_en_BX-ScopeV55.lwl";
 inline constexpr const char* kLanguageFileDe = "_loc_de_BX-ScopeV55.lwl";
 
+// The language indexes; any index but German reads as English.
+inline constexpr int kEnglish = 0;
+inline constexpr int kGerman = 1;
+inline constexpr int NormalLanguage(int language) { return language == kGerman ? kGerman : kEnglish; }
+
+// What belongs to a language besides its texts: its language file, its
+// flag picture and the tag in its manuals' file names.
+struct LanguageInfo {
+  const char* file;
+  const char* flag;
+  const char* tag;
+};
+const LanguageInfo& LanguageOf(int language);
+
 // Path of the language file of a language index (1 German, else English).
 std::string LanguageFilePath(const std::string& dir, int language);
 

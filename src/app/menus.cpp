@@ -43,18 +43,17 @@ std::string AboutText(const Context& ctx) {
     if (!versions.empty()) t += versions + "\n";
   }
   t += "\n";
-  t += Lang(ctx, "This software is compatible with Quellan-BX-K/N series hardware!",
-            "Diese Software ist kompatibel mit der Quellan-BX-K/N Hardware-Serie!");
+  t += Localized(ctx, "This software is compatible with Quellan-BX-K/N series hardware!");
   return t;
 }
 
 std::string ManualPath(const Context& ctx) {
-  const bool de = ctx.app.language == 1;
+  const std::string tag = LanguageOf(ctx.app.language).tag;
   std::string name;
   if (ctx.ident.hw.hwType == kHwTypeSeriesN)
-    name = de ? "Quellan_BX_N_V5_de.pdf" : "Quellan_BX_N_V5_en.pdf";
+    name = "Quellan_BX_N_V5_" + tag + ".pdf";
   else
-    name = de ? "_man_de_BX-ScopeV55nn.pdf" : "_man_en_BX-ScopeV55nn.pdf";
+    name = "_man_" + tag + "_BX-ScopeV55nn.pdf";
   return ctx.app.resourceDir + "/" + name;
 }
 
@@ -113,7 +112,7 @@ int CC_MENUhelp(Context& ctx, const ui::EventArgs& ev) {
 }
 
 int CC_PIClanguage(Context& ctx, const ui::EventArgs& ev) {
-  if (ev.event == ui::EVENT_LEFT_CLICK) SetLanguage(ctx, ctx.app.language == 1 ? 0 : 1);
+  if (ev.event == ui::EVENT_LEFT_CLICK) SetLanguage(ctx, ctx.app.language == kGerman ? kEnglish : kGerman);
   return 0;
 }
 

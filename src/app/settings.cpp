@@ -85,7 +85,7 @@ void ReadIniFile(Context& ctx, const std::string& path) {
       ui.setValue(ctx.refs.main.mmSwitch, ctx.params.unitMm);
     }
     ctx.app.maxMinState = s.maxMinState == 1 ? 1 : 0;
-    if (s.hasLanguage) ctx.app.language = s.language == 1 ? 1 : 0;
+    if (s.hasLanguage) ctx.app.language = NormalLanguage(s.language);
   }
   applyMaxMin(ctx);
 
@@ -131,8 +131,7 @@ int WriteIniFile(Context& ctx, const std::string& path) {
 
   std::string error;
   if (!files::WriteSettingsFile(path, s, &error)) {
-    ctx.status = Lang(ctx, "Settings file - Write error! ", "Einstellungsdatei - Schreibfehler! ");
-    ctx.status += error;
+    ctx.status = Localized(ctx, "Settings file - Write error! %1", {error});
     ShowStatus(ctx);
     return -1;
   }

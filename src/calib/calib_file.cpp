@@ -11,6 +11,7 @@
 
 #include "calib/limits.h"
 #include "calib/record.h"
+#include "context/context.h"
 #include "calib/state.h"
 #include "files/atomic_file.h"
 
@@ -67,11 +68,11 @@ bool parseReal(const std::string& s, double& out) {
 
 bool startsWith(std::string_view line, std::string_view tag) { return line.substr(0, tag.size()) == tag; }
 
-// A value out of its range: the reason names it, in both languages (the
-// language file cannot carry a text with the value in it).
-void refuse(CalibState& calib, std::string& why, const std::string& en, const std::string& de) {
-  why = "Calibration file rejected: " + en + "!";
-  calib.fileRefusalDe = "Kalibrierdatei abgelehnt: " + de + "!";
+// A value out of its range: the reason names it; the refusal is kept in
+// parts for the language in force.
+void refuse(CalibState& calib, std::string& why, const CalibRefusal& refusal) {
+  calib.fileRefusal = refusal;
+  why = calib.fileRefusal.rejected(LanguageData{});
 }
 
 }  // namespace
@@ -84,7 +85,7 @@ unsigned LookupBytesForXfSize(unsigned xfSize) {
 }
 
 int ParseCalibrationData(std::string_view text, CalibState& calib, std::string& why) {
-  calib.fileRefusalDe.clear();
+  calib.fileRefusal = CalibRefusal{};
   std::string_view line;
   if (!nextLine(text, line) || !startsWith(line, "[HEADER]")) {
     why = "Calibration file rejected: the first line is not [HEADER]!";
@@ -109,12 +110,13 @@ int ParseCalibrationData(std::string_view text, CalibState& calib, std::string& 
   } k16[] = {{5, "A"}, {6, "B"}, {7, "C"}, {9, "XF-DIVISOR"}, {10, "XF-SIZE"}, {11, "PFLASH area"}};
   for (const auto& f : k16) {
     if (ints[f.index] < 0 || ints[f.index] > 65535) {
-      const std::string v = std::to_string(ints[f.index]);
-      const bool below = ints[f.index] < 0;
-      refuse(calib, why, std::string(f.name) + " " + v + (below ? " is below the limit of 0" : " is above the limit of 65535") +
-                        " that the field holds",
-             std::string(f.name) + " " + v + (below ? " liegt unter der Grenze von 0" : " liegt über der Grenze von 65535") +
-                 " des Feldes");
+      CalibRefusal field;
+      field.kind = ints[f.index] < 0 ? CalibRefusal::Kind::Below : CalibRefusal::Kind::Above;
+      field.name = f.name;
+      field.value = std::to_string(ints[f.index]);
+      field.limit = ints[f.index] < 0 ? "0" : "65535";
+      field.whose = "that the field holds";
+      refuse(calib, why, field);
       return 0;
     }
   }
@@ -127,7 +129,7 @@ int ParseCalibrationData(std::string_view text, CalibState& calib, std::string& 
   values.slopeUm = reals[4];
   CalibRefusal refusal;
   if (!CheckCalibFields(values, refusal)) {
-    refuse(calib, why, refusal.en, refusal.de);
+    refuse(calib, why, refusal);
     return 0;
   }
   // The header is complete: its values go into the record.

@@ -15,8 +15,8 @@ unsigned LookupBytesForXfSize(unsigned xfSize);
 // Parses the file's text into the state. 1 on success: record fields,
 // lookup buffer (the rest of it zero) and area flag set. 0 on failure with
 // the reason in `why`: a wrong first line, a header value that is not a
-// number or one its field cannot hold (the German reason of the latter in
-// calib.fileRefusalDe) change nothing; without the "[XFLASH]" line or with fewer byte
+// number or one its field cannot hold (the latter also kept in parts in
+// calib.fileRefusal) change nothing; without the "[XFLASH]" line or with fewer byte
 // values than announced the header values stay in the record, the lookup
 // buffer is left as it was.
 int ParseCalibrationData(std::string_view text, CalibState& calib, std::string& why);

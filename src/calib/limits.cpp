@@ -25,29 +25,34 @@ std::string num(double v, int decimals) {
 // A whole number of micrometres as given; fractions shown as they came.
 std::string whole(double v) { return v == std::floor(v) ? num(v, 0) : num(v, 3); }
 
-bool refuse(CalibRefusal& why, std::string en, std::string de) {
-  why.en = std::move(en);
-  why.de = std::move(de);
+// "NAME VALUE UNIT is below/above the limit of LIMIT UNIT WHOSE"
+bool outside(CalibRefusal& why, const char* name, const std::string& value, bool below, const std::string& limit,
+             const char* unit, const char* whose, const std::string& arg1 = {}, const std::string& arg2 = {}) {
+  why = CalibRefusal{};
+  why.kind = below ? CalibRefusal::Kind::Below : CalibRefusal::Kind::Above;
+  why.name = name;
+  why.value = value;
+  why.limit = limit;
+  why.unit = unit;
+  why.whose = whose;
+  why.reasonArgs[0] = arg1;
+  why.reasonArgs[1] = arg2;
   return false;
 }
 
-// "NAME VALUE UNIT is below/above the limit of LIMIT UNIT REASON"
-bool outside(CalibRefusal& why, const char* nameEn, const char* nameDe, const std::string& value, bool below,
-             const std::string& limit, const char* unit, const char* reasonEn, const char* reasonDe) {
-  return refuse(why,
-                std::string(nameEn) + " " + value + unit + (below ? " is below" : " is above") + " the limit of " +
-                    limit + unit + " " + reasonEn,
-                std::string(nameDe) + " " + value + unit + (below ? " liegt unter" : " liegt über") +
-                    " der Grenze von " + limit + unit + " " + reasonDe);
-}
+constexpr const char* kRecordHolds = "that the calibration record holds";
+constexpr const char* kAtLeastOne = "(slope x 16384 must be at least 1)";
 
-bool inField(CalibRefusal& why, const char* nameEn, const char* nameDe, double v, double lo, double hi,
-             const char* unit, const std::string& value) {
-  const char* en = "that the calibration record holds";
-  const char* de = "des Kalibrierdatensatzes";
-  if (std::isnan(v)) return refuse(why, std::string(nameEn) + " is not a number", std::string(nameDe) + " ist keine Zahl");
-  if (v < lo) return outside(why, nameEn, nameDe, value, true, whole(lo), unit, en, de);
-  if (v > hi) return outside(why, nameEn, nameDe, value, false, whole(hi), unit, en, de);
+bool inField(CalibRefusal& why, const char* name, double v, double lo, double hi, const char* unit,
+             const std::string& value) {
+  if (std::isnan(v)) {
+    why = CalibRefusal{};
+    why.kind = CalibRefusal::Kind::NotANumber;
+    why.name = name;
+    return false;
+  }
+  if (v < lo) return outside(why, name, value, true, whole(lo), unit, kRecordHolds);
+  if (v > hi) return outside(why, name, value, false, whole(hi), unit, kRecordHolds);
   return true;
 }
 
@@ -58,23 +63,20 @@ bool CheckCalibFields(const CalibValues& v, CalibRefusal& why) {
   // has no fixed-point form at all.
   const std::string slope = num(v.slopeUm, 5);
   if (!(v.slopeUm > 0))
-    return outside(why, "SLOPE", "STEIGUNG", slope, true, num(calib::kMinSlope, 8), " µm/pixel",
-                   "(slope x 16384 must be at least 1)", "(Steigung x 16384 muss mindestens 1 sein)");
+    return outside(why, "SLOPE", slope, true, num(calib::kMinSlope, 8), " µm/pixel", kAtLeastOne);
   if (!(v.slopeUm < calib::kSlopeBeyond))
-    return outside(why, "SLOPE", "STEIGUNG", slope, false, num(calib::kMaxSlope, 5), " µm/pixel",
-                   "that the calibration record holds", "des Kalibrierdatensatzes");
+    return outside(why, "SLOPE", slope, false, num(calib::kMaxSlope, 5), " µm/pixel", kRecordHolds);
   if (std::trunc(v.slopeUm * 16384.0) < 1)
-    return outside(why, "SLOPE", "STEIGUNG", num(v.slopeUm, 8), true, num(calib::kMinSlope, 8), " µm/pixel",
-                   "(slope x 16384 must be at least 1)", "(Steigung x 16384 muss mindestens 1 sein)");
-  if (!inField(why, "OFFSET", "OFFSET", v.offsetUm, kInt32Min, kInt32Max, " µm", whole(v.offsetUm))) return false;
-  if (!inField(why, "RANGE", "BEREICH", v.rangeUm, 0, kInt32Max, " µm", whole(v.rangeUm))) return false;
+    return outside(why, "SLOPE", num(v.slopeUm, 8), true, num(calib::kMinSlope, 8), " µm/pixel", kAtLeastOne);
+  if (!inField(why, "OFFSET", v.offsetUm, kInt32Min, kInt32Max, " µm", whole(v.offsetUm))) return false;
+  if (!inField(why, "RANGE", v.rangeUm, 0, kInt32Max, " µm", whole(v.rangeUm))) return false;
   // The display range ends at offset + range; that sum is kept in 32 bits too.
   if (v.offsetUm + v.rangeUm > kInt32Max)
-    return outside(why, "OFFSET + RANGE", "OFFSET + BEREICH", whole(v.offsetUm + v.rangeUm), false,
-                   whole(kInt32Max), " µm", "that the calibration record holds", "des Kalibrierdatensatzes");
+    return outside(why, "OFFSET + RANGE", whole(v.offsetUm + v.rangeUm), false, whole(kInt32Max), " µm",
+                   kRecordHolds);
   if (v.hasIdentity) {
-    if (!inField(why, "SER-NO", "SER-NR", v.serial, 0, 65535, "", whole(v.serial))) return false;
-    if (!inField(why, "HW-TYPE", "HW-TYP", v.hwType, 0, 4294967295.0, "", whole(v.hwType))) return false;
+    if (!inField(why, "SER-NO", v.serial, 0, 65535, "", whole(v.serial))) return false;
+    if (!inField(why, "HW-TYPE", v.hwType, 0, 4294967295.0, "", whole(v.hwType))) return false;
   }
   return true;
 }
@@ -82,25 +84,22 @@ bool CheckCalibFields(const CalibValues& v, CalibRefusal& why) {
 bool CheckCalibReach(const CalibValues& v, const ModelReach& m, CalibRefusal& why) {
   if (!m.known || m.pixelCount <= 0 || !(m.workingRangeUm > 0)) return true;
   const std::string slope = num(v.slopeUm, 5);
-  char reasonEn[160], reasonDe[160];
-  std::snprintf(reasonEn, sizeof reasonEn, "this model can measure (%s mm over %d pixels)",
-                num(m.workingRangeUm / 1000.0, 3).c_str(), m.pixelCount);
-  std::snprintf(reasonDe, sizeof reasonDe, "dessen, was dieses Modell messen kann (%s mm über %d Pixel)",
-                num(m.workingRangeUm / 1000.0, 3).c_str(), m.pixelCount);
+  const std::string widthMm = num(m.workingRangeUm / 1000.0, 3), pixels = std::to_string(m.pixelCount);
+  constexpr const char* kModel = "this model can measure (%1 mm over %2 pixels)";
   const double nominal = m.nominalSlope();
   const double lo = nominal / calib::kSlopeFactor, hi = nominal * calib::kSlopeFactor;
   if (v.slopeUm < lo)
-    return outside(why, "SLOPE", "STEIGUNG", slope, true, num(lo, 5), " µm/pixel", reasonEn, reasonDe);
+    return outside(why, "SLOPE", slope, true, num(lo, 5), " µm/pixel", kModel, widthMm, pixels);
   if (v.slopeUm > hi)
-    return outside(why, "SLOPE", "STEIGUNG", slope, false, num(hi, 5), " µm/pixel", reasonEn, reasonDe);
+    return outside(why, "SLOPE", slope, false, num(hi, 5), " µm/pixel", kModel, widthMm, pixels);
   const double reach = std::round(m.workingRangeUm);
   if (v.offsetUm < -reach)
-    return outside(why, "OFFSET", "OFFSET", whole(v.offsetUm), true, whole(-reach), " µm", reasonEn, reasonDe);
+    return outside(why, "OFFSET", whole(v.offsetUm), true, whole(-reach), " µm", kModel, widthMm, pixels);
   if (v.offsetUm > reach)
-    return outside(why, "OFFSET", "OFFSET", whole(v.offsetUm), false, whole(reach), " µm", reasonEn, reasonDe);
+    return outside(why, "OFFSET", whole(v.offsetUm), false, whole(reach), " µm", kModel, widthMm, pixels);
   const double rangeMax = std::round(m.workingRangeUm * calib::kRangeFactor);
   if (v.rangeUm > rangeMax)
-    return outside(why, "RANGE", "BEREICH", whole(v.rangeUm), false, whole(rangeMax), " µm", reasonEn, reasonDe);
+    return outside(why, "RANGE", whole(v.rangeUm), false, whole(rangeMax), " µm", kModel, widthMm, pixels);
   return true;
 }
 
@@ -128,8 +127,25 @@ CalibValues CalibValuesOf(const CalibRecord& r) {
   return v;
 }
 
-std::string CalibRefusal::refused(int language) const {
-  return language == 1 ? "Abgelehnt: " + de + " - nichts geschrieben!" : "Refused: " + en + " - nothing written!";
+std::string CalibRefusal::text(const LanguageData& texts) const {
+  const std::string field = texts.message(name);
+  switch (kind) {
+    case Kind::None: return {};
+    case Kind::NotANumber: return texts.format("%1 is not a number", {field});
+    case Kind::Below:
+    case Kind::Above: break;
+  }
+  const std::string reason = texts.format(whose, {reasonArgs[0], reasonArgs[1]});
+  return texts.format(kind == Kind::Below ? "%1 %2%3 is below the limit of %4%3 %5" : "%1 %2%3 is above the limit of %4%3 %5",
+                      {field, value, unit, limit, reason});
+}
+
+std::string CalibRefusal::refused(const LanguageData& texts) const {
+  return texts.format("Refused: %1 - nothing written!", {text(texts)});
+}
+
+std::string CalibRefusal::rejected(const LanguageData& texts) const {
+  return texts.format("Calibration file rejected: %1!", {text(texts)});
 }
 
 std::string ExactSlopeText(int32_t fixed) {

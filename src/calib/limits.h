@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "calib/state.h"
+
 namespace bx {
 struct Context;
 struct CalibRecord;
@@ -30,16 +32,6 @@ struct ModelReach {
   int pixelCount = 0;
   // Micrometres per pixel that spread the pixel count over the working range.
   double nominalSlope() const { return workingRangeUm / pixelCount; }
-};
-
-// The reason a value was refused, in English and German: the value, the
-// limit and whose limit it is.
-struct CalibRefusal {
-  std::string en;
-  std::string de;
-  const std::string& text(int language) const { return language == 1 ? de : en; }
-  // "Refused: <reason> - nothing written!"
-  std::string refused(int language) const;
 };
 
 namespace calib {

@@ -69,13 +69,13 @@ namespace {
 
 // The table's result, as the status line shows it, in a pop-up of its own.
 void popupTableResult(Context& ctx, bool ok) {
-  ctx.ui.message(ok ? "I n f o !" : Lang(ctx, "A T T E N T I O N !", "A C H T U N G !"),
+  ctx.ui.message(ok ? "I n f o !" : Localized(ctx, "A T T E N T I O N !"),
                  ctx.app.texts.message(ctx.status));
 }
 
 // The record failed: the table waits for a record that the sensor holds.
 void refuseTableAfterRecord(Context& ctx) {
-  ctx.ui.message(Lang(ctx, "A T T E N T I O N !", "A C H T U N G !"),
+  ctx.ui.message(Localized(ctx, "A T T E N T I O N !"),
                  ctx.app.texts.message(ctx.status + "\nThe lookup table was not written!"));
 }
 

@@ -6,6 +6,30 @@
 #include <string>
 
 namespace bx {
+struct LanguageData;
+
+// The reason a value was refused: the value, the limit and whose limit it
+// is. Kept in parts so the words follow the language while the numbers do
+// not; empty() when nothing was refused.
+struct CalibRefusal {
+  enum class Kind { None, NotANumber, Below, Above };
+  Kind kind = Kind::None;
+  std::string name;    // the field, as its English label names it
+  std::string value;   // the refused value and the limit, as text
+  std::string limit;
+  std::string unit;    // " µm", " µm/pixel" or ""
+  std::string whose;   // English, with %1 and %2 for reasonArgs
+  std::string reasonArgs[2];
+
+  bool empty() const { return kind == Kind::None; }
+  // "SLOPE 1e+300 µm/pixel is above the limit of ... that ... holds" in the
+  // language of texts (English for an empty LanguageData).
+  std::string text(const LanguageData& texts) const;
+  // "Refused: <reason> - nothing written!"
+  std::string refused(const LanguageData& texts) const;
+  // "Calibration file rejected: <reason>!"
+  std::string rejected(const LanguageData& texts) const;
+};
 
 struct CalibRecord {
   static constexpr int kSize = 32;
@@ -44,9 +68,9 @@ struct CalibState {
   uint16_t fileUnused16[3]{};
   double fileUnusedReal = 0;
   double fileSlopeUm = 0;
-  // The German text of the last refusal of a file that named a value out
-  // of range (empty when the language file carries the refusal).
-  std::string fileRefusalDe;
+  // The last refusal of a file that named a value out of range, for the
+  // language in force (empty when the file was refused for another reason).
+  CalibRefusal fileRefusal;
   // Settling waits of the lookup write: after stopping the run, after each
   // block. Seconds.
   double lookupStopWait = 1.5;

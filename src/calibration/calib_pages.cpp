@@ -200,7 +200,7 @@ int CC_WriteXFCALIB(Context& ctx, const ui::EventArgs& ev) {
   values.serial = std::round(ctx.ui.value(ctx.refs.calib.calSerial));
   values.hwType = std::round(ctx.ui.value(ctx.refs.calib.hwTypeDisp));
   if (RefuseCalibValues(ctx, values)) return 0;
-  if (!ConfirmCalibWrite(ctx, Lang(ctx, "slope and offset", "Steigung und Offset"), values, "")) return 0;
+  if (!ConfirmCalibWrite(ctx, Localized(ctx, "slope and offset"), values, "")) return 0;
   const int32_t offset = offsetOn(ctx, page);
   CollectCalibRecord(ctx);
   showFit(ctx, slope, offset);

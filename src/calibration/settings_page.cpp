@@ -58,27 +58,26 @@ CalibValues panelValues(Context& ctx) {
 bool RefuseCalibValues(Context& ctx, const CalibValues& v) {
   CalibRefusal why;
   if (CheckCalibValues(v, ModelReachOf(ctx), why)) return false;
-  const std::string text = why.refused(ctx.app.language);
+  const std::string text = why.refused(ctx.app.texts);
   ShowStatusText(ctx, text);
-  ctx.ui.message(Lang(ctx, "A T T E N T I O N !", "A C H T U N G !"), text);
+  ctx.ui.message(Localized(ctx, "A T T E N T I O N !"), text);
   return true;
 }
 
 bool ConfirmCalibWrite(Context& ctx, const std::string& what, const CalibValues& now, const std::string& warning) {
   const CalibRecord& old = ctx.calib.sensorRecordKnown ? ctx.calib.sensorRecord : ctx.calib.record;
-  const bool de = ctx.app.language == 1;
   // The slope as it will be stored, not as typed.
   const double newSlope = calib::slopeFromFixed(calib::slopeToFixed(now.slopeUm));
-  std::string text = (de ? "In den Flash des Sensors schreiben: " : "Write to the sensor's flash: ") + what + "?\n\n";
+  std::string text = Localized(ctx, "Write to the sensor's flash: %1?", {what}) + "\n\n";
   if (!warning.empty()) text += warning + "\n\n";
   auto row = [&](const char* name, const std::string& was, const std::string& will) {
-    text += std::string(name) + "   " + was + "  ->  " + will + "\n";
+    text += Localized(ctx, name) + "   " + was + "  ->  " + will + "\n";
   };
-  row(de ? "STEIGUNG [µm/Pixel]:" : "SLOPE [µm/pixel]:", slopeText(calib::slopeFromFixed(calib::slopeX16384(old))),
+  row("SLOPE [µm/pixel]:", slopeText(calib::slopeFromFixed(calib::slopeX16384(old))),
       slopeText(newSlope));
   row("OFFSET [µm]:", wholeText(calib::offsetUm(old)), wholeText(now.offsetUm));
-  row(de ? "BEREICH [µm]:" : "RANGE [µm]:", wholeText(calib::rangeUm(old)), wholeText(now.rangeUm));
-  if (ctx.ui.confirm(Lang(ctx, "A T T E N T I O N !", "A C H T U N G !"), text)) return true;
+  row("RANGE [µm]:", wholeText(calib::rangeUm(old)), wholeText(now.rangeUm));
+  if (ctx.ui.confirm(Localized(ctx, "A T T E N T I O N !"), text)) return true;
   ShowStatusText(ctx, "Writing to flash cancelled - nothing written!");
   return false;
 }
@@ -106,12 +105,11 @@ namespace {
 // The record and/or the table, once the values are checked and the
 // operator has seen what changes; nothing is written otherwise.
 void writeSelection(Context& ctx, bool header, bool table) {
-  const bool de = ctx.app.language == 1;
   const auto sensorType = static_cast<uint32_t>(ctx.ident.hw.hwType);
   // Nothing of a sequence is written when a part of it cannot be.
   if (table && LookupBlockCount(sensorType) == 0) {
     ShowStatusText(ctx, "No lookup table for this sensor's hardware type - nothing written!");
-    ctx.ui.message(Lang(ctx, "A T T E N T I O N !", "A C H T U N G !"),
+    ctx.ui.message(Localized(ctx, "A T T E N T I O N !"),
                    ctx.app.texts.message("No lookup table for this sensor's hardware type - nothing written!"));
     return;
   }
@@ -121,14 +119,13 @@ void writeSelection(Context& ctx, bool header, bool table) {
   if (RefuseCalibValues(ctx, values)) return;
   std::string warning;
   if (table && ctx.calib.fileHwType != sensorType) {
-    warning = (de ? "ACHTUNG: die Kalibrierdatei ist für Hardware-Typ " : "ATTENTION: the calibration file is for hardware type ") +
-              std::to_string(ctx.calib.fileHwType) + (de ? ", der Sensor ist vom Typ " : ", the sensor is of type ") +
-              std::to_string(sensorType) + "!";
+    warning = Localized(ctx, "ATTENTION: the calibration file is for hardware type %1, the sensor is of type %2!",
+                        {std::to_string(ctx.calib.fileHwType), std::to_string(sensorType)});
   }
-  const char* what = header && table ? (de ? "Kalibrierdatensatz und Lookup-Tabelle" : "calibration record and lookup table")
-                     : header        ? (de ? "Kalibrierdatensatz" : "calibration record")
-                                     : (de ? "Lookup-Tabelle" : "lookup table");
-  if (!ConfirmCalibWrite(ctx, what, values, warning)) return;
+  const char* what = header && table ? "calibration record and lookup table"
+                     : header        ? "calibration record"
+                                     : "lookup table";
+  if (!ConfirmCalibWrite(ctx, Localized(ctx, what), values, warning)) return;
   if (header) {
     CollectCalibRecord(ctx);
     ComputeCalibDisplayRange(ctx);
@@ -173,8 +170,8 @@ int CC_PICBTNcalibfile(Context& ctx, const ui::EventArgs& ev) {
     ctx.ui.setText(box, path);
   } else {
     ctx.ui.setText(box, "WK No valid calib.-file selected!");
-    // A refusal that names a value has its German text beside it.
-    ShowStatusText(ctx, ctx.app.language == 1 && !ctx.calib.fileRefusalDe.empty() ? ctx.calib.fileRefusalDe : why);
+    // A refusal that names a value is put together in the language in force.
+    ShowStatusText(ctx, ctx.calib.fileRefusal.empty() ? why : ctx.calib.fileRefusal.rejected(ctx.app.texts));
   }
   // Header values taken over even from a file without its table are shown.
   ShowCalibRecord(ctx);

@@ -17,12 +17,10 @@ namespace bx {
 
 bool TwoPointModeAllowed(Context& ctx) {
   if (frame::get16(&ctx.params.set[param::EVAL_MODE]) == kEvalModeDistance) return true;
-  ctx.ui.message(Lang(ctx, "A T T E N T I O N !", "A C H T U N G !"),
-                 Lang(ctx,
-                      "Start of the 2-point calibration not possible! \n"
-                      "Please activate EVALMODE == DISTANCE in TEACH-TABLE row !",
-                      "Start der 2-Punkt Kalibrierung nicht möglich! \n"
-                      "Bitte aktiviere EVALMODE == DISTANCE in der LERN-TABELLE!"));
+  ctx.ui.message(Localized(ctx, "A T T E N T I O N !"),
+                 Localized(ctx,
+                           "Start of the 2-point calibration not possible! \n"
+                           "Please activate EVALMODE == DISTANCE in TEACH-TABLE row !"));
   return false;
 }
 
@@ -73,8 +71,7 @@ bool TwoPointCalc(Context& ctx) {
   c.accepted[0] = c.accepted[1] = false;
   LineFit fit;
   if (!FitLine(c.pointX, c.pointY, 2, fit)) {
-    ShowStatusText(ctx, Lang(ctx, "CALC refused: both objects have the same pixel value!",
-                             "CALC abgelehnt: beide Objekte haben denselben Pixelwert!"));
+    ShowStatusText(ctx, "CALC refused: both objects have the same pixel value!");
     return false;
   }
   c.fitSlope = fit.slope;

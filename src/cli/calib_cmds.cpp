@@ -151,7 +151,7 @@ int runFit(const Options& o) {
   v.offsetUm = std::round(fit.offset);
   CalibRefusal why;
   if (!CheckCalibFields(v, why)) {
-    std::printf("status: %s\n", why.refused(0).c_str());
+    std::printf("status: %s\n", why.refused(LanguageData{}).c_str());
     return 1;
   }
   const int32_t fixed = calib::slopeToFixed(fit.slope);
@@ -200,7 +200,7 @@ int RunCalibCommand(int argc, char** argv, const std::string& resourceDir) {
   values.offsetUm = o.offset;
   CalibRefusal refusal;
   if (o.sub == "save" && !CheckCalibFields(values, refusal)) {
-    std::printf("status: %s\n", refusal.refused(0).c_str());
+    std::printf("status: %s\n", refusal.refused(LanguageData{}).c_str());
     return 1;
   }
 
@@ -223,7 +223,7 @@ int RunCalibCommand(int argc, char** argv, const std::string& resourceDir) {
   if (o.sub == "save") {
     values.rangeUm = calib::rangeUm(ctx.calib.record);
     if (!o.force && !CheckCalibReach(values, ModelReachOf(ctx), refusal)) {
-      ctx.status = refusal.refused(0) + " (give --force to store it anyway)";
+      ctx.status = refusal.refused(LanguageData{}) + " (give --force to store it anyway)";
       return session.finish(false);
     }
     const bool ok =
@@ -244,7 +244,7 @@ int RunCalibCommand(int argc, char** argv, const std::string& resourceDir) {
     return session.finish(false);
   }
   if (!o.force && !CheckCalibReach(CalibValuesOf(fromFile.record), ModelReachOf(ctx), refusal)) {
-    ctx.status = refusal.refused(0) + " (give --force to write it anyway)";
+    ctx.status = refusal.refused(LanguageData{}) + " (give --force to write it anyway)";
     return session.finish(false);
   }
   // write-lookup: the file's header over the record the sensor holds, then

@@ -37,7 +37,7 @@ void printCycle(Context& ctx, void* user, bool triggered) {
   ++run.done;
   const liverec::LiveValues v = liverec::decode(ctx.live.record);
   std::printf("%ld\t%u\t%d\t%u\t%u\t%u\t%d\t%d\t%s\t%u\t%s\t%d\n", run.done, v.valuePx, v.valueUm, v.edgeA, v.edgeB,
-              v.edgeCount, v.maxUm, v.minUm, StateCodeText(ShownStateCode(ctx), 0), v.program,
+              v.edgeCount, v.maxUm, v.minUm, StateCodeText(ShownStateCode(ctx)), v.program,
               ScanRateText(v.cycleUs).c_str(), triggered ? 1 : 0);
   // A script reading the pipe sees each cycle as it happens.
   std::fflush(stdout);

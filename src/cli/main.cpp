@@ -11,6 +11,7 @@
 #include "cli/params_cmds.h"
 #include "cli/record_cmd.h"
 #include "cli/session.h"
+#include "app/language_data.h"
 #include "session/conn_page.h"
 
 namespace {
@@ -79,7 +80,7 @@ int parseArgs(int argc, char** argv, Options& o) {
 }
 
 int runPorts() {
-  std::fputs(bx::FormatPortList(0).c_str(), stdout);
+  std::fputs(bx::FormatPortList(bx::LanguageData{}).c_str(), stdout);
   return 0;
 }
 

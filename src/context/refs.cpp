@@ -7,6 +7,7 @@ namespace bx {
 void resolveCoreRefs(const ui::Ui& ui, Refs& r, std::vector<std::string>& missing) {
   const ui::RefSpec specs[] = {
       {"MAIN", "STATUS", &r.main.status},
+      {"MAIN", "SERVICE", &r.main.serviceLine},
       {"MAIN", "CONNECTED", &r.main.connected},
       {"MAIN", "COMPORT", &r.main.comPortDisp},
       {"MAIN", "IPADDR", &r.main.ipDisp},

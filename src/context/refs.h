@@ -14,6 +14,7 @@ class Ui;
 struct MainRefs {
   ui::CtlRef status, connected, comPortDisp, ipDisp, designation, serial;
   ui::CtlRef send, get, run, stop, memSel, tab, langFlag, test, testField, mmSwitch;
+  ui::CtlRef serviceLine;  // why the last exchange failed, beside the status
   ui::CtlRef recStart;  // data recorder's start button (REC page)
 };
 

@@ -12,6 +12,10 @@ void NotifyAnswering(Context& ctx) {
   if (ctx.session.answering) ctx.session.answering(ctx);
 }
 
+void NotifyExchangeEnded(Context& ctx) {
+  if (ctx.session.exchangeEnded) ctx.session.exchangeEnded(ctx);
+}
+
 void CarryOutDisconnect(Context& ctx) {
   if (ctx.session.disconnect) {
     ctx.session.disconnect(ctx);

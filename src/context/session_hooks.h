@@ -10,6 +10,7 @@ struct SessionHooks {
   void (*linkDown)(Context& ctx) = nullptr;
   void (*disconnect)(Context& ctx) = nullptr;
   void (*answering)(Context& ctx) = nullptr;
+  void (*exchangeEnded)(Context& ctx) = nullptr;
 };
 
 // Shows the link as down (indicator, dimmed sensor controls); nothing while
@@ -18,6 +19,9 @@ void NotifyLinkDown(Context& ctx);
 // The sensor began or stopped answering (ctx.link.silent says which): the
 // indicator follows; nothing while no session is installed.
 void NotifyAnswering(Context& ctx);
+// A request and its reply ended, well or not (ctx.link.failure says how):
+// the service line follows; nothing while no session is installed.
+void NotifyExchangeEnded(Context& ctx);
 // Carries out a Disconnect; without a session it closes the transports.
 void CarryOutDisconnect(Context& ctx);
 

@@ -16,26 +16,6 @@ struct TypeRow {
   double minNormal, minFast, minFastest;  // < 0: not set at all
 };
 
-// German lines share the value and spacing of the English ones.
-std::string germanSubPixel(const std::string& en) {
-  if (en.rfind("subpixel      =", 0) == 0) return "Subpixel       =" + en.substr(15);
-  if (en.rfind("subpixel", 0) == 0) return "Subpixel" + en.substr(8);
-  return en;
-}
-
-std::string germanRange(const std::string& en) {
-  const std::string prefix = "working range = ";
-  if (en.rfind(prefix, 0) == 0) return "Arbeitsbereich = " + en.substr(prefix.size());
-  return en;
-}
-
-std::string germanResolution(const std::string& en) {
-  if (en.find("+/- 1 ") != std::string::npos) return "Auflösung      = +/- 1 µm";
-  if (en.find("+/- 2 ") != std::string::npos) return "Auflösung      = +/- 2 µm";
-  if (en.find("+/- 8 ") != std::string::npos) return "Auflösung = +/- 8 µm";
-  return en;
-}
-
 const TypeRow kRows[] = {
     {1, {803509, 803756}, {"Quellan-BX-W-16-K-P", "Quellan-BX-16-K-P"}, "Subpixel = 18432", "working range = 16.128 mm",
      "resolution = +/- 1 µm", 16.128, 1.5, 0.8, 0.5},
@@ -123,12 +103,8 @@ ModelEntry lookup(int32_t boardCode, int32_t hwType) {
       if (t == hwType) {
         e.known = true;
         e.designation = *(row.names.begin() + i);
-        e.linesEn = {row.subPixel, row.range, row.resolution};
-        if (e.group == 4) {
-          e.linesDe = e.linesEn;
-        } else {
-          e.linesDe = {germanSubPixel(row.subPixel), germanRange(row.range), germanResolution(row.resolution)};
-        }
+        e.lines = {row.subPixel, row.range, row.resolution};
+        e.linesLocalized = e.group != 4;
         e.workingRangeMm = row.rangeMm;
         e.rangeFromCalibration = row.rangeMm < 0;
         e.hasMinIntegration = row.minNormal >= 0;
@@ -168,9 +144,9 @@ std::vector<SpeedChoice> speedChoices(int group) {
   int set = 2;
   for (const auto& g : kGroups)
     if (g.group == group) set = g.speedSet;
-  if (set == 1) return {{2, "FASTEST", "MAXIMAL"}, {1, "FAST", "SCHNELL"}, {0, "NORMAL", "NORMAL"}};
-  if (set == 4) return {{0, "LOW CCD-GAIN", "LOW CCD-GAIN"}, {1, "HIGH CCD-GAIN", "HIGH CCD-GAIN"}};
-  return {{1, "FAST", "SCHNELL"}, {0, "NORMAL", "NORMAL"}};
+  if (set == 1) return {{2, "FASTEST"}, {1, "FAST"}, {0, "NORMAL"}};
+  if (set == 4) return {{0, "LOW CCD-GAIN"}, {1, "HIGH CCD-GAIN"}};
+  return {{1, "FAST"}, {0, "NORMAL"}};
 }
 
 ModelDefaults defaultsFor(uint32_t hwType) {

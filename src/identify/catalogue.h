@@ -10,16 +10,18 @@ namespace bx::catalogue {
 
 struct SpeedChoice {
   int value;
-  const char* en;
-  const char* de;
+  const char* label;  // English; the language file gives it in the language in force
 };
 
 struct ModelEntry {
   int group = 7;
   bool known = false;                 // hardware type listed in its group
   std::string designation = "UNKNOWN";
-  std::array<std::string, 3> linesEn;  // sub-pixel, working range, resolution
-  std::array<std::string, 3> linesDe;
+  // Sub-pixel, working range, resolution, in English; linesLocalized: the
+  // language file gives them in the language in force (one group's lines
+  // stay English in every language).
+  std::array<std::string, 3> lines;
+  bool linesLocalized = true;
   double workingRangeMm = 100.0;
   bool rangeFromCalibration = false;  // 804671, 800000, 803047 of group 2
   bool hasMinIntegration = false;

@@ -235,6 +235,7 @@ int DataExchange(Context& ctx, unsigned count) {
   std::memset(L.rx.data(), 0, L.rx.size());
   L.failure = LinkFailure::None;
   L.rxCount = 0;
+  L.timeoutSeen = TimeoutSeen::Nothing;
   if (platform::LinkPort* port = OpenPort(ctx)) {
     // A reply to an earlier request that failed may still be on its way.
     if (L.drainFirst) drainLine(ctx, *port);
@@ -246,6 +247,9 @@ int DataExchange(Context& ctx, unsigned count) {
   int r = GetHeaderFrame(ctx, &L.hdr.order, &L.hdr.param, &L.hdr.length, &L.hdr.dataCrc);
   if (r == 1 && L.hdr.length > 0) r = GetPayloadFrame(ctx, L.hdr.length);
   L.drainFirst = r != 1;
+  if (L.failure == LinkFailure::TimedOut && L.timeoutSeen == TimeoutSeen::Nothing && L.rxCount > 0)
+    L.timeoutSeen = TimeoutSeen::PartOfReply;
+  NotifyExchangeEnded(ctx);
   // A reply, or a time-out, says whether the sensor answers; a stop, an
   // abort or a damaged frame says nothing about it.
   if (r == 1 || L.failure == LinkFailure::TimedOut) {
@@ -315,6 +319,7 @@ int GetHeaderFrame(Context& ctx, uint8_t* order, uint16_t* parameter, uint16_t* 
       return 1;
     }
     // Not this request's reply: a late one, or one nobody asked for.
+    L.timeoutSeen = o == wantOrder ? TimeoutSeen::WrongLength : TimeoutSeen::OtherReplies;
     if (checkWait(ctx, skipPayload(ctx, n, deadline, false)) != 1) return -1;
   }
 }

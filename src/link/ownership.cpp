@@ -21,8 +21,7 @@ LinkHold::~LinkHold() {
 }
 
 void RefuseLinkBusy(Context& ctx) {
-  ShowStatusText(ctx, Lang(ctx, "Sensor link busy - action refused, please wait and try again!",
-                           "Sensor-Verbindung belegt - Aktion abgelehnt, bitte warten und erneut versuchen!"));
+  ShowStatusText(ctx, "Sensor link busy - action refused, please wait and try again!");
 }
 
 bool LinkRefusesAction(Context& ctx) {

@@ -9,22 +9,8 @@
 namespace bx {
 namespace {
 
-// The template in the language in force, with %1 ... %9 replaced.
 std::string fill(const Context& ctx, const char* english, std::initializer_list<std::string> args) {
-  const std::string text = ctx.app.texts.message(english);
-  std::string out;
-  out.reserve(text.size() + 64);
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
-      const size_t n = static_cast<size_t>(text[i + 1] - '1');
-      if (n < args.size()) out += *(args.begin() + n);
-      ++i;
-      continue;
-    }
-    out += c;
-  }
-  return out;
+  return ctx.app.texts.format(english, args);
 }
 
 // "COM33 (/dev/ttyUSB0)", or the device alone where it has no COM number.

@@ -53,6 +53,36 @@ const char* FailureText(Context& ctx, const char* rs232, const char* tcp) {
   return rs232;
 }
 
-const char* Lang(const Context& ctx, const char* en, const char* de) { return ctx.app.language == 1 ? de : en; }
+std::string LinkFailureReason(const Context& ctx) {
+  const LinkState& L = ctx.link;
+  switch (L.failure) {
+    case LinkFailure::None:
+    case LinkFailure::Aborted:
+    case LinkFailure::Stopped: return {};
+    case LinkFailure::Refused:
+      return Localized(ctx, "Order refused by the sensor (code %1)", {std::to_string(L.refusalParam)});
+    case LinkFailure::BadHeader: return Localized(ctx, "CRC error in the reply header");
+    case LinkFailure::BadData: return Localized(ctx, "CRC error in the reply data");
+    case LinkFailure::TimedOut:
+      switch (L.timeoutSeen) {
+        case TimeoutSeen::Nothing: break;
+        case TimeoutSeen::PartOfReply: return Localized(ctx, "Short reply: its end never came");
+        case TimeoutSeen::WrongLength: return Localized(ctx, "Reply of the wrong length for its order");
+        case TimeoutSeen::OtherReplies: return Localized(ctx, "Wrong order: the reply answered another request");
+      }
+      return Localized(ctx, "No reply: the sensor is silent");
+    case LinkFailure::LineError: return Localized(ctx, "Line error: parity, framing or overrun");
+    case LinkFailure::Closed:
+      if (L.adapterRemoved) return AdapterRemovedText(ctx, ctx.serial.device());
+      return Localized(ctx, "Connection closed by the other end");
+  }
+  return {};
+}
+
+std::string Localized(const Context& ctx, std::string_view english) { return ctx.app.texts.message(english); }
+
+std::string Localized(const Context& ctx, std::string_view english, std::initializer_list<std::string> args) {
+  return ctx.app.texts.format(english, args);
+}
 
 }  // namespace bx

@@ -1,6 +1,8 @@
 #pragma once
 // Showing the status line: in the main panel's status field, and for the
 // connection steps also as a line of the connection page's message box.
+#include <initializer_list>
+#include <string>
 #include <string_view>
 
 namespace bx {
@@ -17,7 +19,17 @@ void AppendMessageBox(Context& ctx, std::string_view text);
 // "Timeout-RS-232" become "Timeout TCP-Server-error!"). After the serial
 // adapter was unplugged: its removal, by name.
 const char* FailureText(Context& ctx, const char* rs232, const char* tcp = nullptr);
-// Picks the member of an English/German pair by the language in force.
-const char* Lang(const Context& ctx, const char* en, const char* de);
+// Why the last exchange failed, for the service line, in the language in
+// force: a damaged reply (CRC), a wrong order, a short reply, silence, a
+// line error, a closed connection or a removed adapter, a refusal; "" when
+// it succeeded.
+std::string LinkFailureReason(const Context& ctx);
+
+// A text the operator sees, in the language in force. Texts are written in
+// English; the language file's [MESSAGES] section gives them in its
+// language (line by line), and a text it lacks stays English.
+std::string Localized(const Context& ctx, std::string_view english);
+// The same for a template: %1 ... %9 take the arguments after translation.
+std::string Localized(const Context& ctx, std::string_view english, std::initializer_list<std::string> args);
 
 }  // namespace bx

@@ -27,6 +27,12 @@ enum class LinkFailure : uint8_t {
   Stopped,      // the run state left the loop during a streamed wait
 };
 
+// What came before a request timed out: nothing, the start of its reply, a
+// reply of its order but of another length, or only replies to other
+// orders. Tells silence, short replies and a wrong order apart on the
+// service line.
+enum class TimeoutSeen : uint8_t { Nothing, PartOfReply, WrongLength, OtherReplies };
+
 struct ExchangeHeader {
   uint8_t sync = frame::kSync;
   uint8_t order = 1;
@@ -46,6 +52,7 @@ struct LinkState {
   double replyTimeout = 1.5;      // seconds
   unsigned tcpTimeoutMs = 2000;
   LinkFailure failure = LinkFailure::None;
+  TimeoutSeen timeoutSeen = TimeoutSeen::Nothing;  // with failure TimedOut
   uint16_t refusalParam = 0;
   // The last exchange failed: a reply may still be on its way, so the next
   // request first lets the line fall quiet.

@@ -55,7 +55,7 @@ int InitRS232(Context& ctx, int port, unsigned baudIndex) {
   ctx.serial.flushInQ();
   ctx.serial.flushOutQ();
   ctx.serial.setCtsMode(false);
-  ctx.status = Lang(ctx, "RS232 open com-port - successful!", "RS232 öffne COM-Port - erfolgreich!");
+  ctx.status = "RS232 open com-port - successful!";
   ctx.link.portOpen = 1;
   ctx.link.port = &ctx.serial;
   ctx.link.drainFirst = false;

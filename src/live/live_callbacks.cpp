@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "context/context.h"
+#include "link/report.h"
 #include "live/edge_markers.h"
 #include "live/live_view.h"
 #include "params/fields.h"
@@ -56,12 +57,9 @@ void fixVideoAxis(Context& ctx) {
 // The operator moved a trigger cursor to x (display unit): confirm, then
 // take the position or put both cursors back.
 void confirmTriggerPosition(Context& ctx, double x) {
-  const bool de = ctx.app.language == 1;
-  const bool yes = ctx.ui.confirm(de ? "A C H T U N G !" : "A T T E N T I O N !",
-                                  de ? "Die Trigger Position wird in PARA2 geändert!\nZur Aktivierung an der Sensor "
-                                       "Hardware, bitte die SEND Taste drücken."
-                                     : "Trigger-Position is changed in PARA2! \nFor activation at the sensor hardware, "
-                                       "please don't forget to push the SEND button.");
+  const bool yes = ctx.ui.confirm(Localized(ctx, "A T T E N T I O N !"),
+                                  Localized(ctx, "Trigger-Position is changed in PARA2! \nFor activation at the sensor "
+                                                 "hardware, please don't forget to push the SEND button."));
   if (!yes) {
     placeTriggerCursors(ctx, toShown(ctx, param::get(ctx.params, param::TRIGGER_PIXEL)));
     return;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "context/context.h"
+#include "link/report.h"
 #include "live/display.h"
 #include "live/edge_markers.h"
 #include "live/live_values.h"
@@ -102,7 +103,7 @@ void refreshValues(Context& ctx, bool armed) {
   setTxt(ctx, f.toolRate, RateText(ctx.live.toolCycleHz));
 
   const int code = ShownStateCode(ctx, v);
-  setTxt(ctx, f.stateText, StateCodeText(code, ctx.app.language));
+  setTxt(ctx, f.stateText, Localized(ctx, StateCodeText(code)));
   if (ctx.ui.valid(f.stateText)) {
     ctx.ui.setTextColor(f.stateText, code < 0 ? ui::kWhite : ui::kBlack);
     ctx.ui.setBgColor(f.stateText, code < 0 ? ui::kRed : ui::kWhite);
@@ -239,24 +240,24 @@ size_t DrawVideoFrame(Context& ctx, int page, const std::array<uint16_t, 256>& s
 
 void PlotVIDEOBarGraph(Context& ctx) { refreshValues(ctx, false); }
 
-void RelocalizeStateText(Context& ctx, int oldLanguage) {
+void RelocalizeStateText(Context& ctx, const LanguageData& oldTexts) {
   const LiveFields f(ctx.ui);
   if (!ctx.ui.valid(f.stateText)) return;
   const std::string shown = ctx.ui.text(f.stateText);
   for (int code = -6; code <= 15; ++code)
-    if (shown == StateCodeText(code, oldLanguage)) {
-      setTxt(ctx, f.stateText, StateCodeText(code, ctx.app.language));
+    if (shown == oldTexts.message(StateCodeText(code))) {
+      setTxt(ctx, f.stateText, Localized(ctx, StateCodeText(code)));
       return;
     }
   // The teach result shares the field.
-  if (shown == "TEACH OK" || shown == "LERNEN OK") setTxt(ctx, f.stateText, ctx.app.language == 1 ? "LERNEN OK" : "TEACH OK");
+  if (shown == oldTexts.message("TEACH OK")) setTxt(ctx, f.stateText, Localized(ctx, "TEACH OK"));
 }
 
 void ShowLiveValuesStale(Context& ctx) {
   const LiveFields f(ctx.ui);
   for (ui::CtlRef r : valueFields(f)) ctx.ui.setDimmed(r, true);
   constexpr int kComError = -6;
-  setTxt(ctx, f.stateText, StateCodeText(kComError, ctx.app.language));
+  setTxt(ctx, f.stateText, Localized(ctx, StateCodeText(kComError)));
   if (ctx.ui.valid(f.stateText)) {
     ctx.ui.setTextColor(f.stateText, ui::kWhite);
     ctx.ui.setBgColor(f.stateText, ui::kRed);
@@ -297,9 +298,8 @@ void PlotRAWGraph(Context& ctx) {
 }
 
 void ShowTriggerText(Context& ctx, TriggerText text) {
-  const bool de = ctx.app.language == 1;
-  const std::string t = text == TriggerText::Waiting     ? (de ? "WARTE AUF TRIGGER ..." : "WAITING FOR TRIGGER ...")
-                        : text == TriggerText::Triggered ? (de ? "GETRIGGERT!" : "TRIGGERED!")
+  const std::string t = text == TriggerText::Waiting     ? Localized(ctx, "WAITING FOR TRIGGER ...")
+                        : text == TriggerText::Triggered ? Localized(ctx, "TRIGGERED!")
                                                          : "";
   for (const char* page : {"VIDEO", "TEACH"}) {
     ui::CtlRef r = ctx.ui.find(page, "TRIGTEXT");
@@ -325,8 +325,7 @@ void PrepareLiveAxes(Context& ctx) {
   ui::CtlRef roll = ctx.ui.find("VIDEO", "ROLLGRAPH");
   if (ctx.ui.valid(roll)) {
     auto& strip = ctx.ui.strip(roll);
-    const bool de = ctx.app.language == 1;
-    strip.yCaption = std::string(de ? "MESSWERT " : "MEASUREMENT-VALUE ") + (mm ? "[mm]" : "[pixel]");
+    strip.yCaption = Localized(ctx, "MEASUREMENT-VALUE %1", {mm ? "[mm]" : "[pixel]"});
     strip.y.precision = mm ? m.axisDecimals : 0;
     // Limits red, set value black, the value blue, the analog extras green
     // and magenta.

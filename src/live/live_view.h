@@ -3,6 +3,7 @@
 // draw into the panel model only and never talk to the sensor.
 namespace bx {
 struct Context;
+struct LanguageData;
 
 // Value fields, state text and lamps, limits and the range bar from the
 // live record.
@@ -16,7 +17,7 @@ void PlotVIDEOBarGraphTrigger(Context& ctx);
 void ShowLiveValuesStale(Context& ctx);
 // After a language switch: the state text shown in the old language, in
 // the language now in force.
-void RelocalizeStateText(Context& ctx, int oldLanguage);
+void RelocalizeStateText(Context& ctx, const LanguageData& oldTexts);
 // Redraws the video graph of the page showing (0 measurement, 3 teach) with
 // its threshold curve and edge markers; triggered: the frame captured at the
 // trigger event.

@@ -10,35 +10,31 @@
 namespace bx {
 namespace {
 
-struct CodeText {
-  const char* en;
-  const char* de;
-};
-
+// English; the language file gives them in the language in force.
 // Index: code + 6.
-constexpr CodeText kCodes[] = {
-    {"COM ERR", "COM FEHLER"},
-    {"HI EDGES", "HI EDGES"},
-    {"LO EDGES", "LO EDGES"},
-    {"NO EDGES", "NO EDGES"},
-    {"LO NEG EDGES", "LO NEG EDGES"},
-    {"LO POS EDGES", "LO POS EDGES"},
-    {"RUNNING - OK", "BETRIEB - OK"},
-    {"MAX/MIN - RESET", "MAX/MIN - RESET"},
-    {"TEACH-IN ACTIVE", "LERNEN AKTIV"},
-    {"SELECT PROG2", "SELEKT PROG2"},
-    {"SELECT PROG4", "SELEKT PROG4"},
-    {"LASER ON", "LASER EIN"},
-    {"SAVE-VTHD", "VIDEO-SCHW"},
-    {"LASER OFF", "LASER AUS"},
-    {"DIRT ALERT", "SCHMUTZ-ALARM"},
-    {"POS TRIGG EDGE", "POS TRIGG-KANTE"},
-    {"NEG TRIGG EDGE", "NEG TRIGG-KANTE"},
-    {" ", " "},
-    {" ", " "},
-    {" ", " "},
-    {" ", " "},
-    {" ", " "},
+constexpr const char* kCodes[] = {
+    "COM ERR",
+    "HI EDGES",
+    "LO EDGES",
+    "NO EDGES",
+    "LO NEG EDGES",
+    "LO POS EDGES",
+    "RUNNING - OK",
+    "MAX/MIN - RESET",
+    "TEACH-IN ACTIVE",
+    "SELECT PROG2",
+    "SELECT PROG4",
+    "LASER ON",
+    "SAVE-VTHD",
+    "LASER OFF",
+    "DIRT ALERT",
+    "POS TRIGG EDGE",
+    "NEG TRIGG EDGE",
+    " ",
+    " ",
+    " ",
+    " ",
+    " ",
 };
 static_assert(sizeof kCodes / sizeof kCodes[0] == liverec::kStateCodeMax - liverec::kStateCodeMin + 1);
 
@@ -46,10 +42,9 @@ constexpr int kDigitalOutEdgeCount = 1;
 
 }  // namespace
 
-const char* StateCodeText(int code, int language) {
+const char* StateCodeText(int code) {
   if (code < liverec::kStateCodeMin || code > liverec::kStateCodeMax) code = 0;
-  const CodeText& t = kCodes[code - liverec::kStateCodeMin];
-  return language == 1 ? t.de : t.en;
+  return kCodes[code - liverec::kStateCodeMin];
 }
 
 int LiveProgram(const Context& ctx, const liverec::LiveValues& v) {

@@ -10,9 +10,9 @@
 namespace bx {
 struct Context;
 
-// The state text of a code (-6..15) in a language (0 English, 1 German);
-// codes outside that range read as 0.
-const char* StateCodeText(int code, int language);
+// The state text of a code (-6..15), in English (the language file gives it
+// in the language in force); codes outside that range read as 0.
+const char* StateCodeText(int code);
 // The code the state field shows: the clamped code of the live record,
 // replaced under the edge-count check of `Digital-Out-Mode` 1 (no edges -3,
 // more than the live program's row expects -5, fewer than the row of the

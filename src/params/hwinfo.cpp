@@ -45,7 +45,7 @@ int GenerateHardwareInfoFile(Context& ctx, std::string* fileError) {
       result = 1;
     } else {
       ctx.status = "Hardware-Info-File - Write error!";
-      ctx.ui.message(Lang(ctx, "ATTENTION", "ACHTUNG"), ctx.app.texts.message(ctx.status) + "\n" + error);
+      ctx.ui.message(Localized(ctx, "ATTENTION"), ctx.app.texts.message(ctx.status) + "\n" + error);
       if (fileError) *fileError = error;
       result = -1;
     }

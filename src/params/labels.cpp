@@ -3,28 +3,26 @@
 #include <array>
 #include <vector>
 
+#include "context/context.h"
+
 namespace bx::param {
 namespace {
 
-struct LabelPair {
-  std::vector<const char*> en, de;
-};
+// English; the language file gives them in the language in force.
+using Labels = std::vector<const char*>;
 
-const LabelPair& table(LabelField f) {
-  static const std::array<LabelPair, 10> kTables = {{
-      {{"POSITION", "CENTER", "DISTANCE"}, {"POSITION", "ZENTRUM", "ABSTAND"}},
-      {{"COMP-OFF", "COMP-ON"}, {"KOMP-AUS", "KOMP-EIN"}},
-      {{"NOT-USED", "IN0-L/H", "IN0-HIGH", "SEL-PROG2", "SEL-PROG4", "LASER-ON", "DYN-VTHD"},
-       {"NICHT-BENUTZT", "IN0-L/H", "IN0-HIGH", "SEL-PROG2", "SEL-PROG4", "LASER-EIN", "DYN_VTHD"}},
-      {{"NOT-USED", "DARK-PIXEL", "LIGHT-PIXEL", "POS-EDGE LO/HI", "NEG-EDGE HI/LO"},
-       {"NICHT-BENUTZT", "ABGED.-PIXEL", "BELICHT.-PIXEL", "POS-KANTE LO/HI", "NEG-KANTE HI/LO"}},
-      {{"NORMAL", "FAST", "FASTEST"}, {"NORMAL", "SCHNELL", "HÖCHST"}},
-      {{"FIX-THRESHOLD", "TRACK-THRESHOLD", "AUTO-THRESHOLD"}, {"FESTE-SCHWELLE", "NACHGEF.-SCHW.", "AUTO-SCHWELLE"}},
-      {{"INVERT", "DIRECT"}, {"INVERS", "DIREKT"}},
-      {{"DIRECT", "MAXIMA", "MINIMA", "MAX-MIN"}, {"DIREKT", "MAXIMA", "MINIMA", "MAX-MIN"}},
-      {{"DIRECT 10V", "ZOOM-X1", "ZOOM-X2", "ZOOM-X4", "ZOOM-X8", "ZOOM-X16", "TOL-WIN 5V", "TOL-WIN 10V"},
-       {"DIREKT 10V", "ZOOM-X1", "ZOOM-X2", "ZOOM-X4", "ZOOM-X8", "ZOOM-X16", "TOL-BAND 5V", "TOL-BAND 10V"}},
-      {{"U-OUT [VOLTAGE]", "I-OUT [CURRENT]"}, {"U-AUS [SPANNUNG]", "I-AUS [STROM]"}},
+const Labels& table(LabelField f) {
+  static const std::array<Labels, 10> kTables = {{
+      {"POSITION", "CENTER", "DISTANCE"},
+      {"COMP-OFF", "COMP-ON"},
+      {"NOT-USED", "IN0-L/H", "IN0-HIGH", "SEL-PROG2", "SEL-PROG4", "LASER-ON", "DYN-VTHD"},
+      {"NOT-USED", "DARK-PIXEL", "LIGHT-PIXEL", "POS-EDGE LO/HI", "NEG-EDGE HI/LO"},
+      {"NORMAL", "FAST", "FASTEST"},
+      {"FIX-THRESHOLD", "TRACK-THRESHOLD", "AUTO-THRESHOLD"},
+      {"INVERT", "DIRECT"},
+      {"DIRECT", "MAXIMA", "MINIMA", "MAX-MIN"},
+      {"DIRECT 10V", "ZOOM-X1", "ZOOM-X2", "ZOOM-X4", "ZOOM-X8", "ZOOM-X16", "TOL-WIN 5V", "TOL-WIN 10V"},
+      {"U-OUT [VOLTAGE]", "I-OUT [CURRENT]"},
   }};
   return kTables[static_cast<size_t>(f)];
 }
@@ -33,11 +31,10 @@ std::string codeText(int code) { return "CODE " + std::to_string(code); }
 
 }  // namespace
 
-std::string ModeLabel(LabelField field, int code, int language) {
-  const auto& t = table(field);
-  const auto& labels = language == 1 ? t.de : t.en;
+std::string ModeLabel(LabelField field, int code, const LanguageData& texts) {
+  const auto& labels = table(field);
   if (code < 0 || code >= static_cast<int>(labels.size())) return codeText(code);
-  return labels[static_cast<size_t>(code)];
+  return texts.message(labels[static_cast<size_t>(code)]);
 }
 
 std::string OutModeLabel(int code, int outputConfig) {

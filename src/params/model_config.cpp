@@ -6,6 +6,7 @@
 #include "calib/record.h"
 #include "context/context.h"
 #include "identify/catalogue.h"
+#include "link/report.h"
 #include "params/model_config.h"
 #include "params/fields.h"
 
@@ -53,23 +54,26 @@ void applyUnitToGraphs(Context& ctx) {
 
 void fillChoiceLists(Context& ctx, const catalogue::ModelEntry& e) {
   auto& ui = ctx.ui;
-  const bool de = ctx.app.language == 1;
   std::vector<ui::Item> avg = {{"  1", 1},  {"  2", 2},  {"  4", 4},   {"  8", 8},   {" 16", 16},
                                {" 32", 32}, {" 64", 64}, {"128", 128}, {"256", 256}, {"512", 512}};
   if (e.group == 4) avg.push_back({"1024", 1024});
   ui.setItems(ctx.refs.choice.average, avg);
 
-  static const char* kTrigEn[] = {"DISABLE", "DARK-PIXEL TRIGG", "LIGHT-PIXEL TRIGG", "POS-EDGE L/H TRIGG",
-                                  "NEG-EDGE H/L TRIGG"};
-  static const char* kTrigDe[] = {"NICHT BENUTZT", "ABGEDUNKELTE PIXEL", "BELICHTETE PIXEL", "POS-KANTE L/H TRIGG",
-                                  "NEG-KANTE H/L TRIGG"};
+  // The choices' own section: the same English word may read otherwise in
+  // the status summary.
+  auto choice = [&](const char* english) {
+    const std::string* t = ctx.app.texts.find("CHOICES", english);
+    return t ? *t : std::string(english);
+  };
+  static const char* kTrig[] = {"DISABLE", "DARK-PIXEL TRIGG", "LIGHT-PIXEL TRIGG", "POS-EDGE L/H TRIGG",
+                                "NEG-EDGE H/L TRIGG"};
   int nTrig = ctx.ident.hw.fwVersion > 542 ? 5 : 3;
   std::vector<ui::Item> trig;
-  for (int i = 0; i < nTrig; ++i) trig.push_back({de ? kTrigDe[i] : kTrigEn[i], static_cast<double>(i)});
+  for (int i = 0; i < nTrig; ++i) trig.push_back({choice(kTrig[i]), static_cast<double>(i)});
   ui.setItems(ctx.refs.choice.intTrig, trig);
 
   std::vector<ui::Item> speed;
-  for (const auto& s : catalogue::speedChoices(e.group)) speed.push_back({de ? s.de : s.en, static_cast<double>(s.value)});
+  for (const auto& s : catalogue::speedChoices(e.group)) speed.push_back({choice(s.label), static_cast<double>(s.value)});
   ui.setItems(ctx.refs.choice.ccdMode, speed);
 
   std::vector<ui::Item> out;
@@ -100,8 +104,8 @@ void writeCatalogueInfo(Context& ctx, const catalogue::ModelEntry& e) {
     setInfoLines(ctx, {"-------- UNKNOWN --------", "", "", ""});
     return;
   }
-  const auto& lines = ctx.app.language == 1 ? e.linesDe : e.linesEn;
-  setInfoLines(ctx, {"-------- " + e.designation + " --------", lines[0], lines[1], lines[2]});
+  auto line = [&](const std::string& english) { return e.linesLocalized ? Localized(ctx, english) : english; };
+  setInfoLines(ctx, {"-------- " + e.designation + " --------", line(e.lines[0]), line(e.lines[1]), line(e.lines[2])});
 }
 
 }  // namespace
@@ -207,12 +211,11 @@ void selectHARDWARE(Context& ctx, unsigned hwType, int boardCode) {
     rangeMm = d.rangeUm / 1000.0;
     banner = "-------- " + d.banner + " --------";
   }
-  const bool de = ctx.app.language == 1;
-  char line2[64], line3[64], line4[64];
-  std::snprintf(line2, sizeof line2, "%s%d", de ? "Subpixel = " : "subpixel = ", ctx.ident.hw.subPixel);
-  std::snprintf(line3, sizeof line3, "%s%.3f [mm]", de ? "Arbeitsbereich = " : "working range = ", rangeMm);
-  std::snprintf(line4, sizeof line4, "%s%d [µm]", de ? "Auflösung = +/- " : "resolution = +/- ", resolution);
-  setInfoLines(ctx, {banner, line2, line3, line4});
+  char range[32];
+  std::snprintf(range, sizeof range, "%.3f", rangeMm);
+  setInfoLines(ctx, {banner, Localized(ctx, "subpixel = %1", {std::to_string(ctx.ident.hw.subPixel)}),
+                     Localized(ctx, "working range = %1 [mm]", {range}),
+                     Localized(ctx, "resolution = +/- %1 [µm]", {std::to_string(resolution)})});
 }
 
 void RebuildModelUi(Context& ctx) {

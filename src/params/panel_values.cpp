@@ -128,7 +128,7 @@ void MarkTableRow(Context& ctx, int row) {
 void RefreshStatusMessage(Context& ctx) {
   const auto& p = ctx.params;
   const auto& S = ctx.para.sum;
-  const int lang = ctx.app.language;
+  const LanguageData& lang = ctx.app.texts;
   auto& ui = ctx.ui;
   ui.setText(S.evalMode, ModeLabel(LabelField::EvalMode, p.evalMode, lang));
   ui.setText(S.edges, p.edgeTextA + " # " + p.edgeTextB);
@@ -162,7 +162,7 @@ void RefreshSpeedSwitch(Context& ctx) {
   const int um = res[speed];
   if (um == 0) return;
   auto lines = ctx.ident.model.infoLines;
-  lines[3] = std::string(Lang(ctx, "resolution", "Auflösung")) + " = +/- " + std::to_string(um) + " µm";
+  lines[3] = Localized(ctx, "resolution = +/- %1 µm", {std::to_string(um)});
   ctx.ident.model.infoLines = lines;
   ui.setText(ctx.refs.calib.infoBox, lines[0] + "\n" + lines[1] + "\n" + lines[2] + "\n" + lines[3]);
 }
@@ -177,7 +177,7 @@ void ApplyTriggerControls(Context& ctx, int t) {
   ui.setDimmed(M.trigCount, !on);
   if (!on) ui.setValue(M.trigLamp, 0);
   ui.setDimmed(ctx.para.p1.searchDir, edge);
-  ui.setLabel(M.trigCount, edge ? Lang(ctx, "TRIGG-CNT:", "TRIGG-ZAHL:") : Lang(ctx, "PIXEL-CNT:", "PIXEL-ZAHL:"));
+  ui.setLabel(M.trigCount, Localized(ctx, edge ? "TRIGG-CNT:" : "PIXEL-CNT:"));
   ui.setVisible(M.posEdge, t == 3);
   ui.setVisible(T.posEdge, t == 3);
   ui.setVisible(M.negEdge, t == 4);

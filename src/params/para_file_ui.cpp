@@ -60,9 +60,9 @@ int SendParaToFile(Context& ctx) {
   GetPanelValues(ctx);
   std::string path;
   const ui::FileResult r = chooseFile(ctx, true, path);
-  const char* writeError = Lang(ctx, "Parameter file - Write error!", "Parameter Datei - Fehler beim schreiben!");
+  const char* writeError = "Parameter file - Write error!";
   if (r == ui::FILE_CANCEL) {
-    status(ctx, Lang(ctx, "Parameter file - Writing to file canceled!", "Parameter Datei - Schreibvorgang abgebrochen!"));
+    status(ctx, "Parameter file - Writing to file canceled!");
     return 0;
   }
   ctx.params.paraFilePath = path;
@@ -75,7 +75,7 @@ int SendParaToFile(Context& ctx) {
       status(ctx, writeError);
       return -1;
     }
-    status(ctx, Lang(ctx, "Parameter saved successfully to file!", "Parameter erfolgreich in Ausgabedatei geschrieben!"));
+    status(ctx, "Parameter saved successfully to file!");
     return 1;
   }
   if (!writeFile(ctx, path)) {
@@ -128,9 +128,7 @@ int SaveConfigFile(Context& ctx) {
   }
   ctx.params.paraFilePath = path;
   if (r == ui::FILE_EXISTING) {
-    const bool de = ctx.app.language == 1;
-    if (!ctx.ui.confirm(de ? "A C H T U N G !" : "A T T E N T I O N !",
-                        de ? "Ausgabe-Datei existiert bereits - überschreiben ?" : kOverwrite)) {
+    if (!ctx.ui.confirm(Localized(ctx, "A T T E N T I O N !"), Localized(ctx, kOverwrite))) {
       status(ctx, "Parameter not saved to file!");
       return 0;
     }

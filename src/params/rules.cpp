@@ -21,58 +21,43 @@
 namespace bx {
 namespace param {
 
-const char* RuleText(RuleMsg m, int lang) {
-  const bool de = lang == 1;
+const char* RuleText(RuleMsg m) {
   switch (m) {
     case RuleMsg::TrigOff:
-      return de ? "PARA2: \nINTERNER TRIGGER-MODUS wird DEAKTIVIERT !" : "PARA2: \nINTERNAL TRIGGER-MODE will be DISABLED !";
+      return "PARA2: \nINTERNAL TRIGGER-MODE will be DISABLED !";
     case RuleMsg::DirtOff:
-      return de ? "PARA2: \nINTERNE VERSCHMUTZUNGS-ERKENNUNG wird DEAKTIVIERT !"
-                : "PARA2: \nINTERNAL DIRT-DETECTION-MODE will be DISABLED !";
+      return "PARA2: \nINTERNAL DIRT-DETECTION-MODE will be DISABLED !";
     case RuleMsg::BothOff:
-      return de ? "PARA2: \nINTERNER TRIGGER-MODUS und VERSCHMUTZUNGS-ERKENNUNG werden DEAKTIVIERT !"
-                : "PARA2: \nINTERNAL TRIGGER-MODE and DIRT-DETECTION will be DISABLED !";
+      return "PARA2: \nINTERNAL TRIGGER-MODE and DIRT-DETECTION will be DISABLED !";
     case RuleMsg::TrigOn:
-      return de ? "PARA2: \nINTERNER TRIGGER-MODUS wird AKTIVIERT !" : "PARA2: \nINTERNAL TRIGGER-MODE will be ENABLED !";
+      return "PARA2: \nINTERNAL TRIGGER-MODE will be ENABLED !";
     case RuleMsg::DirtOn:
-      return de ? "PARA2: \nINTERNE VERSCHMUTZUNGS-ERKENNUNG wird AKTIVIERT !"
-                : "PARA2: \nINTERNAL DIRT-DETECTION-MODE will be ENABLED !";
+      return "PARA2: \nINTERNAL DIRT-DETECTION-MODE will be ENABLED !";
     case RuleMsg::BothOn:
-      return de ? "PARA2: \nINTERNER TRIGGER-MODUS und VERSCHMUTZUNGS-ERKENNUNG werden AKTIVIERT !"
-                : "PARA2: \nINTERNAL TRIGGER-MODE and DIRT-DETECTION will be ENABLED !";
+      return "PARA2: \nINTERNAL TRIGGER-MODE and DIRT-DETECTION will be ENABLED !";
     case RuleMsg::OutPlusOk:
-      return de ? "PARA1: \nDIGITAL-AUSGANGS-MODUS wird auf [-]OUT0, [+]OUT1, [OK]OUT2 gesetzt !"
-                : "PARA1: \nDIGITAL-OUTPUT-MODE mode is set to [-]OUT0, [+]OUT1, [OK]OUT2 !";
+      return "PARA1: \nDIGITAL-OUTPUT-MODE mode is set to [-]OUT0, [+]OUT1, [OK]OUT2 !";
     case RuleMsg::OutPlusTrg:
-      return de ? "PARA1: \nDIGITAL-AUSGANGS-MODUS wird auf [-]OUT0, [+]OUT1, [TRG]OUT2 gesetzt !"
-                : "PARA1: \nDIGITAL-OUTPUT-MODE mode is set to [-]OUT0, [+]OUT1, [TRG]OUT2 !";
+      return "PARA1: \nDIGITAL-OUTPUT-MODE mode is set to [-]OUT0, [+]OUT1, [TRG]OUT2 !";
     case RuleMsg::OutPlusDrt:
-      return de ? "PARA1: \nDIGITAL-AUSGANGS-MODUS wird auf [-]OUT0, [+]OUT1, [DRT]OUT2 gesetzt !"
-                : "PARA1: \nDIGITAL-OUTPUT-MODE mode is set to [-]OUT0, [+]OUT1, [DRT]OUT2 !";
+      return "PARA1: \nDIGITAL-OUTPUT-MODE mode is set to [-]OUT0, [+]OUT1, [DRT]OUT2 !";
     case RuleMsg::OutOkDrtTrg:
-      return de ? "PARA1: \nDIGITAL-AUSGANGS-MODUS wird auf [OK]OUT0, [DRT]OUT1, [TRG]OUT2 gesetzt !"
-                : "PARA1: \nDIGITAL-OUTPUT-MODE mode is set to [OK]OUT0, [DRT]OUT1, [TRG]OUT2 !";
+      return "PARA1: \nDIGITAL-OUTPUT-MODE mode is set to [OK]OUT0, [DRT]OUT1, [TRG]OUT2 !";
     case RuleMsg::OutMinusPlus:
-      return de ? "PARA1: \nDIGITAL-AUSGANGS-MODUS wird auf [-]OUT0, [+]OUT1 gesetzt !"
-                : "PARA1: \nDIGITAL-OUTPUT-MODE mode is set to [-]OUT0, [+]OUT1 !";
+      return "PARA1: \nDIGITAL-OUTPUT-MODE mode is set to [-]OUT0, [+]OUT1 !";
     case RuleMsg::OutTrgOk:
-      return de ? "PARA1: \nDIGITAL-AUSGANGS-MODUS wird auf [TRG]OUT0, [OK]OUT1 gesetzt !"
-                : "PARA1: \nDIGITAL-OUTPUT-MODE mode is set to [TRG]OUT0, [OK]OUT1 !";
+      return "PARA1: \nDIGITAL-OUTPUT-MODE mode is set to [TRG]OUT0, [OK]OUT1 !";
     case RuleMsg::OutDrtOk:
-      return de ? "PARA1: \nDIGITAL-AUSGANGS-MODUS wird auf [DRT]OUT0, [OK]OUT1 gesetzt !"
-                : "PARA1: \nDIGITAL-OUTPUT-MODE mode is set to [DRT]OUT0, [OK]OUT1 !";
+      return "PARA1: \nDIGITAL-OUTPUT-MODE mode is set to [DRT]OUT0, [OK]OUT1 !";
     case RuleMsg::OutDrtTrg:
-      return de ? "PARA1: \nDIGITAL-AUSGANGS-MODUS wird auf [DRT]OUT0, [TRG]OUT1 gesetzt !"
-                : "PARA1: \nDIGITAL-OUTPUT-MODE mode is set to [DRT]OUT0, [TRG]OUT1 !";
+      return "PARA1: \nDIGITAL-OUTPUT-MODE mode is set to [DRT]OUT0, [TRG]OUT1 !";
     case RuleMsg::None:
       break;
   }
   return "";
 }
 
-const char* ConfirmTitle(int lang) {
-  return lang == 1 ? "A C H T U N G  -  B E S T Ä T I G E  !" : "A T T E N T I O N  -  C O N F I R M  !";
-}
+const char* ConfirmTitle() { return "A T T E N T I O N  -  C O N F I R M  !"; }
 const char* InfoTitle() { return "I n f o !"; }
 
 OutModeDecision DecideOutMode(int cfg, int m, bool t, bool d) {
@@ -136,8 +121,8 @@ namespace {
 
 using namespace param;
 
-bool confirm(Context& ctx, RuleMsg m) { return ctx.ui.confirm(ConfirmTitle(ctx.app.language), RuleText(m, ctx.app.language)); }
-void inform(Context& ctx, RuleMsg m) { ctx.ui.message(InfoTitle(), RuleText(m, ctx.app.language)); }
+bool confirm(Context& ctx, RuleMsg m) { return ctx.ui.confirm(Localized(ctx, ConfirmTitle()), Localized(ctx, RuleText(m))); }
+void inform(Context& ctx, RuleMsg m) { ctx.ui.message(InfoTitle(), Localized(ctx, RuleText(m))); }
 
 int outConfig(const Context& ctx) { return ctx.ident.model.outputConfig; }
 
@@ -340,9 +325,8 @@ int CC_PICBTNRefreshVTHD(Context& ctx, const ui::EventArgs& ev) {
     RefuseLinkBusy(ctx);
     return 0;
   }
-  const bool de = ctx.app.language == 1;
-  if (!ctx.ui.confirm(de ? "A C H T U N G !" : "A T T E N T I O N !",
-                      de ? "Laser-Lichtstrecke muss frei sein!" : "Laser-light measureing section must be uncovered!"))
+  if (!ctx.ui.confirm(Localized(ctx, "A T T E N T I O N !"),
+                      Localized(ctx, "Laser-light measureing section must be uncovered!")))
     return 0;
   PerformIfIdle(ctx, [&] {
     ShowVideoView(ctx);

@@ -28,8 +28,9 @@ enum class RuleMsg {
   OutDrtTrg,
 };
 
-const char* RuleText(RuleMsg m, int language);
-const char* ConfirmTitle(int language);
+// The English texts; the language file gives them in the language in force.
+const char* RuleText(RuleMsg m);
+const char* ConfirmTitle();
 const char* InfoTitle();
 
 // What choosing output mode m asks, given whether the internal trigger and

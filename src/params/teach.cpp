@@ -99,7 +99,7 @@ int PushTEACH(Context& ctx, int row) {
     ctx.ui.setTextColor(state, ui::kWhite);
     ctx.ui.setBgColor(state, ui::kRed);
   } else {
-    ctx.ui.setText(state, Lang(ctx, "TEACH OK", "LERNEN OK"));
+    ctx.ui.setText(state, Localized(ctx, "TEACH OK"));
     ctx.ui.setTextColor(state, ui::kBlack);
     ctx.ui.setBgColor(state, ui::kWhite);
   }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "context/context.h"
+#include "link/report.h"
 #include "live/live_values.h"
 #include "live/state_text.h"
 #include "params/fields.h"
@@ -60,11 +61,10 @@ void ShowRecorderAxis(Context& ctx) {
   const ui::CtlRef g = rec(ctx, "RECGRAPH");
   if (!ctx.ui.valid(g)) return;
   const bool mm = ctx.params.unitMm == 1;
-  const bool de = ctx.app.language == 1;
   auto& strip = ctx.ui.strip(g);
   // Limits red, set value black, the recorded value blue.
   strip.colors = {ui::kRed, ui::kRed, ui::kBlack, ui::kBlue};
-  strip.yCaption = std::string(de ? "MESSWERT " : "MEASUREMENT-VALUE ") + (mm ? "[mm]" : "[pixel]");
+  strip.yCaption = Localized(ctx, "MEASUREMENT-VALUE %1", {mm ? "[mm]" : "[pixel]"});
   strip.y.autoscale = false;
   strip.y.precision = mm ? ctx.ident.model.axisDecimals : 0;
   strip.y.min = mm ? liveview::AxisStartMm(ctx) : 1;
@@ -127,7 +127,7 @@ void PlotVIDEOBarGraphRecord(Context& ctx) {
   const ui::Color bg = outside ? ui::kRed : ui::kDarkGreen;
   int code = v.stateCode;
   if (code > 15 || code < -6) code = 0;
-  const char* state = StateCodeText(code, ctx.app.language);
+  const std::string state = Localized(ctx, StateCodeText(code));
   struct Fields {
     const char *panel, *px, *mm, *edges, *program, *state;
   };

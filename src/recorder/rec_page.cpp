@@ -27,9 +27,7 @@ bool fileExists(const std::string& path) {
 }
 
 void cannotOverwrite(Context& ctx, const std::string& path, const std::string& why) {
-  ctx.ui.message(Lang(ctx, "ATTENTION", "ACHTUNG"),
-                 std::string(Lang(ctx, "The file cannot be overwritten: ", "Die Datei kann nicht überschrieben werden: ")) +
-                     path + " (" + why + ")");
+  ctx.ui.message(Localized(ctx, "ATTENTION"), Localized(ctx, "The file cannot be overwritten: %1 (%2)", {path, why}));
 }
 
 // Removes the file the operator agreed to overwrite; false (and said so)
@@ -88,8 +86,7 @@ RecordOutcome PushRECORD(Context& ctx, const RecordObserver* observer) {
   if (ctx.recorder.running) return RecordOutcome::Refused;
   const std::string path = ctx.app.recorderPath;
   if (fileExists(path)) {
-    if (!ctx.ui.confirm(Lang(ctx, "ATTENTION !", "ACHTUNG !"),
-                        Lang(ctx, "File already exist - overwrite ?", "Datei existiert bereits - überschreiben ?")))
+    if (!ctx.ui.confirm(Localized(ctx, "ATTENTION !"), Localized(ctx, "File already exist - overwrite ?")))
       return RecordOutcome::Refused;
     // Nothing is removed here: the finished recording replaces the file,
     // and opening it refuses anything but a regular file.
@@ -124,9 +121,7 @@ int CC_PICBTNrecfile(Context& ctx, const ui::EventArgs& ev) {
   const ui::FileResult r = ctx.ui.fileSelect(req, path);
   if (r == ui::FILE_CANCEL || path.empty()) return 0;
   if (r == ui::FILE_EXISTING) {
-    if (!ctx.ui.confirm(Lang(ctx, "ATTENTION!", "ACHTUNG!"),
-                        Lang(ctx, "Output-File already exist! - Overwrite ?",
-                             "Ausgabedatei existiert bereits! - Überschreiben ?")))
+    if (!ctx.ui.confirm(Localized(ctx, "ATTENTION!"), Localized(ctx, "Output-File already exist! - Overwrite ?")))
       return 0;
     if (!removeConfirmed(ctx, path)) return 0;
   }

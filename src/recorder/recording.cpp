@@ -54,7 +54,7 @@ class Recording {
     if (!file_.open(s_.path)) {
       ctx_.recorder.fileError = file_.error();
       ctx_.status = "Error opening recorder output file";
-      ctx_.ui.message(Lang(ctx_, "ATTENTION", "ACHTUNG"), ctx_.app.texts.message(ctx_.status) + "\n" + file_.error());
+      ctx_.ui.message(Localized(ctx_, "ATTENTION"), Localized(ctx_, ctx_.status) + "\n" + file_.error());
       ShowStatus(ctx_);
       finish();
       ctx_.run.state = RUN_IDLE;
@@ -218,8 +218,7 @@ class Recording {
     ShowSampleCounter(ctx_, counter);
     ctx_.status = "Data-Recorder active!   Sample: " + std::to_string(counter);
     ctx_.ui.setText(ctx_.refs.main.status,
-                    Lang(ctx_, "Data-Recorder active!   Sample: ", "Daten-Rekorder aktiv!   Messwert: ") +
-                        std::to_string(counter));
+                    Localized(ctx_, "Data-Recorder active!   Sample: %1", {std::to_string(counter)}));
     if (s_.mode == REC_TRIGGERED) {
       SetInputLamp(ctx_, true);
       lampOn_ = true;
@@ -277,13 +276,10 @@ class Recording {
       case RecordOutcome::WriteFailed:
         ShowRecorderStatus(ctx_, "DATA-REC. ERROR - FILE WRITE!", ui::kRed);
         ctx_.status = "Data-Recorder error - recorder file write failed!";
-        ctx_.ui.message(Lang(ctx_, "ATTENTION", "ACHTUNG"),
-                        std::string(Lang(ctx_, "Error writing recorder output file - recording stopped!\n",
-                                         "Fehler beim Schreiben der Rekorder-Ausgabedatei - Aufzeichnung gestoppt!\n")) +
+        ctx_.ui.message(Localized(ctx_, "ATTENTION"),
+                        Localized(ctx_, "Error writing recorder output file - recording stopped!") + "\n" +
                             writeError + "\n" +
-                            (kept ? Lang(ctx_, "The rows written before are kept.",
-                                         "Die zuvor geschriebenen Zeilen bleiben erhalten.")
-                                  : Lang(ctx_, "The file was not replaced.", "Die Datei wurde nicht ersetzt.")));
+                            Localized(ctx_, kept ? "The rows written before are kept." : "The file was not replaced."));
         break;
       default:
         ShowRecorderStatus(ctx_, "DATA-RECORDER STOPPED!", ui::kRed);

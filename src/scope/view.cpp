@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "context/context.h"
+#include "link/report.h"
 #include "live/live_values.h"
 #include "params/fields.h"
 #include "params/units.h"
@@ -75,14 +76,13 @@ scoperec::Settings ReadScopeSettings(Context& ctx) {
 
 void SetScopeTimeAxis(Context& ctx, double periodMs) {
   const bool seconds = periodMs >= kSecondsFromMs;
-  const bool de = ctx.app.language == 1;
   for (ui::CtlRef g : {ctx.scope.refs.graph, ctx.scope.refs.digiGraph}) {
     if (!ctx.ui.valid(g)) continue;
     auto& axis = ctx.ui.graph(g).x;
     axis.min = 0;
     axis.max = scoperec::kSamples - 1;
     axis.precision = seconds ? 2 : 0;
-    axis.caption = seconds ? (de ? "Zeit [s]" : "Time [sec]") : (de ? "Zeit [ms]" : "Time [ms]");
+    axis.caption = Localized(ctx, seconds ? "Time [sec]" : "Time [ms]");
     axis.gain = seconds ? periodMs / 1000.0 : periodMs;
     ctx.ui.touch(g);
   }
@@ -92,12 +92,11 @@ void PrepareScopeAxes(Context& ctx) {
   ui::CtlRef g = ctx.scope.refs.graph;
   if (!ctx.ui.valid(g)) return;
   const bool mm = ctx.params.unitMm == 1;
-  const bool de = ctx.app.language == 1;
   auto& y = ctx.ui.graph(g).y;
   y.min = mm ? liveview::AxisStartMm(ctx) : 0;
   y.max = mm ? std::ceil(ctx.ident.model.workingRangeMm) : PixelCount(ctx);
   y.precision = mm ? ctx.ident.model.axisDecimals : 0;
-  y.caption = std::string(de ? "MESSWERT " : "MEASUREMENT-VALUE ") + (mm ? "[mm]" : "[pixel]");
+  y.caption = Localized(ctx, "MEASUREMENT-VALUE %1", {mm ? "[mm]" : "[pixel]"});
   ctx.ui.touch(g);
   ui::CtlRef d = ctx.scope.refs.digiGraph;
   if (ctx.ui.valid(d)) {

@@ -36,12 +36,12 @@ void SetConnectionIndicator(Context& ctx, bool connected) {
   ctx.link.shownConnected = connected;
   if (connected && ctx.link.silent) {
     // Open, but the last request went unanswered.
-    ctx.ui.setText(r, Lang(ctx, "NO ANSWER", "KEINE ANTWORT"));
+    ctx.ui.setText(r, Localized(ctx, "NO ANSWER"));
     ctx.ui.setTextColor(r, ui::kBlack);
     ctx.ui.setBgColor(r, ui::kYellow);
     return;
   }
-  ctx.ui.setText(r, connected ? Lang(ctx, "CONNECTED", "VERBUNDEN") : Lang(ctx, "DISCONNECTED", "GETRENNT"));
+  ctx.ui.setText(r, Localized(ctx, connected ? "CONNECTED" : "DISCONNECTED"));
   ctx.ui.setTextColor(r, connected ? ui::kBlack : ui::kWhite);
   ctx.ui.setBgColor(r, connected ? ui::kWhite : ui::kRed);
 }
@@ -65,7 +65,16 @@ void ShowLinkDown(Context& ctx) {
   ctx.ui.setTextColor(ctx.refs.conn.msgBox, ui::kRed);
 }
 
+void ShowServiceLine(Context& ctx) {
+  const LinkFailure why = ctx.link.failure;
+  if (why == LinkFailure::Aborted || why == LinkFailure::Stopped) return;
+  const ui::CtlRef r = ctx.refs.main.serviceLine;
+  const std::string text = LinkFailureReason(ctx);
+  if (ctx.ui.valid(r) && ctx.ui.text(r) != text) ctx.ui.setText(r, text);
+}
+
 void InstallSessionHooks(Context& ctx) {
+  ctx.session.exchangeEnded = &ShowServiceLine;
   ctx.session.linkDown = &ShowLinkDown;
   ctx.session.disconnect = &DisconnectLink;
   ctx.session.answering = &ShowAnswering;
@@ -246,8 +255,7 @@ int CC_CBTNChangeBaudRate(Context& ctx, const ui::EventArgs& ev) {
     AppendMessageBox(ctx, "Try to change baudrate...\n");
   } else if (ev.event == ui::EVENT_COMMIT) {
     if (!SerialLinkOpen(ctx)) {
-      ShowStatusText(ctx, Lang(ctx, "Change baudrate: no open RS-232 connection!",
-                               "Baudrate ändern: keine offene RS-232-Verbindung!"));
+      ShowStatusText(ctx, "Change baudrate: no open RS-232 connection!");
       return 0;
     }
     PerformIfIdle(ctx, [&] { changeBaudRate(ctx); });
@@ -255,10 +263,10 @@ int CC_CBTNChangeBaudRate(Context& ctx, const ui::EventArgs& ev) {
   return 0;
 }
 
-std::string FormatPortList(int language) {
+std::string FormatPortList(const LanguageData& texts) {
   auto ports = platform::listPorts();
   if (ports.empty()) return {};
-  std::string text = language == 1 ? "Verfügbare COM PORTS:\n" : "Available COM PORTS:\n";
+  std::string text = texts.message("Available COM PORTS:\n");
   for (const auto& p : ports) {
     text += "COM" + std::to_string(p.com) + "  " + p.device;
     if (!p.description.empty()) text += "  " + p.description;
@@ -270,7 +278,7 @@ std::string FormatPortList(int language) {
 
 int CC_ButtonFindComPorts(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT) return 0;
-  std::string text = FormatPortList(ctx.app.language);
+  std::string text = FormatPortList(ctx.app.texts);
   if (!text.empty()) AppendMessageBox(ctx, text);
   return 0;
 }

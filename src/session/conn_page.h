@@ -7,9 +7,13 @@
 
 namespace bx {
 struct Context;
+struct LanguageData;
 
 void DimmConnectElements(Context& ctx, int transportKind);
 void SetConnectionIndicator(Context& ctx, bool connected);
+// The service line beside the status: why the last exchange failed, in the
+// language in force; empty once one succeeds. A stop or an abort leaves it.
+void ShowServiceLine(Context& ctx);
 // RUN, STOP, SEND, GET and the recorder's start button.
 void EnableSensorControls(Context& ctx, bool enable);
 // No usable sensor (failed open, refused or failed bring-up, lost link):
@@ -28,7 +32,7 @@ void ReadConnectionPage(Context& ctx);
 void ShowConnectionValues(Context& ctx);
 // What "Find COM ports" shows: the heading, one line per port with its
 // device and description, an empty line; "" when there is no port.
-std::string FormatPortList(int language);
+std::string FormatPortList(const LanguageData& texts);
 
 int CC_DROPComType(Context& ctx, const ui::EventArgs& ev);
 int CC_NUMrs232comport(Context& ctx, const ui::EventArgs& ev);

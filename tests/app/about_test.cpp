@@ -5,6 +5,7 @@
 #include "app/menus.h"
 #include "context/context.h"
 #include "ui/headless.h"
+#include "support/use_language.h"
 
 namespace bx {
 namespace {
@@ -26,7 +27,7 @@ TEST(About, ListsVersionsAndInventsNoContact) {
             "This software is compatible with Quellan-BX-K/N series hardware!");
   ui::HeadlessFrontend plain;
   ctx.ui.frontend = &plain;
-  ctx.app.language = 1;
+  testing_lang::UseLanguage(ctx, 1);
   const std::string de = AboutText(ctx);
   EXPECT_NE(de.find("\nQuellan\n\nDiese Software ist kompatibel"), std::string::npos) << de;
 }

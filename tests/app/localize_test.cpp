@@ -1,6 +1,11 @@
 // The language file format on its own.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
 #include "app/app_fixture.h"
 #include "app/localize.h"
 #include "ui/resource.h"
@@ -120,6 +125,131 @@ TEST(LanguageFile, MessagesAreTranslatedLineByLine) {
   // Without a messages section (the English file) every text stays.
   LanguageData en;
   EXPECT_EQ(en.message("SENSOR DISCONNECTED!"), "SENSOR DISCONNECTED!");
+}
+
+TEST(LanguageFile, KeysWithEqualsSignsTemplatesAndWholeTexts) {
+  LanguageData d;
+  std::string error;
+  ASSERT_TRUE(ParseLanguageText("[MESSAGES]\nresolution \\= +/- %1 µm = Auflösung = +/- %1 µm\n"
+                                "A \\=\\= B = A gleich B\n"
+                                "First line! \\nSecond line. = Erste Zeile!\\nZweite Zeile.\n"
+                                "Second line. = nur die zweite\n"
+                                "%2 of %1 = %1 hat %2\n",
+                                ".", d, error))
+      << error;
+  // The first bare "=" ends the key; "\=" inside it is an equals sign.
+  EXPECT_EQ(d.format("resolution = +/- %1 µm", {"8"}), "Auflösung = +/- 8 µm");
+  EXPECT_EQ(d.message("A == B"), "A gleich B");
+  // A text of several lines known whole is translated whole: its lines may
+  // break otherwise (no blank kept from the English line's end).
+  EXPECT_EQ(d.message("First line! \nSecond line."), "Erste Zeile!\nZweite Zeile.");
+  // Arguments go where the translation puts them, and are not read again.
+  EXPECT_EQ(d.format("%2 of %1", {"x", "%1"}), "x hat %1");
+  // Unknown templates are filled in English; missing arguments stay empty.
+  EXPECT_EQ(d.format("Sample: %1 %3", {"7"}), "Sample: 7 ");
+  EXPECT_EQ(LanguageData{}.format("resolution = +/- %1 µm", {"2"}), "resolution = +/- 2 µm");
+}
+
+// Both languages are complete: every key of one file (with its includes)
+// is in the other, so no text falls back to English in German or the
+// reverse.
+TEST(LanguageFile, BothLanguagesHoldTheSameKeys) {
+  LanguageData en, de;
+  std::string error;
+  ASSERT_TRUE(ParseLanguageFile(LanguageFilePath(BX_RESOURCE_DIR, 0), en, error)) << error;
+  ASSERT_TRUE(ParseLanguageFile(LanguageFilePath(BX_RESOURCE_DIR, 1), de, error)) << error;
+  auto shown = [](const std::string& k) {
+    std::string s = k;
+    s[s.find('\x1f')] = '/';
+    return s;
+  };
+  for (const auto& [k, v] : en.entries) EXPECT_TRUE(de.entries.count(k)) << "German lacks " << shown(k);
+  for (const auto& [k, v] : de.entries) EXPECT_TRUE(en.entries.count(k)) << "English lacks " << shown(k);
+  // The English messages read as themselves: the key is the text.
+  for (const auto& [k, v] : en.entries)
+    if (k.rfind(LanguageData::makeKey("MESSAGES", ""), 0) == 0) EXPECT_EQ(k.substr(9), v);
+}
+
+namespace {
+
+// The string literals (adjacent ones joined) that follow each occurrence of
+// `call` in text, with \n, \" and \\ resolved; calls whose next argument is
+// not a literal on its own are skipped.
+std::vector<std::string> literalsAfter(const std::string& text, const std::string& call, bool skipFirstArg) {
+  std::vector<std::string> out;
+  for (size_t at = text.find(call); at != std::string::npos; at = text.find(call, at + 1)) {
+    size_t i = at + call.size();
+    if (skipFirstArg) {
+      const size_t comma = text.find_first_of(",;)", i);
+      if (comma == std::string::npos || text[comma] != ',') continue;
+      i = comma + 1;
+    }
+    std::string lit;
+    bool any = false;
+    for (;;) {
+      while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+      if (i >= text.size() || text[i] != '"') break;
+      any = true;
+      for (++i; i < text.size() && text[i] != '"'; ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+          ++i;
+          lit += text[i] == 'n' ? '\n' : text[i];
+        } else {
+          lit += text[i];
+        }
+      }
+      ++i;
+    }
+    // Only a literal that is the whole argument: one with more appended is
+    // composed, its parts may be looked up one by one.
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    if (any && i < text.size() && (text[i] == ',' || text[i] == ')' || text[i] == ';')) out.push_back(lit);
+  }
+  return out;
+}
+
+}  // namespace
+
+// Every text the core shows by way of the status line, the message box or
+// a translated pop-up, label or print-out is a message of the language
+// files; no English/German pair or German text is left in the code.
+TEST(LanguageFile, EveryTextTheCoreShowsIsInTheLanguageFiles) {
+  LanguageData de;
+  std::string error;
+  ASSERT_TRUE(ParseLanguageFile(LanguageFilePath(BX_RESOURCE_DIR, 1), de, error)) << error;
+  auto known = [&](const std::string& text) {
+    if (de.find("MESSAGES", text)) return true;
+    // A status may be composed of lines, each a message (blanks at a line's
+    // end are not part of it).
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+      line.erase(line.find_last_not_of(' ') + 1);
+      if (!line.empty() && !de.find("MESSAGES", line)) return false;
+    }
+    return true;
+  };
+  int files = 0;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(std::string(BX_SOURCE_DIR) + "/src")) {
+    const std::string path = e.path().string();
+    if (!e.is_regular_file() || (e.path().extension() != ".cpp" && e.path().extension() != ".h")) continue;
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    const std::string text = ss.str();
+    ++files;
+    for (const char* pair : {"Lang(", "language == 1", "language==1", " de ? ", "linesDe", "fileRefusalDe"})
+      EXPECT_EQ(text.find(pair), std::string::npos) << path << " picks a text by language: " << pair;
+    for (const char* german : {"\xC3\xA4", "\xC3\xB6", "\xC3\xBC", "\xC3\x9F", "\xC3\x84", "\xC3\x96", "\xC3\x9C"})
+      EXPECT_EQ(text.find(german), std::string::npos) << path << " holds German text";
+    // The front-ends speak English to a service script or show what the
+    // core gives them.
+    if (path.find("/src/gui/") != std::string::npos || path.find("/src/cli/") != std::string::npos) continue;
+    for (const auto& [call, skip] : std::vector<std::pair<std::string, bool>>{
+             {"Localized(", true}, {"ShowStatusText(", true}, {"AppendMessageBox(", true}, {".status = ", false}})
+      for (const std::string& lit : literalsAfter(text, call, skip))
+        if (!lit.empty()) EXPECT_TRUE(known(lit)) << path << ": \"" << lit << "\" is not in the language files";
+  }
+  EXPECT_GT(files, 100);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "session/bringup.h"
 #include "tests/files/temp_dir.h"
 #include "tests/link/link_fixture.h"
+#include "support/use_language.h"
 
 namespace bx {
 namespace {
@@ -412,14 +413,14 @@ TEST_F(CalibPages, WriteRefusesWhatTheModelCannotMeasureAndAsksBeforeWriting) {
        "messen kann (28.672 mm über 16384 Pixel) - nichts geschrieben!"},
   };
   for (const Case& k : refused) {
-    ctx->app.language = k.language;
+    testing_lang::UseLanguage(*ctx, k.language);
     write("TAB_DIST", k.slope, k.offset);
     ASSERT_EQ(frontend->popups().size(), 1u) << k.says;
     EXPECT_EQ(frontend->popups()[0].kind, "message");
     EXPECT_EQ(frontend->popups()[0].text.rfind(k.says, 0), 0u) << frontend->popups()[0].text;
     EXPECT_EQ(ctx->ui.text(ctx->refs.main.status), frontend->popups()[0].text);
   }
-  ctx->app.language = 0;
+  testing_lang::UseLanguage(*ctx, 0);
   EXPECT_EQ(calibCommands(), before);
 
   // Declined: nothing sent, the sensor's record as it was.

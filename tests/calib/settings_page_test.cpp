@@ -15,6 +15,7 @@
 #include "live/run_loop.h"
 #include "tests/files/temp_dir.h"
 #include "tests/link/link_fixture.h"
+#include "support/use_language.h"
 
 namespace bx {
 namespace {
@@ -238,7 +239,7 @@ TEST_F(SettingsPage, AbsurdValuesAreRefusedByName) {
     for (int i = 0; i < 2048; ++i) f << "1 ";
   }
   for (int language : {0, 1}) {
-    ctx->app.language = language;
+    testing_lang::UseLanguage(*ctx, language);
     frontend->answerFile(ui::FILE_EXISTING, path);
     press("CALFILEBTN");
     EXPECT_EQ(text(c("CALFILE")), "WK No valid calib.-file selected!");
@@ -249,7 +250,7 @@ TEST_F(SettingsPage, AbsurdValuesAreRefusedByName) {
                               "131071.99994 µm/pixel des Kalibrierdatensatzes!");
     EXPECT_NE(ctx->ui.value(ctx->refs.calib.slope), 1e300);
   }
-  ctx->app.language = 0;
+  testing_lang::UseLanguage(*ctx, 0);
   struct Case {
     ui::CtlRef field;
     double value;

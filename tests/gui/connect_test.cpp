@@ -8,13 +8,16 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "app/localize.h"
 #include "gui/app_window.h"
 #include "gui/gui_input.h"
+#include "sim/faults.h"
 #include "sim/server.h"
 
 namespace {
 
 using guitest::AppWindow;
+using guitest::ConnectedWindow;
 
 TEST_F(AppWindow, TryToConnectAndDisconnectThroughTheWidgets) {
   bx::sim::Server sensor;
@@ -50,6 +53,61 @@ TEST_F(AppWindow, TryToConnectAndDisconnectThroughTheWidgets) {
   renderer->repaint();
   EXPECT_EQ(widget<QLabel>("MAIN", "CONNECTED")->text(), "DISCONNECTED");
   EXPECT_TRUE(widget<QPlainTextEdit>("CONN", "MSGBOX")->toPlainText().contains("SENSOR DISCONNECTED!"));
+}
+
+// Why an exchange failed shows beside the status line, in the language in
+// force, until an exchange succeeds again.
+TEST_F(ConnectedWindow, TheServiceLineNamesWhyAnExchangeFailedUntilOneSucceeds) {
+  using bx::sim::Fault;
+  ctx->link.replyTimeout = 0.3;
+  ctx->link.tcpTimeoutMs = 300;
+  auto* line = widget<QLabel>("MAIN", "SERVICE");
+  ASSERT_NE(line, nullptr);
+  auto get = [&] {
+    guitest::click(widget<QPushButton>("MAIN", "GET"));
+    settle();
+  };
+  get();
+  EXPECT_EQ(line->text(), "");
+  struct Case {
+    Fault fault;
+    int arg;
+    int language;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {Fault::BadDataCrc, 0, 0, "CRC error in the reply data"},
+      {Fault::BadHeaderCrc, 0, 0, "CRC error in the reply header"},
+      {Fault::NoReply, 0, 0, "No reply: the sensor is silent"},
+      {Fault::ShortPayload, 16, 0, "Reply of the wrong length for its order"},
+      {Fault::WrongOrder, 9, 0, "Wrong order: the reply answered another request"},
+      {Fault::Refuse, 1, 0, "Order refused by the sensor (code 1)"},
+      {Fault::BadDataCrc, 0, 1, "CRC-Fehler in den Antwortdaten"},
+      {Fault::NoReply, 0, 1, "Keine Antwort: der Sensor schweigt"},
+      {Fault::WrongOrder, 9, 1, "Falscher Auftrag: die Antwort galt einer anderen Anfrage"},
+  };
+  for (const Case& c : cases) {
+    if (ctx->app.language != c.language) bx::SetLanguage(*ctx, c.language);
+    sensor.setFault(c.fault, 1, c.arg);
+    get();
+    EXPECT_EQ(line->text().toStdString(), c.shown);
+    EXPECT_TRUE(line->isVisible());
+    if (c.fault == Fault::NoReply) saveWindow(c.language == 0 ? "service_line_en" : "service_line_de");
+    // The next exchange that succeeds clears it.
+    get();
+    EXPECT_EQ(line->text(), "") << c.shown;
+  }
+  // A language switch puts a reason already shown into the new language.
+  sensor.setFault(Fault::BadHeaderCrc, 1);
+  get();
+  EXPECT_EQ(line->text().toStdString(), "CRC-Fehler im Antwortkopf");
+  bx::SetLanguage(*ctx, 0);
+  settle();
+  EXPECT_EQ(line->text().toStdString(), "CRC error in the reply header");
+  // The server going away is said as such.
+  sensor.setFault(Fault::CloseConnection, 1);
+  get();
+  EXPECT_EQ(line->text().toStdString(), "Connection closed by the other end");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "identify/catalogue.h"
 #include "identify/gate.h"
 #include "live/state.h"
+#include "support/use_language.h"
 
 namespace bx {
 namespace {
@@ -20,7 +21,7 @@ TEST(Catalogue, GroupsAndTwins) {
   EXPECT_EQ(e.designation, "Tarnis-T2-73");
   EXPECT_DOUBLE_EQ(e.workingRangeMm, 73.152);
   EXPECT_EQ(catalogue::speedChoices(e.group).size(), 2u);
-  EXPECT_EQ(e.linesDe[1], "Arbeitsbereich = 73.152mm");
+  EXPECT_EQ(testing_lang::Texts(1).message(e.lines[1]), "Arbeitsbereich = 73.152mm");
 
   e = catalogue::lookup(999999, 803509);
   EXPECT_EQ(e.designation, "UNKNOWN");
@@ -29,7 +30,7 @@ TEST(Catalogue, GroupsAndTwins) {
 
   EXPECT_EQ(catalogue::lookup(402059, 822001).outputConfig, 4);
   EXPECT_EQ(catalogue::lookup(402059, 802811).outputConfig, 3);
-  EXPECT_EQ(catalogue::lookup(402059, 822001).linesDe[0], "Subpixel       = 4096");
+  EXPECT_EQ(testing_lang::Texts(1).message(catalogue::lookup(402059, 822001).lines[0]), "Subpixel       = 4096");
 
   // The second brand's types take their twins' defaults, banner included.
   auto twin = catalogue::defaultsFor(803218);

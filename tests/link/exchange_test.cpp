@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "link/exchange.h"
+#include "link/report.h"
 #include "platform/clock.h"
+#include "support/use_language.h"
 #include "tests/link/link_fixture.h"
 
 namespace bx {
@@ -55,6 +57,42 @@ TEST_F(ExchangeTcp, EveryFaultEndsInItsMessageAndTheNextExchangeWorks) {
     EXPECT_EQ(ctx->status, c.status ? c.status : "before");
     ASSERT_EQ(echo(), 1) << ctx->status;
   }
+}
+
+// The service line's reason tells the failures apart, in the language in
+// force, and is gone once an exchange succeeds.
+TEST_F(ExchangeTcp, EveryFailureHasItsServiceReasonUntilAnExchangeSucceeds) {
+  struct Case {
+    Fault fault;
+    int arg;
+    int order;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {Fault::NoReply, 0, 0x05, "No reply: the sensor is silent"},
+      {Fault::ShortPayload, 16, 0x09, "Reply of the wrong length for its order"},
+      {Fault::LateRest, 0, 0x05, "Short reply: its end never came"},
+      {Fault::WrongOrder, 0x0A, 0x05, "Wrong order: the reply answered another request"},
+      {Fault::BadHeaderCrc, 0, 0x05, "CRC error in the reply header"},
+      {Fault::BadDataCrc, 0, 0x09, "CRC error in the reply data"},
+      {Fault::Refuse, 2, 0x05, "Order refused by the sensor (code 2)"},
+  };
+  EXPECT_EQ(LinkFailureReason(*ctx), "");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(sim::faultName(c.fault));
+    sim->setFault(c.fault, 1, c.arg);
+    EXPECT_EQ(Exchange(*ctx, c.order, 0), -1);
+    EXPECT_EQ(LinkFailureReason(*ctx), c.reason);
+    ASSERT_EQ(Exchange(*ctx, c.order, 0), 1) << ctx->status;
+    EXPECT_EQ(LinkFailureReason(*ctx), "");
+  }
+  testing_lang::UseLanguage(*ctx, 1);
+  sim->setFault(Fault::NoReply, 1);
+  EXPECT_EQ(echo(), -1);
+  EXPECT_EQ(LinkFailureReason(*ctx), "Keine Antwort: der Sensor schweigt");
+  sim->setFault(Fault::CloseConnection, 1);
+  EXPECT_EQ(echo(), -1);
+  EXPECT_EQ(LinkFailureReason(*ctx), "Verbindung von der Gegenseite geschlossen");
 }
 
 TEST_F(ExchangeTcp, BadDataCrcIsReported) {
@@ -165,6 +203,7 @@ TEST_F(ExchangePty, LineErrorsAreAppendedToTheTimeout) {
   ctx->status = "kept";
   EXPECT_EQ(Exchange(*ctx, 0x05, 0), -1);
   EXPECT_EQ(ctx->status, "kept COMM ERROR: INPUT LOST! COMM ERROR: PARITY! COMM ERROR: FRAMING!");
+  EXPECT_EQ(LinkFailureReason(*ctx), "Line error: parity, framing or overrun");
 
   // A status word without any of the named bits fails without a text.
   ctx->serial.addStatus(0x02);

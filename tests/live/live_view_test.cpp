@@ -11,6 +11,7 @@
 #include "live/record.h"
 #include "params/teach_graphs.h"
 #include "tests/params/params_fixture.h"
+#include "support/use_language.h"
 
 namespace bx {
 namespace {
@@ -217,7 +218,7 @@ TEST_F(LiveView, StateTextClampsCodesAndTheEdgeCountCheckOverrides) {
   PlotVIDEOBarGraph(*ctx);
   EXPECT_EQ(ctx->ui.text(text), "HI EDGES");
   record(500, 0, 1);
-  ctx->app.language = 1;
+  testing_lang::UseLanguage(*ctx, 1);
   PlotVIDEOBarGraph(*ctx);
   EXPECT_EQ(ctx->ui.text(text), "LO EDGES");
   param::set(ctx->params, param::DIGITAL_OUT_MODE, 0);
@@ -399,7 +400,7 @@ TEST_F(LiveView, GraphToggleAndTriggerTexts) {
   ShowGraphView(*ctx, 1);
   EXPECT_TRUE(ctx->ui.visible(ctx->refs.display.videoGraph));
   EXPECT_FALSE(ctx->ui.visible(ctl("VIDEO", "ROLLGRAPH")));
-  ctx->app.language = 1;
+  testing_lang::UseLanguage(*ctx, 1);
   ShowTriggerText(*ctx, TriggerText::Waiting);
   for (const char* page : {"VIDEO", "TEACH"}) {
     EXPECT_TRUE(ctx->ui.visible(ctl(page, "TRIGTEXT")));

@@ -22,6 +22,7 @@
 #include "platform/com_ports.h"
 #include "session/conn_page.h"
 #include "link/frame_format.h"
+#include "support/use_language.h"
 
 namespace bx::test {
 namespace {
@@ -89,13 +90,14 @@ class RunLoopTest : public ParamsTest {
 };
 
 TEST(StateText, ClampsCodesAndFormatsTheScanRate) {
-  EXPECT_STREQ(StateCodeText(0, 0), "RUNNING - OK");
-  EXPECT_STREQ(StateCodeText(8, 1), "SCHMUTZ-ALARM");
-  EXPECT_STREQ(StateCodeText(-6, 1), "COM FEHLER");
-  EXPECT_STREQ(StateCodeText(-3, 0), "NO EDGES");
-  EXPECT_STREQ(StateCodeText(13, 0), " ");
-  EXPECT_STREQ(StateCodeText(20, 0), "RUNNING - OK");
-  EXPECT_STREQ(StateCodeText(-7, 1), "BETRIEB - OK");
+  const LanguageData de = testing_lang::Texts(1);
+  EXPECT_STREQ(StateCodeText(0), "RUNNING - OK");
+  EXPECT_EQ(de.message(StateCodeText(8)), "SCHMUTZ-ALARM");
+  EXPECT_EQ(de.message(StateCodeText(-6)), "COM FEHLER");
+  EXPECT_STREQ(StateCodeText(-3), "NO EDGES");
+  EXPECT_STREQ(StateCodeText(13), " ");
+  EXPECT_STREQ(StateCodeText(20), "RUNNING - OK");
+  EXPECT_EQ(de.message(StateCodeText(-7)), "BETRIEB - OK");
 
   EXPECT_EQ(ScanRateText(100000), "10.0");  // exactly 10 Hz keeps its decimal
   EXPECT_EQ(ScanRateText(80645), "12");     // 12.4 Hz

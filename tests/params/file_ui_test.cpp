@@ -11,6 +11,7 @@
 #include "live/pending.h"
 #include "params/transfer.h"
 #include "params_fixture.h"
+#include "support/use_language.h"
 
 namespace bx::test {
 namespace {
@@ -82,10 +83,12 @@ TEST_F(FileUiTest, ADialogueThatSaysNewForAnExistingFileStillAsks) {
 }
 
 TEST_F(FileUiTest, CancelAndWriteFailureAreReported) {
-  ctx->app.language = 1;
+  testing_lang::UseLanguage(*ctx, 1);
   pressSend();  // no answer queued: cancelled
-  EXPECT_EQ(status(), "Parameter Datei - Schreibvorgang abgebrochen!");
-  ctx->app.language = 0;
+  // The status buffer holds the English text; the field shows it in German.
+  EXPECT_EQ(status(), "Parameter file - Writing to file canceled!");
+  EXPECT_EQ(ctx->ui.text(ctx->refs.main.status), "Parameter Datei - Schreibvorgang abgebrochen!");
+  testing_lang::UseLanguage(*ctx, 0);
   fe->answerFile(ui::FILE_NEW, file("missing-dir/x.ini"));
   pressSend();
   EXPECT_EQ(status(), "Parameter file - Write error!");
@@ -173,7 +176,7 @@ TEST_F(FileUiTest, MenuSaveAndLoadUseTheirOwnMessages) {
   EXPECT_EQ(SaveConfigFile(*ctx), 0);
   EXPECT_EQ(fe->popups().back().title, "A T T E N T I O N !");
   EXPECT_EQ(status(), "Parameter not saved to file!");
-  ctx->app.language = 1;
+  testing_lang::UseLanguage(*ctx, 1);
   fe->answerFile(ui::FILE_EXISTING, file("m.ini"));
   fe->answerConfirm(true);
   EXPECT_EQ(SaveConfigFile(*ctx), 1);

@@ -3,6 +3,7 @@
 #include "params/panel_values.h"
 #include "params/rules.h"
 #include "params_fixture.h"
+#include "support/use_language.h"
 
 namespace bx::test {
 namespace {
@@ -109,11 +110,11 @@ TEST_F(RulesTest, CombinationsOutsideTheTableAskNothing) {
 
 TEST_F(RulesTest, GermanQuestionsUseTheGermanTitle) {
   setup(3, 1, 0);
-  ctx->app.language = 1;
+  testing_lang::UseLanguage(*ctx, 1);
   chooseOut(0, true);
   ASSERT_EQ(fe->popups().size(), 1u);
   EXPECT_EQ(fe->popups()[0].title, "A C H T U N G  -  B E S T Ä T I G E  !");
-  EXPECT_EQ(fe->popups()[0].text, RuleText(RuleMsg::TrigOff, 1));
+  EXPECT_EQ(fe->popups()[0].text, "PARA2: \nINTERNER TRIGGER-MODUS wird DEAKTIVIERT !");
 }
 
 TEST_F(RulesTest, TriggerOffOnThreeOutputModelWithDirtSetsModeTwoWithoutAsking) {

@@ -4,6 +4,7 @@
 #include "params/panel_values.h"
 #include "params/sanitise.h"
 #include "params_fixture.h"
+#include "support/use_language.h"
 
 namespace bx::test {
 namespace {
@@ -92,12 +93,15 @@ TEST(Sanitise, DerivedDirtAndThresholdLines) {
 }
 
 TEST(Labels, ByLanguageAndOutputConfiguration) {
-  EXPECT_EQ(ModeLabel(LabelField::EvalMode, 1, 1), "ZENTRUM");
-  EXPECT_EQ(ModeLabel(LabelField::CcdOperationMode, 2, 1), "HÖCHST");
-  EXPECT_EQ(ModeLabel(LabelField::AnalogZoomMode, 7, 0), "TOL-WIN 10V");
-  EXPECT_EQ(ModeLabel(LabelField::AnalogZoomMode, 6, 1), "TOL-BAND 5V");
-  EXPECT_EQ(ModeLabel(LabelField::ExtTriggerMode, 6, 1), "DYN_VTHD");
-  EXPECT_EQ(ModeLabel(LabelField::AnalogMode, 5, 0), "CODE 5");
+  const LanguageData en = testing_lang::Texts(0), de = testing_lang::Texts(1);
+  EXPECT_EQ(ModeLabel(LabelField::EvalMode, 1, de), "ZENTRUM");
+  EXPECT_EQ(ModeLabel(LabelField::CcdOperationMode, 2, de), "HÖCHST");
+  EXPECT_EQ(ModeLabel(LabelField::AnalogZoomMode, 7, en), "TOL-WIN 10V");
+  EXPECT_EQ(ModeLabel(LabelField::AnalogZoomMode, 6, de), "TOL-BAND 5V");
+  EXPECT_EQ(ModeLabel(LabelField::ExtTriggerMode, 6, de), "DYN_VTHD");
+  EXPECT_EQ(ModeLabel(LabelField::AnalogMode, 5, en), "CODE 5");
+  // Without any language file the labels are English.
+  EXPECT_EQ(ModeLabel(LabelField::AnalogZoomMode, 6, LanguageData{}), "TOL-WIN 5V");
   EXPECT_EQ(OutModeLabel(3, 4), "[TRG]:0, [OK]:1");
   EXPECT_EQ(OutModeLabel(3, 3), "[OK]:0, [DT]:1, [TG]:2");
   EXPECT_EQ(OutModeLabel(5, 3), "CODE 5");
@@ -118,7 +122,7 @@ TEST_F(ShowTest, SetPanelValuesShowsTheSanitisedRecordAndTheSummary) {
   rowSet(p, 1, ROW_EVAL_MODE, 1);
   rowSet(p, 1, ROW_EDGE_A, 2);
   rowSet(p, 1, ROW_EDGE_B, static_cast<uint16_t>(-1));
-  ctx->app.language = 1;
+  testing_lang::UseLanguage(*ctx, 1);
   SetPanelValues(*ctx);
   EXPECT_EQ(ctx->ui.value(ref("PARA1", "POWER")), 400);
   EXPECT_EQ(ctx->ui.value(ref("PARA1", "RS232BAUD")), 4);

@@ -19,6 +19,7 @@
 #include "scope/record.h"
 #include "scope/scope.h"
 #include "scope/view.h"
+#include "support/use_language.h"
 
 namespace bx::test {
 namespace {
@@ -518,7 +519,7 @@ TEST_F(ScopeTest, ThePrintOutHoldsItsElementsInOrder) {
   EXPECT_EQ(job.headerRight.size(), 8u);
   EXPECT_EQ(job.footer, "Page {n} of {m}");
 
-  ctx->app.language = 1;
+  testing_lang::UseLanguage(*ctx, 1);
   ctx->ui.setText(refs().comment, "Line 3 after cleaning");
   job = BuildScopePrintJob(*ctx, t);
   ASSERT_EQ(job.items.size(), 9u);

@@ -6,6 +6,7 @@
 #include "link/exchange.h"
 #include "platform/clock.h"
 #include "tests/link/link_fixture.h"
+#include "support/use_language.h"
 
 namespace bx {
 namespace {
@@ -35,11 +36,11 @@ class ConnPage : public test::LinkTest {
 };
 
 TEST_F(ConnPage, ConnectAndDisconnectOverThePtyInGerman) {
-  ctx->app.language = 1;
+  testing_lang::UseLanguage(*ctx, 1);
   usePty();
   press(ctx->refs.conn.tryConnect);
   EXPECT_EQ(text(ctx->refs.main.connected), "VERBUNDEN");
-  EXPECT_EQ(box().rfind("TRY TO CONNECT! ...\nRS232 öffne COM-Port - erfolgreich!\nEcho Check - Line Ok!\n", 0), 0u)
+  EXPECT_EQ(box().rfind("VERBINDUNGSAUFBAU! ...\nRS232 öffne COM-Port - erfolgreich!\nEcho-Test - Leitung Ok!\n", 0), 0u)
       << box();
   EXPECT_FALSE(ctx->ui.dimmed(ctx->refs.conn.accept));
   EXPECT_TRUE(ctx->ui.visible(ctx->refs.main.comPortDisp));
@@ -51,7 +52,7 @@ TEST_F(ConnPage, ConnectAndDisconnectOverThePtyInGerman) {
   EXPECT_EQ(ctx->link.portOpen, 0);
   EXPECT_EQ(ctx->link.abort, 0);
   EXPECT_TRUE(ctx->ui.dimmed(ctx->refs.main.get));
-  EXPECT_NE(box().find("SENSOR DISCONNECTED!\n"), std::string::npos);
+  EXPECT_NE(box().find("SENSOR GETRENNT!\n"), std::string::npos);
 }
 
 TEST_F(ConnPage, TcpFormDimsTheSerialControls) {
@@ -129,7 +130,7 @@ TEST_F(ConnPage, DisconnectDuringAWaitEndsItAtOnce) {
 
 TEST_F(ConnPage, FindComPortsListsTheSimulatorsTerminal) {
   usePty();
-  ctx->app.language = 1;
+  testing_lang::UseLanguage(*ctx, 1);
   ctx->ui.fire(ctx->refs.conn.findPorts, ui::EVENT_COMMIT);
   std::string expect = "COM" + std::to_string(platform::comNumber(sim->ptyPath())) + "  " + sim->ptyPath();
   EXPECT_NE(box().find("Verfügbare COM PORTS:\n"), std::string::npos) << box();

@@ -536,10 +536,10 @@ TEST_F(ScopeTest, PrintingOffersAPdfFileWhenNoPrinterIsInstalled) {
   EXPECT_EQ(fe->popups().back().title, "I n f o !");
   EXPECT_EQ(fe->popups().back().text, "Could not initialize NI Reports...");
   EXPECT_TRUE(fe->printed().empty());
-  ctx->app.language = 1;
+  testing_lang::UseLanguage(*ctx, 1);
   ctx->ui.fire(refs().print, ui::EVENT_COMMIT);
   EXPECT_EQ(fe->popups().back().text, "NI Report konnte nicht initialisiert werden...");
-  ctx->app.language = 0;
+  testing_lang::UseLanguage(*ctx, 0);
 
   fe->setPrinting(true);
   fe->clearPopups();

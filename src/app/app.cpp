@@ -56,7 +56,7 @@ int AppStartup(Context& ctx, std::string& error, const std::string& projectDir, 
   ShowLogo(ctx);
   WrapHelpCallbacks(ctx);
   ReadIniFile(ctx, ctx.app.settingsPath);
-  ctx.ui.setText(ctx.ui.find("REC", "FILE"), ctx.app.recorderPath);
+  ctx.ui.setText(ctx.refs.rec.file, ctx.app.recorderPath);
 
   int page = kPageConnection;
   if (options.openLink && ConnectProcedure(ctx) == 1) page = kPageMeasure;
@@ -88,15 +88,14 @@ void InitGUI(Context& ctx) {
 void SetTeachTableMenu(Context& ctx) {
   const ui::CtlRef t = ctx.para.teach.table;
   if (!ctx.ui.valid(t)) return;
-  ctx.ui.at(t).contextMenu = {
-      ui::ContextEntry{"Help", nullptr, true},
-      ui::ContextEntry{"Set selection to ...", &CC_GRIDSetSelectionTo, false},
-      ui::ContextEntry{"Reset selection", &CC_GRIDResetSelection, false},
-  };
+  ctx.ui.setContextMenu(t, {
+                                ui::ContextEntry{"Help", nullptr, true},
+                                ui::ContextEntry{"Set selection to ...", &CC_GRIDSetSelectionTo, false},
+                                ui::ContextEntry{"Reset selection", &CC_GRIDResetSelection, false},
+                            });
   const ui::Panel& p = ctx.ui.panel(t.panel);
   if (const std::string* labels = ctx.app.texts.find(p.name, ctx.ui.at(t).name + ".menu"))
     SetContextMenuLabels(ctx.ui, t, *labels);
-  ctx.ui.touch(t);
 }
 
 void AppShutdown(Context& ctx) {

@@ -198,19 +198,17 @@ void applyControlEntry(ui::Ui& ui, int panel, std::string_view key, const std::s
     SetContextMenuLabels(ui, r, value);
   } else if (what == ".ycaption") {
     // The value axis of a graph or strip chart.
-    ui::Control& c = ui.at(r);
+    ui::Control& c = ui.edit(r);
     (c.kind == ui::Kind::Strip ? c.strip.yCaption : c.graph.y.caption) = value;
-    ui.touch(r);
   } else if (what == ".collabels" || what == ".cellitems") {
     // Table headers and the labels of ring cells; values stay as they are.
     auto labels = splitItems(value);
-    ui::TableModel& t = ui.at(r).table;
+    ui::TableModel& t = ui.table(r);
     if (what == ".collabels") {
       for (size_t i = 0; i < t.colLabels.size() && i < labels.size(); ++i) t.colLabels[i] = labels[i];
     } else {
       for (size_t i = 0; i < t.ringItems.size() && i < labels.size(); ++i) t.ringItems[i].label = labels[i];
     }
-    ui.touch(r);
   }
 }
 
@@ -294,10 +292,9 @@ void ShowLanguageChoice(Context& ctx) {
 
 void SetContextMenuLabels(ui::Ui& ui, ui::CtlRef r, const std::string& labels) {
   if (!ui.valid(r)) return;
-  auto& entries = ui.at(r).contextMenu;
+  auto& entries = ui.edit(r).contextMenu;
   auto parts = splitItems(labels);
   for (size_t i = 0; i < entries.size() && i < parts.size(); ++i) entries[i].label = parts[i];
-  ui.touch(r);
 }
 
 void SetLanguage(Context& ctx, int language) {

@@ -24,7 +24,7 @@ constexpr ui::Color kTitleGrey{128, 128, 128};
 // Roll graph: upper and lower limit green, set value black, measured value
 // and the two extra values red.
 void setRollGraphTraces(Context& ctx) {
-  ui::CtlRef roll = ctx.ui.find("VIDEO", "ROLLGRAPH");
+  ui::CtlRef roll = ctx.refs.live.rollGraph;
   if (!ctx.ui.valid(roll) || ctx.ui.at(roll).kind != ui::Kind::Strip) return;
   auto& s = ctx.ui.strip(roll);
   if (s.traces != 6) {
@@ -32,7 +32,6 @@ void setRollGraphTraces(Context& ctx) {
     s.data.assign(static_cast<size_t>(s.traces * s.points), 0.0);
   }
   s.colors = {ui::kDarkGreen, ui::kDarkGreen, ui::kBlack, ui::kRed, ui::kRed, ui::kRed};
-  ctx.ui.touch(roll);
 }
 
 }  // namespace
@@ -53,9 +52,9 @@ void ExitApplication(Context& ctx) {
 
 void ShowLogo(Context& ctx) {
   auto& ui = ctx.ui;
-  ui.setText(ui.find("MAIN", "LOGO"), "logo_brand_a.bmp");
-  ui::CtlRef title = ui.find("MAIN", "TITLE");
-  ui::CtlRef version = ui.find("MAIN", "VERSION");
+  ui.setText(ctx.refs.main.logo, "logo_brand_a.bmp");
+  ui::CtlRef title = ctx.refs.main.title;
+  ui::CtlRef version = ctx.refs.main.version;
   ui.setText(title, ctx.app.appTitle);
   ui.setText(version, ctx.app.versionShort);
   for (ui::CtlRef r : {title, version}) {
@@ -113,7 +112,7 @@ int CC_ButtonTest(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event == ui::EVENT_LEFT_CLICK) {
     ctx.status = "TEST button pressed!";
     ShowStatus(ctx);
-    ctx.ui.setValue(ctx.ui.find("MAIN", "TESTSW"), 0);
+    ctx.ui.setValue(ctx.refs.main.testSwitch, 0);
     ctx.ui.setValue(ctx.refs.main.testField, 0);
   } else if (ev.event == ui::EVENT_COMMIT) {
     // A running loop owns the link; it sends the test between two cycles.

@@ -17,8 +17,9 @@ namespace {
 // The MAX/MIN toggle and the maximum and minimum fields it shows.
 void applyMaxMin(Context& ctx) {
   auto& ui = ctx.ui;
-  ui.setValue(ui.find("VIDEO", "MAXMIN"), ctx.app.maxMinState);
-  for (const char* name : {"MAXVAL", "MINVAL"}) ui.setVisible(ui.find("VIDEO", name), ctx.app.maxMinState == 1);
+  const auto& M = ctx.para.meas;
+  ui.setValue(M.maxMin, ctx.app.maxMinState);
+  for (ui::CtlRef r : {M.maxVal, M.minVal}) ui.setVisible(r, ctx.app.maxMinState == 1);
 }
 
 // True when enough of the panel's title area lies on the screen to grab it.

@@ -8,6 +8,7 @@
 #include "calibration/settings_page.h"
 #include "session/callbacks.h"
 #include "session/conn_page.h"
+#include "params/bindings.h"
 #include "params/callbacks.h"
 #include "context/param_refs.h"
 #include "calib/record.h"
@@ -42,15 +43,18 @@ bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& erro
     const ui::CallbackEntry* table = fn(n);
     if (table) ctx.ui.bindCallbacks(table, n);
   }
+  // Every control the core uses is found once, here; a resource that lacks
+  // one is refused with its name rather than leave a page dead.
+  std::vector<std::string> missing;
   // The adjustment panel is optional: without it Help - Trimm does nothing.
-  i2cadjust_init(ctx);
+  i2cadjust_init(ctx, missing);
   InstallLiveDisplays(ctx);
   InstallRecorderDisplays(ctx);
   InstallSessionHooks(ctx);
-  InstallScope(ctx);
-  std::vector<std::string> missing;
+  InstallScope(ctx, missing);
   resolveCoreRefs(ctx.ui, ctx.refs, missing);
   resolveParaRefs(ctx.ui, ctx.para, missing);
+  param::CheckTeachTableShape(ctx, missing);
   if (!missing.empty()) {
     error = resourcePath + ": missing controls:";
     for (const auto& m : missing) error += " " + m;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "calib/record.h"
+#include "calib/record_binding.h"
 #include "context/context.h"
 #include "link/exchange.h"
 #include "link/orders.h"
@@ -85,23 +86,11 @@ void TakeOverCalibRecord(Context& ctx) {
 void ShowCalibRecord(Context& ctx) {
   const auto& r = ctx.calib.record;
   auto& ui = ctx.ui;
-  const auto& p = ctx.refs.calib;
-  ui.setValue(p.hwTypeDisp, calib::hwType(r));
-  ui.setValue(p.calSerial, calib::serial(r));
-  ui.setValue(p.xfDivisor, calib::field16(r, calib::OFF_XF_DIVISOR));
-  ui.setValue(p.xfSize, calib::field16(r, calib::OFF_XF_SIZE));
-  ui.setValue(p.ifType, calib::field16(r, calib::OFF_IF_TYPE));
-  ui.setValue(p.slope, calib::slopeFromFixed(calib::slopeX16384(r)));
-  ui.setValue(p.offset, calib::offsetUm(r));
-  ui.setValue(p.range, calib::rangeUm(r));
-  ui.setValue(p.lookup, calib::field16(r, calib::OFF_LOOKUP));
-  ui.setValue(p.pixelStart, calib::field16(r, calib::OFF_PIXEL_START));
-  ui.setValue(p.pixelEnd, calib::field16(r, calib::OFF_PIXEL_END));
+  calib::ShowRecordFields(ctx);
   // The two calibration pages start from the sensor's own line.
-  for (const char* page : {"TAB_2P", "TAB_DIST"}) {
-    ui.setValue(ui.find(page, "SLOPE"), calib::slopeFromFixed(calib::slopeX16384(r)));
-    ui.setValue(ui.find(page, "OFFSET"), calib::offsetUm(r));
-  }
+  const auto& p = ctx.refs.calib;
+  for (ui::CtlRef slope : {p.slope2p, p.slopeDist}) ui.setValue(slope, calib::slopeFromFixed(calib::slopeX16384(r)));
+  for (ui::CtlRef offset : {p.offset2p, p.offsetDist}) ui.setValue(offset, calib::offsetUm(r));
 }
 
 void NoteCalibLineSaved(Context& ctx) {

@@ -31,8 +31,7 @@ const Lockable kLockables[] = {
     // With neither selector on there is nothing to write.
     {"TAB_SETT", "WRITEXF",
      [](const Context& c) {
-       return c.ui.intValue(c.ui.find("TAB_SETT", "HEADERSEL")) != 0 ||
-              c.ui.intValue(c.ui.find("TAB_SETT", "LOOKUPSEL")) != 0;
+       return c.ui.intValue(c.refs.calib.headerSel) != 0 || c.ui.intValue(c.refs.calib.lookupSel) != 0;
      }},
     {"TAB_SETT", "LOOKUPTOGG", nullptr},
     {"TAB_SETT", "SERVICESW", nullptr},
@@ -90,7 +89,7 @@ int CC_TOGGlookup(Context& ctx, const ui::EventArgs& ev) {
   pg.lookupShown = ctx.ui.intValue(ui::CtlRef{ev.panel, ev.control}) != 0;
   if (!pg.lookupShown) {
     // A hidden selector must not write the table behind the operator's back.
-    ctx.ui.setValue(ctx.ui.find("TAB_SETT", "LOOKUPSEL"), 0);
+    ctx.ui.setValue(ctx.refs.calib.lookupSel, 0);
     ctx.calib.locked = 1;
   }
   ShowCalibControls(ctx);

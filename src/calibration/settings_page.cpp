@@ -8,6 +8,7 @@
 #include "calib/limits.h"
 #include "calib/lookup_write.h"
 #include "calib/record.h"
+#include "calib/record_binding.h"
 #include "calib/xflash_record.h"
 #include "calibration/calib_lock.h"
 #include "calibration/calib_pages.h"
@@ -19,12 +20,10 @@ namespace bx {
 
 namespace {
 
-ui::CtlRef ctl(Context& ctx, const char* name) { return ctx.ui.find("TAB_SETT", name); }
-
 // With neither selector on there is nothing to write.
 void updateWriteButton(Context& ctx) {
-  const bool any = ctx.ui.intValue(ctl(ctx, "HEADERSEL")) != 0 || ctx.ui.intValue(ctl(ctx, "LOOKUPSEL")) != 0;
-  ctx.ui.setDimmed(ctl(ctx, "WRITEXF"), !any);
+  const bool any = ctx.ui.intValue(ctx.refs.calib.headerSel) != 0 || ctx.ui.intValue(ctx.refs.calib.lookupSel) != 0;
+  ctx.ui.setDimmed(ctx.refs.calib.writeXf, !any);
 }
 
 std::string slopeText(double um) {
@@ -67,7 +66,7 @@ bool RefuseCalibValues(Context& ctx, const CalibValues& v) {
 bool ConfirmCalibWrite(Context& ctx, const std::string& what, const CalibValues& now, const std::string& warning) {
   const CalibRecord& old = ctx.calib.sensorRecordKnown ? ctx.calib.sensorRecord : ctx.calib.record;
   // The slope as it will be stored, not as typed.
-  const double newSlope = calib::slopeFromFixed(calib::slopeToFixed(now.slopeUm));
+  const double newSlope = calib::slopeFromFixed(calib::StoredSlope(ctx.calib.record, now.slopeUm));
   std::string text = Localized(ctx, "Write to the sensor's flash: %1?", {what}) + "\n\n";
   if (!warning.empty()) text += warning + "\n\n";
   auto row = [&](const char* name, const std::string& was, const std::string& will) {
@@ -82,23 +81,7 @@ bool ConfirmCalibWrite(Context& ctx, const std::string& what, const CalibValues&
   return false;
 }
 
-void CollectCalibRecord(Context& ctx) {
-  auto& ui = ctx.ui;
-  const auto& p = ctx.refs.calib;
-  CalibRecord& r = ctx.calib.record;
-  auto u16 = [&](ui::CtlRef c) { return static_cast<uint16_t>(ui.intValue(c)); };
-  calib::setField16(r, calib::OFF_SERIAL, u16(p.calSerial));
-  calib::setField32(r, calib::OFF_HWTYPE, static_cast<uint32_t>(ui.value(p.hwTypeDisp)));
-  calib::setField16(r, calib::OFF_IF_TYPE, u16(p.ifType));
-  calib::setField16(r, calib::OFF_XF_SIZE, u16(p.xfSize));
-  calib::setField16(r, calib::OFF_XF_DIVISOR, u16(p.xfDivisor));
-  calib::setField16(r, calib::OFF_LOOKUP, u16(p.lookup));
-  calib::setField16(r, calib::OFF_PIXEL_START, u16(p.pixelStart));
-  calib::setField16(r, calib::OFF_PIXEL_END, u16(p.pixelEnd));
-  calib::setField32(r, calib::OFF_OFFSET, static_cast<uint32_t>(static_cast<int32_t>(std::lround(ui.value(p.offset)))));
-  calib::setField32(r, calib::OFF_RANGE, static_cast<uint32_t>(static_cast<int32_t>(std::lround(ui.value(p.range)))));
-  calib::setField32(r, calib::OFF_SLOPE, static_cast<uint32_t>(calib::slopeToFixed(ui.value(p.slope))));
-}
+void CollectCalibRecord(Context& ctx) { calib::CollectRecordFields(ctx); }
 
 namespace {
 
@@ -158,7 +141,7 @@ int CC_PICBTNcalibfile(Context& ctx, const ui::EventArgs& ev) {
   req.filter = "*.dat";
   req.title = "Quellan-Calibration-File";
   std::string path;
-  const ui::CtlRef box = ctl(ctx, "CALFILE");
+  const ui::CtlRef box = ctx.refs.calib.calFile;
   ctx.calib.pflashArea = 0;
   if (ctx.ui.fileSelect(req, path) == ui::FILE_CANCEL || path.empty()) {
     ctx.calib.fileLoaded = 0;
@@ -187,8 +170,8 @@ int CC_RBTLookup(Context& ctx, const ui::EventArgs& ev) { return CC_RBTHeader(ct
 
 int CC_WriteXFLASH(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT) return 0;
-  const ui::CtlRef lookupSel = ctl(ctx, "LOOKUPSEL");
-  const bool header = ctx.ui.intValue(ctl(ctx, "HEADERSEL")) != 0;
+  const ui::CtlRef lookupSel = ctx.refs.calib.lookupSel;
+  const bool header = ctx.ui.intValue(ctx.refs.calib.headerSel) != 0;
   bool table = ctx.ui.intValue(lookupSel) != 0;
   if (table) {
     // The selector is cleared whatever becomes of the table.

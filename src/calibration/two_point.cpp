@@ -4,6 +4,7 @@
 
 #include "calib/fit.h"
 #include "calib/record.h"
+#include "calib/record_binding.h"
 #include "calib/xflash_record.h"
 #include "commands/commands.h"
 #include "context/context.h"
@@ -88,7 +89,7 @@ void TwoPointDiscard(Context& ctx) {
 
 void TwoPointWrite(Context& ctx, double slope, int32_t offset) {
   CalibRecord& r = ctx.calib.record;
-  calib::setField32(r, calib::OFF_SLOPE, static_cast<uint32_t>(calib::slopeToFixed(slope)));
+  calib::setField32(r, calib::OFF_SLOPE, static_cast<uint32_t>(calib::StoredSlope(r, slope)));
   calib::setField32(r, calib::OFF_OFFSET, static_cast<uint32_t>(offset));
   PerformOrLeavePending(ctx, PENDING_SAVE_CALIB, [&] {
     if (CalibrationCommand(ctx, 2, calib::slopeX16384(ctx.calib.record), calib::offsetUm(ctx.calib.record)))

@@ -175,9 +175,9 @@ int RunRecordCommand(int argc, char** argv) {
   // restore below runs whether or not the set was confirmed.
   if (!change || sendMode(ctx, wanted) == 1) {
     ctx.app.recorderPath = req.out;
-    ctx.ui.setText(ctx.ui.find("REC", "FILE"), req.out);
-    ctx.ui.setValue(ctx.ui.find("REC", "INCTIME"), req.interval);
-    ctx.ui.setValue(ctx.ui.find("REC", "SAMPLES"), req.samples);
+    ctx.ui.setText(ctx.refs.rec.file, req.out);
+    ctx.ui.setValue(ctx.refs.rec.incTime, req.interval);
+    ctx.ui.setValue(ctx.refs.rec.samples, req.samples);
     const RecordObserver observer{nullptr, &stopOnInterrupt, nullptr};
     outcome = PushRECORD(ctx, &observer);
     std::printf("samples: %d\n", ctx.recorder.counter);

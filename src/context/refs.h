@@ -16,6 +16,7 @@ struct MainRefs {
   ui::CtlRef send, get, run, stop, memSel, tab, langFlag, test, testField, mmSwitch;
   ui::CtlRef serviceLine;  // why the last exchange failed, beside the status
   ui::CtlRef recStart;  // data recorder's start button (REC page)
+  ui::CtlRef logo, title, version, testSwitch;
 };
 
 struct ConnRefs {
@@ -26,6 +27,8 @@ struct ConnRefs {
 struct CalibPageRefs {
   ui::CtlRef tabCalib, infoBox, hwType, calSerial, hwTypeDisp;
   ui::CtlRef xfDivisor, xfSize, ifType, slope, offset, range, lookup, pixelStart, pixelEnd, serviceWord;
+  ui::CtlRef headerSel, lookupSel, writeXf, calFile;
+  ui::CtlRef slope2p, offset2p, slopeDist, offsetDist;  // the two calibration pages' line
 };
 
 struct DisplayRefs {
@@ -36,12 +39,28 @@ struct ChoiceRefs {
   ui::CtlRef average, intTrig, ccdMode, outMode;
 };
 
+// The live displays, written every cycle of the run loop.
+struct LiveRefs {
+  ui::CtlRef edgeA, edgeB, valuePx, valueMm, edgeCount, program, stateText, in0, in1, trigLamp, trigCount;
+  ui::CtlRef dirtLamp, peak, livePower, teachVal, tolUp, tolLo, maxVal, minVal, scanRate, toolRate;
+  ui::CtlRef rollGraph, zoom, trigText, teachTrigText;
+};
+
+// The data recorder's page.
+struct RecRefs {
+  ui::CtlRef rs232Mode, incTime, samples, file, fileBtn, start, pause, stop, zoomRec;
+  ui::CtlRef days, hours, minutes, seconds, recDate, recTime, recCount;
+  ui::CtlRef recVal, recMm, recEdges, recProg, recState, recStatus, recGraph;
+};
+
 struct Refs {
   MainRefs main;
   ConnRefs conn;
   CalibPageRefs calib;
   ChoiceRefs choice;
   DisplayRefs display;
+  LiveRefs live;
+  RecRefs rec;
 };
 
 // Fills refs; names missing from the resource are listed in missing.

@@ -1,5 +1,10 @@
 #include "factory/adjust_panel.h"
 
+#include <iterator>
+#include <string>
+#include <tuple>
+#include <vector>
+
 #include "context/context.h"
 #include "factory/adjust_record.h"
 #include "link/exchange.h"
@@ -10,15 +15,47 @@ namespace {
 
 using namespace factory;
 
-ui::CtlRef on(Context& ctx, int page, const char* name) {
-  const int p = ctx.factory.pages[page];
-  if (p < 0) return {};
-  return ctx.ui.find(ctx.ui.panel(p).name, name);
+// One binding per field of the record the pages show: where, and which
+// setting (if any) the operator's edit of it is collected into.
+enum class Shown : uint8_t { Word, Byte, Mode };
+struct FieldBinding {
+  int page;
+  const char* name;
+  int offset;
+  Shown shown;
+  int* (*setting)(AdjustSettings&);  // null: shown only
+};
+#define BX_SLOT(member) [](AdjustSettings& s) -> int* { return &s.member; }
+constexpr FieldBinding kFields[] = {
+    {2, "MODEWORD", 0, Shown::Mode, nullptr},
+    {0, "BYTE6", kByte6Offset, Shown::Byte, BX_SLOT(byte6)},
+    {0, "WORD8", 8, Shown::Word, BX_SLOT(page1[0])},
+    {0, "WORD10", 10, Shown::Word, BX_SLOT(page1[1])},
+    {2, "WORD12", 12, Shown::Word, nullptr},
+    {2, "WORD14", 14, Shown::Word, nullptr},
+    {1, "WORD16", 16, Shown::Word, BX_SLOT(page2[0])},
+    {1, "WORD18", 18, Shown::Word, BX_SLOT(page2[1])},
+    {2, "WORD20", 20, Shown::Word, nullptr},
+    {2, "WORD22", 22, Shown::Word, nullptr},
+    {1, "WORD24", 24, Shown::Word, BX_SLOT(page2[2])},
+    {1, "WORD26", 26, Shown::Word, BX_SLOT(page2[3])},
+    {2, "WORD28", 28, Shown::Word, nullptr},
+    {2, "WORD30", 30, Shown::Word, nullptr},
+};
+#undef BX_SLOT
+static_assert(std::size(kFields) == std::tuple_size_v<decltype(AdjustRefs::fields)>);
+
+int shownValue(const AdjustRecord& r, const FieldBinding& f) {
+  switch (f.shown) {
+    case Shown::Byte:
+      return r[static_cast<size_t>(f.offset)];
+    case Shown::Mode:
+      return ModeOf(r);
+    case Shown::Word:
+      break;
+  }
+  return Word(r, f.offset);
 }
-
-ui::CtlRef sync(Context& ctx) { return ctx.ui.find("ADJUST", "ADJSYNC"); }
-
-int fieldInt(Context& ctx, int page, const char* name) { return ctx.ui.intValue(on(ctx, page, name)); }
 
 void setPanelVisible(Context& ctx, int h, bool visible) {
   if (h < 0 || ctx.ui.panel(h).visible == visible) return;
@@ -32,6 +69,15 @@ struct StoreSwitch {
   uint8_t flag;
 };
 constexpr StoreSwitch kStores[] = {{0, "STORE1", kStorePage1}, {1, "STORE2A", kStorePage2A}, {1, "STORE2B", kStorePage2B}};
+
+// The pages' controls by name, once; a page the panel lacks gives none.
+ui::CtlRef find(const Context& ctx, const int (&pages)[3], int page, const char* name,
+                std::vector<std::string>& missing) {
+  const std::string& panel = ctx.ui.panel(pages[page]).name;
+  const ui::CtlRef r = ctx.ui.find(panel, name);
+  if (!r.valid()) missing.push_back(panel + "." + name);
+  return r;
+}
 
 // Group 1 (page 1) answers to mode 1, group 2 (page 2) to mode 2; any other
 // mode leaves both operable.
@@ -58,8 +104,9 @@ void dimGroups(Context& ctx, int mode) {
 // A store switch taken over by the sensor in the last exchange switches
 // off and is available again: dimmed, the operator could not switch it off.
 void releaseStores(Context& ctx) {
-  for (const StoreSwitch& st : kStores) {
-    const ui::CtlRef r = on(ctx, st.page, st.name);
+  for (size_t i = 0; i < std::size(kStores); ++i) {
+    const StoreSwitch& st = kStores[i];
+    const ui::CtlRef r = ctx.factory.refs.stores[i];
     if (ctx.factory.storesTaken & st.flag) {
       ctx.factory.storesTaken = static_cast<uint8_t>(ctx.factory.storesTaken & ~st.flag);
       ctx.ui.setValue(r, 0);
@@ -69,48 +116,36 @@ void releaseStores(Context& ctx) {
 }
 
 void showMeasured(Context& ctx, const AdjustRecord& r) {
-  const int unit = fieldInt(ctx, 0, "UNIT");
-  ctx.ui.setValue(on(ctx, 0, "MEASURED"), ShowMeasured(static_cast<int16_t>(Word(r, kMeasuredOffset)), unit));
+  const auto& R = ctx.factory.refs;
+  const int unit = ctx.ui.intValue(R.unit);
+  ctx.ui.setValue(R.measured, ShowMeasured(static_cast<int16_t>(Word(r, kMeasuredOffset)), unit));
 }
 
 // wholeRecord: every field (mode 1); otherwise only the measured value.
 void showRecord(Context& ctx, const AdjustRecord& r, bool wholeRecord) {
   showMeasured(ctx, r);
   if (!wholeRecord) return;
-  ctx.ui.setValue(on(ctx, 2, "MODEWORD"), ModeOf(r));
-  ctx.ui.setValue(on(ctx, 0, "BYTE6"), r[kByte6Offset]);
-  static constexpr struct {
-    int page;
-    const char* name;
-    int offset;
-  } kFields[] = {{0, "WORD8", 8},   {0, "WORD10", 10}, {2, "WORD12", 12}, {2, "WORD14", 14},
-                 {1, "WORD16", 16}, {1, "WORD18", 18}, {2, "WORD20", 20}, {2, "WORD22", 22},
-                 {1, "WORD24", 24}, {1, "WORD26", 26}, {2, "WORD28", 28}, {2, "WORD30", 30}};
-  for (const auto& f : kFields) ctx.ui.setValue(on(ctx, f.page, f.name), Word(r, f.offset));
-  dimGroups(ctx, ModeOf(r));
   // What the panel now shows is the sensor's: only a later edit is a change.
   AdjustSettings& shown = ctx.factory.shown;
-  shown.byte6 = r[kByte6Offset];
-  shown.page1[0] = Word(r, 8);
-  shown.page1[1] = Word(r, 10);
-  const int p2[] = {16, 18, 24, 26};
-  for (int i = 0; i < 4; ++i) shown.page2[i] = Word(r, p2[i]);
+  for (size_t i = 0; i < std::size(kFields); ++i) {
+    const int v = shownValue(r, kFields[i]);
+    ctx.ui.setValue(ctx.factory.refs.fields[i], v);
+    if (kFields[i].setting) *kFields[i].setting(shown) = v;
+  }
+  dimGroups(ctx, ModeOf(r));
 }
 
 // The outgoing record from the panel; the store flags of switches that are
 // on and not yet taken over.
 AdjustSettings collect(Context& ctx) {
+  const auto& R = ctx.factory.refs;
   AdjustSettings s;
-  s.setValue = ctx.ui.value(on(ctx, 0, "SETVAL"));
-  s.unit = fieldInt(ctx, 0, "UNIT");
-  s.byte6 = fieldInt(ctx, 0, "BYTE6");
-  s.page1[0] = fieldInt(ctx, 0, "WORD8");
-  s.page1[1] = fieldInt(ctx, 0, "WORD10");
-  const char* p2[] = {"WORD16", "WORD18", "WORD24", "WORD26"};
-  for (int i = 0; i < 4; ++i) s.page2[i] = fieldInt(ctx, 1, p2[i]);
-  for (const StoreSwitch& st : kStores) {
-    const ui::CtlRef r = on(ctx, st.page, st.name);
-    if (ctx.ui.value(r) != 0 && !(ctx.factory.storesTaken & st.flag)) s.storeFlags |= st.flag;
+  s.setValue = ctx.ui.value(R.setValue);
+  s.unit = ctx.ui.intValue(R.unit);
+  for (size_t i = 0; i < std::size(kFields); ++i)
+    if (kFields[i].setting) *kFields[i].setting(s) = ctx.ui.intValue(R.fields[i]);
+  for (size_t i = 0; i < std::size(kStores); ++i) {
+    if (ctx.ui.value(R.stores[i]) != 0 && !(ctx.factory.storesTaken & kStores[i].flag)) s.storeFlags |= kStores[i].flag;
   }
   return s;
 }
@@ -127,7 +162,7 @@ void cycleAfterVideo(Context& ctx) {
 
 }  // namespace
 
-int i2cadjust_init(Context& ctx) {
+int i2cadjust_init(Context& ctx, std::vector<std::string>& missing) {
   FactoryState& f = ctx.factory;
   f = FactoryState{};
   const int panel = ctx.ui.findPanel("ADJUST");
@@ -136,6 +171,21 @@ int i2cadjust_init(Context& ctx) {
   int found[3];
   for (int i = 0; i < 3; ++i) found[i] = ctx.ui.findPanel(pages[i]);
   if (panel < 0 || print < 0 || found[0] < 0 || found[1] < 0 || found[2] < 0) return -1;
+  const size_t before = missing.size();
+  AdjustRefs& R = f.refs;
+  for (size_t i = 0; i < std::size(kFields); ++i) R.fields[i] = find(ctx, found, kFields[i].page, kFields[i].name, missing);
+  for (size_t i = 0; i < std::size(kStores); ++i) R.stores[i] = find(ctx, found, kStores[i].page, kStores[i].name, missing);
+  R.setValue = find(ctx, found, 0, "SETVAL", missing);
+  R.unit = find(ctx, found, 0, "UNIT", missing);
+  R.measured = find(ctx, found, 0, "MEASURED", missing);
+  R.refresh1 = find(ctx, found, 0, "REFRESH1", missing);
+  R.refresh2 = find(ctx, found, 1, "REFRESH2", missing);
+  R.sync = ctx.ui.find("ADJUST", "ADJSYNC");
+  if (!R.sync.valid()) missing.push_back("ADJUST.ADJSYNC");
+  if (missing.size() != before) {
+    f.refs = AdjustRefs{};
+    return -1;
+  }
   f.panel = panel;
   f.printPanel = print;
   for (int i = 0; i < 3; ++i) f.pages[i] = found[i];
@@ -184,8 +234,8 @@ int i2cadjust_preload(Context& ctx) {
   f.lastMode = Word(r, 0);
   showRecord(ctx, r, true);
   // The set value counts as changed once the operator edits it after this.
-  f.shown.setValue = ctx.ui.value(on(ctx, 0, "SETVAL"));
-  f.shown.unit = fieldInt(ctx, 0, "UNIT");
+  f.shown.setValue = ctx.ui.value(f.refs.setValue);
+  f.shown.unit = ctx.ui.intValue(f.refs.unit);
   return 0;
 }
 
@@ -200,14 +250,14 @@ int i2cadjust_single_iter(Context& ctx) {
   f.sensor = got;
   // Taken over: a store switch stays on but dimmed, so it is sent once.
   f.storesTaken |= s.storeFlags;
-  for (const StoreSwitch& st : kStores)
-    if (s.storeFlags & st.flag) ctx.ui.setDimmed(on(ctx, st.page, st.name), true);
+  for (size_t i = 0; i < std::size(kStores); ++i)
+    if (s.storeFlags & kStores[i].flag) ctx.ui.setDimmed(f.refs.stores[i], true);
 
   f.syncToggle = !f.syncToggle;
-  ctx.ui.setText(sync(ctx), f.syncToggle ? "Sync data == >> OK!" : "Sync data << == OK!");
+  ctx.ui.setText(f.refs.sync, f.syncToggle ? "Sync data == >> OK!" : "Sync data << == OK!");
 
-  const ui::CtlRef refresh1 = on(ctx, 0, "REFRESH1");
-  const ui::CtlRef refresh2 = on(ctx, 1, "REFRESH2");
+  const ui::CtlRef refresh1 = f.refs.refresh1;
+  const ui::CtlRef refresh2 = f.refs.refresh2;
   if (ctx.ui.value(refresh1) != 0 || ctx.ui.value(refresh2) != 0) {
     showRecord(ctx, got, true);
     ctx.ui.setValue(refresh1, 0);

@@ -10,8 +10,14 @@ namespace bx {
 struct Context;
 
 // Finds the adjustment panel, its three pages and its print panel in the
-// loaded resource and binds their callbacks. 0, or -1 (nothing kept).
-int i2cadjust_init(Context& ctx);
+// loaded resource, resolves their controls and binds their callbacks. 0, or
+// -1 (nothing kept): without the panels, or when a page lacks a control
+// (each one named in missing).
+int i2cadjust_init(Context& ctx, std::vector<std::string>& missing);
+inline int i2cadjust_init(Context& ctx) {
+  std::vector<std::string> missing;
+  return i2cadjust_init(ctx, missing);
+}
 // on: shows the panel, sets the active flag and installs the loop hooks;
 // off: hides both panels, clears the flag and the hooks. -1 if not loaded.
 int i2cadjust_activate(Context& ctx, bool on);

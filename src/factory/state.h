@@ -1,10 +1,19 @@
 #pragma once
 // The potentiometer adjustment panel's run-time state.
+#include <array>
 #include <cstdint>
 
 #include "factory/adjust_record.h"
+#include "ui/types.h"
 
 namespace bx {
+
+// The adjustment pages' controls, resolved when the panel is loaded.
+struct AdjustRefs {
+  std::array<ui::CtlRef, 14> fields{};  // in the order of the record's binding table
+  ui::CtlRef setValue, unit, measured, refresh1, refresh2, sync;
+  std::array<ui::CtlRef, 3> stores{};   // STORE1, STORE2A, STORE2B
+};
 
 struct FactoryState {
   int panel = -1;       // the adjustment panel, -1 when not loaded
@@ -19,6 +28,7 @@ struct FactoryState {
   bool needRead = true;
   factory::AdjustRecord sensor{};  // the sensor's record as last received
   factory::AdjustSettings shown;   // the panel's settings as last shown from it
+  AdjustRefs refs;
 };
 
 }  // namespace bx

@@ -121,7 +121,6 @@ void PlotEdgeGraph(Context& ctx, int program, int page, size_t slot) {
   graph.keepPlots(at + 1);
   if (graph.cursorCount >= 1) graph.cursors[0] = ui::Cursor{xa, height, true, true, ui::kBlue};
   if (graph.cursorCount >= 2) graph.cursors[1] = ui::Cursor{xb, height, true, true, ui::kBlack};
-  ctx.ui.touch(g);
 }
 
 }  // namespace bx

@@ -1,12 +1,14 @@
 #include "live/live_callbacks.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "context/context.h"
 #include "link/report.h"
 #include "live/edge_markers.h"
 #include "live/live_view.h"
+#include "params/bindings.h"
 #include "params/fields.h"
 #include "params/teach_graphs.h"
 #include "params/units.h"
@@ -35,14 +37,12 @@ void placeTriggerCursors(Context& ctx, double shownX) {
     c.x = shownX;
     c.y = fs - 5;
     c.visible = true;
-    ctx.ui.touch(ctx.refs.display.videoGraph);
   }
   if (ctx.ui.valid(ctx.refs.display.rangeGraph)) {
     auto& c = ctx.ui.graph(ctx.refs.display.rangeGraph).cursors[kTriggerCursorRange];
     c.x = shownX;
     c.y = 0.8;
     c.visible = true;
-    ctx.ui.touch(ctx.refs.display.rangeGraph);
   }
 }
 
@@ -69,9 +69,12 @@ void confirmTriggerPosition(Context& ctx, double x) {
   placeTriggerCursors(ctx, x);
 }
 
-void setToggle(Context& ctx, const char* name, bool on, bool visible) {
-  for (const char* page : {"VIDEO", "TEACH"}) {
-    ui::CtlRef r = ctx.ui.find(page, name);
+void setToggle(Context& ctx, bool positive, bool on, bool visible) {
+  const auto& M = ctx.para.meas;
+  const auto& T = ctx.para.teach;
+  const std::array<ui::CtlRef, 2> both =
+      positive ? std::array<ui::CtlRef, 2>{M.posEdge, T.posEdge} : std::array<ui::CtlRef, 2>{M.negEdge, T.negEdge};
+  for (ui::CtlRef r : both) {
     if (!ctx.ui.valid(r)) continue;
     ctx.ui.setValue(r, on ? 1 : 0);
     ctx.ui.setVisible(r, visible);
@@ -80,8 +83,8 @@ void setToggle(Context& ctx, const char* name, bool on, bool visible) {
 
 int edgeToggle(Context& ctx, const ui::EventArgs& ev, int sign) {
   if (ev.event != ui::EVENT_COMMIT) return 0;
-  const char* self = sign > 0 ? "POSEDGE" : "NEGEDGE";
-  const char* other = sign > 0 ? "NEGEDGE" : "POSEDGE";
+  const bool self = sign > 0;
+  const bool other = !self;
   if (isOn(ctx, ev)) {
     ctx.live.armedTrigger = sign;
     setToggle(ctx, other, false, false);
@@ -130,7 +133,6 @@ int CC_GRAPHVideoTeach(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event == ui::EVENT_LEFT_CLICK) {
     if (ctx.run.state == RUN_LOOP) ctx.run.state = RUN_IDLE;
     ctx.ui.graph(g).cursorCount = twoEdges ? 2 : 1;
-    ctx.ui.touch(g);
     return 0;
   }
   if (ev.event == ui::EVENT_COMMIT) {
@@ -149,10 +151,9 @@ int CC_GRAPHVideoTeach(Context& ctx, const ui::EventArgs& ev) {
   ui::CtlRef table = ctx.para.teach.table;
   if (ctx.ui.valid(table)) {
     auto& t = ctx.ui.table(table);
-    if (row < t.rows && t.cols >= 9) {
-      t.at(row, cursor == 1 ? 0 : 1).num = number;
-      t.at(row, cursor == 1 ? 7 : 8).num = pos;
-      ctx.ui.touch(table);
+    if (row < t.rows && t.cols >= param::TC_COUNT) {
+      t.at(row, cursor == 1 ? param::TC_EDGE_A : param::TC_EDGE_B).num = number;
+      t.at(row, cursor == 1 ? param::TC_POS_A : param::TC_POS_B).num = pos;
     }
   }
   PlotTeachRowGraph(ctx, row);
@@ -199,7 +200,6 @@ int CC_GRAPHVideo(Context& ctx, const ui::EventArgs& ev) {
   auto& c = ctx.ui.graph(g).cursors[static_cast<size_t>(ev.data1 - 1)];
   c.y = ctx.ident.model.videoFullScale - 5;
   if (ctx.params.unitMm != 1) c.x = std::round(c.x);
-  ctx.ui.touch(g);
   if (ev.data1 == kTriggerCursorVideo + 1) confirmTriggerPosition(ctx, c.x);
   return 0;
 }
@@ -217,7 +217,7 @@ int CC_RINGgraph(Context& ctx, const ui::EventArgs& ev) {
   if (page != 0 || !on || !ctx.ui.valid(ctx.refs.display.videoGraph)) return 0;
   const int trig = param::get(ctx.params, param::INT_TRIGGER_MODE);
   auto& graph = ctx.ui.graph(ctx.refs.display.videoGraph);
-  ui::CtlRef pos = ctx.ui.find("VIDEO", "POSEDGE"), neg = ctx.ui.find("VIDEO", "NEGEDGE");
+  ui::CtlRef pos = ctx.para.meas.posEdge, neg = ctx.para.meas.negEdge;
   if (ctx.ui.valid(pos)) ctx.ui.setVisible(pos, trig == 3);
   if (ctx.ui.valid(neg)) ctx.ui.setVisible(neg, trig == 4);
   if (trig == 3 || trig == 4) {
@@ -227,7 +227,6 @@ int CC_RINGgraph(Context& ctx, const ui::EventArgs& ev) {
     graph.cursors[kTriggerCursorVideo].visible = false;
   }
   graph.activeCursor = 1;
-  ctx.ui.touch(ctx.refs.display.videoGraph);
   return 0;
 }
 
@@ -242,11 +241,10 @@ int CC_TOGGmaxmin(Context& ctx, const ui::EventArgs& ev) {
 
 int CC_TOGGButtonZoom(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT) return 0;
-  ui::CtlRef roll = ctx.ui.find("VIDEO", "ROLLGRAPH");
+  ui::CtlRef roll = ctx.refs.live.rollGraph;
   if (!ctx.ui.valid(roll)) return 0;
   ctx.ui.strip(roll).y.autoscale = isOn(ctx, ev);
   if (!isOn(ctx, ev)) PrepareLiveAxes(ctx);
-  ctx.ui.touch(roll);
   return 0;
 }
 

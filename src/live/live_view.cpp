@@ -26,35 +26,7 @@ namespace {
 constexpr ui::Color kOutsideRange{192, 192, 192};
 constexpr ui::Color kShade{225, 225, 225};
 
-// Controls the live displays write; looked up by name so the pages can be
-// laid out without touching the context's reference tables.
-struct LiveFields {
-  ui::CtlRef edgeA, edgeB, valuePx, valueMm, edgeCount, program, stateText;
-  ui::CtlRef in0, in1, trigLamp, trigCount, dirtLamp, peak, livePower;
-  ui::CtlRef teachVal, tolUp, tolLo, maxVal, minVal, scanRate, toolRate;
-  explicit LiveFields(const ui::Ui& ui)
-      : edgeA(ui.find("VIDEO", "EDGEA")),
-        edgeB(ui.find("VIDEO", "EDGEB")),
-        valuePx(ui.find("VIDEO", "MEASVAL")),
-        valueMm(ui.find("VIDEO", "MEASMM")),
-        edgeCount(ui.find("VIDEO", "EDGECOUNT")),
-        program(ui.find("VIDEO", "PROGNR")),
-        stateText(ui.find("VIDEO", "STATETEXT")),
-        in0(ui.find("VIDEO", "IN0LAMP")),
-        in1(ui.find("VIDEO", "IN1LAMP")),
-        trigLamp(ui.find("VIDEO", "TRIGLAMP")),
-        trigCount(ui.find("VIDEO", "TRIGCOUNT")),
-        dirtLamp(ui.find("VIDEO", "DIRTLAMP")),
-        peak(ui.find("VIDEO", "PEAK")),
-        livePower(ui.find("VIDEO", "LIVEPOWER")),
-        teachVal(ui.find("VIDEO", "TEACHVAL")),
-        tolUp(ui.find("VIDEO", "TOLUP")),
-        tolLo(ui.find("VIDEO", "TOLLO")),
-        maxVal(ui.find("VIDEO", "MAXVAL")),
-        minVal(ui.find("VIDEO", "MINVAL")),
-        scanRate(ui.find("MAIN", "SCANRATE")),
-        toolRate(ui.find("MAIN", "TOOLRATE")) {}
-};
+using LiveFields = LiveRefs;
 
 void setNum(Context& ctx, ui::CtlRef r, double v) {
   if (ctx.ui.valid(r)) ctx.ui.setValue(r, v);
@@ -92,7 +64,7 @@ void refreshValues(Context& ctx, bool armed) {
   std::copy(ctx.live.record.begin(), ctx.live.record.end(), rec.begin());
   liverec::sanitise(rec);
   const liverec::LiveValues v = liverec::decode(rec);
-  const LiveFields f(ctx.ui);
+  const LiveFields& f = ctx.refs.live;
   const auto& p = ctx.params;
   const bool mm = p.unitMm == 1;
 
@@ -234,14 +206,13 @@ size_t DrawVideoFrame(Context& ctx, int page, const std::array<uint16_t, 256>& s
   }
   graph.y.min = 0;
   graph.y.max = fs;
-  ctx.ui.touch(g);
   return used;
 }
 
 void PlotVIDEOBarGraph(Context& ctx) { refreshValues(ctx, false); }
 
 void RelocalizeStateText(Context& ctx, const LanguageData& oldTexts) {
-  const LiveFields f(ctx.ui);
+  const LiveFields& f = ctx.refs.live;
   if (!ctx.ui.valid(f.stateText)) return;
   const std::string shown = ctx.ui.text(f.stateText);
   for (int code = -6; code <= 15; ++code)
@@ -254,7 +225,7 @@ void RelocalizeStateText(Context& ctx, const LanguageData& oldTexts) {
 }
 
 void ShowLiveValuesStale(Context& ctx) {
-  const LiveFields f(ctx.ui);
+  const LiveFields& f = ctx.refs.live;
   for (ui::CtlRef r : valueFields(f)) ctx.ui.setDimmed(r, true);
   constexpr int kComError = -6;
   setTxt(ctx, f.stateText, Localized(ctx, StateCodeText(kComError)));
@@ -277,7 +248,7 @@ void PlotLiveVideo(Context& ctx, int page, bool triggered) {
 }
 
 void PlotRAWGraph(Context& ctx) {
-  ui::CtlRef g = ctx.ui.find("VIDEO", "ROLLGRAPH");
+  ui::CtlRef g = ctx.refs.live.rollGraph;
   if (!ctx.ui.valid(g)) return;
   liverec::Bytes rec;
   std::copy(ctx.live.record.begin(), ctx.live.record.end(), rec.begin());
@@ -287,22 +258,20 @@ void PlotRAWGraph(Context& ctx) {
   const std::array<double, 6> point = liveview::RollPoint(ctx, v, LiveProgram(ctx, v));
   liveview::RollAppend(strip.data, point);
   const bool mm = ctx.params.unitMm == 1;
-  ui::CtlRef zoom = ctx.ui.find("VIDEO", "ZOOM");
+  ui::CtlRef zoom = ctx.refs.live.zoom;
   strip.y.autoscale = ctx.ui.valid(zoom) && ctx.ui.intValue(zoom) != 0;
   strip.y.precision = mm ? ctx.ident.model.axisDecimals : 0;
   if (!strip.y.autoscale) {
     strip.y.min = mm ? liveview::AxisStartMm(ctx) : 0;
     strip.y.max = mm ? std::ceil(ctx.ident.model.workingRangeMm) : PixelCount(ctx);
   }
-  ctx.ui.touch(g);
 }
 
 void ShowTriggerText(Context& ctx, TriggerText text) {
   const std::string t = text == TriggerText::Waiting     ? Localized(ctx, "WAITING FOR TRIGGER ...")
                         : text == TriggerText::Triggered ? Localized(ctx, "TRIGGERED!")
                                                          : "";
-  for (const char* page : {"VIDEO", "TEACH"}) {
-    ui::CtlRef r = ctx.ui.find(page, "TRIGTEXT");
+  for (ui::CtlRef r : {ctx.refs.live.trigText, ctx.refs.live.teachTrigText}) {
     if (!ctx.ui.valid(r)) continue;
     setTxt(ctx, r, t);
     ctx.ui.setVisible(r, text != TriggerText::Hidden);
@@ -312,7 +281,7 @@ void ShowTriggerText(Context& ctx, TriggerText text) {
 void ShowGraphView(Context& ctx, int graphSwitch) {
   ctx.live.graphSwitch = graphSwitch != 0 ? 1 : 0;
   const bool video = ctx.live.graphSwitch == 1;
-  ui::CtlRef roll = ctx.ui.find("VIDEO", "ROLLGRAPH"), zoom = ctx.ui.find("VIDEO", "ZOOM");
+  ui::CtlRef roll = ctx.refs.live.rollGraph, zoom = ctx.refs.live.zoom;
   if (ctx.ui.valid(ctx.refs.display.videoGraph)) ctx.ui.setVisible(ctx.refs.display.videoGraph, video);
   if (ctx.ui.valid(roll)) ctx.ui.setVisible(roll, !video);
   if (ctx.ui.valid(zoom)) ctx.ui.setVisible(zoom, !video);
@@ -322,7 +291,7 @@ void ShowGraphView(Context& ctx, int graphSwitch) {
 void PrepareLiveAxes(Context& ctx) {
   const bool mm = ctx.params.unitMm == 1;
   const auto& m = ctx.ident.model;
-  ui::CtlRef roll = ctx.ui.find("VIDEO", "ROLLGRAPH");
+  ui::CtlRef roll = ctx.refs.live.rollGraph;
   if (ctx.ui.valid(roll)) {
     auto& strip = ctx.ui.strip(roll);
     strip.yCaption = Localized(ctx, "MEASUREMENT-VALUE %1", {mm ? "[mm]" : "[pixel]"});
@@ -332,7 +301,6 @@ void PrepareLiveAxes(Context& ctx) {
     strip.colors = {ui::kRed, ui::kRed, ui::kBlack, ui::kBlue, ui::kDarkGreen, ui::Color{255, 0, 255}};
     strip.y.min = mm ? liveview::AxisStartMm(ctx) : 0;
     strip.y.max = mm ? std::ceil(m.workingRangeMm) : PixelCount(ctx);
-    ctx.ui.touch(roll);
   }
   ui::CtlRef g = ctx.refs.display.videoGraph;
   if (ctx.ui.valid(g)) {
@@ -342,7 +310,6 @@ void PrepareLiveAxes(Context& ctx) {
     graph.x.precision = mm ? m.axisDecimals : 0;
     graph.y.min = 0;
     graph.y.max = m.videoFullScale;
-    ctx.ui.touch(g);
   }
 }
 

@@ -24,7 +24,6 @@ void scaleGraphsX(Context& ctx, double min, double max) {
     if (!ctx.ui.valid(g)) continue;
     ctx.ui.graph(g).x.min = min;
     ctx.ui.graph(g).x.max = max;
-    ctx.ui.touch(g);
   }
 }
 
@@ -229,12 +228,7 @@ void SetDistanceCalibPageVisible(Context& ctx, bool visible) {
   if (!ctx.ui.valid(tab)) return;
   const auto& pages = ctx.ui.at(tab).pages;
   if (pages.size() < 3) return;
-  ui::Panel& page = ctx.ui.panel(pages[2]);
-  if (page.visible != visible) {
-    page.visible = visible;
-    ctx.ui.touchPanel(pages[2]);
-    ctx.ui.touch(tab);
-  }
+  ctx.ui.setPageVisible(pages[2], visible);
 }
 
 }  // namespace bx

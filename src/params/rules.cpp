@@ -12,6 +12,7 @@
 #include "link/orders.h"
 #include "link/report.h"
 #include "context/displays.h"
+#include "params/bindings.h"
 #include "params/fields.h"
 #include "params/panel_values.h"
 #include "params/sanitise.h"
@@ -134,16 +135,16 @@ void showLamps(Context& ctx, bool trig, bool dirt) {
 
 int rowMode(const Context& ctx, int row) {
   const auto t = ctx.para.teach.table;
-  if (!ctx.ui.valid(t) || ctx.ui.at(t).table.rows <= row || ctx.ui.at(t).table.cols < 9) return 0;
-  return static_cast<int>(ctx.ui.at(t).table.at(row, 2).num);
+  if (!ctx.ui.valid(t) || ctx.ui.at(t).table.rows <= row || ctx.ui.at(t).table.cols < param::TC_COUNT) return 0;
+  return static_cast<int>(ctx.ui.at(t).table.at(row, param::TC_MODE).num);
 }
 
 }  // namespace
 
 void SetEdgeBForTrigger(Context& ctx, int row, int t) {
   const auto tr = ctx.para.teach.table;
-  if (!ctx.ui.valid(tr) || ctx.ui.at(tr).table.cols < 9) return;
-  auto& cell = ctx.ui.table(tr).at(std::clamp(row, 0, 3), 1);
+  if (!ctx.ui.valid(tr) || ctx.ui.at(tr).table.cols < param::TC_COUNT) return;
+  auto& cell = ctx.ui.table(tr).at(std::clamp(row, 0, param::kTeachRows - 1), param::TC_EDGE_B);
   if (t == 3 || t == 4) {
     cell.num = t == 3 ? 1 : -1;
     cell.readOnly = true;
@@ -152,7 +153,6 @@ void SetEdgeBForTrigger(Context& ctx, int row, int t) {
     cell.readOnly = rowMode(ctx, row) == 0;
   }
   param::rowSet(ctx.params, row, ROW_EDGE_B, static_cast<uint16_t>(static_cast<int16_t>(cell.num)));
-  ctx.ui.touch(tr);
 }
 
 int CC_HelpOnly(Context&, const ui::EventArgs&) { return 0; }
@@ -261,7 +261,6 @@ int CC_NUMTrigThreshold(Context& ctx, const ui::EventArgs& ev) {
     for (auto [g, idx] : {std::pair{ctx.refs.display.videoGraph, 2}, std::pair{ctx.refs.display.rangeGraph, 4}}) {
       if (!ui.valid(g) || ui.graph(g).cursorCount <= idx) continue;
       ui.graph(g).cursors[static_cast<size_t>(idx)].x = x;
-      ui.touch(g);
     }
   }
   return 0;
@@ -311,7 +310,6 @@ int CC_SLIDEVideoThreshold(Context& ctx, const ui::EventArgs& ev) {
   if (!ui.valid(g) || ui.graph(g).plots.size() < 2) return 0;
   auto& y = ui.graph(g).plots[1].y;
   for (size_t i = 0; i < y.size() && i < 256; ++i) y[i] = fix ? fs * v / 100 : ctx.live.video[i] * v / 100.0;
-  ui.touch(g);
   return 0;
 }
 

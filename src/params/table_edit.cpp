@@ -8,18 +8,19 @@
 #include <vector>
 
 #include "context/context.h"
+#include "params/bindings.h"
 #include "params/panel_values.h"
 
 namespace bx {
 namespace {
 
-constexpr int kModeCol = 2;
+constexpr int kModeCol = param::TC_MODE;
 
 ui::TableModel* editor(Context& ctx) {
   const auto r = ctx.para.teach.table;
   if (!ctx.ui.valid(r)) return nullptr;
   auto& t = ctx.ui.table(r);
-  return t.rows >= 4 && t.cols >= 9 ? &t : nullptr;
+  return t.rows >= param::kTeachRows && t.cols >= param::TC_COUNT ? &t : nullptr;
 }
 
 double columnDefault(const ui::TableModel& t, int col) {
@@ -84,8 +85,10 @@ int GridSetSelectionTo(Context& ctx) {
   });
   if (cells.empty()) return 0;
   if (!ctx.ui.confirm(ctx.app.texts.message("ATTENTION!"), describeCells(ctx, *t, value, cells))) return 0;
+  // Taken again after the dialogue, so that these edits are the ones repainted.
+  t = editor(ctx);
+  if (!t) return 0;
   for (const auto& [r, c] : cells) t->at(r, c).num = value;
-  ctx.ui.touch(ctx.para.teach.table);
   return 1;
 }
 
@@ -93,7 +96,6 @@ int GridResetSelection(Context& ctx) {
   ui::TableModel* t = editor(ctx);
   if (!t) return 0;
   const bool any = forSelection(*t, [&](int r, int c) { t->at(r, c).num = columnDefault(*t, c); });
-  if (any) ctx.ui.touch(ctx.para.teach.table);
   return any ? 1 : 0;
 }
 
@@ -102,9 +104,10 @@ int ClearTeachTable(Context& ctx) {
   if (!t) return 0;
   const auto& tx = ctx.app.texts;
   if (!ctx.ui.confirm(tx.message("ATTENTION!"), tx.message("Do you really want to reset the table?"))) return 0;
+  t = editor(ctx);
+  if (!t) return 0;
   for (int r = 0; r < t->rows; ++r)
     for (int c = 0; c < t->cols; ++c) t->at(r, c).num = columnDefault(*t, c);
-  ctx.ui.touch(ctx.para.teach.table);
   GetTableValues(ctx);
   return 1;
 }

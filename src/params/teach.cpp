@@ -13,6 +13,7 @@
 #include "link/ownership.h"
 #include "link/orders.h"
 #include "link/report.h"
+#include "params/bindings.h"
 #include "params/fields.h"
 #include "params/panel_values.h"
 #include "params/sanitise.h"
@@ -25,28 +26,17 @@ namespace {
 
 using namespace param;
 
-enum Col { C_EDGE_A = 0, C_EDGE_B = 1, C_MODE = 2, C_TEACH = 3, C_TOLUP = 4, C_TOLLO = 5 };
-
 ui::TableModel* editor(Context& ctx) {
   const auto r = ctx.para.teach.table;
   if (!ctx.ui.valid(r)) return nullptr;
   auto& t = ctx.ui.table(r);
-  return t.rows >= 4 && t.cols >= 9 ? &t : nullptr;
+  return t.rows >= kTeachRows && t.cols >= TC_COUNT ? &t : nullptr;
 }
 
 // Set-point and tolerances of a row into the measurement page's fields.
 void showRowInFields(Context& ctx, int row) {
-  const auto& p = ctx.params;
-  const auto& M = ctx.para.meas;
-  if (p.unitMm == 1) {
-    ctx.ui.setValue(M.teachVal, UmToMm(rowGet32(p, row, ROW_UM_TEACH)));
-    ctx.ui.setValue(M.tolUp, UmToMm(rowGet32(p, row, ROW_UM_TOLUP)));
-    ctx.ui.setValue(M.tolLo, UmToMm(rowGet32(p, row, ROW_UM_TOLLO)));
-  } else {
-    ctx.ui.setValue(M.teachVal, rowGet(p, row, ROW_TEACH_VALUE));
-    ctx.ui.setValue(M.tolUp, rowGet(p, row, ROW_UPPER_TOL));
-    ctx.ui.setValue(M.tolLo, rowGet(p, row, ROW_LOWER_TOL));
-  }
+  for (const FieldBinding& b : ParamBindings())
+    if (b.conv == Conv::Position && b.rowOff >= 0) ShowPositionFromRow(ctx, b, row);
 }
 
 void stopLoop(Context& ctx) { ctx.run.state = RUN_IDLE; }
@@ -187,15 +177,15 @@ int CC_TableTeach1(Context& ctx, const ui::EventArgs& ev) {
   }
   if (ev.event != ui::EVENT_VAL_CHANGED) return 0;
   const int trig = ctx.ui.intValue(ctx.refs.choice.intTrig);
-  const int mode = static_cast<int>(t->at(r, C_MODE).num);
-  auto& edgeB = t->at(r, C_EDGE_B);
-  if (c == C_EDGE_A && mode == 0) edgeB.num = t->at(r, C_EDGE_A).num;
-  if (c == C_MODE) {
+  const int mode = static_cast<int>(t->at(r, TC_MODE).num);
+  auto& edgeB = t->at(r, TC_EDGE_B);
+  if (c == TC_EDGE_A && mode == 0) edgeB.num = t->at(r, TC_EDGE_A).num;
+  if (c == TC_MODE) {
     const bool edgeTrig = trig == 3 || trig == 4;
     auto graphRef = ctx.refs.display.teachGraph;
     if (mode == 0) {
       edgeB.readOnly = true;
-      edgeB.num = trig == 3 ? 1 : trig == 4 ? -1 : t->at(r, C_EDGE_A).num;
+      edgeB.num = trig == 3 ? 1 : trig == 4 ? -1 : t->at(r, TC_EDGE_A).num;
     } else {
       edgeB.readOnly = edgeTrig;
       edgeB.num = trig == 3 ? 1 : trig == 4 ? -1 : rowGetS(ctx.params, r, ROW_EDGE_B);
@@ -210,16 +200,14 @@ int CC_TableTeach1(Context& ctx, const ui::EventArgs& ev) {
         g.cursors[1].visible = mode != 0;
         g.cursors[1].color = ui::kBlack;
       }
-      ctx.ui.touch(graphRef);
     }
   }
   if (r == ActiveRow(ctx)) {
     const auto& M = ctx.para.meas;
-    if (c == C_TEACH) ctx.ui.setValue(M.teachVal, t->at(r, C_TEACH).num);
-    if (c == C_TOLUP) ctx.ui.setValue(M.tolUp, t->at(r, C_TOLUP).num);
-    if (c == C_TOLLO) ctx.ui.setValue(M.tolLo, t->at(r, C_TOLLO).num);
+    if (c == TC_TEACH) ctx.ui.setValue(M.teachVal, t->at(r, TC_TEACH).num);
+    if (c == TC_TOLUP) ctx.ui.setValue(M.tolUp, t->at(r, TC_TOLUP).num);
+    if (c == TC_TOLLO) ctx.ui.setValue(M.tolLo, t->at(r, TC_TOLLO).num);
   }
-  ctx.ui.touch(ctx.para.teach.table);
   return 0;
 }
 
@@ -243,8 +231,7 @@ int CC_NEDITTeach(Context& ctx, const ui::EventArgs& ev) {
   }
   ctx.ui.setValue(f, v);
   if (ui::TableModel* t = editor(ctx)) {
-    t->at(ActiveRow(ctx), C_TEACH).num = v;
-    ctx.ui.touch(ctx.para.teach.table);
+    t->at(ActiveRow(ctx), TC_TEACH).num = v;
   }
   return 0;
 }
@@ -260,7 +247,6 @@ int toleranceField(Context& ctx, const ui::EventArgs& ev, ui::CtlRef field, int 
   const double v = ctx.ui.value(field);
   if (ui::TableModel* t = editor(ctx)) {
     t->at(ActiveRow(ctx), col).num = v;
-    ctx.ui.touch(ctx.para.teach.table);
   }
   ctx.ui.setValue(field, v);
   return 0;
@@ -302,10 +288,10 @@ int rangeField(Context& ctx, const ui::EventArgs& ev, bool begin) {
 }  // namespace
 
 int CC_NEDITToleranceUP(Context& ctx, const ui::EventArgs& ev) {
-  return toleranceField(ctx, ev, ctx.para.meas.tolUp, C_TOLUP);
+  return toleranceField(ctx, ev, ctx.para.meas.tolUp, TC_TOLUP);
 }
 int CC_NEDITToleranceLO(Context& ctx, const ui::EventArgs& ev) {
-  return toleranceField(ctx, ev, ctx.para.meas.tolLo, C_TOLLO);
+  return toleranceField(ctx, ev, ctx.para.meas.tolLo, TC_TOLLO);
 }
 int CC_NEDITRangeBeg(Context& ctx, const ui::EventArgs& ev) { return rangeField(ctx, ev, true); }
 int CC_NEDITRangeEnd(Context& ctx, const ui::EventArgs& ev) { return rangeField(ctx, ev, false); }
@@ -330,7 +316,6 @@ int CC_DROPTrigMode(Context& ctx, const ui::EventArgs& ev) {
   } else {
     return 0;
   }
-  ctx.ui.touch(ctx.para.teach.table);
   return 0;
 }
 

@@ -88,7 +88,6 @@ void PlotTeachRowGraph(Context& ctx, int row) {
   if (graph.cursorCount >= 2) {
     graph.cursors[1] = ui::Cursor{b, 25, twoEdges, true, ui::kBlack};
   }
-  ctx.ui.touch(g);
 }
 
 void PlotTeachTriggerLine(Context& ctx, int pixel) {
@@ -105,7 +104,6 @@ void PlotTeachTriggerLine(Context& ctx, int pixel) {
     line.y = {0, static_cast<double>(ctx.ident.model.videoFullScale)};
     plots.push_back(std::move(line));
   }
-  ctx.ui.touch(g);
 }
 
 double MinRangeWidth(const Context& ctx) {
@@ -166,7 +164,6 @@ void RefreshRangeGraph(Context& ctx, double begin, double end, int row) {
   cursor(1, begin, 0.1, ui::kBlue);
   cursor(2, end, 0.1, ui::kBlue);
   cursor(3, set, 0.1, ui::kBlack);
-  ctx.ui.touch(g);
 }
 
 }  // namespace bx

@@ -5,6 +5,7 @@
 
 #include "context/context.h"
 #include "context/scope_hooks.h"
+#include "params/bindings.h"
 #include "params/fields.h"
 #include "params/panel_values.h"
 #include "params/sanitise.h"
@@ -60,7 +61,6 @@ void setAxis(Context& ctx, ui::CtlRef g, double min, double max, int precision) 
   ax.min = min;
   ax.max = max;
   ax.precision = precision;
-  ctx.ui.touch(g);
 }
 
 }  // namespace
@@ -71,7 +71,6 @@ void SwitchMMPixel(Context& ctx, int unit) {
   const auto& m = ctx.ident.model;
   const auto& R = ctx.para;
   const bool mm = unit == 1;
-  const double s = UmPerPixel(ctx);
   const int n = PixelCount(ctx);
   p.unitMm = mm ? 1 : 0;
 
@@ -96,28 +95,14 @@ void SwitchMMPixel(Context& ctx, int unit) {
   ui.setPrecision(R.p2.trigPix, mm ? 1 : 0);
   if (ui.valid(R.teach.table)) {
     auto& t = ui.table(R.teach.table);
-    for (int c : {3, 4, 5})
-      if (c < static_cast<int>(t.colPrecision.size())) t.colPrecision[static_cast<size_t>(c)] = prec;
-    ui.touch(R.teach.table);
+    for (const param::ColumnBinding& c : param::TeachColumns())
+      if (c.conv == param::CellConv::Position && c.col < static_cast<int>(t.colPrecision.size()))
+        t.colPrecision[static_cast<size_t>(c.col)] = prec;
   }
 
-  using namespace param;
-  RefreshWorkingValues(p);
-  if (mm) {
-    ui.setValue(R.meas.teachVal, UmToMm(p.umTeach));
-    ui.setValue(R.meas.tolUp, UmToMm(p.umTolUp));
-    ui.setValue(R.meas.tolLo, UmToMm(p.umTolLo));
-    ui.setValue(R.meas.rangeBeg, UmToMm(get32(p, UM_BEGIN)));
-    ui.setValue(R.meas.rangeEnd, UmToMm(get32(p, UM_END)));
-    ui.setValue(R.p2.trigPix, PixelToMm(get(p, TRIGGER_PIXEL), s));
-  } else {
-    ui.setValue(R.meas.teachVal, p.teachValue);
-    ui.setValue(R.meas.tolUp, p.upperTol);
-    ui.setValue(R.meas.tolLo, p.lowerTol);
-    ui.setValue(R.meas.rangeBeg, get(p, EVAL_BEGIN));
-    ui.setValue(R.meas.rangeEnd, get(p, EVAL_END));
-    ui.setValue(R.p2.trigPix, get(p, TRIGGER_PIXEL));
-  }
+  param::RefreshWorkingValues(p);
+  for (const param::FieldBinding& b : param::ParamBindings())
+    if (b.conv == param::Conv::Position) param::ShowField(ctx, b);
   SetTableValues(ctx);
   RefreshRangeGraph(ctx, ui.value(R.meas.rangeBeg), ui.value(R.meas.rangeEnd), p.activeRow);
   RedrawScope(ctx);

@@ -20,8 +20,6 @@ constexpr int kTraces = 4;
 constexpr int kPoints = 100;
 constexpr double kNoPoint = std::numeric_limits<double>::quiet_NaN();
 
-ui::CtlRef rec(const Context& ctx, const char* name) { return ctx.ui.find("REC", name); }
-
 void setNum(Context& ctx, ui::CtlRef r, double v) {
   if (ctx.ui.valid(r)) ctx.ui.setValue(r, v);
 }
@@ -58,7 +56,7 @@ double axisTop(const Context& ctx, bool mm) {
 }  // namespace
 
 void ShowRecorderAxis(Context& ctx) {
-  const ui::CtlRef g = rec(ctx, "RECGRAPH");
+  const ui::CtlRef g = ctx.refs.rec.recGraph;
   if (!ctx.ui.valid(g)) return;
   const bool mm = ctx.params.unitMm == 1;
   auto& strip = ctx.ui.strip(g);
@@ -71,13 +69,12 @@ void ShowRecorderAxis(Context& ctx) {
   strip.y.max = axisTop(ctx, mm);
   // The zoom toggle decides only between this fixed range and automatic
   // scaling here; its own fixed range is for when it is switched off.
-  const ui::CtlRef zoom = rec(ctx, "ZOOMREC");
+  const ui::CtlRef zoom = ctx.refs.rec.zoomRec;
   strip.y.autoscale = ctx.ui.valid(zoom) && ctx.ui.intValue(zoom) != 0;
-  ctx.ui.touch(g);
 }
 
 void PrepareRecorderChart(Context& ctx) {
-  const ui::CtlRef g = rec(ctx, "RECGRAPH");
+  const ui::CtlRef g = ctx.refs.rec.recGraph;
   if (!ctx.ui.valid(g)) return;
   auto& strip = ctx.ui.strip(g);
   strip.traces = kTraces;
@@ -85,27 +82,26 @@ void PrepareRecorderChart(Context& ctx) {
   // Points not yet recorded are gaps, not a line at zero.
   strip.data.assign(static_cast<size_t>(kTraces * kPoints), kNoPoint);
   ctx.recorder.chartPaused = false;
-  setNum(ctx, rec(ctx, "PAUSE"), 0);
+  setNum(ctx, ctx.refs.rec.pause, 0);
   ShowRecorderAxis(ctx);
 }
 
 void ApplyRecorderZoom(Context& ctx) {
-  const ui::CtlRef g = rec(ctx, "RECGRAPH");
+  const ui::CtlRef g = ctx.refs.rec.recGraph;
   if (!ctx.ui.valid(g)) return;
   const bool mm = ctx.params.unitMm == 1;
   auto& strip = ctx.ui.strip(g);
-  const ui::CtlRef zoom = rec(ctx, "ZOOMREC");
+  const ui::CtlRef zoom = ctx.refs.rec.zoomRec;
   strip.y.autoscale = ctx.ui.valid(zoom) && ctx.ui.intValue(zoom) != 0;
   if (!strip.y.autoscale) {
     strip.y.min = mm ? 1 : 0;
     strip.y.max = axisTop(ctx, mm);
   }
-  ctx.ui.touch(g);
 }
 
 void PlotRECGraph(Context& ctx) {
   if (ctx.recorder.chartPaused) return;
-  const ui::CtlRef g = rec(ctx, "RECGRAPH");
+  const ui::CtlRef g = ctx.refs.rec.recGraph;
   if (!ctx.ui.valid(g)) return;
   const liverec::LiveValues v = sampleValues(ctx);
   const liveview::Limits lim = liveview::LimitsOf(ctx, v, recordProgram(ctx));
@@ -117,7 +113,6 @@ void PlotRECGraph(Context& ctx) {
   if (data.size() != static_cast<size_t>(kTraces * kPoints)) data.assign(static_cast<size_t>(kTraces * kPoints), kNoPoint);
   std::copy(data.begin() + kTraces, data.end(), data.begin());
   std::copy(point, point + kTraces, data.end() - kTraces);
-  ctx.ui.touch(g);
 }
 
 void PlotVIDEOBarGraphRecord(Context& ctx) {
@@ -128,47 +123,48 @@ void PlotVIDEOBarGraphRecord(Context& ctx) {
   int code = v.stateCode;
   if (code > 15 || code < -6) code = 0;
   const std::string state = Localized(ctx, StateCodeText(code));
+  const auto& R = ctx.refs.rec;
+  const auto& L = ctx.refs.live;
   struct Fields {
-    const char *panel, *px, *mm, *edges, *program, *state;
+    ui::CtlRef px, mm, edges, program, state;
   };
   // The recorder page's own fields and the measurement page's.
-  for (const Fields& f : {Fields{"REC", "RECVAL", "RECMM", "RECEDGES", "RECPROG", "RECSTATE"},
-                          Fields{"VIDEO", "MEASVAL", "MEASMM", "EDGECOUNT", "PROGNR", "STATETEXT"}}) {
-    const ui::CtlRef px = ctx.ui.find(f.panel, f.px), mm = ctx.ui.find(f.panel, f.mm);
-    setNum(ctx, px, v.valuePx);
-    setNum(ctx, mm, v.valueUm / 1000.0);
-    setNum(ctx, ctx.ui.find(f.panel, f.edges), v.edgeCount);
-    setNum(ctx, ctx.ui.find(f.panel, f.program), v.program);
-    setTxt(ctx, ctx.ui.find(f.panel, f.state), state);
-    for (ui::CtlRef r : {px, mm})
+  for (const Fields& f : {Fields{R.recVal, R.recMm, R.recEdges, R.recProg, R.recState},
+                          Fields{L.valuePx, L.valueMm, L.edgeCount, L.program, L.stateText}}) {
+    setNum(ctx, f.px, v.valuePx);
+    setNum(ctx, f.mm, v.valueUm / 1000.0);
+    setNum(ctx, f.edges, v.edgeCount);
+    setNum(ctx, f.program, v.program);
+    setTxt(ctx, f.state, state);
+    for (ui::CtlRef r : {f.px, f.mm})
       if (ctx.ui.valid(r)) ctx.ui.setBgColor(r, bg);
   }
-  setNum(ctx, ctx.ui.find("VIDEO", "EDGEA"), v.edgeA);
-  setNum(ctx, ctx.ui.find("VIDEO", "EDGEB"), v.edgeB);
+  setNum(ctx, L.edgeA, v.edgeA);
+  setNum(ctx, L.edgeB, v.edgeB);
 }
 
 void CalcRecTime(Context& ctx, long seconds) {
   const recorder::Duration d = recorder::SplitDuration(seconds);
-  setNum(ctx, rec(ctx, "DAYS"), static_cast<double>(d.days));
-  setNum(ctx, rec(ctx, "HOURS"), static_cast<double>(d.hours));
-  setNum(ctx, rec(ctx, "MINUTES"), static_cast<double>(d.minutes));
-  setNum(ctx, rec(ctx, "SECONDS"), static_cast<double>(d.seconds));
+  setNum(ctx, ctx.refs.rec.days, static_cast<double>(d.days));
+  setNum(ctx, ctx.refs.rec.hours, static_cast<double>(d.hours));
+  setNum(ctx, ctx.refs.rec.minutes, static_cast<double>(d.minutes));
+  setNum(ctx, ctx.refs.rec.seconds, static_cast<double>(d.seconds));
 }
 
 void ShowRecorderStatus(Context& ctx, std::string_view english, ui::Color colour) {
-  const ui::CtlRef r = rec(ctx, "RECSTATUS");
+  const ui::CtlRef r = ctx.refs.rec.recStatus;
   if (!ctx.ui.valid(r)) return;
   setTxt(ctx, r, ctx.app.texts.message(english));
   ctx.ui.setTextColor(r, colour);
 }
 
-void SetInputLamp(Context& ctx, bool on) { setNum(ctx, ctx.ui.find("VIDEO", "IN0LAMP"), on ? 1 : 0); }
+void SetInputLamp(Context& ctx, bool on) { setNum(ctx, ctx.refs.live.in0, on ? 1 : 0); }
 
 void ShowRecordingStart(Context& ctx, const char* date, const char* time) {
-  setTxt(ctx, rec(ctx, "RECDATE"), date);
-  setTxt(ctx, rec(ctx, "RECTIME"), time);
+  setTxt(ctx, ctx.refs.rec.recDate, date);
+  setTxt(ctx, ctx.refs.rec.recTime, time);
 }
 
-void ShowSampleCounter(Context& ctx, int counter) { setNum(ctx, rec(ctx, "RECCOUNT"), counter); }
+void ShowSampleCounter(Context& ctx, int counter) { setNum(ctx, ctx.refs.rec.recCount, counter); }
 
 }  // namespace bx

@@ -19,8 +19,6 @@
 namespace bx {
 namespace {
 
-ui::CtlRef rec(const Context& ctx, const char* name) { return ctx.ui.find("REC", name); }
-
 bool fileExists(const std::string& path) {
   struct stat st {};
   return ::lstat(path.c_str(), &st) == 0;
@@ -51,23 +49,24 @@ std::string directoryOf(const std::string& path) {
   return slash == std::string::npos ? std::string(".") : path.substr(0, std::max<size_t>(slash, 1));
 }
 
-int pageMode(const Context& ctx) { return ctx.ui.intValue(rec(ctx, "RS232MODE")); }
+int pageMode(const Context& ctx) { return ctx.ui.intValue(ctx.refs.rec.rs232Mode); }
 
 // The enabling rules of the RS-232 mode: static records with everything,
 // triggered without the time increment, the 6-byte modes not at all.
 void applyModeRules(Context& ctx, int mode) {
   const bool records = recorder::ModeRecords(mode);
-  ctx.ui.setOperable(rec(ctx, "INCTIME"), mode == REC_STATIC);
-  for (const char* name : {"SAMPLES", "PAUSE", "STOP", "FILEBTN"}) ctx.ui.setOperable(rec(ctx, name), records);
+  ctx.ui.setOperable(ctx.refs.rec.incTime, mode == REC_STATIC);
+  const auto& R = ctx.refs.rec;
+  for (ui::CtlRef r : {R.samples, R.pause, R.stop, R.fileBtn}) ctx.ui.setOperable(r, records);
   // The file field has no action of its own: dimmed with its button.
-  ctx.ui.setDimmed(rec(ctx, "FILE"), !records);
+  ctx.ui.setDimmed(ctx.refs.rec.file, !records);
   // START also needs a sensor, and no recording in progress.
-  ctx.ui.setOperable(rec(ctx, "START"), records && OpenPort(ctx) != nullptr && !ctx.recorder.running);
+  ctx.ui.setOperable(ctx.refs.rec.start, records && OpenPort(ctx) != nullptr && !ctx.recorder.running);
 }
 
 void showExpectedDuration(Context& ctx) {
-  const double inc = ctx.ui.value(rec(ctx, "INCTIME"));
-  const int samples = ctx.ui.intValue(rec(ctx, "SAMPLES"));
+  const double inc = ctx.ui.value(ctx.refs.rec.incTime);
+  const int samples = ctx.ui.intValue(ctx.refs.rec.samples);
   CalcRecTime(ctx, recorder::ExpectedSeconds(inc, samples));
 }
 
@@ -75,7 +74,7 @@ void showExpectedDuration(Context& ctx) {
 
 void ShowRecorderMode(Context& ctx) {
   const int mode = param::get(ctx.params, param::RS232_MODE);
-  const ui::CtlRef ring = rec(ctx, "RS232MODE");
+  const ui::CtlRef ring = ctx.refs.rec.rs232Mode;
   // Mode 4 passes the sanitising but has no item: the ring keeps its value.
   if (ctx.ui.valid(ring) && ctx.ui.itemIndexOfValue(ring, mode) >= 0) ctx.ui.setValue(ring, mode);
   applyModeRules(ctx, mode);
@@ -98,10 +97,10 @@ RecordOutcome PushRECORD(Context& ctx, const RecordObserver* observer) {
   // header's time increment follows the page's ring.
   s.mode = param::get(ctx.params, param::RS232_MODE);
   s.headerMode = pageMode(ctx);
-  s.incrementS = std::clamp(ctx.ui.value(rec(ctx, "INCTIME")), 0.1, 3600.0);
-  s.samples = std::clamp(ctx.ui.intValue(rec(ctx, "SAMPLES")), 1, kRecorderMaxSamples);
+  s.incrementS = std::clamp(ctx.ui.value(ctx.refs.rec.incTime), 0.1, 3600.0);
+  s.samples = std::clamp(ctx.ui.intValue(ctx.refs.rec.samples), 1, kRecorderMaxSamples);
   s.path = path;
-  ctx.ui.setOperable(rec(ctx, "START"), false);
+  ctx.ui.setOperable(ctx.refs.rec.start, false);
   const RecordOutcome r = RunRecording(ctx, s, observer);
   applyModeRules(ctx, param::get(ctx.params, param::RS232_MODE));
   return r;
@@ -126,7 +125,7 @@ int CC_PICBTNrecfile(Context& ctx, const ui::EventArgs& ev) {
     if (!removeConfirmed(ctx, path)) return 0;
   }
   ctx.app.recorderPath = path;
-  ctx.ui.setText(rec(ctx, "FILE"), path);
+  ctx.ui.setText(ctx.refs.rec.file, path);
   return 0;
 }
 
@@ -142,7 +141,7 @@ int CC_CBTNStartRecord(Context& ctx, const ui::EventArgs& ev) {
 }
 
 int CC_PICBTNPauseRecord(Context& ctx, const ui::EventArgs& ev) {
-  if (ev.event == ui::EVENT_COMMIT) ctx.recorder.chartPaused = ctx.ui.intValue(rec(ctx, "PAUSE")) != 0;
+  if (ev.event == ui::EVENT_COMMIT) ctx.recorder.chartPaused = ctx.ui.intValue(ctx.refs.rec.pause) != 0;
   return 0;
 }
 
@@ -159,7 +158,7 @@ int CC_DROPrs232mode(Context& ctx, const ui::EventArgs& ev) {
   if (!ctx.ui.valid(fired)) return 0;
   const int mode = ctx.ui.intValue(fired);
   param::set(ctx.params, param::RS232_MODE, static_cast<uint16_t>(mode));
-  for (ui::CtlRef r : {rec(ctx, "RS232MODE"), ctx.para.p1.rs232Mode})
+  for (ui::CtlRef r : {ctx.refs.rec.rs232Mode, ctx.para.p1.rs232Mode})
     if (ctx.ui.valid(r) && !(r == fired)) ctx.ui.setValue(r, mode);
   applyModeRules(ctx, mode);
   return 0;
@@ -167,13 +166,13 @@ int CC_DROPrs232mode(Context& ctx, const ui::EventArgs& ev) {
 
 int CC_NUMsample(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT && ev.event != ui::EVENT_VAL_CHANGED) return 0;
-  if (ctx.ui.intValue(rec(ctx, "SAMPLES")) < kRecorderMaxSamples) showExpectedDuration(ctx);
+  if (ctx.ui.intValue(ctx.refs.rec.samples) < kRecorderMaxSamples) showExpectedDuration(ctx);
   return 0;
 }
 
 int CC_NUMinctime(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT && ev.event != ui::EVENT_VAL_CHANGED) return 0;
-  const ui::CtlRef r = rec(ctx, "INCTIME");
+  const ui::CtlRef r = ctx.refs.rec.incTime;
   const recorder::Increment inc = recorder::IncrementRule(ctx.ui.value(r));
   ctx.ui.setStep(r, inc.step);
   if (inc.value != ctx.ui.value(r)) ctx.ui.setValue(r, inc.value);

@@ -40,7 +40,7 @@ void enableMainControls(Context& ctx) {
 
 void freezeChart(Context& ctx) {
   ctx.recorder.chartPaused = true;
-  const ui::CtlRef pause = ctx.ui.find("REC", "PAUSE");
+  const ui::CtlRef pause = ctx.refs.rec.pause;
   if (ctx.ui.valid(pause)) ctx.ui.setValue(pause, 1);
 }
 
@@ -85,8 +85,9 @@ class Recording {
   void begin() {
     ctx_.ui.setOperable(ctx_.refs.main.run, false);
     ctx_.ui.setOperable(ctx_.refs.main.get, false);
-    for (const char* name : {"RECDATE", "RECTIME", "RECCOUNT", "DAYS", "HOURS", "MINUTES", "SECONDS"})
-      ctx_.ui.setDimmed(ctx_.ui.find("REC", name), false);
+    const auto& R = ctx_.refs.rec;
+    for (ui::CtlRef r : {R.recDate, R.recTime, R.recCount, R.days, R.hours, R.minutes, R.seconds})
+      ctx_.ui.setDimmed(r, false);
     platform::DateStr(date_);
     platform::TimeStr(time_);
     ShowRecordingStart(ctx_, date_, time_);

@@ -117,8 +117,8 @@ const ui::CallbackEntry* ScopeCallbacks(size_t& count) {
   return kTable;
 }
 
-bool InstallScope(Context& ctx) {
-  if (!ResolveScopeRefs(ctx)) return false;
+bool InstallScope(Context& ctx, std::vector<std::string>& missing) {
+  if (!ResolveScopeRefs(ctx, missing)) return false;
   const auto& r = ctx.scope.refs;
   auto& graph = ctx.ui.graph(r.graph);
   // Two measuring cursors a quarter of the record apart.

@@ -2,6 +2,8 @@
 // The SCOPE page's callbacks, and the hooks by which RUN and the bring-up
 // reach the scope.
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "ui/ui.h"
 
@@ -22,8 +24,9 @@ int CC_DISPDeltaX(Context& ctx, const ui::EventArgs& ev);
 const ui::CallbackEntry* ScopeCallbacks(size_t& count);
 
 // Finds the page's controls, undims them, sets up axes and cursors and
-// installs the hooks. False when the resource has no scope page.
-bool InstallScope(Context& ctx);
+// installs the hooks. False when the resource lacks the page or one of its
+// controls (each one named in missing).
+bool InstallScope(Context& ctx, std::vector<std::string>& missing);
 // Whether the main tab shows the scope page.
 bool ScopePageShowing(const Context& ctx);
 // The main tab's change: entering the scope page stops a running loop and

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 
 #include "context/context.h"
 #include "link/report.h"
 #include "live/live_values.h"
 #include "params/fields.h"
 #include "params/units.h"
+#include "ui/refs.h"
 
 namespace bx {
 namespace {
@@ -20,12 +22,6 @@ constexpr int kTriggerCursor = 3;
 const ui::Color kLimitGreen{0, 128, 0};
 const ui::Color kTraceColours[scoperec::kDigitalLines] = {
     {0, 128, 0}, {255, 255, 0}, {255, 0, 255}, {128, 128, 128}, {0, 0, 128}};
-
-ui::CtlRef find(Context& ctx, const char* name, bool& ok) {
-  ui::CtlRef r = ctx.ui.find("SCOPE", name);
-  ok = ok && r.valid();
-  return r;
-}
 
 double shownValue(const Context& ctx, uint32_t um) {
   if (ctx.params.unitMm == 1) return um / 1000.0;
@@ -43,25 +39,21 @@ void setLine(ui::Plot& p, double y, ui::Color c, bool dashed) {
 
 }  // namespace
 
-bool ResolveScopeRefs(Context& ctx) {
+bool ResolveScopeRefs(Context& ctx, std::vector<std::string>& missing) {
   auto& r = ctx.scope.refs;
-  bool ok = true;
-  r.trigMode = find(ctx, "TRIGMODE", ok);
-  r.trigLevel = find(ctx, "TRIGLEVEL", ok);
-  r.pretrigger = find(ctx, "PRETRIGGER", ok);
-  r.scanRate = find(ctx, "SCANRATE", ok);
-  r.refresh = find(ctx, "REFRESH", ok);
-  r.print = find(ctx, "PRINT", ok);
-  r.comment = find(ctx, "COMMENT", ok);
-  r.deltaX = find(ctx, "DELTAX", ok);
-  r.deltaY = find(ctx, "DELTAY", ok);
-  r.waitText = find(ctx, "WAITTEXT", ok);
-  r.graph = find(ctx, "SCOPEGRAPH", ok);
-  r.digiGraph = find(ctx, "DIGIGRAPH", ok);
-  r.sampleRate = find(ctx, "SAMPLERATE", ok);
-  r.samplePeriod = find(ctx, "SAMPLEPERIOD", ok);
-  r.resolved = ok;
-  return ok;
+  const ui::RefSpec specs[] = {
+      {"SCOPE", "TRIGMODE", &r.trigMode},     {"SCOPE", "TRIGLEVEL", &r.trigLevel},
+      {"SCOPE", "PRETRIGGER", &r.pretrigger}, {"SCOPE", "SCANRATE", &r.scanRate},
+      {"SCOPE", "REFRESH", &r.refresh},       {"SCOPE", "PRINT", &r.print},
+      {"SCOPE", "COMMENT", &r.comment},       {"SCOPE", "DELTAX", &r.deltaX},
+      {"SCOPE", "DELTAY", &r.deltaY},         {"SCOPE", "WAITTEXT", &r.waitText},
+      {"SCOPE", "SCOPEGRAPH", &r.graph},      {"SCOPE", "DIGIGRAPH", &r.digiGraph},
+      {"SCOPE", "SAMPLERATE", &r.sampleRate}, {"SCOPE", "SAMPLEPERIOD", &r.samplePeriod},
+  };
+  const size_t before = missing.size();
+  ui::resolveRefs(ctx.ui, specs, std::size(specs), missing);
+  r.resolved = missing.size() == before;
+  return r.resolved;
 }
 
 scoperec::Settings ReadScopeSettings(Context& ctx) {
@@ -84,7 +76,6 @@ void SetScopeTimeAxis(Context& ctx, double periodMs) {
     axis.precision = seconds ? 2 : 0;
     axis.caption = Localized(ctx, seconds ? "Time [sec]" : "Time [ms]");
     axis.gain = seconds ? periodMs / 1000.0 : periodMs;
-    ctx.ui.touch(g);
   }
 }
 
@@ -97,13 +88,11 @@ void PrepareScopeAxes(Context& ctx) {
   y.max = mm ? std::ceil(ctx.ident.model.workingRangeMm) : PixelCount(ctx);
   y.precision = mm ? ctx.ident.model.axisDecimals : 0;
   y.caption = Localized(ctx, "MEASUREMENT-VALUE %1", {mm ? "[mm]" : "[pixel]"});
-  ctx.ui.touch(g);
   ui::CtlRef d = ctx.scope.refs.digiGraph;
   if (ctx.ui.valid(d)) {
     auto& dy = ctx.ui.graph(d).y;
     dy.min = 0;
     dy.max = 2.0 * scoperec::kDigitalLines;
-    ctx.ui.touch(d);
   }
 }
 
@@ -126,7 +115,6 @@ void PlaceTriggerMarker(Context& ctx, int levelPercent) {
   c.visible = true;
   c.selectable = false;
   c.color = ui::kBlue;
-  ctx.ui.touch(g);
 }
 
 void calcScopDeltaXY(Context& ctx) {
@@ -140,7 +128,6 @@ void calcScopDeltaXY(Context& ctx) {
     digi.cursors[0].x = c1.x;
     digi.cursors[1].x = c2.x;
     digi.cursors[0].y = digi.cursors[1].y = 0;
-    ctx.ui.touch(r.digiGraph);
   }
   PlaceTriggerMarker(ctx, s.triggerLevel);
   const double dxMs = std::fabs(c1.x - c2.x) * ctx.scope.periodMs;
@@ -195,7 +182,6 @@ void PlotScopeRecord(Context& ctx) {
     setLine(g.plotAt(1), set, ui::kBlack, true);
     setLine(g.plotAt(2), upper, kLimitGreen, false);
     setLine(g.plotAt(3), lower, kLimitGreen, false);
-    ctx.ui.touch(r.graph);
   }
   if (ctx.ui.valid(r.digiGraph)) {
     auto& d = ctx.ui.graph(r.digiGraph);
@@ -213,7 +199,6 @@ void PlotScopeRecord(Context& ctx) {
       t.color = kTraceColours[line];
       t.width = 2;
     }
-    ctx.ui.touch(r.digiGraph);
   }
   PlaceTriggerMarker(ctx, ReadScopeSettings(ctx).triggerLevel);
 }

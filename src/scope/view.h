@@ -2,13 +2,17 @@
 // What the SCOPE page shows: the record as values with limits and five
 // digital traces, the time axis from the sample period, the cursors'
 // differences and the trigger-level marker. Draws into the panel model only.
+#include <string>
+#include <vector>
+
 #include "scope/record.h"
 
 namespace bx {
 struct Context;
 
-// Finds the SCOPE page's controls once; false when the resource lacks them.
-bool ResolveScopeRefs(Context& ctx);
+// Finds the SCOPE page's controls once; false when the resource lacks any
+// (each one named in missing).
+bool ResolveScopeRefs(Context& ctx, std::vector<std::string>& missing);
 // The four settings as the page holds them.
 scoperec::Settings ReadScopeSettings(Context& ctx);
 

@@ -90,7 +90,6 @@ void forgetSensorPictures(Context& ctx) {
   for (ui::CtlRef g : {ctx.refs.display.videoGraph, ctx.refs.display.teachGraph}) {
     if (!ctx.ui.valid(g) || ctx.ui.at(g).kind != ui::Kind::Graph) continue;
     ctx.ui.graph(g).clearPlots();
-    ctx.ui.touch(g);
   }
 }
 

@@ -83,6 +83,12 @@ void Ui::touch(CtlRef r) {
   at(r).revision = bump();
 }
 
+void Ui::setContextMenu(CtlRef r, std::vector<ContextEntry> entries) {
+  if (!valid(r)) return;
+  at(r).contextMenu = std::move(entries);
+  at(r).revision = bump();
+}
+
 void Ui::touchPanel(int p) {
   if (p < 0 || p >= static_cast<int>(panels.size())) return;
   panels[static_cast<size_t>(p)].revision = bump();
@@ -219,6 +225,17 @@ void Ui::comboInsertTop(CtlRef r, std::string_view entry, size_t maxEntries) {
   items.insert(items.begin(), Item{std::string(entry), 0});
   if (items.size() > maxEntries) items.resize(maxEntries);
   at(r).revision = bump();
+}
+
+void Ui::setPageVisible(int p, bool visible) {
+  if (p < 0 || p >= static_cast<int>(panels.size())) return;
+  Panel& page = panels[static_cast<size_t>(p)];
+  if (page.visible == visible) return;
+  page.visible = visible;
+  touchPanel(p);
+  for (auto& pn : panels)
+    for (auto& c : pn.controls)
+      if (c.kind == Kind::Tab && std::find(c.pages.begin(), c.pages.end(), p) != c.pages.end()) c.revision = bump();
 }
 
 void Ui::setActivePage(CtlRef tab, int page) {

@@ -66,14 +66,30 @@ class Ui {
   // Combo list of recent entries (labels of items).
   void comboInsertTop(CtlRef r, std::string_view entry, size_t maxEntries);
 
+  // Shows or hides a panel; a tab holding it as a page repaints too.
+  void setPageVisible(int panel, bool visible);
+
   // Tab control: active page index.
   void setActivePage(CtlRef tab, int page);
   int activePage(CtlRef tab) const;
 
-  // Kind-specific models; call touch() after editing them directly.
-  TableModel& table(CtlRef r) { return at(r).table; }
-  GraphModel& graph(CtlRef r) { return at(r).graph; }
-  StripModel& strip(CtlRef r) { return at(r).strip; }
+  // Kind-specific models. Taking one for editing marks the control for
+  // repaint: the front-end draws only once the caller is back in event
+  // processing, so the edits made through the reference are all shown.
+  // Take it again after a wait rather than hold it across one.
+  TableModel& table(CtlRef r) { return edit(r).table; }
+  GraphModel& graph(CtlRef r) { return edit(r).graph; }
+  StripModel& strip(CtlRef r) { return edit(r).strip; }
+  const TableModel& table(CtlRef r) const { return at(r).table; }
+  const GraphModel& graph(CtlRef r) const { return at(r).graph; }
+  const StripModel& strip(CtlRef r) const { return at(r).strip; }
+  // The control for edits no setter covers (captions, headers), marked
+  // for repaint in the same way.
+  Control& edit(CtlRef r) {
+    touch(r);
+    return at(r);
+  }
+  void setContextMenu(CtlRef r, std::vector<ContextEntry> entries);
   void touch(CtlRef r);
   void touchPanel(int panel);
   void touchMenu();

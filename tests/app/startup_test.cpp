@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <functional>
 
 #include "app/app_fixture.h"
@@ -171,6 +173,38 @@ TEST(AppStartup, BrokenOrMissingResourceFailsBeforeAnythingIsShown) {
     std::string error;
     EXPECT_EQ(AppStartup(*app.ctx, error, app.dir.path(), StartOptions{false}), -1);
     EXPECT_NE(error.find("missing controls"), std::string::npos) << error;
+  }
+  {
+    // Every control the core writes is found at start-up, not when first
+    // used: one missing from a page names it, and so does a teach table of
+    // another shape.
+    App app;
+    const struct {
+      const char* file;
+      const char* line;  // start of the line that goes
+      const char* named;
+    } cuts[] = {
+        {"page_scope.uir", "numeric DELTAX ", "SCOPE.DELTAX"},
+        {"page_rec.uir", "toggle ZOOMREC ", "REC.ZOOMREC"},
+        {"page_video.uir", "text TRIGTEXT ", "VIDEO.TRIGTEXT"},
+    };
+    for (const auto& cut : cuts) {
+      std::ifstream in(std::string(BX_RESOURCE_DIR) + "/" + cut.file);
+      std::string text, line;
+      while (std::getline(in, line))
+        if (line.rfind(cut.line, 0) != 0) text += line + "\n";
+      app.dir.write(cut.file, text);
+    }
+    std::ifstream in(std::string(BX_RESOURCE_DIR) + "/page_teach.uir");
+    std::string teach((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t kinds = teach.find("colkinds=0,0,1,");
+    ASSERT_NE(kinds, std::string::npos);
+    teach.replace(kinds, 15, "colkinds=0,1,0,");
+    app.dir.write("page_teach.uir", teach);
+    std::string error;
+    EXPECT_EQ(AppStartup(*app.ctx, error, app.dir.path(), StartOptions{false}), -1);
+    for (const auto& cut : cuts) EXPECT_NE(error.find(cut.named), std::string::npos) << error;
+    EXPECT_NE(error.find("TEACH.TABLE"), std::string::npos) << error;
   }
 }
 

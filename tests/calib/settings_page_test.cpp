@@ -2,11 +2,15 @@
 // record and the lookup table through the panel's own controls.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <functional>
 
 #include "calib/record.h"
+#include "calib/record_binding.h"
+#include "calibration/settings_page.h"
 #include "calib/xflash_record.h"
 #include "link/frame_format.h"
 #include "link/orders.h"
@@ -100,6 +104,62 @@ TEST_F(SettingsPage, LoadWriteAndReadBack) {
   press("READXF");
   EXPECT_EQ(calib::serial(ctx->calib.record), 42);
   EXPECT_EQ(ctx->ui.value(ctx->refs.calib.offset), 100);
+}
+
+// Every field of the record, shown on the page and collected again, comes
+// back as it was: also a slope whose shown value is rounded (its stored
+// bits stay), and each binding names the control it really uses.
+TEST_F(SettingsPage, EveryRecordFieldRoundTripsThroughThePage) {
+  CalibRecord& r = ctx->calib.record;
+  int n = 0;
+  for (const calib::RecordBinding& b : calib::RecordBindings()) {
+    const std::string name = b.control;
+    const size_t dot = name.find('.');
+    ASSERT_NE(dot, std::string::npos) << name;
+    EXPECT_EQ(ctx->refs.calib.*b.ref, ctx->ui.find(name.substr(0, dot), name.substr(dot + 1))) << name;
+    if (b.conv == calib::FieldConv::Slope)
+      calib::setField32(r, b.off, 16385);  // shown as 1.00006, which truncates to 16384
+    else if (b.conv == calib::FieldConv::Word16)
+      calib::setField16(r, b.off, static_cast<uint16_t>(1000 + ++n));
+    else
+      calib::setField32(r, b.off, static_cast<uint32_t>(b.conv == calib::FieldConv::Signed32 ? -70000 - ++n : 803509));
+  }
+  const CalibRecord shown = r;
+  ShowCalibRecord(*ctx);
+  // Each field but the slope is spoilt: collecting must write it again.
+  for (const calib::RecordBinding& b : calib::RecordBindings())
+    if (b.conv != calib::FieldConv::Slope) calib::setField16(r, b.off, 7);
+  CollectCalibRecord(*ctx);
+  EXPECT_EQ(r.bytes, shown.bytes);
+  // A slope typed anew is stored as typed, truncated.
+  ctx->ui.setValue(ctx->refs.calib.slope, 1.5);
+  CollectCalibRecord(*ctx);
+  EXPECT_EQ(calib::slopeX16384(r), 24576);
+}
+
+TEST_F(SettingsPage, TypedRecordValuesAreHeldWithinTheirFields) {
+  const struct {
+    const char* control;
+    double typed;
+    int off;
+    bool wide;
+    int64_t expected;
+  } cases[] = {
+      {"XF_SIZE", 70000, calib::OFF_XF_SIZE, false, 65535},
+      {"PIXEL_END", -4, calib::OFF_PIXEL_END, false, 0},
+      {"LOOKUP", std::nan(""), calib::OFF_LOOKUP, false, 0},
+      {"OFFSET", 3e9, calib::OFF_OFFSET, true, INT32_MAX},
+      {"RANGE", -2.5, calib::OFF_RANGE, true, -3},
+      {"HWTYPE_DISP", -5, calib::OFF_HWTYPE, true, 0},
+  };
+  for (const auto& k : cases) {
+    ctx->ui.setValue(c(k.control), k.typed);
+    CollectCalibRecord(*ctx);
+    const auto* at = ctx->calib.record.bytes.data() + k.off;
+    const int64_t got = k.wide ? (k.off == calib::OFF_HWTYPE ? int64_t{frame::get32(at)} : int64_t{frame::gets32(at)})
+                               : int64_t{frame::get16(at)};
+    EXPECT_EQ(got, k.expected) << k.control << " " << k.typed;
+  }
 }
 
 TEST(CalibDisplayRange, AnEndBeyondTheFieldIsHeldAtItsLimit) {

@@ -187,6 +187,38 @@ TEST_F(AdjustPanel, OpenedDuringLiveModeSendsOnlyWhatTheOperatorChanged) {
   ctx->run.state = RUN_IDLE;
 }
 
+// Each field of the record shows on its own control, and the settings the
+// operator edits go back unchanged into the same place of the record.
+TEST_F(AdjustPanel, EveryFieldShowsOnItsControlAndRoundTrips) {
+  AdjustRecord own{};
+  own[6] = 17;
+  for (int off = 8; off < 32; off += 2) PutWord(own, off, static_cast<uint16_t>(2000 + 3 * off));
+  AdjustRecord got{};
+  ASSERT_EQ(ExchangeAdjustRecord(*ctx, own, got), 1);
+  ASSERT_EQ(i2cadjust_activate(*ctx, true), 0);
+  ASSERT_EQ(i2cadjust_preload(*ctx), 0);
+  const struct {
+    const char* page;
+    const char* name;
+    int offset;
+  } fields[] = {{"ADJ_P1", "WORD8", 8},   {"ADJ_P1", "WORD10", 10}, {"ADJ_P3", "WORD12", 12}, {"ADJ_P3", "WORD14", 14},
+                {"ADJ_P2", "WORD16", 16}, {"ADJ_P2", "WORD18", 18}, {"ADJ_P3", "WORD20", 20}, {"ADJ_P3", "WORD22", 22},
+                {"ADJ_P2", "WORD24", 24}, {"ADJ_P2", "WORD26", 26}, {"ADJ_P3", "WORD28", 28}, {"ADJ_P3", "WORD30", 30}};
+  for (const auto& f : fields) EXPECT_EQ(value(f.page, f.name), 2000 + 3 * f.offset) << f.name;
+  EXPECT_EQ(value("ADJ_P1", "BYTE6"), 17);
+  EXPECT_EQ(value("ADJ_P3", "MODEWORD"), 1);  // the sensor's own mode
+  // Every editable setting, changed on its control, goes back into its place.
+  for (const auto& f : {fields[0], fields[1], fields[4], fields[5], fields[8], fields[9]})
+    set(f.page, f.name, 3000 + f.offset);
+  set("ADJ_P1", "BYTE6", 18);
+  ASSERT_EQ(i2cadjust_single_iter(*ctx), 0);
+  const std::vector<uint8_t> sent = sim->lastRequest(order::kPotentiometer).payload;
+  ASSERT_EQ(sent.size(), 32u);
+  for (int off : {8, 10, 16, 18, 24, 26})
+    EXPECT_EQ(frame::get16(&sent[static_cast<size_t>(off)]), 3000 + off) << off;
+  EXPECT_EQ(sent[6], 18);
+}
+
 TEST_F(AdjustPanel, FailedExchangeLeavesThePanelAndTheNextOneWorks) {
   ASSERT_EQ(i2cadjust_activate(*ctx, true), 0);
   ASSERT_EQ(i2cadjust_preload(*ctx), 0);

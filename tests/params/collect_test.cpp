@@ -1,5 +1,8 @@
 // Collecting the edited values back into the records, in both units, and
 // the unit switch.
+#include <cmath>
+
+#include "params/bindings.h"
 #include "params/panel_values.h"
 #include "params/units.h"
 #include "params_fixture.h"
@@ -149,6 +152,89 @@ TEST_F(CollectTest, AGetEndsInTheUnitTheSwitchShows) {
   SetPanelValues(*ctx);
   EXPECT_EQ(ctx->params.unitMm, 1);
   EXPECT_DOUBLE_EQ(ctx->ui.value(ref("VIDEO", "RANGEBEG")), 2.5);
+}
+
+// Every bound field, shown and collected again, comes back as it was, in
+// both units; and each binding names the control it really uses.
+TEST_F(CollectTest, EveryBoundFieldRoundTripsThroughItsControl) {
+  auto& p = ctx->params;
+  for (const FieldBinding& b : ParamBindings()) {
+    const std::string name = b.control;
+    const size_t dot = name.find('.');
+    ASSERT_NE(dot, std::string::npos) << name;
+    const ui::CtlRef r = b.ref(*ctx);
+    ASSERT_TRUE(r.valid()) << name;
+    EXPECT_EQ(r, ref(name.substr(0, dot).c_str(), name.substr(dot + 1).c_str())) << name;
+    for (int mm : {0, 1}) {
+      p.unitMm = mm;
+      const int row = p.activeRow;
+      for (int trackMode : {0, 1}) {
+        set(p, VIDEO_THRESHOLD_MODE, static_cast<uint16_t>(trackMode));
+        // A value each field can hold, away from its limits.
+        const uint16_t word = b.conv == Conv::Millis ? 2500 : b.hi < 4 ? 2 : 1234;
+        const int field = b.conv == Conv::Threshold && trackMode == 1 ? TRACK_THRESHOLD : b.off;
+        set(p, field, word);
+        if (b.umOff >= 0) set32(p, b.umOff, word * 10);
+        if (b.rowOff >= 0) rowSet(p, row, b.rowOff, word);
+        if (b.rowUmOff >= 0) rowSet32(p, row, b.rowUmOff, word * 10);
+        ShowField(*ctx, b);
+        set(p, field, 7);
+        if (b.umOff >= 0) set32(p, b.umOff, 7);
+        CollectField(*ctx, b);
+        EXPECT_EQ(get(p, field), word) << name << " mm=" << mm;
+        if (b.umOff >= 0) {
+          EXPECT_EQ(get32(p, b.umOff), word * 10) << name << " mm=" << mm;
+        }
+        if (b.conv != Conv::Threshold) break;
+      }
+    }
+  }
+}
+
+TEST_F(CollectTest, EveryTeachColumnRoundTripsThroughItsCell) {
+  auto& p = ctx->params;
+  ASSERT_EQ(TeachColumns().size(), static_cast<size_t>(TC_COUNT));
+  for (const ColumnBinding& c : TeachColumns()) {
+    EXPECT_EQ(table().colKind[static_cast<size_t>(c.col)], c.kind) << c.col;
+    for (int mm : {0, 1}) {
+      p.unitMm = mm;
+      const int row = 2;
+      const int16_t value = c.conv == CellConv::Signed ? -7 : c.conv == CellConv::Mode ? 2 : 1234;
+      rowSet(p, row, c.rowOff, static_cast<uint16_t>(value));
+      if (c.rowUmOff >= 0) rowSet32(p, row, c.rowUmOff, value * 10);
+      SetTableRowValues(*ctx, row);
+      rowSet(p, row, c.rowOff, 7);
+      if (c.rowUmOff >= 0) rowSet32(p, row, c.rowUmOff, 7);
+      GetTableRowValues(*ctx, row);
+      EXPECT_EQ(rowGetS(p, row, c.rowOff), value) << c.col << " mm=" << mm;
+      if (c.rowUmOff >= 0) {
+        EXPECT_EQ(rowGet32(p, row, c.rowUmOff), value * 10) << c.col << " mm=" << mm;
+      }
+    }
+  }
+}
+
+// What a field cannot hold is held at its limit, and what is no number
+// leaves a zero rather than whatever the conversion made of it.
+TEST_F(CollectTest, BoundFieldsHoldTypedEntriesWithinTheirLimits) {
+  const struct {
+    const char* panel;
+    const char* control;
+    double typed;
+    int field;
+    uint16_t expected;
+  } cases[] = {
+      {"PARA1", "POWER", 1e12, POWER, 65535},
+      {"PARA1", "POWER", -3, POWER, 0},
+      {"PARA1", "POWER", std::nan(""), POWER, 0},
+      {"PARA1", "EXPOSE", 1000, INTEGRATION_TIME, 65530},
+      {"TEACH", "PROGNO", 9, EVAL_PROGRAM, 3},
+  };
+  for (const auto& c : cases) {
+    ctx->ui.setValue(ref(c.panel, c.control), c.typed);
+    GetPanelValues(*ctx);
+    EXPECT_EQ(field(c.field), c.expected) << c.control << " " << c.typed;
+  }
 }
 
 }  // namespace

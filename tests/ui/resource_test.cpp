@@ -1,6 +1,8 @@
 // The panel resource loader and the model's dispatch rules.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/startup.h"
 #include "context/context.h"
 #include "ui/headless.h"
@@ -99,6 +101,46 @@ TEST(UiModel, DimmedControlsGetOnlyRightClicksAndComboKeepsTenRecent) {
   EXPECT_EQ(items[0].label, "10.0.0.5");
   EXPECT_EQ(items[1].label, "10.0.0.11");
   EXPECT_EQ(items[9].label, "10.0.0.2");  // the eleventh address dropped .1
+}
+
+// Whatever edits a control through the model marks it for repaint, so no
+// screen code has to remember to; reading it does not.
+TEST(UiModel, EditingThroughTheModelMarksTheControlAndReadingDoesNot) {
+  ui::Ui u;
+  std::string err;
+  ASSERT_TRUE(ui::loadResourceText(u,
+                                   "panel M\ntab TABS pages=P1,P2\n"
+                                   "panel P1\ntable T rows=2 cols=2\ngraph G\nstrip S\n"
+                                   "panel P2\n",
+                                   err))
+      << err;
+  const ui::CtlRef t = u.find("P1", "T"), g = u.find("P1", "G"), s = u.find("P1", "S"), tabs = u.find("M", "TABS");
+  const struct {
+    const char* what;
+    ui::CtlRef ref;
+    std::function<void()> edit;
+  } edits[] = {
+      {"table cell", t, [&] { u.table(t).at(1, 1).num = 5; }},
+      {"graph cursor", g, [&] { u.graph(g).cursors[0].x = 3; }},
+      {"strip axis", s, [&] { u.strip(s).y.autoscale = true; }},
+      {"graph caption", g, [&] { u.edit(g).graph.y.caption = "mm"; }},
+      {"context menu", t, [&] { u.setContextMenu(t, {ui::ContextEntry{"Help", nullptr, true}}); }},
+      {"page hidden", tabs, [&] { u.setPageVisible(u.findPanel("P2"), false); }},
+  };
+  for (const auto& e : edits) {
+    const uint64_t before = u.at(e.ref).revision;
+    e.edit();
+    EXPECT_GT(u.at(e.ref).revision, before) << e.what;
+  }
+  const ui::Ui& seen = u;
+  const uint64_t before = u.revision();
+  EXPECT_EQ(seen.table(t).at(1, 1).num, 5);
+  EXPECT_EQ(seen.graph(g).cursors[0].x, 3);
+  EXPECT_TRUE(seen.strip(s).y.autoscale);
+  EXPECT_EQ(u.revision(), before);
+  // Hiding a page that is already hidden changes nothing.
+  u.setPageVisible(u.findPanel("P2"), false);
+  EXPECT_EQ(u.revision(), before);
 }
 
 }  // namespace

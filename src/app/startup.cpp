@@ -6,20 +6,20 @@
 
 #include "app/app_callbacks.h"
 #include "calibration/settings_page.h"
-#include "session/callbacks.h"
-#include "session/conn_page.h"
-#include "params/callbacks.h"
-#include "context/param_refs.h"
-#include "calib/record.h"
 #include "context/context.h"
+#include "context/param_refs.h"
 #include "factory/adjust_panel.h"
 #include "live/display.h"
-#include "live/run_loop.h"
 #include "live/live_callbacks.h"
-#include "recorder/rec_page.h"
+#include "live/run_loop.h"
+#include "params/callbacks.h"
 #include "params/fields.h"
+#include "recorder/rec_page.h"
 #include "scope/callbacks.h"
+#include "session/callbacks.h"
+#include "session/conn_page.h"
 #include "ui/resource.h"
+#include "wire/calib_record.h"
 
 namespace bx {
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "calib/limits.h"
-#include "calib/record.h"
 #include "calib/state.h"
 #include "files/atomic_file.h"
+#include "wire/calib_record.h"
 
 namespace bx {
 

@@ -5,12 +5,9 @@
 #include <cstdint>
 #include <string>
 
-namespace bx {
+#include "wire/calib_record.h"
 
-struct CalibRecord {
-  static constexpr int kSize = 32;
-  std::array<uint8_t, kSize> bytes{};
-};
+namespace bx {
 
 struct CalibState {
   CalibRecord record;

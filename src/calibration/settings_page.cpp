@@ -7,13 +7,13 @@
 #include "calib/calib_file.h"
 #include "calib/limits.h"
 #include "calib/lookup_write.h"
-#include "calib/record.h"
 #include "calib/xflash_record.h"
 #include "calibration/calib_lock.h"
 #include "calibration/calib_pages.h"
 #include "context/context.h"
 #include "link/ownership.h"
 #include "link/report.h"
+#include "wire/calib_record.h"
 
 namespace bx {
 

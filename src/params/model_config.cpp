@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "calib/record.h"
 #include "context/context.h"
 #include "identify/catalogue.h"
-#include "params/model_config.h"
 #include "params/fields.h"
+#include "params/model_config.h"
+#include "wire/calib_record.h"
 
 namespace bx {
 namespace {

@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
-#include "calib/record.h"
 #include "context/context.h"
-#include "link/report.h"
 #include "context/displays.h"
+#include "link/report.h"
 #include "params/fields.h"
 #include "params/labels.h"
 #include "params/sanitise.h"
 #include "params/teach_graphs.h"
 #include "params/units.h"
+#include "wire/calib_record.h"
 
 namespace bx {
 namespace {

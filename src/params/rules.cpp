@@ -6,17 +6,17 @@
 
 #include "commands/commands.h"
 #include "context/context.h"
+#include "context/displays.h"
 #include "link/events.h"
 #include "link/exchange.h"
 #include "link/ownership.h"
-#include "link/orders.h"
 #include "link/report.h"
-#include "context/displays.h"
 #include "params/fields.h"
 #include "params/panel_values.h"
 #include "params/sanitise.h"
 #include "params/teach_graphs.h"
 #include "params/units.h"
+#include "wire/orders.h"
 
 namespace bx {
 namespace param {

@@ -2,7 +2,7 @@
 // What the SCOPE page shows: the record as values with limits and five
 // digital traces, the time axis from the sample period, the cursors'
 // differences and the trigger-level marker. Draws into the panel model only.
-#include "scope/record.h"
+#include "wire/scope_record.h"
 
 namespace bx {
 struct Context;
@@ -28,5 +28,9 @@ void PlotScopeRecord(Context& ctx);
 int ScopeProgram(const Context& ctx, uint32_t firstSample);
 // Where the marker stands for a level, in the unit in force.
 double TriggerMarkerPosition(const Context& ctx, int levelPercent);
+
+// Height of digital line k in the digital graph: the five lines stacked
+// one above the other, 2k when clear and 2k + 1 when set.
+inline double digitalTraceY(int k, bool set) { return 2.0 * k + (set ? 1.0 : 0.0); }
 
 }  // namespace bx

@@ -14,9 +14,9 @@
 #include "gui/gui_input.h"
 #include "gui/main_window.h"
 #include "live/live_view.h"
-#include "live/record.h"
 #include "params/fields.h"
 #include "params/teach_graphs.h"
+#include "wire/live_record.h"
 
 namespace {
 

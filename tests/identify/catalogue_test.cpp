@@ -1,11 +1,11 @@
 // The model catalogue, the firmware gate and the fixed-point slope.
 #include <gtest/gtest.h>
 
-#include "calib/record.h"
 #include "commands/commands.h"
 #include "identify/catalogue.h"
 #include "identify/gate.h"
 #include "live/state.h"
+#include "wire/calib_record.h"
 
 namespace bx {
 namespace {

@@ -29,17 +29,17 @@
 #include <new>
 #include <string>
 
+#include "app/startup.h"
 #include "commands/commands.h"
 #include "context/context.h"
-#include "app/startup.h"
 #include "link/exchange.h"
-#include "link/frame_format.h"
-#include "link/orders.h"
 #include "link/transport.h"
 #include "platform/clock.h"
 #include "platform/com_ports.h"
 #include "sim/server.h"
 #include "ui/headless.h"
+#include "wire/frame_format.h"
+#include "wire/orders.h"
 
 #include "bench_sim.h"
 #include "bench_support.h"

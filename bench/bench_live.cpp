@@ -21,8 +21,6 @@
 
 #include "app/startup.h"
 #include "context/context.h"
-#include "link/frame_format.h"
-#include "link/orders.h"
 #include "link/transport.h"
 #include "live/run_loop.h"
 #include "platform/clock.h"
@@ -30,6 +28,8 @@
 #include "session/bringup.h"
 #include "sim/server.h"
 #include "ui/headless.h"
+#include "wire/frame_format.h"
+#include "wire/orders.h"
 
 #include "bench_sim.h"
 #include "bench_support.h"

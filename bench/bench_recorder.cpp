@@ -14,11 +14,11 @@
 
 #include "commands/commands.h"
 #include "context/context.h"
-#include "live/record.h"
 #include "params/fields.h"
 #include "params/transfer.h"
 #include "platform/clock.h"
 #include "recorder/recording.h"
+#include "wire/live_record.h"
 
 #include "bench_sim.h"
 #include "bench_support.h"

@@ -9,8 +9,8 @@
 
 #include "factory/adjust_panel.h"
 #include "factory/adjust_record.h"
-#include "link/orders.h"
 #include "panel_rig.h"
+#include "wire/orders.h"
 
 using bx::fuzz::check;
 namespace fa = bx::factory;

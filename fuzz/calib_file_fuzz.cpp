@@ -8,9 +8,9 @@
 #include <string_view>
 
 #include "calib/calib_file.h"
-#include "calib/record.h"
 #include "calib/xflash_record.h"
 #include "context/context.h"
+#include "wire/calib_record.h"
 
 namespace {
 

@@ -10,13 +10,13 @@
 #include <cstring>
 
 #include "commands/commands.h"
-#include "commands/edge_reply.h"
-#include "link/frame_format.h"
-#include "link/orders.h"
 #include "live/edge_markers.h"
 #include "live/live_callbacks.h"
-#include "params/fields.h"
 #include "panel_rig.h"
+#include "params/fields.h"
+#include "wire/edge_reply.h"
+#include "wire/frame_format.h"
+#include "wire/orders.h"
 
 using bx::fuzz::check;
 namespace er = bx::edgereply;

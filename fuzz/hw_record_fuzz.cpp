@@ -10,12 +10,12 @@
 #include <cstdint>
 #include <cstring>
 
-#include "identify/hw_record.h"
-#include "link/frame_format.h"
-#include "link/orders.h"
+#include "panel_rig.h"
 #include "session/bringup.h"
 #include "session/identify.h"
-#include "panel_rig.h"
+#include "wire/frame_format.h"
+#include "wire/hw_record.h"
+#include "wire/orders.h"
 
 using bx::fuzz::check;
 namespace hw = bx::hwrec;

@@ -17,9 +17,9 @@
 #include "files/hwinfo_file.h"
 #include "files/ini_document.h"
 #include "files/para_file.h"
-#include "link/orders.h"
-#include "params/hwinfo.h"
 #include "panel_rig.h"
+#include "params/hwinfo.h"
+#include "wire/orders.h"
 
 using bx::fuzz::check;
 namespace files = bx::files;

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "link/crc8.h"
 #include "link/exchange.h"
-#include "link/orders.h"
 #include "link_rig.h"
+#include "wire/crc8.h"
+#include "wire/orders.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bx::fuzz::LinkRig rig;

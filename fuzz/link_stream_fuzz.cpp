@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "link/crc8.h"
 #include "link/exchange.h"
 #include "link_rig.h"
+#include "wire/crc8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bx::fuzz::LinkRig rig;

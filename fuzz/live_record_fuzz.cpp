@@ -9,9 +9,9 @@
 #include <string>
 
 #include "live/live_view.h"
-#include "live/record.h"
 #include "live/state_text.h"
 #include "panel_rig.h"
+#include "wire/live_record.h"
 
 using bx::fuzz::check;
 namespace rec = bx::liverec;

@@ -14,10 +14,10 @@
 
 #include "app/startup.h"
 #include "context/context.h"
-#include "link/frame_format.h"
 #include "platform/link_port.h"
 #include "platform/memory_port.h"
 #include "ui/headless.h"
+#include "wire/frame_format.h"
 
 namespace bx::fuzz {
 

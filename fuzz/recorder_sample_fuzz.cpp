@@ -7,10 +7,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "link/frame_format.h"
+#include "panel_rig.h"
 #include "recorder/rec_display.h"
 #include "recorder/rec_file.h"
-#include "panel_rig.h"
+#include "wire/frame_format.h"
+#include "wire/recorder_sample.h"
 
 using bx::fuzz::check;
 
@@ -21,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   rig.reset();
   auto& ctx = rig.ctx;
 
-  bx::RecorderSample s = bx::recorder::DecodeSample(data);
+  bx::RecorderSample s = bx::recsample::decode(data);
   check(s.edgeA == bx::frame::get16(data) && s.edgeB == bx::frame::get16(data + 2) &&
         s.value == bx::frame::get16(data + 4) && s.edges == bx::frame::get16(data + 6) &&
         s.valueUm == bx::frame::gets32(data + 8) && s.program == 0 && s.status == 0);

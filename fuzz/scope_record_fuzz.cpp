@@ -4,10 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "scope/record.h"
-#include "scope/view.h"
-#include "link/frame_format.h"
 #include "panel_rig.h"
+#include "scope/view.h"
+#include "wire/frame_format.h"
+#include "wire/scope_record.h"
 
 using bx::fuzz::check;
 namespace rec = bx::scoperec;

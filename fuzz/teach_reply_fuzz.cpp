@@ -10,11 +10,11 @@
 #include <cstring>
 #include <string>
 
-#include "link/frame_format.h"
-#include "link/orders.h"
+#include "panel_rig.h"
 #include "params/fields.h"
 #include "params/teach.h"
-#include "panel_rig.h"
+#include "wire/frame_format.h"
+#include "wire/orders.h"
 
 using bx::fuzz::check;
 namespace param = bx::param;

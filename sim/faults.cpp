@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "link/orders.h"
+#include "wire/orders.h"
 
 namespace bx::sim {
 namespace {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "link/crc8.h"
-#include "link/frame_format.h"
+#include "wire/crc8.h"
+#include "wire/frame_format.h"
 
 namespace bx::sim {
 

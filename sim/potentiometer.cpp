@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "link/frame_format.h"
-#include "link/orders.h"
 #include "sim/sensor.h"
+#include "wire/frame_format.h"
+#include "wire/orders.h"
 
 namespace bx::sim {
 namespace {
@@ -35,14 +35,14 @@ void store(std::array<uint8_t, kPotSize>& to, const std::array<uint8_t, kPotSize
 // Half the way to the set value per exchange; once there, one count of
 // noise either side. A plain read reports without measuring anew.
 void Sensor::follow() {
-  const int now = static_cast<int16_t>(get16(&pot_[4]));
+  const int now = static_cast<int16_t>(get16(&pot_[adjrec::kMeasuredOffset]));
   const int target = static_cast<int16_t>(potTarget_);
   int next = now + (target - now) / 2;
   if (std::abs(target - now) <= 1) {
     potJitter_ = !potJitter_;
     next = target + (potJitter_ ? 1 : 0);
   }
-  put16(&pot_[4], static_cast<uint16_t>(next));
+  put16(&pot_[adjrec::kMeasuredOffset], static_cast<uint16_t>(next));
 }
 
 Sensor::Reply Sensor::potentiometer(const ParsedRequest& req) {
@@ -51,13 +51,13 @@ Sensor::Reply Sensor::potentiometer(const ParsedRequest& req) {
     // The mode word and the measured value belong to the sensor; the set
     // value is a target, the settings are taken over, and the store flags
     // are done once handled.
-    potTarget_ = get16(&req.payload[4]);
-    std::copy(req.payload.begin() + 6, req.payload.end(), pot_.begin() + 6);
-    const uint8_t flags = pot_[7];
-    pot_[7] = 0;
-    if (flags & 0x01) store(potStored_, pot_, kGroup0);
-    if (flags & 0x02) store(potStored_, pot_, kGroup1);
-    if (flags & 0x04) store(potStored_, pot_, kGroup2);
+    potTarget_ = get16(&req.payload[adjrec::kMeasuredOffset]);
+    std::copy(req.payload.begin() + adjrec::kByte6Offset, req.payload.end(), pot_.begin() + adjrec::kByte6Offset);
+    const uint8_t flags = pot_[adjrec::kStoreFlagsOffset];
+    pot_[adjrec::kStoreFlagsOffset] = 0;
+    if (flags & adjrec::kStorePage1) store(potStored_, pot_, kGroup0);
+    if (flags & adjrec::kStorePage2A) store(potStored_, pot_, kGroup1);
+    if (flags & adjrec::kStorePage2B) store(potStored_, pot_, kGroup2);
     follow();
   }
   return Reply{kPotentiometer, 0, {pot_.begin(), pot_.end()}};

@@ -3,8 +3,8 @@
 // that spoke last, shaped by the faults for unrequested frames.
 #include <algorithm>
 
-#include "link/orders.h"
 #include "sim/sensor.h"
+#include "wire/orders.h"
 
 namespace bx::sim {
 

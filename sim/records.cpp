@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "link/crc8.h"
-#include "link/frame_format.h"
+#include "wire/crc8.h"
+#include "wire/frame_format.h"
 
 namespace bx::sim {
 
@@ -22,47 +22,47 @@ int32_t pixelsToUm(int64_t pixels, int32_t slopeX16384) {
 
 CalibBytes encodeCalib(const CalibRecord& c) {
   CalibBytes b{};
-  put32(&b[0], c.hardwareType);
-  put16(&b[4], c.serial);
-  put16(&b[6], c.xfDivisor);
-  put16(&b[8], c.xfSize);
-  put16(&b[10], c.interfaceType);
-  put32(&b[12], static_cast<uint32_t>(c.slopeX16384));
-  put32(&b[16], static_cast<uint32_t>(c.offsetUm));
-  put32(&b[20], static_cast<uint32_t>(c.rangeUm));
-  put16(&b[24], c.lookupFlag);
-  put16(&b[26], c.firstPixel);
-  put16(&b[28], c.lastPixel);
+  put32(&b[calib::OFF_HWTYPE], c.hardwareType);
+  put16(&b[calib::OFF_SERIAL], c.serial);
+  put16(&b[calib::OFF_XF_DIVISOR], c.xfDivisor);
+  put16(&b[calib::OFF_XF_SIZE], c.xfSize);
+  put16(&b[calib::OFF_IF_TYPE], c.interfaceType);
+  put32(&b[calib::OFF_SLOPE], static_cast<uint32_t>(c.slopeX16384));
+  put32(&b[calib::OFF_OFFSET], static_cast<uint32_t>(c.offsetUm));
+  put32(&b[calib::OFF_RANGE], static_cast<uint32_t>(c.rangeUm));
+  put16(&b[calib::OFF_LOOKUP], c.lookupFlag);
+  put16(&b[calib::OFF_PIXEL_START], c.firstPixel);
+  put16(&b[calib::OFF_PIXEL_END], c.lastPixel);
   return b;
 }
 
 CalibRecord decodeCalib(const uint8_t* b) {
   CalibRecord c;
-  c.hardwareType = get32(b);
-  c.serial = get16(b + 4);
-  c.xfDivisor = get16(b + 6);
-  c.xfSize = get16(b + 8);
-  c.interfaceType = get16(b + 10);
-  c.slopeX16384 = static_cast<int32_t>(get32(b + 12));
-  c.offsetUm = static_cast<int32_t>(get32(b + 16));
-  c.rangeUm = static_cast<int32_t>(get32(b + 20));
-  c.lookupFlag = get16(b + 24);
-  c.firstPixel = get16(b + 26);
-  c.lastPixel = get16(b + 28);
+  c.hardwareType = get32(b + calib::OFF_HWTYPE);
+  c.serial = get16(b + calib::OFF_SERIAL);
+  c.xfDivisor = get16(b + calib::OFF_XF_DIVISOR);
+  c.xfSize = get16(b + calib::OFF_XF_SIZE);
+  c.interfaceType = get16(b + calib::OFF_IF_TYPE);
+  c.slopeX16384 = static_cast<int32_t>(get32(b + calib::OFF_SLOPE));
+  c.offsetUm = static_cast<int32_t>(get32(b + calib::OFF_OFFSET));
+  c.rangeUm = static_cast<int32_t>(get32(b + calib::OFF_RANGE));
+  c.lookupFlag = get16(b + calib::OFF_LOOKUP);
+  c.firstPixel = get16(b + calib::OFF_PIXEL_START);
+  c.lastPixel = get16(b + calib::OFF_PIXEL_END);
   return c;
 }
 
 std::array<uint8_t, kHardwareSize> encodeHardwareRecord(const Config& c) {
   std::array<uint8_t, kHardwareSize> b{};
-  put32(&b[0], c.boardCode);
-  put32(&b[4], c.hardwareType);
-  put16(&b[8], static_cast<uint16_t>(c.serial));
-  put16(&b[10], static_cast<uint16_t>(c.firmwareVersion));
-  put16(&b[14], static_cast<uint16_t>(c.subPixelCount));
-  put16(&b[16], static_cast<uint16_t>(c.lowestPixel));
-  put16(&b[18], static_cast<uint16_t>(c.highestPixel));
-  put16(&b[20], static_cast<uint16_t>(c.videoRange));
-  put16(&b[26], static_cast<uint16_t>(c.pixelCount));
+  put32(&b[hwrec::BOARD_CODE], c.boardCode);
+  put32(&b[hwrec::HW_TYPE], c.hardwareType);
+  put16(&b[hwrec::SERIAL], static_cast<uint16_t>(c.serial));
+  put16(&b[hwrec::FW_VERSION], static_cast<uint16_t>(c.firmwareVersion));
+  put16(&b[hwrec::SUB_PIXEL], static_cast<uint16_t>(c.subPixelCount));
+  put16(&b[hwrec::LOWEST_PIXEL], static_cast<uint16_t>(c.lowestPixel));
+  put16(&b[hwrec::HIGHEST_PIXEL], static_cast<uint16_t>(c.highestPixel));
+  put16(&b[hwrec::VIDEO_RANGE], static_cast<uint16_t>(c.videoRange));
+  put16(&b[hwrec::PIXEL_COUNT], static_cast<uint16_t>(c.pixelCount));
   return b;
 }
 

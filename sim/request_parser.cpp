@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "link/crc8.h"
+#include "wire/crc8.h"
 
 namespace bx::sim {
 

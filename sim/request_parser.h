@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "link/frame_format.h"
+#include "wire/frame_format.h"
 
 namespace bx::sim {
 

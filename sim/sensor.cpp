@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "link/frame_format.h"
-#include "link/orders.h"
+#include "wire/frame_format.h"
+#include "wire/orders.h"
 
 namespace bx::sim {
 
@@ -174,7 +174,8 @@ Sensor::Reply Sensor::dispatch(const ParsedRequest& req, int64_t nowMs, const Ac
     case kEdgeQuery: {
       if (req.param > 1) return refusal(kRefuseArgument);
       if (req.param == 1 && haveCapture_) {
-        const auto total = static_cast<uint16_t>(get16(&capturedEdges_[0]) + get16(&capturedEdges_[kEdgeReplySize / 2]));
+        const auto total = static_cast<uint16_t>(get16(&capturedEdges_[edgereply::POSITIVE_LIST]) +
+                                               get16(&capturedEdges_[edgereply::NEGATIVE_LIST]));
         return Reply{o, total, {capturedEdges_.begin(), capturedEdges_.end()}};
       }
       const Sample s = measure(nowMs, noShadow);

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "link/frame_format.h"
-#include "link/orders.h"
-#include "sim/sensor.h"
 #include "sim/scope_wave.h"
+#include "sim/sensor.h"
+#include "wire/frame_format.h"
+#include "wire/orders.h"
 
 namespace bx::sim {
 
@@ -136,21 +136,22 @@ std::array<uint8_t, kEdgeReplySize> Sensor::edgeReply(const Scan& scan) const {
   const int unit = 8 << edgeShift();
   auto block = [&](uint8_t* b, const std::vector<int>& list) {
     const size_t n = std::min<size_t>(list.size(), kEdgeListSlots);
-    put16(b, static_cast<uint16_t>(n));
-    for (size_t i = 0; i < n; ++i) put16(b + 2 + 2 * i, static_cast<uint16_t>(static_cast<int16_t>(list[i] / unit)));
+    put16(b + edgereply::COUNT, static_cast<uint16_t>(n));
+    for (size_t i = 0; i < n; ++i)
+      put16(b + edgereply::POSITIONS + 2 * i, static_cast<uint16_t>(static_cast<int16_t>(list[i] / unit)));
   };
-  block(r.data(), scan.posEdges);
-  block(r.data() + kEdgeReplySize / 2, scan.negEdges);
+  block(r.data() + edgereply::POSITIVE_LIST, scan.posEdges);
+  block(r.data() + edgereply::NEGATIVE_LIST, scan.negEdges);
   return r;
 }
 
 std::array<uint8_t, kRecorderSampleSize> Sensor::recorderSample(const Sample& s) const {
   std::array<uint8_t, kRecorderSampleSize> r{};
-  put16(&r[0], clampU16(s.m.posA));
-  put16(&r[2], clampU16(s.m.posB));
-  put16(&r[4], clampU16(s.m.valuePx));
-  put16(&r[6], clampU16(s.m.edgeCount));
-  put32(&r[8], static_cast<uint32_t>(s.m.valueUm));
+  put16(&r[recsample::EDGE_A], clampU16(s.m.posA));
+  put16(&r[recsample::EDGE_B], clampU16(s.m.posB));
+  put16(&r[recsample::VALUE], clampU16(s.m.valuePx));
+  put16(&r[recsample::EDGES], clampU16(s.m.edgeCount));
+  put32(&r[recsample::VALUE_UM], static_cast<uint32_t>(s.m.valueUm));
   return r;
 }
 
@@ -239,7 +240,7 @@ std::vector<uint8_t> Sensor::scopeRecord(int64_t nowMs) {
   }
   if (!noShadow) shapeScopeEvent(values, scope_.settings[0], scope_.settings[1], pretrigger, cfg_.calib.rangeUm);
   const double umPerPx = std::max(1, cfg_.calib.slopeX16384) / 16384.0;
-  std::vector<uint8_t> out(kScopeSamples * 4);
+  std::vector<uint8_t> out(scoperec::kRecordBytes);
   for (int k = 0; k < kScopeSamples; ++k) {
     const auto i = static_cast<size_t>(k);
     const Sample& s = scans[i];
@@ -248,13 +249,14 @@ std::vector<uint8_t> Sensor::scopeRecord(int64_t nowMs) {
     const int upper = set + get16(row + row::kUpperTolerance);
     const int lower = set - get16(row + row::kLowerTolerance);
     const auto px = static_cast<int>(std::lround((values[i] - cfg_.calib.offsetUm) / umPerPx));
-    uint32_t sample = static_cast<uint32_t>(std::clamp<int32_t>(values[i], 0, 0xFFFFFF));
+    uint32_t sample = static_cast<uint32_t>(std::clamp<int32_t>(values[i], 0, scoperec::kValueMask));
     const bool ok = s.m.code == 0;
-    if (ok && px < lower) sample |= 1u << 24;
-    if (ok && px > upper) sample |= 1u << 25;
-    if (ok && px >= lower && px <= upper) sample |= 1u << 26;
-    if (times[i] < inputHighUntil_) sample |= 1u << 27;
-    if (!ok) sample |= 1u << 28;
+    const auto line = [](int k) { return 1u << (scoperec::kFirstLineBit + k); };
+    if (ok && px < lower) sample |= line(0);
+    if (ok && px > upper) sample |= line(1);
+    if (ok && px >= lower && px <= upper) sample |= line(2);
+    if (times[i] < inputHighUntil_) sample |= line(3);
+    if (!ok) sample |= line(4);
     put32(&out[4 * i], sample);
   }
   return out;

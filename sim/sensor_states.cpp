@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "link/frame_format.h"
 #include "sim/sensor.h"
+#include "wire/frame_format.h"
 
 namespace bx::sim {
 

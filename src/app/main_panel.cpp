@@ -6,12 +6,12 @@
 #include "app/settings.h"
 #include "commands/commands.h"
 #include "context/context.h"
-#include "scope/callbacks.h"
 #include "link/events.h"
 #include "link/ownership.h"
-#include "link/orders.h"
 #include "link/report.h"
 #include "params/transfer.h"
+#include "scope/callbacks.h"
+#include "wire/orders.h"
 
 namespace bx {
 

@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "calib/limits.h"
-#include "calib/record.h"
+#include "wire/calib_record.h"
 #include "context/context.h"
 #include "calib/state.h"
 #include "files/atomic_file.h"
+#include "wire/calib_record.h"
 
 namespace bx {
 

@@ -6,9 +6,9 @@
 
 #include "context/context.h"
 #include "link/exchange.h"
-#include "link/frame_format.h"
-#include "link/orders.h"
 #include "link/report.h"
+#include "wire/frame_format.h"
+#include "wire/orders.h"
 
 namespace bx {
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "calib/record.h"
 #include "context/context.h"
+#include "wire/calib_record.h"
 
 namespace bx {
 

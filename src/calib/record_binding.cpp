@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "calib/record.h"
+#include "wire/calib_record.h"
 #include "context/context.h"
 
 namespace bx::calib {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "wire/calib_record.h"
+
 namespace bx {
 struct LanguageData;
 
@@ -31,10 +33,6 @@ struct CalibRefusal {
   std::string rejected(const LanguageData& texts) const;
 };
 
-struct CalibRecord {
-  static constexpr int kSize = 32;
-  std::array<uint8_t, kSize> bytes{};
-};
 
 struct CalibState {
   CalibRecord record;

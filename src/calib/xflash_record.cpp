@@ -6,12 +6,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "calib/record.h"
+#include "wire/calib_record.h"
 #include "calib/record_binding.h"
 #include "context/context.h"
 #include "link/exchange.h"
-#include "link/orders.h"
 #include "link/report.h"
+#include "wire/calib_record.h"
+#include "wire/orders.h"
 
 namespace bx {
 

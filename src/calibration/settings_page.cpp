@@ -7,7 +7,7 @@
 #include "calib/calib_file.h"
 #include "calib/limits.h"
 #include "calib/lookup_write.h"
-#include "calib/record.h"
+#include "wire/calib_record.h"
 #include "calib/record_binding.h"
 #include "calib/xflash_record.h"
 #include "calibration/calib_lock.h"
@@ -15,6 +15,7 @@
 #include "context/context.h"
 #include "link/ownership.h"
 #include "link/report.h"
+#include "wire/calib_record.h"
 
 namespace bx {
 

@@ -3,16 +3,17 @@
 #include <cmath>
 
 #include "calib/fit.h"
-#include "calib/record.h"
+#include "wire/calib_record.h"
 #include "calib/record_binding.h"
 #include "calib/xflash_record.h"
 #include "commands/commands.h"
 #include "context/context.h"
-#include "link/frame_format.h"
 #include "link/ownership.h"
 #include "link/report.h"
-#include "live/record.h"
 #include "params/fields.h"
+#include "wire/calib_record.h"
+#include "wire/frame_format.h"
+#include "wire/live_record.h"
 
 namespace bx {
 

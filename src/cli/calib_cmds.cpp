@@ -10,12 +10,12 @@
 #include "calib/fit.h"
 #include "calib/limits.h"
 #include "calib/lookup_write.h"
-#include "calib/record.h"
 #include "calib/xflash_record.h"
 #include "cli/session.h"
 #include "commands/commands.h"
 #include "context/context.h"
 #include "link/ownership.h"
+#include "wire/calib_record.h"
 
 namespace bx::cli {
 namespace {

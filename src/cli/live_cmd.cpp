@@ -7,9 +7,9 @@
 
 #include "cli/session.h"
 #include "context/context.h"
-#include "live/record.h"
 #include "live/run_loop.h"
 #include "live/state_text.h"
+#include "wire/live_record.h"
 
 namespace bx::cli {
 namespace {

@@ -12,9 +12,9 @@
 #include "context/context.h"
 #include "files/atomic_file.h"
 #include "scope/print.h"
-#include "scope/record.h"
 #include "scope/scope.h"
 #include "scope/view.h"
+#include "wire/scope_record.h"
 #ifdef BX_CLI_PDF
 #include "gui/print_render.h"
 #endif

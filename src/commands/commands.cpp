@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "commands/edge_reply.h"
 #include "context/context.h"
-#include "link/exchange.h"
-#include "link/orders.h"
-#include "link/report.h"
 #include "context/displays.h"
+#include "link/exchange.h"
+#include "link/report.h"
+#include "wire/edge_reply.h"
+#include "wire/orders.h"
 
 namespace bx {
 namespace {

@@ -152,8 +152,9 @@ AdjustSettings collect(Context& ctx) {
 
 void runStarting(Context& ctx) { i2cadjust_preload(ctx); }
 // Until the sensor's record has been read the cycle only reads it: what
-// the panel holds before is not the sensor's and must not be sent.
-void cycleAfterVideo(Context& ctx) {
+// the panel holds before is not the sensor's and must not be sent. The
+// panel shows its own record, nothing of the live frame.
+void cycleAfterVideo(Context& ctx, const LiveFrame&) {
   if (ctx.factory.needRead)
     i2cadjust_preload(ctx);
   else

@@ -3,8 +3,8 @@
 #include <array>
 #include <cstdint>
 
-#include "factory/adjust_record.h"
 #include "ui/types.h"
+#include "wire/adjust_record.h"
 
 namespace bx {
 
@@ -26,8 +26,8 @@ struct FactoryState {
   // The sensor's record must be read before anything is sent: set when the
   // panel opens, cleared by the first good read.
   bool needRead = true;
-  factory::AdjustRecord sensor{};  // the sensor's record as last received
-  factory::AdjustSettings shown;   // the panel's settings as last shown from it
+  adjrec::AdjustRecord sensor{};  // the sensor's record as last received
+  adjrec::AdjustSettings shown;   // the panel's settings as last shown from it
   AdjustRefs refs;
 };
 

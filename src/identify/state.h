@@ -4,20 +4,9 @@
 #include <cstdint>
 #include <string>
 
-namespace bx {
+#include "wire/hw_record.h"
 
-struct HardwareRecord {
-  int32_t boardCode = 402059;
-  int32_t hwType = 802776;
-  int16_t serial = 0;
-  int16_t fwVersion = 0;
-  int16_t subPixel = 1280;
-  int16_t lowestPixel = 1;
-  int16_t highestPixel = 4096;
-  int16_t videoRange = 1024;
-  int16_t pixelCount = 1255;
-  std::array<uint8_t, 32> raw{};
-};
+namespace bx {
 
 struct ModelConfig {
   int group = 7;

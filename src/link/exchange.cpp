@@ -4,14 +4,14 @@
 #include <cstring>
 
 #include "context/context.h"
-#include "link/crc8.h"
 #include "link/events.h"
 #include "link/ownership.h"
-#include "link/orders.h"
 #include "link/transport.h"
 #include "platform/clock.h"
 #include "platform/link_port.h"
 #include "platform/serial_port.h"
+#include "wire/crc8.h"
+#include "wire/orders.h"
 
 namespace bx {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "link/frame_format.h"
+#include "wire/frame_format.h"
 
 namespace bx {
 namespace platform {

@@ -2,11 +2,13 @@
 
 #include "context/context.h"
 #include "live/edge_markers.h"
+#include "live/frame.h"
 
 namespace bx {
 
 void DrawVideoCurve(Context& ctx, int row) {
-  PlotEdgeGraph(ctx, row, 0, DrawVideoFrame(ctx, 0, ctx.live.video));
+  const LiveFrame frame = DecodeLiveFrame(ctx.live);
+  PlotEdgeGraph(ctx, row, 0, DrawVideoFrame(ctx, 0, *frame.video, frame.values.videoPeak));
 }
 
 void InstallLiveDisplays(Context& ctx) { ctx.displays.videoCurve = &DrawVideoCurve; }

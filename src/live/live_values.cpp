@@ -4,10 +4,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "calib/record.h"
 #include "context/context.h"
 #include "params/fields.h"
 #include "params/units.h"
+#include "wire/calib_record.h"
 
 namespace bx::liveview {
 double AxisStartMm(const Context& ctx) {

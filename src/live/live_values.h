@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "live/record.h"
 #include "ui/types.h"
+#include "wire/live_record.h"
 
 namespace bx {
 struct Context;

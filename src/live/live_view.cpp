@@ -13,12 +13,13 @@
 #include "link/report.h"
 #include "live/display.h"
 #include "live/edge_markers.h"
+#include "live/frame.h"
 #include "live/live_values.h"
 #include "live/state_text.h"
-#include "live/record.h"
 #include "params/fields.h"
 #include "params/teach_graphs.h"
 #include "params/units.h"
+#include "wire/live_record.h"
 
 namespace bx {
 namespace {
@@ -43,7 +44,7 @@ void drawRangeBar(Context& ctx, const liverec::LiveValues& v, int program) {
     begin = param::PixelToMm(begin, UmPerPixel(ctx));
     end = param::PixelToMm(end, UmPerPixel(ctx));
   }
-  RefreshRangeGraph(ctx, begin, end, program);
+  RefreshRangeGraph(ctx, begin, end, program, &v);
   // The measured value, cursor 1.
   ui::CtlRef g = ctx.refs.display.rangeGraph;
   if (!ctx.ui.valid(g)) return;
@@ -59,11 +60,8 @@ std::array<ui::CtlRef, 11> valueFields(const LiveFields& f) {
           f.trigCount};
 }
 
-void refreshValues(Context& ctx, bool armed) {
-  liverec::Bytes rec;
-  std::copy(ctx.live.record.begin(), ctx.live.record.end(), rec.begin());
-  liverec::sanitise(rec);
-  const liverec::LiveValues v = liverec::decode(rec);
+void refreshValues(Context& ctx, const LiveFrame& frame, bool armed) {
+  const liverec::LiveValues& v = frame.values;
   const LiveFields& f = ctx.refs.live;
   const auto& p = ctx.params;
   const bool mm = p.unitMm == 1;
@@ -153,7 +151,7 @@ ui::Plot& curve(ui::GraphModel& graph, size_t& used, const std::array<double, 25
 
 }  // namespace
 
-size_t DrawVideoFrame(Context& ctx, int page, const std::array<uint16_t, 256>& samples) {
+size_t DrawVideoFrame(Context& ctx, int page, const std::array<uint16_t, 256>& samples, int videoPeak) {
   const bool teach = page == 3;
   ui::CtlRef g = teach ? ctx.refs.display.teachGraph : ctx.refs.display.videoGraph;
   if (!ctx.ui.valid(g)) return 0;
@@ -169,13 +167,10 @@ size_t DrawVideoFrame(Context& ctx, int page, const std::array<uint16_t, 256>& s
   ui::Plot& video = curve(graph, used, xs, ui::kRed);
   for (size_t i = 0; i < 256; ++i) video.y[i] = samples[i];
 
-  liverec::Bytes rec;
-  std::copy(ctx.live.record.begin(), ctx.live.record.end(), rec.begin());
-  const int peak = liverec::decode(rec).videoPeak;
   ui::Plot& thd = curve(graph, used, xs, ui::kDarkGreen);
   const int mode = param::get(p, param::VIDEO_THRESHOLD_MODE);
   thd.width = mode == 2 ? 1 : 2;
-  const int flat = liveview::AutoThreshold(param::get(p, param::VIDEO_THRESHOLD), peak);
+  const int flat = liveview::AutoThreshold(param::get(p, param::VIDEO_THRESHOLD), videoPeak);
   for (size_t i = 0; i < 256; ++i)
     thd.y[i] = mode == 0 ? p.thresholdLine[i] : mode == 1 ? ctx.live.thresholdProfile[i] : flat;
 
@@ -209,7 +204,8 @@ size_t DrawVideoFrame(Context& ctx, int page, const std::array<uint16_t, 256>& s
   return used;
 }
 
-void PlotVIDEOBarGraph(Context& ctx) { refreshValues(ctx, false); }
+void PlotVIDEOBarGraph(Context& ctx, const LiveFrame& frame) { refreshValues(ctx, frame, false); }
+void PlotVIDEOBarGraph(Context& ctx) { PlotVIDEOBarGraph(ctx, DecodeLiveFrame(ctx.live)); }
 
 void RelocalizeStateText(Context& ctx, const LanguageData& oldTexts) {
   const LiveFields& f = ctx.refs.live;
@@ -235,25 +231,23 @@ void ShowLiveValuesStale(Context& ctx) {
   }
 }
 
-void PlotVIDEOBarGraphTrigger(Context& ctx) { refreshValues(ctx, true); }
+void PlotVIDEOBarGraphTrigger(Context& ctx, const LiveFrame& frame) { refreshValues(ctx, frame, true); }
+void PlotVIDEOBarGraphTrigger(Context& ctx) { PlotVIDEOBarGraphTrigger(ctx, DecodeLiveFrame(ctx.live)); }
 
-void PlotLiveVideo(Context& ctx, int page, bool triggered) {
+void PlotLiveVideo(Context& ctx, const LiveFrame& frame, int page, bool triggered) {
   const int row = ctx.params.activeRow;
-  const size_t used = DrawVideoFrame(ctx, page, triggered ? ctx.live.triggeredVideo : ctx.live.video);
-  liverec::Bytes rec;
-  std::copy(ctx.live.record.begin(), ctx.live.record.end(), rec.begin());
-  liverec::sanitise(rec);
-  const int program = page == 3 ? row : LiveProgram(ctx, liverec::decode(rec));
+  const size_t used = DrawVideoFrame(ctx, page, triggered ? *frame.triggeredVideo : *frame.video, frame.values.videoPeak);
+  const int program = page == 3 ? row : LiveProgram(ctx, frame.values);
   PlotEdgeGraph(ctx, program, page, used);
 }
+void PlotLiveVideo(Context& ctx, int page, bool triggered) {
+  PlotLiveVideo(ctx, DecodeLiveFrame(ctx.live), page, triggered);
+}
 
-void PlotRAWGraph(Context& ctx) {
+void PlotRAWGraph(Context& ctx, const LiveFrame& frame) {
   ui::CtlRef g = ctx.refs.live.rollGraph;
   if (!ctx.ui.valid(g)) return;
-  liverec::Bytes rec;
-  std::copy(ctx.live.record.begin(), ctx.live.record.end(), rec.begin());
-  liverec::sanitise(rec);
-  const liverec::LiveValues v = liverec::decode(rec);
+  const liverec::LiveValues& v = frame.values;
   auto& strip = ctx.ui.strip(g);
   const std::array<double, 6> point = liveview::RollPoint(ctx, v, LiveProgram(ctx, v));
   liveview::RollAppend(strip.data, point);
@@ -266,6 +260,7 @@ void PlotRAWGraph(Context& ctx) {
     strip.y.max = mm ? std::ceil(ctx.ident.model.workingRangeMm) : PixelCount(ctx);
   }
 }
+void PlotRAWGraph(Context& ctx) { PlotRAWGraph(ctx, DecodeLiveFrame(ctx.live)); }
 
 void ShowTriggerText(Context& ctx, TriggerText text) {
   const std::string t = text == TriggerText::Waiting     ? Localized(ctx, "WAITING FOR TRIGGER ...")

@@ -1,15 +1,19 @@
 #pragma once
-// What the run loop shows every cycle. The loop calls these by name; they
-// draw into the panel model only and never talk to the sensor.
+// What the run loop shows every cycle. The loop calls these by name with
+// the cycle's frame; they draw into the panel model only and never talk to
+// the sensor. The forms without a frame show what the live buffers hold now.
 namespace bx {
 struct Context;
 struct LanguageData;
+struct LiveFrame;
 
 // Value fields, state text and lamps, limits and the range bar from the
 // live record.
+void PlotVIDEOBarGraph(Context& ctx, const LiveFrame& frame);
 void PlotVIDEOBarGraph(Context& ctx);
 // The same while an edge trigger is armed: no lamps, value fields or range
 // bar; the trigger-level field shows the trigger counter.
+void PlotVIDEOBarGraphTrigger(Context& ctx, const LiveFrame& frame);
 void PlotVIDEOBarGraphTrigger(Context& ctx);
 // The sensor stopped answering or the link went down: the state text reads
 // "COM ERR" (white on red) and the live values are dimmed as stale until
@@ -21,8 +25,10 @@ void RelocalizeStateText(Context& ctx, const LanguageData& oldTexts);
 // Redraws the video graph of the page showing (0 measurement, 3 teach) with
 // its threshold curve and edge markers; triggered: the frame captured at the
 // trigger event.
+void PlotLiveVideo(Context& ctx, const LiveFrame& frame, int page, bool triggered);
 void PlotLiveVideo(Context& ctx, int page, bool triggered);
 // Appends the live record's point to the roll graph.
+void PlotRAWGraph(Context& ctx, const LiveFrame& frame);
 void PlotRAWGraph(Context& ctx);
 
 // The trigger text fields of the measurement and teach pages.

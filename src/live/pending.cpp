@@ -1,16 +1,16 @@
 #include "live/pending.h"
 
 #include "calib/lookup_write.h"
-#include "calib/record.h"
 #include "calib/xflash_record.h"
 #include "commands/commands.h"
-#include "params/teach.h"
 #include "context/context.h"
 #include "link/events.h"
-#include "link/orders.h"
 #include "link/ownership.h"
 #include "params/panel_values.h"
+#include "params/teach.h"
 #include "params/transfer.h"
+#include "wire/calib_record.h"
+#include "wire/orders.h"
 
 namespace bx {
 

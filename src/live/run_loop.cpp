@@ -10,9 +10,10 @@
 #include "link/exchange.h"
 #include "link/ownership.h"
 #include "link/report.h"
+#include "live/frame.h"
 #include "live/live_view.h"
 #include "live/pending.h"
-#include "live/record.h"
+#include "wire/live_record.h"
 
 namespace bx {
 namespace {
@@ -55,10 +56,13 @@ struct Heartbeat {
 
 // Everything one run of the loop keeps between its cycles.
 struct Loop {
-  Loop(Context& c, const RunObserver* o) : ctx(c), observer(o) {}
+  Loop(Context& c, const RunObserver* o) : ctx(c), observer(o), frame(DecodeLiveFrame(c.live)) {}
 
   Context& ctx;
   const RunObserver* observer;
+  // The live record as last fetched, decoded once; every display of the
+  // cycle draws from it.
+  LiveFrame frame;
   int page = 0;
   bool heartbeat = false;
   CycleRate rate;
@@ -80,21 +84,22 @@ struct Loop {
 
   void barGraph() {
     if (armed())
-      PlotVIDEOBarGraphTrigger(ctx);
+      PlotVIDEOBarGraphTrigger(ctx, frame);
     else
-      PlotVIDEOBarGraph(ctx);
+      PlotVIDEOBarGraph(ctx, frame);
   }
 
   // The low 16 bits of the counter, when they announce an event not yet
   // handled; 0 otherwise (a counter of 0 never announces one).
   uint16_t newTriggerEvent() const {
-    const auto count = static_cast<uint16_t>(liverec::decode(ctx.live.record).triggerCount);
+    const auto count = static_cast<uint16_t>(frame.values.triggerCount);
     return count != 0 && count != ctx.live.lastTriggerCount ? count : 0;
   }
 
   bool fetchLive(int trigger) {
     if (GetLiveData(ctx, trigger) != 1) return false;
     liverec::sanitise(ctx.live.record);
+    frame = DecodeLiveFrame(ctx.live);
     return true;
   }
 
@@ -136,7 +141,7 @@ struct Loop {
     if (count == 0) return true;
     if (fetchLive(1)) {
       triggered = true;
-      PlotVIDEOBarGraph(ctx);
+      PlotVIDEOBarGraph(ctx, frame);
     } else {
       triggeredFetchFailed();
     }
@@ -147,7 +152,7 @@ struct Loop {
     if (page == kPageMeasurement || page == kPageTeach) {
       ShowTriggerText(ctx, TriggerText::Triggered);
       if (GetDATA(ctx, 2) == 1) {
-        PlotLiveVideo(ctx, page, true);
+        PlotLiveVideo(ctx, frame, page, true);
         ShowTriggerText(ctx, TriggerText::Waiting);
       }
     }
@@ -170,7 +175,7 @@ struct Loop {
       return false;
     }
     beat(transmission);
-    if (page == kPageMeasurement || page == kPageTeach) PlotLiveVideo(ctx, page, false);
+    if (page == kPageMeasurement || page == kPageTeach) PlotLiveVideo(ctx, frame, page, false);
     return true;
   }
 
@@ -178,7 +183,7 @@ struct Loop {
   void roll(bool& triggered) {
     if (!armed()) {
       beat(transmission);
-      PlotRAWGraph(ctx);
+      PlotRAWGraph(ctx, frame);
       return;
     }
     beat(waiting);
@@ -187,12 +192,12 @@ struct Loop {
     if (fetchLive(1)) {
       triggered = true;
       ShowTriggerText(ctx, TriggerText::Triggered);
-      PlotVIDEOBarGraph(ctx);
+      PlotVIDEOBarGraph(ctx, frame);
       ShowTriggerText(ctx, TriggerText::Waiting);
     } else {
       triggeredFetchFailed();
     }
-    PlotRAWGraph(ctx);
+    PlotRAWGraph(ctx, frame);
     ctx.live.lastTriggerCount = count;
   }
 
@@ -203,7 +208,7 @@ struct Loop {
     // page's video must follow, not the page shown at RUN.
     page = ctx.ui.activePage(ctx.refs.main.tab);
     barGraph();
-    if (ctx.loop.cycleAfterVideo) ctx.loop.cycleAfterVideo(ctx);
+    if (ctx.loop.cycleAfterVideo) ctx.loop.cycleAfterVideo(ctx, frame);
     if (ctx.live.graphSwitch == 1) {
       if (armed() ? !videoTriggered(triggered) : !videoLive()) return false;
     } else {

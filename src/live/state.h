@@ -5,14 +5,11 @@
 #include <string>
 #include <cstdint>
 
+#include "wire/edge_reply.h"
+
 namespace bx {
 
 enum RunStateValue : int { RUN_LOOP = 0, RUN_IDLE = 1, RUN_TIMEOUT = -1, RUN_RECORDER_DONE = 2 };
-
-struct EdgeList {
-  uint16_t count = 0;
-  std::array<int16_t, 16> pos{};
-};
 
 struct LiveState {
   std::array<uint8_t, 64> record{};

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "live/record.h"
+#include "wire/live_record.h"
 
 namespace bx {
 struct Context;

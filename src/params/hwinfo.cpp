@@ -7,8 +7,8 @@
 #include "files/hwinfo_file.h"
 #include "link/exchange.h"
 #include "link/ownership.h"
-#include "link/orders.h"
 #include "link/report.h"
+#include "wire/orders.h"
 
 namespace bx {
 

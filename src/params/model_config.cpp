@@ -3,12 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "calib/record.h"
 #include "context/context.h"
 #include "identify/catalogue.h"
 #include "link/report.h"
 #include "params/model_config.h"
 #include "params/fields.h"
+#include "params/model_config.h"
+#include "wire/calib_record.h"
 
 namespace bx {
 namespace {

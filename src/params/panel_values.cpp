@@ -4,17 +4,17 @@
 #include <cmath>
 #include <utility>
 
-#include "calib/record.h"
 #include "context/context.h"
-#include "link/report.h"
 #include "context/displays.h"
 #include "params/bindings.h"
+#include "link/report.h"
 #include "params/fields.h"
 #include "params/labels.h"
 #include "params/sanitise.h"
 #include "params/teach_graphs.h"
 #include "params/transfer.h"
 #include "params/units.h"
+#include "wire/calib_record.h"
 
 namespace bx {
 namespace {

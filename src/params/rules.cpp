@@ -6,10 +6,10 @@
 
 #include "commands/commands.h"
 #include "context/context.h"
+#include "context/displays.h"
 #include "link/events.h"
 #include "link/exchange.h"
 #include "link/ownership.h"
-#include "link/orders.h"
 #include "link/report.h"
 #include "context/displays.h"
 #include "params/bindings.h"
@@ -18,6 +18,7 @@
 #include "params/sanitise.h"
 #include "params/teach_graphs.h"
 #include "params/units.h"
+#include "wire/orders.h"
 
 namespace bx {
 namespace param {

@@ -5,16 +5,18 @@
 #include <cstdint>
 #include <string>
 
+#include "wire/param_fields.h"
+
 namespace bx {
 
 enum MemorySelector : int { MEM_RAM = 0, MEM_EEPROM = 1, MEM_FILE = 2 };
 
 struct ParamState {
-  static constexpr int kParamSize = 96;
-  static constexpr int kTeachSize = 128;
-  static constexpr int kRowSize = 32;
-  std::array<uint8_t, kParamSize> set{};
-  std::array<uint8_t, kTeachSize> teach{};
+  static constexpr int kParamSize = param::kSetSize;
+  static constexpr int kTeachSize = param::kTeachSize;
+  static constexpr int kRowSize = param::kRowSize;
+  param::SetBytes set{};
+  param::TeachBytes teach{};
   int memory = MEM_RAM;
   int unitMm = 0;                  // 1 millimetres, 0 pixels
 

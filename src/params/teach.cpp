@@ -5,13 +5,11 @@
 #include <cmath>
 #include <cstring>
 
-#include "calib/record.h"
 #include "commands/commands.h"
 #include "context/context.h"
 #include "link/events.h"
 #include "link/exchange.h"
 #include "link/ownership.h"
-#include "link/orders.h"
 #include "link/report.h"
 #include "params/bindings.h"
 #include "params/fields.h"
@@ -20,6 +18,8 @@
 #include "params/teach_graphs.h"
 #include "params/transfer.h"
 #include "params/units.h"
+#include "wire/calib_record.h"
+#include "wire/orders.h"
 
 namespace bx {
 namespace {

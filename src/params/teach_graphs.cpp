@@ -6,14 +6,11 @@
 #include "context/context.h"
 #include "params/fields.h"
 #include "params/units.h"
+#include "wire/live_record.h"
 
 namespace bx {
 namespace {
 
-// Offsets in the live record (the run loop's buffer) of the set value the
-// sensor uses, in micrometres and in pixels.
-constexpr size_t kLiveSetPointUm = 20;
-constexpr size_t kLiveSetPointPx = 36;
 constexpr double kMinRangePixels = 10;
 
 void setRect(ui::Plot& r, double x0, double x1, double y0, double y1, ui::Color c, int alpha) {
@@ -126,7 +123,7 @@ void ClampRange(const Context& ctx, double& begin, double& end) {
   }
 }
 
-void RefreshRangeGraph(Context& ctx, double begin, double end, int row) {
+void RefreshRangeGraph(Context& ctx, double begin, double end, int row, const liverec::LiveValues* live) {
   ui::CtlRef g = ctx.refs.display.rangeGraph;
   if (!ctx.ui.valid(g)) return;
   row = std::clamp(row, 0, 3);
@@ -139,13 +136,14 @@ void RefreshRangeGraph(Context& ctx, double begin, double end, int row) {
   double set, lo, hi;
   if (mm) {
     // While running the band sits on the set value the sensor uses.
-    const int32_t setUm = running ? frame::gets32(&ctx.live.record[kLiveSetPointUm])
+    const int32_t setUm = running ? (live ? live->setPointUm : frame::gets32(&ctx.live.record[liverec::SET_POINT_UM]))
                                   : param::rowGet32(p, row, param::ROW_UM_TEACH);
     set = param::UmToMm(setUm);
     lo = std::max(0.0, set - param::UmToMm(param::rowGet32(p, row, param::ROW_UM_TOLLO)));
     hi = std::min(set + param::UmToMm(param::rowGet32(p, row, param::ROW_UM_TOLUP)), len);
   } else {
-    set = running ? frame::gets16(&ctx.live.record[kLiveSetPointPx]) : param::rowGet(p, row, param::ROW_TEACH_VALUE);
+    set = running ? (live ? live->setPointPx : frame::gets16(&ctx.live.record[liverec::SET_POINT_PX]))
+                  : param::rowGet(p, row, param::ROW_TEACH_VALUE);
     lo = std::max(set - param::rowGet(p, row, param::ROW_LOWER_TOL), 1.0);
     hi = std::min(set + param::rowGet(p, row, param::ROW_UPPER_TOL), n);
   }

@@ -4,13 +4,19 @@
 // filled (plots and cursors); the front-end draws it.
 namespace bx {
 struct Context;
+namespace liverec {
+struct LiveValues;
+}
 
 // Teach bar of a teach row (0..3) with its edge cursors, plus the stored
 // video frame and threshold curve.
 void PlotTeachRowGraph(Context& ctx, int row);
 // Range bar: evaluation range, set value and tolerance band of a row, in
-// the unit in force (begin and end as shown).
-void RefreshRangeGraph(Context& ctx, double begin, double end, int row);
+// the unit in force (begin and end as shown). While the run loop runs the
+// band sits on the set value the sensor reports: from `live` (the cycle's
+// values) when given, else from the live record.
+void RefreshRangeGraph(Context& ctx, double begin, double end, int row,
+                       const liverec::LiveValues* live = nullptr);
 // Narrowest measuring range in the display unit.
 double MinRangeWidth(const Context& ctx);
 // Limits a measuring range to the line in the display unit.

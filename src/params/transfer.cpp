@@ -4,16 +4,16 @@
 #include <cstring>
 
 #include "commands/commands.h"
-#include "params/teach.h"
 #include "context/context.h"
-#include "params/model_config.h"
 #include "link/exchange.h"
 #include "link/ownership.h"
-#include "link/orders.h"
 #include "link/report.h"
 #include "params/fields.h"
+#include "params/model_config.h"
 #include "params/panel_values.h"
 #include "params/para_file_ui.h"
+#include "params/teach.h"
+#include "wire/orders.h"
 
 namespace bx {
 namespace {

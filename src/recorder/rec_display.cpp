@@ -7,6 +7,7 @@
 
 #include "context/context.h"
 #include "link/report.h"
+#include "live/frame.h"
 #include "live/live_values.h"
 #include "live/state_text.h"
 #include "params/fields.h"
@@ -99,11 +100,19 @@ void ApplyRecorderZoom(Context& ctx) {
   }
 }
 
-void PlotRECGraph(Context& ctx) {
+LiveFrame RecorderFrame(const Context& ctx) {
+  LiveFrame f;
+  f.values = sampleValues(ctx);
+  return f;
+}
+
+void PlotRECGraph(Context& ctx) { PlotRECGraph(ctx, RecorderFrame(ctx)); }
+
+void PlotRECGraph(Context& ctx, const LiveFrame& frame) {
   if (ctx.recorder.chartPaused) return;
   const ui::CtlRef g = ctx.refs.rec.recGraph;
   if (!ctx.ui.valid(g)) return;
-  const liverec::LiveValues v = sampleValues(ctx);
+  const liverec::LiveValues& v = frame.values;
   const liveview::Limits lim = liveview::LimitsOf(ctx, v, recordProgram(ctx));
   const bool mm = ctx.params.unitMm == 1;
   const double point[kTraces] = {
@@ -115,8 +124,10 @@ void PlotRECGraph(Context& ctx) {
   std::copy(point, point + kTraces, data.end() - kTraces);
 }
 
-void PlotVIDEOBarGraphRecord(Context& ctx) {
-  const liverec::LiveValues v = sampleValues(ctx);
+void PlotVIDEOBarGraphRecord(Context& ctx) { PlotVIDEOBarGraphRecord(ctx, RecorderFrame(ctx)); }
+
+void PlotVIDEOBarGraphRecord(Context& ctx, const LiveFrame& frame) {
+  const liverec::LiveValues& v = frame.values;
   const liveview::Limits lim = liveview::LimitsOf(ctx, v, recordProgram(ctx));
   const bool outside = v.valueUm < lim.lowerUm || v.valueUm > lim.upperUm;
   const ui::Color bg = outside ? ui::kRed : ui::kDarkGreen;

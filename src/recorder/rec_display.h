@@ -7,6 +7,7 @@
 
 namespace bx {
 struct Context;
+struct LiveFrame;
 
 namespace recorder {
 // The recorder status field's colours.
@@ -19,11 +20,17 @@ void PrepareRecorderChart(Context& ctx);
 // The roll graph's y axis and caption for the unit and language in force,
 // keeping what it shows.
 void ShowRecorderAxis(Context& ctx);
-// Appends the sample just taken to the recorder roll graph (unless it is
-// paused): upper and lower limit, set value and the recorded value.
+// The sample just taken as the live displays take a frame: its values as a
+// live record would carry them, with the set value of the program's teach
+// row; no video or edges.
+LiveFrame RecorderFrame(const Context& ctx);
+// Appends the sample to the recorder roll graph (unless it is paused):
+// upper and lower limit, set value and the recorded value.
+void PlotRECGraph(Context& ctx, const LiveFrame& frame);
 void PlotRECGraph(Context& ctx);
-// The value, edges, program and state of the sample just taken, the value
-// fields green inside the limits and red outside.
+// The value, edges, program and state of the sample, the value fields green
+// inside the limits and red outside.
+void PlotVIDEOBarGraphRecord(Context& ctx, const LiveFrame& frame);
 void PlotVIDEOBarGraphRecord(Context& ctx);
 // The y axis of the recorder roll graph: automatic with the zoom toggle on,
 // else the whole measuring range.

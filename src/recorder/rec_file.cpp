@@ -9,8 +9,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "link/frame_format.h"
-
 namespace bx::recorder {
 namespace {
 
@@ -47,16 +45,6 @@ size_t FormatRow(char (&buf)[kRowBufferSize], const char* date, const char* time
                               static_cast<int>(s.edges), static_cast<int>(s.valueUm), static_cast<int>(s.program),
                               static_cast<int>(s.status));
   return n < 0 ? 0 : std::min(static_cast<size_t>(n), sizeof buf - 1);
-}
-
-RecorderSample DecodeSample(const uint8_t* d) {
-  RecorderSample s;
-  s.edgeA = frame::get16(d);
-  s.edgeB = frame::get16(d + 2);
-  s.value = frame::get16(d + 4);
-  s.edges = frame::get16(d + 6);
-  s.valueUm = frame::gets32(d + 8);
-  return s;
 }
 
 bool RecorderFile::open(const std::string& path) {

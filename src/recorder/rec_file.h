@@ -33,9 +33,6 @@ constexpr size_t kRowBufferSize = 128;
 // One row for the sample into buf; returns its length.
 size_t FormatRow(char (&buf)[kRowBufferSize], const char* date, const char* time, const RecorderSample& s);
 
-// Decodes the 12 bytes of a sample reply (program and status stay 0).
-RecorderSample DecodeSample(const uint8_t* data);
-
 class RecorderFile {
  public:
   RecorderFile() = default;

@@ -5,13 +5,12 @@
 #include <iterator>
 #include <string>
 
-#include "calib/record.h"
 #include "context/context.h"
 #include "link/exchange.h"
-#include "link/orders.h"
 #include "link/ownership.h"
 #include "link/report.h"
 #include "link/transport.h"
+#include "live/frame.h"
 #include "live/pending.h"
 #include "platform/clock.h"
 #include "platform/date_text.h"
@@ -20,6 +19,9 @@
 #include "recorder/rec_display.h"
 #include "recorder/rec_file.h"
 #include "recorder/rec_rules.h"
+#include "wire/calib_record.h"
+#include "wire/orders.h"
+#include "wire/recorder_sample.h"
 
 namespace bx {
 namespace {
@@ -197,9 +199,10 @@ class Recording {
   }
 
   void takeSample(const uint8_t* data) {
-    ctx_.recorder.sample = recorder::DecodeSample(data);
-    PlotVIDEOBarGraphRecord(ctx_);
-    PlotRECGraph(ctx_);
+    ctx_.recorder.sample = recsample::decode(data);
+    const LiveFrame frame = RecorderFrame(ctx_);
+    PlotVIDEOBarGraphRecord(ctx_, frame);
+    PlotRECGraph(ctx_, frame);
   }
 
   bool appendRow() {

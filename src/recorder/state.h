@@ -4,26 +4,16 @@
 #include <cstdint>
 #include <string>
 
+#include "wire/recorder_sample.h"
+
 namespace bx {
 
 // RS-232 modes of the sensor (its RS-232-Mode parameter) as the recorder
 // sees them.
 enum RecorderMode : int { REC_STATIC = 0, REC_TRIGGERED = 1, REC_SIX_BYTE = 2, REC_CONTINUOUS = 3 };
 
-constexpr int kRecorderSampleBytes = 12;
+constexpr int kRecorderSampleBytes = static_cast<int>(recsample::kSize);
 constexpr int kRecorderMaxSamples = 32000;
-
-// One sample: the 12 bytes of the sample reply, and the program and status
-// that the file's last two columns carry (0 while nothing provides them).
-struct RecorderSample {
-  uint16_t edgeA = 0;
-  uint16_t edgeB = 0;
-  uint16_t value = 0;
-  uint16_t edges = 0;
-  int32_t valueUm = 0;
-  uint16_t program = 0;
-  int16_t status = 0;
-};
 
 struct RecorderState {
   RecorderSample sample;

@@ -6,15 +6,16 @@
 #include "commands/commands.h"
 #include "context/context.h"
 #include "link/exchange.h"
-#include "link/frame_format.h"
-#include "link/orders.h"
 #include "link/ownership.h"
 #include "link/report.h"
-#include "live/pending.h"
-#include "live/record.h"
+#include "live/frame.h"
 #include "live/live_view.h"
+#include "live/pending.h"
 #include "live/run_loop.h"
 #include "scope/view.h"
+#include "wire/frame_format.h"
+#include "wire/live_record.h"
+#include "wire/orders.h"
 
 namespace bx {
 namespace {
@@ -217,9 +218,10 @@ int RefreshCYCLE(Context& ctx) {
     return 0;
   }
   liverec::sanitise(ctx.live.record);
+  const LiveFrame frame = DecodeLiveFrame(ctx.live);
   // The main panel's live values show the record just fetched.
-  PlotVIDEOBarGraph(ctx);
-  const int32_t cycleUs = liverec::decode(ctx.live.record).cycleUs;
+  PlotVIDEOBarGraph(ctx, frame);
+  const int32_t cycleUs = frame.values.cycleUs;
   if (cycleUs > 0) {
     const double f = 1e6 / cycleUs;
     S.sampleRateHz = f / settings.scanRate;

@@ -194,7 +194,7 @@ void PlotScopeRecord(Context& ctx) {
       for (int i = 0; i < scoperec::kSamples; ++i) {
         const auto k = static_cast<size_t>(i);
         t.x[k] = i;
-        t.y[k] = scoperec::digitalTraceY(line, scoperec::decodeSample(samples[k]).line[static_cast<size_t>(line)]);
+        t.y[k] = digitalTraceY(line, scoperec::decodeSample(samples[k]).line[static_cast<size_t>(line)]);
       }
       t.color = kTraceColours[line];
       t.width = 2;

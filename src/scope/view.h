@@ -4,8 +4,7 @@
 // differences and the trigger-level marker. Draws into the panel model only.
 #include <string>
 #include <vector>
-
-#include "scope/record.h"
+#include "wire/scope_record.h"
 
 namespace bx {
 struct Context;
@@ -32,5 +31,9 @@ void PlotScopeRecord(Context& ctx);
 int ScopeProgram(const Context& ctx, uint32_t firstSample);
 // Where the marker stands for a level, in the unit in force.
 double TriggerMarkerPosition(const Context& ctx, int levelPercent);
+
+// Height of digital line k in the digital graph: the five lines stacked
+// one above the other, 2k when clear and 2k + 1 when set.
+inline double digitalTraceY(int k, bool set) { return 2.0 * k + (set ? 1.0 : 0.0); }
 
 }  // namespace bx

@@ -4,15 +4,15 @@
 #include <cstring>
 
 #include "context/context.h"
-#include "params/model_config.h"
-#include "session/identify.h"
-#include "session/conn_page.h"
 #include "link/events.h"
 #include "link/exchange.h"
 #include "link/ownership.h"
-#include "link/orders.h"
 #include "link/report.h"
 #include "link/transport.h"
+#include "params/model_config.h"
+#include "session/conn_page.h"
+#include "session/identify.h"
+#include "wire/orders.h"
 
 namespace bx {
 

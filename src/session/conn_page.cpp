@@ -5,14 +5,14 @@
 #include <string>
 
 #include "context/context.h"
-#include "session/bringup.h"
 #include "link/events.h"
 #include "link/exchange.h"
 #include "link/ownership.h"
-#include "link/orders.h"
 #include "link/report.h"
 #include "link/transport.h"
 #include "platform/com_ports.h"
+#include "session/bringup.h"
+#include "wire/orders.h"
 
 namespace bx {
 

@@ -4,18 +4,18 @@
 #include <cstring>
 #include <string>
 
-#include "calib/record.h"
 #include "calib/xflash_record.h"
 #include "context/context.h"
 #include "context/scope_hooks.h"
 #include "identify/gate.h"
-#include "identify/hw_record.h"
 #include "link/exchange.h"
-#include "link/orders.h"
 #include "link/report.h"
 #include "params/model_config.h"
 #include "params/transfer.h"
 #include "session/conn_page.h"
+#include "wire/calib_record.h"
+#include "wire/hw_record.h"
+#include "wire/orders.h"
 
 namespace bx {
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "calib/calib_file.h"
-#include "calib/record.h"
 #include "calib/state.h"
 #include "tests/files/temp_dir.h"
+#include "wire/calib_record.h"
 
 namespace bx {
 namespace {

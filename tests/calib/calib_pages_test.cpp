@@ -7,11 +7,7 @@
 #include <functional>
 #include <iterator>
 
-#include "calib/record.h"
 #include "calibration/calib_lock.h"
-#include "link/frame_format.h"
-#include "link/orders.h"
-#include "live/record.h"
 #include "params/fields.h"
 #include "params/hwinfo.h"
 #include "params/para_file_ui.h"
@@ -20,6 +16,10 @@
 #include "tests/files/temp_dir.h"
 #include "tests/link/link_fixture.h"
 #include "support/use_language.h"
+#include "wire/calib_record.h"
+#include "wire/frame_format.h"
+#include "wire/live_record.h"
+#include "wire/orders.h"
 
 namespace bx {
 namespace {

@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "calib/fit.h"
-#include "calib/record.h"
 #include "commands/commands.h"
-#include "link/frame_format.h"
-#include "link/orders.h"
 #include "tests/link/link_fixture.h"
+#include "wire/calib_record.h"
+#include "wire/frame_format.h"
+#include "wire/orders.h"
 
 namespace bx {
 namespace {

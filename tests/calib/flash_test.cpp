@@ -5,9 +5,9 @@
 
 #include "calib/flash.h"
 #include "calib/lookup_write.h"
-#include "link/orders.h"
 #include "live/pending.h"
 #include "tests/link/link_fixture.h"
+#include "wire/orders.h"
 
 namespace bx {
 namespace {

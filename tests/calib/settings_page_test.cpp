@@ -8,18 +8,19 @@
 #include <fstream>
 #include <functional>
 
-#include "calib/record.h"
+#include "wire/calib_record.h"
 #include "calib/record_binding.h"
 #include "calibration/settings_page.h"
 #include "calib/xflash_record.h"
-#include "link/frame_format.h"
-#include "link/orders.h"
 #include "live/live_view.h"
 #include "live/pending.h"
 #include "live/run_loop.h"
 #include "tests/files/temp_dir.h"
 #include "tests/link/link_fixture.h"
 #include "support/use_language.h"
+#include "wire/calib_record.h"
+#include "wire/frame_format.h"
+#include "wire/orders.h"
 
 namespace bx {
 namespace {

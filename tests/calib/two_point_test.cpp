@@ -1,14 +1,14 @@
 // The two-point calibration procedure against the simulator.
 #include <gtest/gtest.h>
 
-#include "calib/record.h"
 #include "calibration/two_point.h"
-#include "link/frame_format.h"
-#include "link/orders.h"
 #include "live/pending.h"
-#include "live/record.h"
 #include "params/fields.h"
 #include "tests/link/link_fixture.h"
+#include "wire/calib_record.h"
+#include "wire/frame_format.h"
+#include "wire/live_record.h"
+#include "wire/orders.h"
 
 namespace bx {
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "app/startup.h"
-#include "tests/support/cli_run.h"
-#include "link/frame_format.h"
 #include "sim/server.h"
+#include "tests/support/cli_run.h"
+#include "wire/frame_format.h"
 
 namespace bx {
 namespace {

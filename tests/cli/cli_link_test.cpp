@@ -17,10 +17,10 @@
 
 #include "app/startup.h"
 #include "platform/com_ports.h"
+#include "sim/server.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/port_holder.h"
-#include "link/orders.h"
-#include "sim/server.h"
+#include "wire/orders.h"
 
 namespace bx {
 namespace {

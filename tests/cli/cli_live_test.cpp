@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "app/startup.h"
-#include "tests/support/cli_run.h"
-#include "link/orders.h"
 #include "sim/server.h"
+#include "tests/support/cli_run.h"
+#include "wire/orders.h"
 
 namespace bx {
 namespace {

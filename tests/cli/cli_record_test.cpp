@@ -18,12 +18,12 @@
 #include <vector>
 
 #include "app/startup.h"
-#include "link/orders.h"
 #include "sim/faults.h"
 #include "sim/records.h"
 #include "sim/server.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/file_size_limit.h"
+#include "wire/orders.h"
 
 namespace bx {
 namespace {

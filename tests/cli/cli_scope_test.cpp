@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "link/orders.h"
 #include "sim/faults.h"
 #include "sim/server.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/file_size_limit.h"
+#include "wire/orders.h"
 
 namespace bx {
 namespace {

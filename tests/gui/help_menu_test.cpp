@@ -21,7 +21,7 @@
 #include "gui/app_window.h"
 #include "gui/gui_input.h"
 #include "gui/main_window.h"
-#include "link/orders.h"
+#include "wire/orders.h"
 
 namespace {
 

@@ -20,11 +20,11 @@
 #include "gui/gui_input.h"
 #include "gui/main_window.h"
 #include "live/live_view.h"
-#include "live/record.h"
 #include "params/fields.h"
-#include "link/orders.h"
+#include "wire/orders.h"
 #include "params/teach_graphs.h"
 #include "params/units.h"
+#include "wire/live_record.h"
 
 namespace {
 

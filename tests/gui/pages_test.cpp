@@ -25,15 +25,15 @@
 #include "app/localize.h"
 #include "calibration/calib_lock.h"
 #include "calibration/calib_pages.h"
-#include "link/frame_format.h"
-#include "live/record.h"
-#include "params/fields.h"
 #include "gui/app_window.h"
 #include "gui/fit_check.h"
 #include "gui/gui_input.h"
 #include "gui/main_window.h"
+#include "params/fields.h"
 #include "scope/scope.h"
 #include "sim/server.h"
+#include "wire/frame_format.h"
+#include "wire/live_record.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // The model catalogue, the firmware gate and the fixed-point slope.
 #include <gtest/gtest.h>
 
-#include "calib/record.h"
 #include "commands/commands.h"
 #include "identify/catalogue.h"
 #include "identify/gate.h"
 #include "live/state.h"
 #include "support/use_language.h"
+#include "wire/calib_record.h"
 
 namespace bx {
 namespace {

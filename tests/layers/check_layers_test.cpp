@@ -13,6 +13,7 @@ namespace bx {
 namespace {
 
 using testing_files::TempDir;
+using testing_files::readBytes;
 using testing_files::writeBytes;
 
 struct CheckResult {
@@ -121,6 +122,45 @@ TEST_F(FakeTree, UnknownFolderInTheListFails) {
   CheckResult r = check();
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.output.find("\"nowhere\" names no folder"), std::string::npos) << r.output;
+}
+
+// The bottom folder includes nothing of another folder, not even the
+// headers free to everyone, and says so; the simulator beside src/ takes
+// only the bottom folder.
+TEST_F(FakeTree, BottomFolderAndSimulatorIncludeOnlyWhatTheyMay) {
+  folder("wire", "none");
+  file("wire/crc.h", "#pragma once\n#include <cstdint>\n");
+  file("wire/crc.cpp", "#include \"wire/crc.h\"\n");
+  folder("low", "wire");
+  file("low/api.cpp", "#include \"low/api.h\"\n#include \"wire/crc.h\"\n");
+  std::filesystem::create_directories(dir.file("sim"));
+  writeBytes(dir.file("sim/sensor.cpp"), "#include \"sim/sensor.h\"\n#include \"wire/crc.h\"\n");
+  CheckResult r = check();
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+
+  struct Case {
+    const char* where;
+    const char* text;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"src/wire/crc.cpp", "#include \"wire/crc.h\"\n#include \"context/context.h\"\n",
+       "src/wire/crc.cpp:2: #include \"context/context.h\""},
+      {"src/wire/crc.cpp", "#include \"wire/crc.h\"\n#include \"low/state.h\"\n", "src/wire/crc.cpp:2"},
+      {"src/wire/README.md", "# wire/\nMay include: low\n", "\"May include: none\""},
+      {"sim/sensor.cpp", "#include \"wire/crc.h\"\n#include \"low/api.h\"\n", "sim/sensor.cpp:2: #include \"low/api.h\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const std::string path = dir.file(c.where);
+    const std::string before = readBytes(path);
+    writeBytes(path, c.text);
+    r = check();
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.output.find(c.expected), std::string::npos) << r.output;
+    writeBytes(path, before);
+  }
+  EXPECT_EQ(check().exitCode, 0);
 }
 
 }  // namespace

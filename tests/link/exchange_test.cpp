@@ -2,11 +2,14 @@
 // failure of the frame layer and its message, the abort flag, fragments.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "link/exchange.h"
 #include "link/report.h"
 #include "platform/clock.h"
 #include "support/use_language.h"
 #include "tests/link/link_fixture.h"
+#include "wire/crc8.h"
 
 namespace bx {
 namespace {
@@ -211,6 +214,33 @@ TEST_F(ExchangePty, LineErrorsAreAppendedToTheTimeout) {
   EXPECT_EQ(Exchange(*ctx, 0x05, 0), -1);
   EXPECT_EQ(ctx->status, "kept");
   EXPECT_EQ(Exchange(*ctx, 0x05, 0), 1) << ctx->status;
+}
+
+using FillTxBufTest = test::LinkTest;
+
+TEST_F(FillTxBufTest, BuildsRequestsAndExchangeHeader) {
+  FillTxBuf(*ctx, 0x105, 0x12345, nullptr, 0);  // only the low 8/16 bits count
+  const auto& tx = ctx->link.tx;
+  EXPECT_EQ(tx[1], 0x05);
+  EXPECT_EQ(frame::get16(&tx[2]), 0x2345);
+  EXPECT_EQ(tx[6], 0xAA);
+  EXPECT_TRUE(frame::headerValid(tx.data()));
+  EXPECT_EQ(ctx->link.hdr.order, 0x05);
+  EXPECT_EQ(ctx->link.hdr.param, 0x2345);
+
+  // The external-flash read carries a 16-bit word count: 256 words must
+  // not become 0.
+  const uint8_t src[4] = {0x00, 0x01, 0x44, 0x55};
+  FillTxBuf(*ctx, 0xB8, 0x8000, src, 2);
+  EXPECT_EQ(tx[8], 0x00);
+  EXPECT_EQ(tx[9], 0x01);
+  EXPECT_EQ(tx[6], crc8(&tx[8], 2));
+
+  uint8_t big[2000];
+  std::memset(big, 0x11, sizeof big);
+  FillTxBuf(*ctx, 0xC1, 0xB000, big, sizeof big);
+  // Never past the transmit buffer: the length is cut to what it holds.
+  EXPECT_LE(frame::get16(&tx[4]), LinkState::kTxPayloadMax);
 }
 
 }  // namespace

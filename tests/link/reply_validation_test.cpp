@@ -7,14 +7,14 @@
 #include <cstring>
 #include <vector>
 
-#include "session/bringup.h"
 #include "link/exchange.h"
-#include "link/orders.h"
 #include "link/report.h"
 #include "params/transfer.h"
 #include "platform/clock.h"
 #include "platform/memory_port.h"
+#include "session/bringup.h"
 #include "tests/link/link_fixture.h"
+#include "wire/orders.h"
 
 namespace bx {
 namespace {

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "link/exchange.h"
-#include "link/orders.h"
 #include "platform/clock.h"
 #include "tests/link/link_fixture.h"
+#include "wire/orders.h"
 
 namespace bx {
 namespace {

@@ -4,16 +4,16 @@
 #include <vector>
 
 #include "app/main_panel.h"
-#include "calib/record.h"
-#include "params/teach.h"
-#include "session/conn_page.h"
 #include "link/exchange.h"
 #include "link/ownership.h"
 #include "live/pending.h"
 #include "params/hwinfo.h"
-#include "params/rules.h"
-#include "params/transfer.h"
 #include "params/params_fixture.h"
+#include "params/rules.h"
+#include "params/teach.h"
+#include "params/transfer.h"
+#include "session/conn_page.h"
+#include "wire/calib_record.h"
 
 namespace bx::test {
 namespace {

@@ -2,16 +2,18 @@
 // lists, headless, without a run loop.
 #include <gtest/gtest.h>
 
-#include "calib/record.h"
 #include "live/display.h"
-#include "live/live_callbacks.h"
 #include "live/edge_markers.h"
+#include "live/frame.h"
+#include "live/live_callbacks.h"
 #include "live/live_values.h"
 #include "live/live_view.h"
-#include "live/record.h"
+#include "live/state_text.h"
 #include "params/teach_graphs.h"
 #include "tests/params/params_fixture.h"
 #include "support/use_language.h"
+#include "wire/calib_record.h"
+#include "wire/live_record.h"
 
 namespace bx {
 namespace {
@@ -308,6 +310,43 @@ TEST_F(LiveView, RangeBarGreysOutsideTheRangeAndDrawsTheBandLow) {
   const auto& bar = ctx->ui.graph(ctx->refs.display.rangeGraph);
   EXPECT_DOUBLE_EQ(bar.cursors[1].x, 51.2);
   EXPECT_DOUBLE_EQ(bar.plots[1].x[1], 51.2);
+}
+
+// The run loop decodes the record once a cycle: every display draws the
+// frame it is handed, held to its ranges, and never reads the record again.
+TEST_F(LiveView, DisplaysDrawTheFrameTheyAreHandedNotTheRecord) {
+  record(510, 99);
+  put16(liverec::PROGRAM, 9);
+  const LiveFrame wild = DecodeLiveFrame(ctx->live);
+  EXPECT_EQ(wild.values.stateCode, 0);
+  EXPECT_EQ(wild.values.program, 3);
+  EXPECT_EQ(wild.values.valuePx, 510);
+  EXPECT_EQ(wild.video, &ctx->live.video);
+  EXPECT_EQ(wild.triggeredVideo, &ctx->live.triggeredVideo);
+  EXPECT_EQ(wild.edgesPositive, &ctx->live.edgeP);
+  EXPECT_EQ(wild.edgesNegative, &ctx->live.edgeN);
+  EXPECT_EQ(ctx->live.record[liverec::STATE_CODE], 99) << "the record itself is left as it came";
+
+  put16(liverec::PROGRAM, 0);
+  record(510);
+  const LiveFrame frame = DecodeLiveFrame(ctx->live);
+
+  // What the buffer holds afterwards is not what the frame shows.
+  record(950, 7);
+  put16(liverec::SET_POINT_PX, 600);
+  ctx->run.state = RUN_LOOP;
+  PlotVIDEOBarGraph(*ctx, frame);
+  EXPECT_EQ(ctx->ui.value(ctl("VIDEO", "MEASVAL")), 510);
+  EXPECT_EQ(ctx->ui.at(ctl("VIDEO", "MEASVAL")).bgColor, ui::kDarkGreen);
+  EXPECT_EQ(ctx->ui.text(ctl("VIDEO", "STATETEXT")), StateCodeText(0, 0));
+  const auto& bar = ctx->ui.graph(ctx->refs.display.rangeGraph);
+  EXPECT_DOUBLE_EQ(bar.cursors[0].x, 510);
+  EXPECT_DOUBLE_EQ(bar.plots[0].x[0], 470) << "the band sits on the frame's set value";
+
+  PlotRAWGraph(*ctx, frame);
+  const auto& roll = ctx->ui.strip(ctx->ui.find("VIDEO", "ROLLGRAPH")).data;
+  ASSERT_GE(roll.size(), 6u);
+  EXPECT_DOUBLE_EQ(roll[roll.size() - 3], 510);
 }
 
 TEST_F(LiveView, RollGraphKeepsTheLastHundredRecords) {

@@ -6,23 +6,23 @@
 #include <functional>
 #include <vector>
 
-#include "link/orders.h"
+#include "app/localize.h"
+#include "app/main_panel.h"
 #include "live/live_view.h"
-#include "live/record.h"
 #include "live/run_loop.h"
 #include "live/state_text.h"
 #include "params/fields.h"
-#include "app/localize.h"
-#include "app/main_panel.h"
-#include "params/params_fixture.h"
 #include "params/panel_values.h"
+#include "params/params_fixture.h"
 #include "params/teach.h"
 #include "params/transfer.h"
 #include "platform/clock.h"
 #include "platform/com_ports.h"
 #include "session/conn_page.h"
-#include "link/frame_format.h"
+#include "wire/frame_format.h"
 #include "support/use_language.h"
+#include "wire/live_record.h"
+#include "wire/orders.h"
 
 namespace bx::test {
 namespace {

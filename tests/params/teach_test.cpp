@@ -2,13 +2,13 @@
 #include <cstring>
 
 #include "app/localize.h"
-#include "params/teach.h"
+#include "live/pending.h"
 #include "params/panel_values.h"
 #include "params/table_edit.h"
-#include "live/pending.h"
+#include "params/teach.h"
 #include "params/transfer.h"
-#include "calib/record.h"
 #include "params_fixture.h"
+#include "wire/calib_record.h"
 
 namespace bx::test {
 namespace {

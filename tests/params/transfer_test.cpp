@@ -4,17 +4,17 @@
 #include <fstream>
 #include <iterator>
 
-#include "params/teach.h"
-#include "identify/catalogue.h"
-#include "params/panel_values.h"
-#include "live/pending.h"
 #include "app/localize.h"
 #include "files/para_file.h"
-#include "link/orders.h"
+#include "identify/catalogue.h"
+#include "live/pending.h"
 #include "params/hwinfo.h"
+#include "params/panel_values.h"
 #include "params/para_file_ui.h"
+#include "params/teach.h"
 #include "params/transfer.h"
 #include "params_fixture.h"
+#include "wire/orders.h"
 
 namespace bx::test {
 namespace {

@@ -13,6 +13,7 @@
 #include "recorder/rec_file.h"
 #include "recorder/rec_rules.h"
 #include "tests/support/file_size_limit.h"
+#include "wire/recorder_sample.h"
 
 namespace bx::test {
 namespace {
@@ -56,7 +57,7 @@ TEST(RecorderFile, HeaderIsByteForByte) {
 
 TEST(RecorderFile, RowCarriesTheSampleInColumnOrder) {
   const uint8_t reply[12] = {0x10, 0x01, 0x20, 0x03, 0x10, 0x02, 0x02, 0x00, 0x18, 0xFC, 0xFF, 0xFF};
-  RecorderSample s = DecodeSample(reply);
+  RecorderSample s = recsample::decode(reply);
   EXPECT_EQ(s.edgeA, 0x110);
   EXPECT_EQ(s.edgeB, 0x320);
   EXPECT_EQ(s.value, 0x210);

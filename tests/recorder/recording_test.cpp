@@ -14,8 +14,6 @@
 #include <regex>
 #include <sstream>
 
-#include "calib/record.h"
-#include "link/orders.h"
 #include "params/fields.h"
 #include "params/panel_values.h"
 #include "params/params_fixture.h"
@@ -24,6 +22,8 @@
 #include "recorder/rec_display.h"
 #include "recorder/rec_page.h"
 #include "tests/support/file_size_limit.h"
+#include "wire/calib_record.h"
+#include "wire/orders.h"
 
 namespace bx::test {
 namespace {

@@ -8,18 +8,18 @@
 
 #include "app/localize.h"
 #include "app/main_panel.h"
-#include "link/frame_format.h"
-#include "link/orders.h"
 #include "live/run_loop.h"
 #include "params/params_fixture.h"
 #include "platform/clock.h"
 #include "platform/date_text.h"
 #include "scope/callbacks.h"
 #include "scope/print.h"
-#include "scope/record.h"
 #include "scope/scope.h"
 #include "scope/view.h"
 #include "support/use_language.h"
+#include "wire/frame_format.h"
+#include "wire/orders.h"
+#include "wire/scope_record.h"
 
 namespace bx::test {
 namespace {

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "app/localize.h"
-#include "calib/record.h"
 #include "session/identify.h"
 #include "tests/link/link_fixture.h"
+#include "wire/calib_record.h"
 
 namespace bx {
 namespace {

@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "link/crc8.h"
-#include "link/frame_format.h"
 #include "sim/frame_out.h"
 #include "sim/sensor.h"
+#include "wire/crc8.h"
+#include "wire/frame_format.h"
 
 namespace bx::sim::test {
 

@@ -1,11 +1,21 @@
 #pragma once
-// Field access to the 32-byte calibration record (little-endian).
+// The 32-byte calibration record (page 1 of the sensor's external flash)
+// and access to its fields (little-endian).
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 
-#include "calib/state.h"
-#include "link/frame_format.h"
+#include "wire/frame_format.h"
+
+namespace bx {
+
+struct CalibRecord {
+  static constexpr int kSize = 32;
+  std::array<uint8_t, kSize> bytes{};
+};
+
+}  // namespace bx
 
 namespace bx::calib {
 

@@ -1,9 +1,9 @@
-#include "identify/hw_record.h"
+#include "wire/hw_record.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "link/frame_format.h"
+#include "wire/frame_format.h"
 
 namespace bx::hwrec {
 

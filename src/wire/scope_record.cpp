@@ -1,6 +1,6 @@
-#include "scope/record.h"
+#include "wire/scope_record.h"
 
-#include "link/frame_format.h"
+#include "wire/frame_format.h"
 
 namespace bx::scoperec {
 

@@ -2,9 +2,9 @@
 // simulated sensor's own offsets.
 #include <gtest/gtest.h>
 
-#include "link/frame_format.h"
-#include "live/record.h"
 #include "sim/records.h"
+#include "wire/frame_format.h"
+#include "wire/live_record.h"
 
 namespace bx {
 namespace {

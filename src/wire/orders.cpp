@@ -1,4 +1,4 @@
-#include "link/orders.h"
+#include "wire/orders.h"
 
 namespace bx::order {
 namespace {

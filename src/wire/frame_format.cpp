@@ -1,6 +1,6 @@
-#include "link/frame_format.h"
+#include "wire/frame_format.h"
 
-#include "link/crc8.h"
+#include "wire/crc8.h"
 
 namespace bx::frame {
 

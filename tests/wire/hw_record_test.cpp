@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "identify/hw_record.h"
-#include "link/frame_format.h"
+#include "wire/frame_format.h"
+#include "wire/hw_record.h"
 
 namespace bx {
 namespace {

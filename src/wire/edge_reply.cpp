@@ -1,9 +1,9 @@
-#include "commands/edge_reply.h"
+#include "wire/edge_reply.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "link/frame_format.h"
+#include "wire/frame_format.h"
 
 namespace bx::edgereply {
 namespace {

@@ -1,15 +1,12 @@
-// The adjustment record: unit conversions, the outgoing layout, and the
-// exchange with the simulated sensor over both transports.
+// The adjustment record: unit conversions and the outgoing layout.
 #include <gtest/gtest.h>
 
-#include "factory/adjust_record.h"
-#include "link/orders.h"
-#include "tests/link/link_fixture.h"
+#include "wire/adjust_record.h"
 
 namespace bx {
 namespace {
 
-using namespace factory;
+using namespace adjrec;
 
 TEST(AdjustUnits, MeasuredValuesTruncateTowardZero) {
   EXPECT_EQ(ShowMeasured(199, kUnitScaled0), 0);
@@ -58,55 +55,6 @@ TEST(AdjustRecordLayout, PairsAndStoreFlags) {
   }
   s.storeFlags = 0;
   EXPECT_EQ(AssembleRecord(s)[7], 0);
-}
-
-class AdjustExchange : public test::LinkTest {};
-
-TEST_F(AdjustExchange, MeasuredFollowsSetValueAndSettingsStay) {
-  openTcp();
-  AdjustRecord got{};
-  ASSERT_EQ(ReadAdjustRecord(*ctx, got), 1);
-  EXPECT_TRUE(sim->lastRequest(order::kPotentiometer).payload.empty());
-  EXPECT_EQ(ModeOf(got), 1);
-
-  AdjustSettings s;
-  s.setValue = 600;
-  s.page1[0] = 77;
-  s.page2[3] = 91;
-  s.storeFlags = kStorePage2B;
-  int previous = static_cast<int16_t>(Word(got, kMeasuredOffset));
-  for (int i = 0; i < 12; ++i) {
-    ASSERT_EQ(ExchangeAdjustRecord(*ctx, AssembleRecord(s), got), 1);
-    const int now = static_cast<int16_t>(Word(got, kMeasuredOffset));
-    EXPECT_NE(now, previous) << "cycle " << i;  // it moves every exchange
-    previous = now;
-  }
-  EXPECT_GE(previous, 600);
-  EXPECT_LE(previous, 601);
-  EXPECT_EQ(got[kStoreFlagsOffset], 0);  // the store is done once handled
-  EXPECT_EQ(Word(sim->storedPotentiometer(), 26), 91);
-  EXPECT_EQ(Word(sim->storedPotentiometer(), 8), 0);  // not flagged
-
-  // A new connection reads the same settings.
-  CloseLink(*ctx, true);
-  ASSERT_EQ(InitTCP_IP(*ctx), 1) << ctx->status;
-  AdjustRecord again{};
-  ASSERT_EQ(ReadAdjustRecord(*ctx, again), 1);
-  EXPECT_EQ(Word(again, 8), 77);
-  EXPECT_EQ(Word(again, 12), 77);
-  EXPECT_EQ(Word(again, 30), 91);
-}
-
-TEST_F(AdjustExchange, FailureLeavesTheTargetUntouchedOverSerial) {
-  openPty();
-  AdjustRecord got{};
-  got.fill(0xEE);
-  sim->setFault(sim::Fault::NoReply, 1);
-  ctx->link.replyTimeout = 0.2;
-  EXPECT_EQ(ExchangeAdjustRecord(*ctx, AssembleRecord({}), got), -1);
-  for (uint8_t b : got) EXPECT_EQ(b, 0xEE);
-  ASSERT_EQ(ReadAdjustRecord(*ctx, got), 1);
-  EXPECT_EQ(ModeOf(got), 1);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-#include "live/record.h"
+#include "wire/live_record.h"
 
-#include "link/frame_format.h"
+#include "wire/frame_format.h"
 
 namespace bx::liverec {
 

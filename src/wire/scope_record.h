@@ -39,8 +39,4 @@ Sample decodeSample(uint32_t raw);
 // kRecordBytes bytes arrived, so no sample is taken from stale bytes.
 bool decodeRecord(const uint8_t* data, size_t length, std::array<uint32_t, kSamples>& out);
 
-// Height of digital line k in the digital graph: the five lines stacked
-// one above the other, 2k when clear and 2k + 1 when set.
-inline double digitalTraceY(int k, bool set) { return 2.0 * k + (set ? 1.0 : 0.0); }
-
 }  // namespace bx::scoperec

@@ -1,9 +1,26 @@
 #pragma once
 // The 32-byte hardware record, the reply data of order 0x0A (little-endian).
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
-#include "identify/state.h"
+namespace bx {
+
+// The decoded fields start as the tool's stand-in until a sensor answers.
+struct HardwareRecord {
+  int32_t boardCode = 402059;
+  int32_t hwType = 802776;
+  int16_t serial = 0;
+  int16_t fwVersion = 0;
+  int16_t subPixel = 1280;
+  int16_t lowestPixel = 1;
+  int16_t highestPixel = 4096;
+  int16_t videoRange = 1024;
+  int16_t pixelCount = 1255;
+  std::array<uint8_t, 32> raw{};
+};
+
+}  // namespace bx
 
 namespace bx::hwrec {
 

@@ -2,10 +2,20 @@
 // The 68-byte reply of the edge query (order 20), little-endian: the list
 // of positive edges, then the list of negative edges, each a count and 16
 // signed pixel positions.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
-#include "live/state.h"
+namespace bx {
+
+// One list of the reply: how many edges the sensor found and the first 16
+// of their positions.
+struct EdgeList {
+  uint16_t count = 0;
+  std::array<int16_t, 16> pos{};
+};
+
+}  // namespace bx
 
 namespace bx::edgereply {
 

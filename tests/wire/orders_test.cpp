@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "link/exchange.h"
-#include "link/orders.h"
 #include "tests/link/link_fixture.h"
+#include "wire/orders.h"
 
 namespace bx {
 namespace {

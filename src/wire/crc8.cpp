@@ -1,4 +1,4 @@
-#include "link/crc8.h"
+#include "wire/crc8.h"
 
 #include <array>
 

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "commands/edge_reply.h"
-#include "link/frame_format.h"
+#include "wire/edge_reply.h"
+#include "wire/frame_format.h"
 
 namespace bx {
 namespace {

@@ -79,29 +79,6 @@ void TakeOverCalibRecord(Context& ctx) {
   c.rangeTenth = static_cast<int32_t>(calib::rangeUm(c.record) * 0.1);
   c.pixelTenth = static_cast<int32_t>(ctx.ident.hw.pixelCount * 0.1);
   c.rangeGraphMaxMm = std::ceil(c.rangeTenth / 1000.0);
-  ShowCalibRecord(ctx);
-}
-
-void ShowCalibRecord(Context& ctx) {
-  const auto& r = ctx.calib.record;
-  auto& ui = ctx.ui;
-  const auto& p = ctx.refs.calib;
-  ui.setValue(p.hwTypeDisp, calib::hwType(r));
-  ui.setValue(p.calSerial, calib::serial(r));
-  ui.setValue(p.xfDivisor, calib::field16(r, calib::OFF_XF_DIVISOR));
-  ui.setValue(p.xfSize, calib::field16(r, calib::OFF_XF_SIZE));
-  ui.setValue(p.ifType, calib::field16(r, calib::OFF_IF_TYPE));
-  ui.setValue(p.slope, calib::slopeFromFixed(calib::slopeX16384(r)));
-  ui.setValue(p.offset, calib::offsetUm(r));
-  ui.setValue(p.range, calib::rangeUm(r));
-  ui.setValue(p.lookup, calib::field16(r, calib::OFF_LOOKUP));
-  ui.setValue(p.pixelStart, calib::field16(r, calib::OFF_PIXEL_START));
-  ui.setValue(p.pixelEnd, calib::field16(r, calib::OFF_PIXEL_END));
-  // The two calibration pages start from the sensor's own line.
-  for (const char* page : {"TAB_2P", "TAB_DIST"}) {
-    ui.setValue(ui.find(page, "SLOPE"), calib::slopeFromFixed(calib::slopeX16384(r)));
-    ui.setValue(ui.find(page, "OFFSET"), calib::offsetUm(r));
-  }
 }
 
 void NoteCalibLineSaved(Context& ctx) {

@@ -138,6 +138,30 @@ void writeSelection(Context& ctx, bool header, bool table) {
 
 }  // namespace
 
+void ShowCalibRecord(Context& ctx) {
+  const auto& r = ctx.calib.record;
+  auto& ui = ctx.ui;
+  const auto& p = ctx.refs.calib;
+  ui.setValue(p.hwTypeDisp, calib::hwType(r));
+  ui.setValue(p.calSerial, calib::serial(r));
+  ui.setValue(p.xfDivisor, calib::field16(r, calib::OFF_XF_DIVISOR));
+  ui.setValue(p.xfSize, calib::field16(r, calib::OFF_XF_SIZE));
+  ui.setValue(p.ifType, calib::field16(r, calib::OFF_IF_TYPE));
+  ui.setValue(p.slope, calib::slopeFromFixed(calib::slopeX16384(r)));
+  ui.setValue(p.offset, calib::offsetUm(r));
+  ui.setValue(p.range, calib::rangeUm(r));
+  ui.setValue(p.lookup, calib::field16(r, calib::OFF_LOOKUP));
+  ui.setValue(p.pixelStart, calib::field16(r, calib::OFF_PIXEL_START));
+  ui.setValue(p.pixelEnd, calib::field16(r, calib::OFF_PIXEL_END));
+  // The two calibration pages start from the sensor's own line.
+  for (const char* page : {"TAB_2P", "TAB_DIST"}) {
+    ui.setValue(ui.find(page, "SLOPE"), calib::slopeFromFixed(calib::slopeX16384(r)));
+    ui.setValue(ui.find(page, "OFFSET"), calib::offsetUm(r));
+  }
+}
+
+void InstallCalibDisplays(Context& ctx) { ctx.displays.calibRecord = &ShowCalibRecord; }
+
 int CC_ReadXFLASH(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT) return 0;
   // The read shows its result at once: it does not wait for a loop.

@@ -98,7 +98,8 @@ WaitEnd skipPayload(Context& ctx, unsigned length, double deadline, bool watchRu
 // Line time of the longest frame at the rate in use. Over TCP the sensor's
 // own line behind its network interface runs at the configured rate.
 double longestFrameSeconds(const Context& ctx, const platform::LinkPort& port) {
-  long baud = &port == &ctx.serial ? ctx.serial.baud() : 0;
+  const auto* serial = dynamic_cast<const platform::SerialPort*>(&port);
+  long baud = serial != nullptr ? serial->baud() : 0;
   if (baud <= 0) baud = platform::baudOfIndex(ctx.link.baudIndex);
   return (frame::kHeaderSize + frame::kMaxReplyPayload) * kBitsPerByte / static_cast<double>(baud);
 }
@@ -160,7 +161,7 @@ int refusal(Context& ctx, uint16_t parameter) {
 }  // namespace
 
 platform::LinkPort* OpenPort(const Context& ctx) {
-  platform::LinkPort* p = ctx.link.port;
+  platform::LinkPort* p = ctx.link.port.get();
   return (p != nullptr && p->isOpen()) ? p : nullptr;
 }
 

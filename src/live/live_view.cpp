@@ -17,6 +17,7 @@
 #include "live/record.h"
 #include "params/fields.h"
 #include "params/teach_graphs.h"
+#include "params/trigger_modes.h"
 #include "params/units.h"
 
 namespace bx {
@@ -109,7 +110,7 @@ void refreshValues(Context& ctx, bool armed) {
   }
 
   const int trig = param::get(p, param::INT_TRIGGER_MODE);
-  const bool counterShown = armed || trig == 3 || trig == 4;
+  const bool counterShown = armed || IsEdgeTrigger(trig);
   setNum(ctx, f.trigCount, counterShown ? v.triggerCount : v.triggerLevel);
 
   const int program = LiveProgram(ctx, v);
@@ -142,8 +143,8 @@ void refreshValues(Context& ctx, bool armed) {
   setLamp(ctx, f.in0, v.inputs == 1 || v.inputs == 3);
   setLamp(ctx, f.in1, v.inputs == 2 || v.inputs == 3);
   if (trig == 1 || trig == 2) setLamp(ctx, f.trigLamp, param::get(p, param::TRIGGER_PIXEL) < v.triggerLevel);
-  if (trig == 3) setLamp(ctx, f.trigLamp, v.stateCode == 9);
-  if (trig == 4) setLamp(ctx, f.trigLamp, v.stateCode == 10);
+  if (trig == INT_TRIGGER_POSITIVE_EDGE) setLamp(ctx, f.trigLamp, v.stateCode == liverec::kStatePositiveTriggerEdge);
+  if (trig == INT_TRIGGER_NEGATIVE_EDGE) setLamp(ctx, f.trigLamp, v.stateCode == liverec::kStateNegativeTriggerEdge);
   const int dirt = liveview::DirtLevelOf(param::get(p, param::DIRT_DETECT_MODE), v);
   if (dirt >= 0) setLamp(ctx, f.dirtLamp, dirt < p.dirtLevel);
 
@@ -181,7 +182,7 @@ ui::Plot& curve(ui::GraphModel& graph, size_t& used, const std::array<double, 25
 }  // namespace
 
 size_t DrawVideoFrame(Context& ctx, int page, const std::array<uint16_t, 256>& samples) {
-  const bool teach = page == 3;
+  const bool teach = page == kPageTeach;
   ui::CtlRef g = teach ? ctx.refs.display.teachGraph : ctx.refs.display.videoGraph;
   if (!ctx.ui.valid(g)) return 0;
   const auto& p = ctx.params;
@@ -223,7 +224,7 @@ size_t DrawVideoFrame(Context& ctx, int page, const std::array<uint16_t, 256>& s
     for (size_t i = 0; i < 256; ++i) dirt.y[i] = p.dirtLine[i];
   }
   const int trig = param::get(p, param::INT_TRIGGER_MODE);
-  if (teach && (trig == 3 || trig == 4)) {
+  if (teach && IsEdgeTrigger(trig)) {
     ui::Plot& line = graph.plotAt(used++);
     line.color = ui::kDarkGreen;
     line.dashed = true;  // the teach graph keeps its one dashed plot as the trigger line
@@ -271,7 +272,7 @@ void PlotLiveVideo(Context& ctx, int page, bool triggered) {
   liverec::Bytes rec;
   std::copy(ctx.live.record.begin(), ctx.live.record.end(), rec.begin());
   liverec::sanitise(rec);
-  const int program = page == 3 ? row : LiveProgram(ctx, liverec::decode(rec));
+  const int program = page == kPageTeach ? row : LiveProgram(ctx, liverec::decode(rec));
   PlotEdgeGraph(ctx, program, page, used);
 }
 
@@ -345,6 +346,10 @@ void PrepareLiveAxes(Context& ctx) {
     graph.y.max = m.videoFullScale;
     ctx.ui.touch(g);
   }
+}
+
+void ShowLineTestAnswer(Context& ctx) {
+  ctx.ui.setValue(ctx.refs.main.testField, static_cast<int16_t>(ctx.link.hdr.param));
 }
 
 }  // namespace bx

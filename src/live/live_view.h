@@ -24,6 +24,10 @@ void PlotLiveVideo(Context& ctx, int page, bool triggered);
 // Appends the live record's point to the roll graph.
 void PlotRAWGraph(Context& ctx);
 
+// The line test's answer (the sensor's serial number) in the main panel's
+// test field.
+void ShowLineTestAnswer(Context& ctx);
+
 // The trigger text fields of the measurement and teach pages.
 enum class TriggerText { Hidden, Waiting, Triggered };
 void ShowTriggerText(Context& ctx, TriggerText text);

@@ -11,6 +11,7 @@
 #include "params/labels.h"
 #include "params/sanitise.h"
 #include "params/teach_graphs.h"
+#include "params/trigger_modes.h"
 #include "params/units.h"
 
 namespace bx {
@@ -37,7 +38,7 @@ int ringValue(const Context& ctx, ui::CtlRef r) { return std::clamp(ctx.ui.intVa
 }  // namespace
 
 bool EdgeBReadOnly(int evalMode, int intTriggerMode) {
-  return evalMode == 0 || evalMode >= 3 || intTriggerMode == 3 || intTriggerMode == 4;
+  return evalMode == 0 || evalMode >= 3 || IsEdgeTrigger(intTriggerMode);
 }
 
 int ActiveRow(const Context& ctx) {
@@ -46,7 +47,7 @@ int ActiveRow(const Context& ctx) {
 }
 
 void ShowVideoView(Context& ctx) {
-  ctx.ui.setActivePage(ctx.refs.main.tab, 0);
+  ctx.ui.setActivePage(ctx.refs.main.tab, kPageMeasurement);
   ctx.live.graphSwitch = 1;
 }
 

@@ -26,6 +26,7 @@
 #include "calibration/calib_lock.h"
 #include "calibration/calib_pages.h"
 #include "link/frame_format.h"
+#include "link/transport.h"
 #include "live/record.h"
 #include "params/fields.h"
 #include "gui/app_window.h"
@@ -54,7 +55,7 @@ class Pages : public guitest::AppWindow {
 
   void connectTo(int port) {
     connectOverTcp(port);
-    ASSERT_EQ(ctx->link.tcpConnected, 1) << "no simulated sensor at port " << port;
+    ASSERT_TRUE(TcpOpen(ctx->link)) << "no simulated sensor at port " << port;
     settle();
   }
 

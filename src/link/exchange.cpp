@@ -49,24 +49,27 @@ WaitEnd fill(Context& ctx, int need, double deadline, bool watchRun) {
   auto& L = ctx.link;
   need = std::min(need, frame::kRxBufferSize);
   L.rxCount = std::clamp(L.rxCount, 0, need);
-  // The transport open at the start; event processing may close it.
-  platform::LinkPort* const port = OpenPort(ctx);
+  // The transport open at the start; event processing may close it, and
+  // closing empties the slot, so the port is looked up again after each.
+  platform::LinkPort* port = OpenPort(ctx);
+  const bool hadPort = port != nullptr;
   // Nothing can come from an adapter that is gone.
-  if (port == nullptr && L.adapterRemoved) return WaitEnd::Closed;
+  if (!hadPort && L.adapterRemoved) return WaitEnd::Closed;
   for (;;) {
     // What is queued costs no system call; the event processing below
     // takes in what arrives.
-    if (port != nullptr && port->isOpen() && L.rxCount < need)
-      L.rxCount += port->take(L.rx.data() + L.rxCount, need - L.rxCount);
+    if (port != nullptr && L.rxCount < need) L.rxCount += port->take(L.rx.data() + L.rxCount, need - L.rxCount);
     if (L.rxCount >= need) return WaitEnd::Complete;
     if (port != nullptr && port->peerClosed()) {
-      if (OpenPort(ctx) == port) LinkPortClosed(ctx);
+      LinkPortClosed(ctx);
       return WaitEnd::Closed;
     }
     if (platform::Timer() > deadline) return WaitEnd::TimedOut;
     if (L.abort == 1) return WaitEnd::Aborted;
     if (watchRun && ctx.run.state != RUN_LOOP) return WaitEnd::Stopped;
     ProcessSystemEvents(ctx, true);
+    port = OpenPort(ctx);
+    if (hadPort && port == nullptr) return WaitEnd::Closed;
   }
 }
 

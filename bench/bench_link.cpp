@@ -62,8 +62,7 @@ bool openLink(Tool& t, const SimProcess& sp, bool tcp) {
   bench::aimAtSim(t.ctx, sp, tcp);
   auto& L = t.ctx.link;
   if (tcp) return bx::InitTCP_IP(t.ctx) == 1;
-  L.portOpen = bx::InitRS232(t.ctx, L.comPort, L.baudIndex);
-  return L.portOpen == 1;
+  return bx::InitRS232(t.ctx, L.comPort, L.baudIndex) == 1;
 }
 
 struct Rate {

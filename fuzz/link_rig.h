@@ -10,7 +10,7 @@ struct LinkRig {
   Context ctx;
   platform::MemoryPort port;
   LinkRig() {
-    ctx.link.port = &port;
+    ctx.link.port = std::make_unique<platform::PortLoan>(port);
     ctx.link.replyTimeout = 0;
     ctx.link.tcpTimeoutMs = 0;
   }

@@ -78,8 +78,7 @@ struct PanelRig {
     ctx.calib = CalibState{};
     ctx.live = LiveState{};
     InitVars(ctx);
-    ctx.link.port = &port;
-    ctx.link.portOpen = 1;
+    ctx.link.port = std::make_unique<platform::PortLoan>(port);
     ctx.link.replyTimeout = 0;
     ctx.link.tcpTimeoutMs = 0;
     ctx.link.drainFirst = false;

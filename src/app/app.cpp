@@ -17,8 +17,6 @@ namespace bx {
 
 namespace {
 
-constexpr int kPageMeasure = 0;
-constexpr int kPageConnection = 7;
 
 bool checkShellPanels(const Context& ctx, const std::string& resourcePath, std::string& error) {
   const auto& ui = ctx.ui;
@@ -59,7 +57,7 @@ int AppStartup(Context& ctx, std::string& error, const std::string& projectDir, 
   ctx.ui.setText(ctx.refs.rec.file, ctx.app.recorderPath);
 
   int page = kPageConnection;
-  if (options.openLink && ConnectProcedure(ctx) == 1) page = kPageMeasure;
+  if (options.openLink && ConnectProcedure(ctx) == 1) page = kPageMeasurement;
   ctx.ui.setActivePage(ctx.refs.main.tab, page);
   ctx.app.activePage = page;
 

@@ -12,6 +12,9 @@
 #include "params/transfer.h"
 #include "scope/callbacks.h"
 #include "wire/orders.h"
+#include "link/transport.h"
+#include "live/live_view.h"
+#include "platform/serial_port.h"
 
 namespace bx {
 
@@ -43,9 +46,9 @@ void ExitApplication(Context& ctx) {
   ctx.link.abort = 1;
   WriteIniFile(ctx, ctx.app.settingsPath);
   DelayWithEventProcessing(ctx, 0.5);
-  if (ctx.link.portOpen > 0) {
-    if (ctx.serial.inQLen() > 0) ctx.serial.flushInQ();
-    if (ctx.serial.outQLen() > 0) ctx.serial.flushOutQ();
+  if (platform::SerialPort* serial = OpenSerialPort(ctx.link)) {
+    if (serial->inQLen() > 0) serial->flushInQ();
+    if (serial->outQLen() > 0) serial->flushOutQ();
   }
   if (ctx.ui.frontend) ctx.ui.frontend->quit();
 }
@@ -116,7 +119,9 @@ int CC_ButtonTest(Context& ctx, const ui::EventArgs& ev) {
     ctx.ui.setValue(ctx.refs.main.testField, 0);
   } else if (ev.event == ui::EVENT_COMMIT) {
     // A running loop owns the link; it sends the test between two cycles.
-    PerformOrLeavePending(ctx, PENDING_TEST, [&] { PushTEST(ctx, order::kEcho); });
+    PerformOrLeavePending(ctx, PENDING_TEST, [&] {
+      if (PushTEST(ctx, order::kEcho) == 0) ShowLineTestAnswer(ctx);
+    });
   }
   return 0;
 }
@@ -137,7 +142,7 @@ int CC_BINSWtest(Context&, const ui::EventArgs&) { return 0; }
 int CC_CBTNAcceptComSetting(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT) return 0;
   WriteIniFile(ctx, ctx.app.settingsPath);
-  ctx.ui.setActivePage(ctx.refs.main.tab, 0);
+  ctx.ui.setActivePage(ctx.refs.main.tab, kPageMeasurement);
   ctx.app.activePage = 0;
   return 0;
 }

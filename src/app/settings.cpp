@@ -9,6 +9,7 @@
 #include "files/settings_file.h"
 #include "session/conn_page.h"
 #include "link/report.h"
+#include "link/transport.h"
 
 namespace bx {
 
@@ -103,8 +104,8 @@ int WriteIniFile(Context& ctx, const std::string& path) {
   // While a link is open the settings stored are those it was opened with:
   // the page may have been edited since, and taking it over would also
   // change which transport the open link is believed to be.
-  const bool tcpOpen = ctx.link.tcpConnected > 0;
-  if (!tcpOpen && ctx.link.portOpen <= 0) ReadConnectionPage(ctx);
+  const bool tcpOpen = TcpOpen(ctx.link);
+  if (!tcpOpen && !SerialOpen(ctx.link)) ReadConnectionPage(ctx);
   files::AppSettings s;
   s.linkType = ctx.link.transport;
   s.comPort = ctx.link.comPort;

@@ -55,6 +55,7 @@ bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& erro
   i2cadjust_init(ctx, missing);
   InstallLiveDisplays(ctx);
   InstallRecorderDisplays(ctx);
+  InstallCalibDisplays(ctx);
   InstallSessionHooks(ctx);
   InstallScope(ctx, missing);
   resolveCoreRefs(ctx.ui, ctx.refs, missing);
@@ -100,8 +101,6 @@ void InitVars(Context& ctx) {
   ctx.link.transport = TRANSPORT_RS232;
   ctx.link.comPort = 1;
   ctx.link.baudIndex = 4;
-  ctx.link.tcpHandle = 0;
-  ctx.link.portOpen = 0;
   ctx.link.abort = 0;
   ctx.link.hdr = ExchangeHeader{};
   ctx.run = RunState{};

@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "wire/calib_record.h"
-#include "calib/record_binding.h"
 #include "context/context.h"
 #include "link/exchange.h"
 #include "link/report.h"
@@ -81,17 +80,6 @@ void TakeOverCalibRecord(Context& ctx) {
   c.rangeTenth = static_cast<int32_t>(calib::rangeUm(c.record) * 0.1);
   c.pixelTenth = static_cast<int32_t>(ctx.ident.hw.pixelCount * 0.1);
   c.rangeGraphMaxMm = std::ceil(c.rangeTenth / 1000.0);
-  ShowCalibRecord(ctx);
-}
-
-void ShowCalibRecord(Context& ctx) {
-  const auto& r = ctx.calib.record;
-  auto& ui = ctx.ui;
-  calib::ShowRecordFields(ctx);
-  // The two calibration pages start from the sensor's own line.
-  const auto& p = ctx.refs.calib;
-  for (ui::CtlRef slope : {p.slope2p, p.slopeDist}) ui.setValue(slope, calib::slopeFromFixed(calib::slopeX16384(r)));
-  for (ui::CtlRef offset : {p.offset2p, p.offsetDist}) ui.setValue(offset, calib::offsetUm(r));
 }
 
 void NoteCalibLineSaved(Context& ctx) {

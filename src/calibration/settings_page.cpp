@@ -8,7 +8,7 @@
 #include "calib/limits.h"
 #include "calib/lookup_write.h"
 #include "wire/calib_record.h"
-#include "calib/record_binding.h"
+#include "calibration/record_binding.h"
 #include "calib/xflash_record.h"
 #include "calibration/calib_lock.h"
 #include "calibration/calib_pages.h"
@@ -118,6 +118,18 @@ void writeSelection(Context& ctx, bool header, bool table) {
 }
 
 }  // namespace
+
+void ShowCalibRecord(Context& ctx) {
+  const auto& r = ctx.calib.record;
+  auto& ui = ctx.ui;
+  calib::ShowRecordFields(ctx);
+  // The two calibration pages start from the sensor's own line.
+  const auto& p = ctx.refs.calib;
+  for (ui::CtlRef slope : {p.slope2p, p.slopeDist}) ui.setValue(slope, calib::slopeFromFixed(calib::slopeX16384(r)));
+  for (ui::CtlRef offset : {p.offset2p, p.offsetDist}) ui.setValue(offset, calib::offsetUm(r));
+}
+
+void InstallCalibDisplays(Context& ctx) { ctx.displays.calibRecord = &ShowCalibRecord; }
 
 int CC_ReadXFLASH(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT) return 0;

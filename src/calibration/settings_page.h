@@ -18,6 +18,12 @@ int CC_WriteXFLASH(Context& ctx, const ui::EventArgs& ev);
 int CC_RBTHeader(Context& ctx, const ui::EventArgs& ev);
 int CC_RBTLookup(Context& ctx, const ui::EventArgs& ev);
 
+// Shows the record in memory on the calibration settings page, and its line
+// on the two calibration pages.
+void ShowCalibRecord(Context& ctx);
+// Lets the bring-up below show a record it read (ShowCalibRecordHook).
+void InstallCalibDisplays(Context& ctx);
+
 // The record from the settings page's fields (slope x 16384 truncated).
 void CollectCalibRecord(Context& ctx);
 

@@ -4,7 +4,7 @@
 
 #include "calib/fit.h"
 #include "wire/calib_record.h"
-#include "calib/record_binding.h"
+#include "calibration/record_binding.h"
 #include "calib/xflash_record.h"
 #include "commands/commands.h"
 #include "context/context.h"

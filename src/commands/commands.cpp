@@ -64,9 +64,6 @@ int GetDATA(Context& ctx, int kind) {
 
 int PushRefreshDATA(Context& ctx, int row) {
   if (Exchange(ctx, order::kVideoData, ctx.live.armedTrigger != 0 ? 2 : 0) != 1) {
-    ctx.ui.setActivePage(ctx.refs.main.tab, 7);
-    ctx.ui.setTextColor(ctx.refs.conn.msgBox, ui::kRed);
-    ctx.ui.setTextColor(ctx.refs.main.status, ui::kRed);
     ctx.status = FailureText(ctx, "VIDEO: Timeout RS232-Line!");
     ShowStatus(ctx);
     // Only a loop is ended by the time-out state; outside one the tool stays
@@ -91,7 +88,6 @@ int PushTEST(Context& ctx, int order) {
   int r;
   if (Exchange(ctx, order, 0) == 1) {
     ctx.status += " -> Ok!";
-    ctx.ui.setValue(ctx.refs.main.testField, static_cast<int16_t>(ctx.link.hdr.param));
     r = 0;
   } else {
     ctx.status = transportText(ctx, "BTN-TEST-Error:Timeout RS232-Line!", "BTN-TEST-Error:Timeout TCP-Server-error!");

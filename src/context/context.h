@@ -17,8 +17,6 @@
 #include "link/state.h"
 #include "live/state.h"
 #include "params/state.h"
-#include "platform/serial_port.h"
-#include "platform/tcp_client.h"
 #include "recorder/state.h"
 #include "scope/state.h"
 #include "ui/ui.h"
@@ -40,8 +38,6 @@ struct Context {
   SessionHooks session;
   LoopHooks loop;
   ScopeHooks scopeHooks;
-  platform::SerialPort serial;
-  platform::TcpClient tcp;
 
   std::string status;   // the status line
   LinkState link;

@@ -12,4 +12,8 @@ void ShowRecorderModeHook(Context& ctx) {
   if (ctx.displays.recorderMode) ctx.displays.recorderMode(ctx);
 }
 
+void ShowCalibRecordHook(Context& ctx) {
+  if (ctx.displays.calibRecord) ctx.displays.calibRecord(ctx);
+}
+
 }  // namespace bx

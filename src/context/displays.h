@@ -9,6 +9,7 @@ struct Context;
 struct DisplayHooks {
   void (*videoCurve)(Context& ctx, int row) = nullptr;
   void (*recorderMode)(Context& ctx) = nullptr;
+  void (*calibRecord)(Context& ctx) = nullptr;
 };
 
 // Redraws the measurement video graph; nothing while no display is installed.
@@ -17,5 +18,8 @@ void PlotVIDEOCurve(Context& ctx, int row);
 // enabling rules, and its graph's axis in the unit in force; nothing while
 // no recorder is installed.
 void ShowRecorderModeHook(Context& ctx);
+// Shows the calibration record in memory on the calibration settings page;
+// nothing while no calibration page is installed.
+void ShowCalibRecordHook(Context& ctx);
 
 }  // namespace bx

@@ -11,6 +11,9 @@ namespace ui {
 class Ui;
 }
 
+// The pages of the main panel's tab, by index.
+enum MainPage : int { kPageMeasurement = 0, kPageTeach = 3, kPageConnection = 7 };
+
 struct MainRefs {
   ui::CtlRef status, connected, comPortDisp, ipDisp, designation, serial;
   ui::CtlRef send, get, run, stop, memSel, tab, langFlag, test, testField, mmSwitch;

@@ -21,16 +21,8 @@ void CarryOutDisconnect(Context& ctx) {
     ctx.session.disconnect(ctx);
     return;
   }
-  if (ctx.link.portOpen > 0) {
-    ctx.serial.close();
-    ctx.link.portOpen = 0;
-  }
-  if (ctx.link.tcpConnected > 0) {
-    ctx.tcp.disconnect();
-    ctx.link.tcpConnected = 0;
-    ctx.link.tcpHandle = 0;
-  }
-  ctx.link.port = nullptr;
+  if (ctx.link.port != nullptr) ctx.link.port->close();
+  ctx.link.port.reset();
   ctx.link.abort = 0;
 }
 

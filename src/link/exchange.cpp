@@ -49,24 +49,27 @@ WaitEnd fill(Context& ctx, int need, double deadline, bool watchRun) {
   auto& L = ctx.link;
   need = std::min(need, frame::kRxBufferSize);
   L.rxCount = std::clamp(L.rxCount, 0, need);
-  // The transport open at the start; event processing may close it.
-  platform::LinkPort* const port = OpenPort(ctx);
+  // The transport open at the start; event processing may close it, and
+  // closing empties the slot, so the port is looked up again after each.
+  platform::LinkPort* port = OpenPort(ctx);
+  const bool hadPort = port != nullptr;
   // Nothing can come from an adapter that is gone.
-  if (port == nullptr && L.adapterRemoved) return WaitEnd::Closed;
+  if (!hadPort && L.adapterRemoved) return WaitEnd::Closed;
   for (;;) {
     // What is queued costs no system call; the event processing below
     // takes in what arrives.
-    if (port != nullptr && port->isOpen() && L.rxCount < need)
-      L.rxCount += port->take(L.rx.data() + L.rxCount, need - L.rxCount);
+    if (port != nullptr && L.rxCount < need) L.rxCount += port->take(L.rx.data() + L.rxCount, need - L.rxCount);
     if (L.rxCount >= need) return WaitEnd::Complete;
     if (port != nullptr && port->peerClosed()) {
-      if (OpenPort(ctx) == port) LinkPortClosed(ctx);
+      LinkPortClosed(ctx);
       return WaitEnd::Closed;
     }
     if (platform::Timer() > deadline) return WaitEnd::TimedOut;
     if (L.abort == 1) return WaitEnd::Aborted;
     if (watchRun && ctx.run.state != RUN_LOOP) return WaitEnd::Stopped;
     ProcessSystemEvents(ctx, true);
+    port = OpenPort(ctx);
+    if (hadPort && port == nullptr) return WaitEnd::Closed;
   }
 }
 
@@ -98,7 +101,8 @@ WaitEnd skipPayload(Context& ctx, unsigned length, double deadline, bool watchRu
 // Line time of the longest frame at the rate in use. Over TCP the sensor's
 // own line behind its network interface runs at the configured rate.
 double longestFrameSeconds(const Context& ctx, const platform::LinkPort& port) {
-  long baud = &port == &ctx.serial ? ctx.serial.baud() : 0;
+  const auto* serial = dynamic_cast<const platform::SerialPort*>(&port);
+  long baud = serial != nullptr ? serial->baud() : 0;
   if (baud <= 0) baud = platform::baudOfIndex(ctx.link.baudIndex);
   return (frame::kHeaderSize + frame::kMaxReplyPayload) * kBitsPerByte / static_cast<double>(baud);
 }
@@ -160,7 +164,7 @@ int refusal(Context& ctx, uint16_t parameter) {
 }  // namespace
 
 platform::LinkPort* OpenPort(const Context& ctx) {
-  platform::LinkPort* p = ctx.link.port;
+  platform::LinkPort* p = ctx.link.port.get();
   return (p != nullptr && p->isOpen()) ? p : nullptr;
 }
 

@@ -20,6 +20,34 @@ LinkHold::~LinkHold() {
   }
 }
 
+LoopOwnership::LoopOwnership(Context& ctx, PendingServer serve, LoopClaim claim) : ctx_(ctx), serve_(serve) {
+  const bool taken = ctx.run.linkHeld > 0 || (claim == LoopClaim::Idle && ctx.run.state != RUN_IDLE);
+  if (taken) {
+    RefuseLinkBusy(ctx);
+    return;
+  }
+  hold_.emplace(ctx);
+}
+
+LoopOwnership::~LoopOwnership() {
+  if (!owns()) return;
+  ctx_.run.state = RUN_IDLE;
+  // Then the hold ends, carrying out a Disconnect pressed meanwhile.
+  hold_.reset();
+}
+
+void LoopOwnership::markRunning() { ctx_.run.state = RUN_LOOP; }
+
+bool LoopOwnership::serveBetweenCycles() { return serve_ != nullptr && serve_(ctx_); }
+
+void LoopOwnership::end(bool serveLeft) {
+  if (serveLeft && serve_ != nullptr) {
+    ctx_.run.state = RUN_LOOP;
+    (void)serve_(ctx_);
+  }
+  ctx_.run.state = RUN_IDLE;
+}
+
 void RefuseLinkBusy(Context& ctx) {
   ShowStatusText(ctx, "Sensor link busy - action refused, please wait and try again!");
 }

@@ -6,6 +6,7 @@
 // its own. While a loop owns the link such an action is left pending for the
 // loop to serve between two cycles; otherwise it is refused with a status
 // text.
+#include <optional>
 #include <utility>
 
 #include "context/context.h"
@@ -28,6 +29,50 @@ class LinkHold {
 
  private:
   Context& ctx_;
+};
+
+// What a loop that owns the link does between its cycles: performs the
+// operator's requests left pending for it. True when the loop must stop at
+// once (the abort flag was raised).
+using PendingServer = bool (*)(Context& ctx);
+
+// Whom a loop's claim on the link gives way to.
+enum class LoopClaim {
+  // Only an operation that holds the link: the loop's own button may have
+  // set the run state already (RUN, the scope's arming).
+  Unheld,
+  // Also a run state already set: the loop starts from idle only.
+  Idle,
+};
+
+// One loop's ownership of the link: the run loop's, the recorder's or the
+// scope's. The constructor refuses (the busy text shown, owns() false) when
+// the claim cannot be met, else holds the link until destruction. While
+// owned, the loop marks itself running, serves pending requests between
+// cycles and, once done, serves what was left and returns the run state to
+// idle; destruction leaves it idle in any case.
+class LoopOwnership {
+ public:
+  LoopOwnership(Context& ctx, PendingServer serve, LoopClaim claim = LoopClaim::Unheld);
+  ~LoopOwnership();
+  LoopOwnership(const LoopOwnership&) = delete;
+  LoopOwnership& operator=(const LoopOwnership&) = delete;
+
+  bool owns() const { return hold_.has_value(); }
+  // The run state becomes RUN_LOOP: operator actions are left pending for
+  // the loop from now on.
+  void markRunning();
+  // Between two cycles: serves the pending requests. True when the loop
+  // must stop at once.
+  bool serveBetweenCycles();
+  // The loop is over: when serveLeft, the requests still pending are served
+  // as by the loop; then the run state is idle.
+  void end(bool serveLeft);
+
+ private:
+  Context& ctx_;
+  PendingServer serve_;
+  std::optional<LinkHold> hold_;
 };
 
 // The status text of an action refused because the link is in use.

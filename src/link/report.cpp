@@ -33,7 +33,7 @@ const char* FailureText(Context& ctx, const char* rs232, const char* tcp) {
   // unplugged, and says so rather than blame the line.
   if (ctx.link.adapterRemoved) {
     std::snprintf(ctx.link.failureText, sizeof ctx.link.failureText, "%s",
-                  AdapterRemovedText(ctx, ctx.serial.device()).c_str());
+                  AdapterRemovedText(ctx, ctx.link.removedDevice).c_str());
     return ctx.link.failureText;
   }
   if (!IsTcp(ctx)) return rs232;

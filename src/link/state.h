@@ -1,15 +1,15 @@
 #pragma once
-// State of the sensor link: buffers, exchange header, connection.
+// State of the sensor link: buffers, exchange header, connection, and who
+// holds the link (the run state and the requests left pending for a loop).
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "wire/frame_format.h"
+#include "platform/link_port.h"
 
 namespace bx {
-namespace platform {
-class LinkPort;
-}
 
 enum Transport : uint16_t { TRANSPORT_RS232 = 0, TRANSPORT_TCP = 1 };
 
@@ -65,23 +65,22 @@ struct LinkState {
   // Room for a failure text composed for the transport in use.
   char failureText[96] = {};
 
-  // Connection. port: the transport that is open (the serial port or the TCP
-  // client of the context, or a test double); nullptr when none.
-  platform::LinkPort* port = nullptr;
+  // Connection. port: the one slot for the carrier the open of the chosen
+  // transport filled (the serial port, the TCP client, or a test double);
+  // empty when none is open. Closing empties it.
+  std::unique_ptr<platform::LinkPort> port;
   uint16_t transport = TRANSPORT_RS232;
   uint16_t comPort = 1;
   uint16_t baudIndex = 4;
-  int32_t portOpen = 0;           // 1 open; after a failed open the negative code
   // The serial adapter was unplugged under the open port: every wait fails
-  // at once until the next connect.
+  // at once until the next connect. removedDevice names it.
   bool adapterRemoved = false;
+  std::string removedDevice;
   // Why the last serial open failed and what to do, for the operator; ""
   // when it opened or the code says all.
   std::string openReason;
   std::string ipAddress;
   int32_t tcpPort = 5000;
-  uint32_t tcpHandle = 0;
-  int32_t tcpConnected = 0;
   int32_t identFailed = 0;
 
   // Firmware-information text: received copy and working copy, each with
@@ -91,6 +90,60 @@ struct LinkState {
   char fwInfoWork[kFwInfoMax + 1] = {};
   uint16_t fwInfoParam = 0;
   int16_t echoSerial = 0;
+};
+
+// The run state: a loop owns the link (RUN_LOOP), nothing runs (RUN_IDLE),
+// or the loop is ending after a failed exchange (RUN_TIMEOUT).
+enum RunStateValue : int { RUN_LOOP = 0, RUN_IDLE = 1, RUN_TIMEOUT = -1, RUN_RECORDER_DONE = 2 };
+
+// Operator requests that arrived while a loop owned the link, in the order
+// the loop serves them between two cycles.
+enum PendingRequest : int {
+  PENDING_SEND = 0,
+  PENDING_GET,
+  PENDING_TEACH,
+  PENDING_RESET,
+  PENDING_TEST,
+  PENDING_EDGE_REFRESH,
+  PENDING_REFRESH_DATA,
+  PENDING_WRITE_CALIB,
+  PENDING_SAVE_CALIB,
+  PENDING_STOP_CALIB,
+  PENDING_WRITE_LOOKUP,
+  PENDING_START_CALIB,
+  PENDING_COUNT
+};
+
+struct PendingRequests {
+  std::array<bool, PENDING_COUNT> flags{};
+  bool has(PendingRequest r) const { return flags[static_cast<size_t>(r)]; }
+  void set(PendingRequest r, bool on = true) { flags[static_cast<size_t>(r)] = on; }
+  // Clears the request; true when it was pending.
+  bool take(PendingRequest r) {
+    const bool was = has(r);
+    set(r, false);
+    return was;
+  }
+  bool any() const {
+    for (bool f : flags)
+      if (f) return true;
+    return false;
+  }
+  void clear() { flags.fill(false); }
+};
+
+struct RunState {
+  int state = RUN_IDLE;
+  PendingRequests pending;
+  // Operations holding the link right now (nested holds count up). While it
+  // is above 0 no operator action may start an exchange of its own.
+  int linkHeld = 0;
+  // Disconnect pressed while the link was held: the holder was aborted and
+  // the link closes when the outermost hold ends.
+  bool disconnectPending = false;
+  // The result of a request that ended the run from its last pass (the
+  // lookup-table write): the stop shows it instead of its own text.
+  std::string closingStatus;
 };
 
 }  // namespace bx

@@ -1,10 +1,13 @@
 #include "link/transport.h"
 
+#include <memory>
+
 #include "context/context.h"
 #include "context/session_hooks.h"
 #include "link/port_reason.h"
 #include "link/report.h"
 #include "platform/serial_port.h"
+#include "platform/tcp_client.h"
 
 namespace bx {
 
@@ -35,75 +38,91 @@ const char* TcpErrorText(int code) {
   return "Connection to server failed";
 }
 
+platform::SerialPort* OpenSerialPort(const LinkState& link) {
+  auto* serial = dynamic_cast<platform::SerialPort*>(link.port.get());
+  return serial != nullptr && serial->isOpen() ? serial : nullptr;
+}
+
+platform::TcpClient* OpenTcpClient(const LinkState& link) {
+  auto* tcp = dynamic_cast<platform::TcpClient*>(link.port.get());
+  return tcp != nullptr && tcp->isOpen() ? tcp : nullptr;
+}
+
+bool SerialOpen(const LinkState& link) { return OpenSerialPort(link) != nullptr; }
+
+bool TcpOpen(const LinkState& link) { return OpenTcpClient(link) != nullptr; }
+
+void ClosePort(LinkState& link, QueueFlush flush) {
+  platform::SerialPort* serial = OpenSerialPort(link);
+  if (serial != nullptr && flush != QueueFlush::Never) {
+    const bool always = flush == QueueFlush::Always;
+    if (always || serial->outQLen() > 0) serial->flushOutQ();
+    if (always || serial->inQLen() > 0) serial->flushInQ();
+  }
+  if (link.port != nullptr) link.port->close();
+  link.port.reset();
+}
+
 int InitRS232(Context& ctx, int port, unsigned baudIndex) {
-  ctx.ui.setValue(ctx.refs.main.comPortDisp, port);
+  auto& L = ctx.link;
+  // A port open in the slot (the same device at another rate) is given
+  // back before the new open claims it.
+  ClosePort(L, QueueFlush::Never);
   long baud = platform::baudOfIndex(static_cast<int>(baudIndex));
-  int r = ctx.serial.open(port, baud);
-  ctx.link.openReason.clear();
-  ctx.link.adapterRemoved = false;
+  auto serial = std::make_unique<platform::SerialPort>();
+  int r = serial->open(port, baud);
+  L.openReason.clear();
+  L.adapterRemoved = false;
   if (r < 0) {
     ctx.status = SerialErrorText(r);
-    ctx.link.portOpen = 0;
     ReportStatus(ctx);
     // The code's text stays as it is; the line below it says why and what
     // to do.
-    ctx.link.openReason = SerialOpenReason(ctx, ctx.serial.diagnosis());
-    if (!ctx.link.openReason.empty()) AppendMessageBox(ctx, ctx.link.openReason + "\n");
+    L.openReason = SerialOpenReason(ctx, serial->diagnosis());
+    if (!L.openReason.empty()) AppendMessageBox(ctx, L.openReason + "\n");
     return r;
   }
-  ctx.serial.setTimeout(ctx.link.replyTimeout);
-  ctx.serial.flushInQ();
-  ctx.serial.flushOutQ();
-  ctx.serial.setCtsMode(false);
+  serial->setTimeout(L.replyTimeout);
+  serial->flushInQ();
+  serial->flushOutQ();
+  serial->setCtsMode(false);
   ctx.status = "RS232 open com-port - successful!";
-  ctx.link.portOpen = 1;
-  ctx.link.port = &ctx.serial;
-  ctx.link.drainFirst = false;
+  L.port = std::move(serial);
+  L.drainFirst = false;
   ReportStatus(ctx);
   return 1;
 }
 
 int InitTCP_IP(Context& ctx) {
-  if (ctx.link.tcpConnected > 0) {
-    ctx.tcp.disconnect();
-    ctx.link.tcpConnected = 0;
-    ctx.link.tcpHandle = 0;
-    if (ctx.link.port == &ctx.tcp) ctx.link.port = nullptr;
-  }
-  ctx.ui.setWaitCursor(true);
-  int r = ctx.tcp.connect(ctx.link.ipAddress, ctx.link.tcpPort, 2 * ctx.link.tcpTimeoutMs);
-  ctx.ui.setWaitCursor(false);
+  auto& L = ctx.link;
+  ClosePort(L, QueueFlush::Never);
+  auto tcp = std::make_unique<platform::TcpClient>();
+  int r = tcp->connect(L.ipAddress, L.tcpPort, 2 * L.tcpTimeoutMs);
   if (r < 0) {
     ctx.status = TcpErrorText(r);
-    ctx.link.tcpConnected = 0;
-    ctx.link.tcpHandle = 0;
   } else {
     ctx.status = "TCP-server-connect successful!";
-    ctx.link.tcpConnected = 1;
-    ctx.link.tcpHandle = static_cast<uint32_t>(r);
-    ctx.link.rxCount = 0;
-    ctx.tcp.setWriteTimeoutMs(ctx.link.tcpTimeoutMs);
-    ctx.link.port = &ctx.tcp;
-    ctx.link.drainFirst = false;
-    ctx.link.adapterRemoved = false;
+    L.rxCount = 0;
+    tcp->setWriteTimeoutMs(L.tcpTimeoutMs);
+    L.port = std::move(tcp);
+    L.drainFirst = false;
+    L.adapterRemoved = false;
   }
   ReportStatus(ctx);
-  return ctx.link.tcpConnected;
+  return TcpOpen(L) ? 1 : 0;
 }
 
 int CC_ClientTCP(Context& ctx, uint32_t handle, int event, int error) {
   (void)handle;
   (void)error;
   auto& L = ctx.link;
+  platform::TcpClient* tcp = OpenTcpClient(L);
   if (event == platform::TCP_EVENT_DATAREADY) {
     // The bytes go to the client's own queue; the waits take them from there.
-    (void)ctx.tcp.available();
+    if (tcp != nullptr) (void)tcp->available();
   } else if (event == platform::TCP_EVENT_DISCONNECT) {
     ctx.status = "SERVER HAS CLOSED CONNECTION!";
-    ctx.tcp.disconnect();
-    L.tcpHandle = 0;
-    L.tcpConnected = 0;
-    if (L.port == &ctx.tcp) L.port = nullptr;
+    if (tcp != nullptr) ClosePort(L, QueueFlush::Never);
     NotifyLinkDown(ctx);
   }
   return 0;
@@ -111,40 +130,29 @@ int CC_ClientTCP(Context& ctx, uint32_t handle, int event, int error) {
 
 void LinkPortClosed(Context& ctx) {
   auto& L = ctx.link;
-  if (L.port == &ctx.tcp) {
-    CC_ClientTCP(ctx, L.tcpHandle, platform::TCP_EVENT_DISCONNECT, 0);
+  if (OpenTcpClient(L) != nullptr) {
+    CC_ClientTCP(ctx, 0, platform::TCP_EVENT_DISCONNECT, 0);
     return;
   }
-  if (L.port == &ctx.serial) {
+  if (platform::SerialPort* serial = OpenSerialPort(L)) {
     // The adapter was unplugged: the link is lost now, not after a round
     // of time-outs, and the port is free for a later connect.
-    ctx.status = AdapterRemovedText(ctx, ctx.serial.device());
-    ctx.serial.close();
-    L.portOpen = 0;
+    L.removedDevice = serial->device();
+    ctx.status = AdapterRemovedText(ctx, L.removedDevice);
+    serial->close();
+    L.port.reset();
     L.adapterRemoved = true;
-    L.port = nullptr;
     ReportStatus(ctx);
     NotifyLinkDown(ctx);
     return;
   }
   ctx.status = "SERVER HAS CLOSED CONNECTION!";
   if (L.port != nullptr) L.port->close();
-  L.port = nullptr;
+  L.port.reset();
 }
 
 void CloseLink(Context& ctx, bool onDisconnect) {
-  if (ctx.link.portOpen > 0) {
-    if (onDisconnect || ctx.serial.outQLen() > 0) ctx.serial.flushOutQ();
-    if (onDisconnect || ctx.serial.inQLen() > 0) ctx.serial.flushInQ();
-    ctx.serial.close();
-    ctx.link.portOpen = 0;
-  }
-  if (ctx.link.tcpConnected > 0) {
-    ctx.tcp.disconnect();
-    ctx.link.tcpConnected = 0;
-    ctx.link.tcpHandle = 0;
-  }
-  if (ctx.link.port == &ctx.serial || ctx.link.port == &ctx.tcp) ctx.link.port = nullptr;
+  ClosePort(ctx.link, onDisconnect ? QueueFlush::Always : QueueFlush::IfQueued);
   ctx.link.drainFirst = false;
   ctx.link.adapterRemoved = false;
 }

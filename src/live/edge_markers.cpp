@@ -7,6 +7,7 @@
 
 #include "context/context.h"
 #include "params/fields.h"
+#include "params/trigger_modes.h"
 #include "params/units.h"
 
 namespace bx {
@@ -41,11 +42,11 @@ int FindMinDistIdx(const int16_t* merged, int count, double x) {
 EdgeNumbers DeriveEdgeNumbers(int intTriggerMode, int rowA, int rowB, const EdgeList& p, const EdgeList& n) {
   EdgeNumbers e{rowA, rowB, rowB};
   const int sN = slot(n, 15), sP = slot(p, 15);
-  if (intTriggerMode == 3) {
+  if (intTriggerMode == INT_TRIGGER_POSITIVE_EDGE) {
     e.a = rowA < 0 ? -sN - rowA - 1 : rowA == 0 ? -sN : sN - rowA;
     e.b = sP;
     e.shownB = sP;
-  } else if (intTriggerMode == 4) {
+  } else if (intTriggerMode == INT_TRIGGER_NEGATIVE_EDGE) {
     e.a = rowA < 0 ? -sP - rowA : rowA == 0 ? sP : sP - rowA + 1;
     e.b = -sN;
     e.shownB = sN;
@@ -73,7 +74,7 @@ EdgeMarkers SelectEdgeMarkers(int a, int b, bool twoEdges, int searchDirection, 
 }
 
 void PlotEdgeGraph(Context& ctx, int program, int page, size_t slot) {
-  const bool teach = page == 3;
+  const bool teach = page == kPageTeach;
   ui::CtlRef g = teach ? ctx.refs.display.teachGraph : ctx.refs.display.videoGraph;
   if (!ctx.ui.valid(g)) return;
   const auto& pr = ctx.params;
@@ -82,7 +83,7 @@ void PlotEdgeGraph(Context& ctx, int program, int page, size_t slot) {
   const EdgeNumbers nums = DeriveEdgeNumbers(trig, param::rowGetS(pr, program, param::ROW_EDGE_A),
                                              param::rowGetS(pr, program, param::ROW_EDGE_B), ctx.live.edgeP,
                                              ctx.live.edgeN);
-  if ((trig == 3 || trig == 4) && ctx.ui.valid(ctx.para.sum.edges)) {
+  if (IsEdgeTrigger(trig) && ctx.ui.valid(ctx.para.sum.edges)) {
     // The edge numbers field of the summary shows the derived numbers.
     char text[32];
     std::snprintf(text, sizeof text, "%d # %d", nums.a, nums.shownB);

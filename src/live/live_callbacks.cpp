@@ -11,6 +11,7 @@
 #include "params/bindings.h"
 #include "params/fields.h"
 #include "params/teach_graphs.h"
+#include "params/trigger_modes.h"
 #include "params/units.h"
 
 namespace bx {
@@ -212,15 +213,15 @@ int CC_RINGgraph(Context& ctx, const ui::EventArgs& ev) {
   const bool on = isOn(ctx, ev);
   const ui::CtlRef tab = ctx.refs.main.tab;
   const int page = ctx.ui.valid(tab) ? ctx.ui.activePage(tab) : 0;
-  if (page != 0 && page != 3 && ctx.ui.valid(tab)) ctx.ui.setActivePage(tab, 0);
+  if (page != kPageMeasurement && page != kPageTeach && ctx.ui.valid(tab)) ctx.ui.setActivePage(tab, kPageMeasurement);
   ShowGraphView(ctx, on ? 1 : 0);
-  if (page != 0 || !on || !ctx.ui.valid(ctx.refs.display.videoGraph)) return 0;
+  if (page != kPageMeasurement || !on || !ctx.ui.valid(ctx.refs.display.videoGraph)) return 0;
   const int trig = param::get(ctx.params, param::INT_TRIGGER_MODE);
   auto& graph = ctx.ui.graph(ctx.refs.display.videoGraph);
   ui::CtlRef pos = ctx.para.meas.posEdge, neg = ctx.para.meas.negEdge;
-  if (ctx.ui.valid(pos)) ctx.ui.setVisible(pos, trig == 3);
-  if (ctx.ui.valid(neg)) ctx.ui.setVisible(neg, trig == 4);
-  if (trig == 3 || trig == 4) {
+  if (ctx.ui.valid(pos)) ctx.ui.setVisible(pos, trig == INT_TRIGGER_POSITIVE_EDGE);
+  if (ctx.ui.valid(neg)) ctx.ui.setVisible(neg, trig == INT_TRIGGER_NEGATIVE_EDGE);
+  if (IsEdgeTrigger(trig)) {
     fixVideoAxis(ctx);
     placeTriggerCursors(ctx, toShown(ctx, param::get(ctx.params, param::TRIGGER_PIXEL)));
   } else {

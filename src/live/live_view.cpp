@@ -18,6 +18,7 @@
 #include "live/state_text.h"
 #include "params/fields.h"
 #include "params/teach_graphs.h"
+#include "params/trigger_modes.h"
 #include "params/units.h"
 #include "wire/live_record.h"
 
@@ -80,7 +81,7 @@ void refreshValues(Context& ctx, const LiveFrame& frame, bool armed) {
   }
 
   const int trig = param::get(p, param::INT_TRIGGER_MODE);
-  const bool counterShown = armed || trig == 3 || trig == 4;
+  const bool counterShown = armed || IsEdgeTrigger(trig);
   setNum(ctx, f.trigCount, counterShown ? v.triggerCount : v.triggerLevel);
 
   const int program = LiveProgram(ctx, v);
@@ -113,8 +114,8 @@ void refreshValues(Context& ctx, const LiveFrame& frame, bool armed) {
   setLamp(ctx, f.in0, v.inputs == 1 || v.inputs == 3);
   setLamp(ctx, f.in1, v.inputs == 2 || v.inputs == 3);
   if (trig == 1 || trig == 2) setLamp(ctx, f.trigLamp, param::get(p, param::TRIGGER_PIXEL) < v.triggerLevel);
-  if (trig == 3) setLamp(ctx, f.trigLamp, v.stateCode == 9);
-  if (trig == 4) setLamp(ctx, f.trigLamp, v.stateCode == 10);
+  if (trig == INT_TRIGGER_POSITIVE_EDGE) setLamp(ctx, f.trigLamp, v.stateCode == liverec::kStatePositiveTriggerEdge);
+  if (trig == INT_TRIGGER_NEGATIVE_EDGE) setLamp(ctx, f.trigLamp, v.stateCode == liverec::kStateNegativeTriggerEdge);
   const int dirt = liveview::DirtLevelOf(param::get(p, param::DIRT_DETECT_MODE), v);
   if (dirt >= 0) setLamp(ctx, f.dirtLamp, dirt < p.dirtLevel);
 
@@ -152,7 +153,7 @@ ui::Plot& curve(ui::GraphModel& graph, size_t& used, const std::array<double, 25
 }  // namespace
 
 size_t DrawVideoFrame(Context& ctx, int page, const std::array<uint16_t, 256>& samples, int videoPeak) {
-  const bool teach = page == 3;
+  const bool teach = page == kPageTeach;
   ui::CtlRef g = teach ? ctx.refs.display.teachGraph : ctx.refs.display.videoGraph;
   if (!ctx.ui.valid(g)) return 0;
   const auto& p = ctx.params;
@@ -191,7 +192,7 @@ size_t DrawVideoFrame(Context& ctx, int page, const std::array<uint16_t, 256>& s
     for (size_t i = 0; i < 256; ++i) dirt.y[i] = p.dirtLine[i];
   }
   const int trig = param::get(p, param::INT_TRIGGER_MODE);
-  if (teach && (trig == 3 || trig == 4)) {
+  if (teach && IsEdgeTrigger(trig)) {
     ui::Plot& line = graph.plotAt(used++);
     line.color = ui::kDarkGreen;
     line.dashed = true;  // the teach graph keeps its one dashed plot as the trigger line
@@ -237,7 +238,7 @@ void PlotVIDEOBarGraphTrigger(Context& ctx) { PlotVIDEOBarGraphTrigger(ctx, Deco
 void PlotLiveVideo(Context& ctx, const LiveFrame& frame, int page, bool triggered) {
   const int row = ctx.params.activeRow;
   const size_t used = DrawVideoFrame(ctx, page, triggered ? *frame.triggeredVideo : *frame.video, frame.values.videoPeak);
-  const int program = page == 3 ? row : LiveProgram(ctx, frame.values);
+  const int program = page == kPageTeach ? row : LiveProgram(ctx, frame.values);
   PlotEdgeGraph(ctx, program, page, used);
 }
 void PlotLiveVideo(Context& ctx, int page, bool triggered) {
@@ -306,6 +307,10 @@ void PrepareLiveAxes(Context& ctx) {
     graph.y.min = 0;
     graph.y.max = m.videoFullScale;
   }
+}
+
+void ShowLineTestAnswer(Context& ctx) {
+  ctx.ui.setValue(ctx.refs.main.testField, static_cast<int16_t>(ctx.link.hdr.param));
 }
 
 }  // namespace bx

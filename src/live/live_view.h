@@ -31,6 +31,10 @@ void PlotLiveVideo(Context& ctx, int page, bool triggered);
 void PlotRAWGraph(Context& ctx, const LiveFrame& frame);
 void PlotRAWGraph(Context& ctx);
 
+// The line test's answer (the sensor's serial number) in the main panel's
+// test field.
+void ShowLineTestAnswer(Context& ctx);
+
 // The trigger text fields of the measurement and teach pages.
 enum class TriggerText { Hidden, Waiting, Triggered };
 void ShowTriggerText(Context& ctx, TriggerText text);

@@ -6,6 +6,7 @@
 #include "context/context.h"
 #include "link/events.h"
 #include "link/ownership.h"
+#include "live/live_view.h"
 #include "params/panel_values.h"
 #include "params/teach.h"
 #include "params/transfer.h"
@@ -26,9 +27,9 @@ bool ServePendingRequests(Context& ctx) {
   }
   if (q.take(PENDING_TEACH)) PushTEACH(ctx, ActiveRow(ctx));
   if (q.take(PENDING_RESET)) PushRESET(ctx);
-  if (q.take(PENDING_TEST)) PushTEST(ctx, order::kEcho);
+  if (q.take(PENDING_TEST) && PushTEST(ctx, order::kEcho) == 0) ShowLineTestAnswer(ctx);
   if (q.take(PENDING_EDGE_REFRESH)) GetEDGE(ctx, ctx.live.armedTrigger != 0 ? 1 : 0);
-  if (q.take(PENDING_REFRESH_DATA)) PushRefreshDATA(ctx, ActiveRow(ctx));
+  if (q.take(PENDING_REFRESH_DATA)) RefreshTeachVideo(ctx, ActiveRow(ctx));
   if (q.take(PENDING_WRITE_CALIB)) ServeCalibRecordWrite(ctx);
   if (q.take(PENDING_SAVE_CALIB) &&
       CalibrationCommand(ctx, 2, calib::slopeX16384(ctx.calib.record), calib::offsetUm(ctx.calib.record)))

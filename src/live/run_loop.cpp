@@ -18,10 +18,6 @@
 namespace bx {
 namespace {
 
-constexpr int kPageMeasurement = 0;
-constexpr int kPageTeach = 3;
-constexpr int kPageConnection = 7;
-
 // The serial adapter was unplugged under the loop: the message naming it
 // says more than any time-out text, and stays.
 bool adapterRemoved(const Context& ctx) { return ctx.link.adapterRemoved; }
@@ -56,9 +52,11 @@ struct Heartbeat {
 
 // Everything one run of the loop keeps between its cycles.
 struct Loop {
-  Loop(Context& c, const RunObserver* o) : ctx(c), observer(o), frame(DecodeLiveFrame(c.live)) {}
+  Loop(Context& c, LoopOwnership& own, const RunObserver* o)
+      : ctx(c), ownership(own), observer(o), frame(DecodeLiveFrame(c.live)) {}
 
   Context& ctx;
+  LoopOwnership& ownership;
   const RunObserver* observer;
   // The live record as last fetched, decoded once; every display of the
   // cycle draws from it.
@@ -216,7 +214,7 @@ struct Loop {
     }
     rate.cycle(ctx);
     if (observer && observer->cycleDone) observer->cycleDone(ctx, observer->user, triggered);
-    if (ServePendingRequests(ctx)) {
+    if (ownership.serveBetweenCycles()) {
       PushSTOP(ctx);
       return false;
     }
@@ -233,16 +231,13 @@ struct Loop {
 
 void PushRUN(Context& ctx, const RunObserver* observer) {
   // One loop at a time, and never inside another operation's exchange.
-  if (ctx.run.linkHeld > 0) {
-    RefuseLinkBusy(ctx);
-    return;
-  }
-  LinkHold hold(ctx);
+  LoopOwnership own(ctx, &ServePendingRequests);
+  if (!own.owns()) return;
   ctx.run.closingStatus.clear();  // left by a loop that ended without its stop
   ctx.ui.setOperable(ctx.refs.main.run, false);
   ctx.ui.setOperable(ctx.refs.main.get, false);
-  ctx.run.state = RUN_LOOP;
-  Loop loop(ctx, observer);
+  own.markRunning();
+  Loop loop(ctx, own, observer);
   loop.page = ctx.ui.activePage(ctx.refs.main.tab);
   ShowGraphView(ctx, ctx.live.graphSwitch);
   if (loop.armed()) ShowTriggerText(ctx, TriggerText::Waiting);

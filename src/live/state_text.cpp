@@ -6,6 +6,7 @@
 
 #include "context/context.h"
 #include "params/fields.h"
+#include "params/trigger_modes.h"
 
 namespace bx {
 namespace {
@@ -49,7 +50,7 @@ const char* StateCodeText(int code) {
 
 int LiveProgram(const Context& ctx, const liverec::LiveValues& v) {
   const int ext = param::get(ctx.params, param::EXT_TRIGGER_MODE);
-  const int prog = ext == 3 || ext == 4 ? v.program : param::get(ctx.params, param::EVAL_PROGRAM);
+  const int prog = ProgramFromInput(ext) ? v.program : param::get(ctx.params, param::EVAL_PROGRAM);
   return std::clamp(prog, 0, static_cast<int>(liverec::kProgramMax));
 }
 

@@ -13,6 +13,7 @@
 #include "params/sanitise.h"
 #include "params/teach_graphs.h"
 #include "params/transfer.h"
+#include "params/trigger_modes.h"
 #include "params/units.h"
 #include "wire/calib_record.h"
 
@@ -79,7 +80,7 @@ void collectCell(Context& ctx, const ColumnBinding& c, int row, double x) {
 }  // namespace
 
 bool EdgeBReadOnly(int evalMode, int intTriggerMode) {
-  return evalMode == 0 || evalMode >= 3 || intTriggerMode == 3 || intTriggerMode == 4;
+  return evalMode == 0 || evalMode >= 3 || IsEdgeTrigger(intTriggerMode);
 }
 
 int ActiveRow(const Context& ctx) {
@@ -88,7 +89,7 @@ int ActiveRow(const Context& ctx) {
 }
 
 void ShowVideoView(Context& ctx) {
-  ctx.ui.setActivePage(ctx.refs.main.tab, 0);
+  ctx.ui.setActivePage(ctx.refs.main.tab, kPageMeasurement);
   ctx.live.graphSwitch = 1;
 }
 

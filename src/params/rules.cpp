@@ -17,6 +17,7 @@
 #include "params/panel_values.h"
 #include "params/sanitise.h"
 #include "params/teach_graphs.h"
+#include "params/trigger_modes.h"
 #include "params/units.h"
 #include "wire/orders.h"
 
@@ -146,8 +147,8 @@ void SetEdgeBForTrigger(Context& ctx, int row, int t) {
   const auto tr = ctx.para.teach.table;
   if (!ctx.ui.valid(tr) || ctx.ui.at(tr).table.cols < param::TC_COUNT) return;
   auto& cell = ctx.ui.table(tr).at(std::clamp(row, 0, param::kTeachRows - 1), param::TC_EDGE_B);
-  if (t == 3 || t == 4) {
-    cell.num = t == 3 ? 1 : -1;
+  if (IsEdgeTrigger(t)) {
+    cell.num = t == INT_TRIGGER_POSITIVE_EDGE ? 1 : -1;
     cell.readOnly = true;
   } else {
     cell.num = 0;
@@ -205,7 +206,7 @@ int CC_DROPIntTrigMode(Context& ctx, const ui::EventArgs& ev) {
   }
   param::set(ctx.params, INT_TRIGGER_MODE, static_cast<uint16_t>(std::clamp(t, 0, 4)));
   SetEdgeBForTrigger(ctx, ActiveRow(ctx), t);
-  if (t == 3 || t == 4) ui.setValue(ctx.para.p1.searchDir, 0);
+  if (IsEdgeTrigger(t)) ui.setValue(ctx.para.p1.searchDir, 0);
   ApplyTriggerControls(ctx, t);
   return 0;
 }

@@ -17,6 +17,7 @@
 #include "params/sanitise.h"
 #include "params/teach_graphs.h"
 #include "params/transfer.h"
+#include "params/trigger_modes.h"
 #include "params/units.h"
 #include "wire/calib_record.h"
 #include "wire/orders.h"
@@ -122,7 +123,7 @@ int teachButton(Context& ctx, const ui::EventArgs& ev, bool teachPage) {
   const int row = ActiveRow(ctx);
   const auto r = PerformOrLeavePending(ctx, PENDING_TEACH, [&] {
     PushTEACH(ctx, row);
-    PushRefreshDATA(ctx, row);
+    RefreshTeachVideo(ctx, row);
   });
   if (r == LinkAction::LeftPending) {
     pending.set(PENDING_REFRESH_DATA);
@@ -138,6 +139,16 @@ int teachButton(Context& ctx, const ui::EventArgs& ev, bool teachPage) {
 int CC_ButtonTeachMain(Context& ctx, const ui::EventArgs& ev) { return teachButton(ctx, ev, false); }
 int CC_ButtonTeach(Context& ctx, const ui::EventArgs& ev) { return teachButton(ctx, ev, true); }
 
+int RefreshTeachVideo(Context& ctx, int row) {
+  const int r = PushRefreshDATA(ctx, row);
+  if (r != 1) {
+    ctx.ui.setActivePage(ctx.refs.main.tab, kPageConnection);
+    ctx.ui.setTextColor(ctx.refs.conn.msgBox, ui::kRed);
+    ctx.ui.setTextColor(ctx.refs.main.status, ui::kRed);
+  }
+  return r;
+}
+
 int CC_BTNRefreshEdgeBuf(Context& ctx, const ui::EventArgs& ev) {
   auto& pending = ctx.run.pending;
   if (ev.event == ui::EVENT_LEFT_CLICK) {
@@ -148,7 +159,7 @@ int CC_BTNRefreshEdgeBuf(Context& ctx, const ui::EventArgs& ev) {
   const int row = ActiveRow(ctx);
   const auto r = PerformOrLeavePending(ctx, PENDING_EDGE_REFRESH, [&] {
     GetEDGE(ctx, ctx.live.armedTrigger != 0 ? 1 : 0);
-    PushRefreshDATA(ctx, row);
+    RefreshTeachVideo(ctx, row);
   });
   if (r == LinkAction::Refused) return 0;
   if (r == LinkAction::LeftPending) pending.set(PENDING_REFRESH_DATA);
@@ -181,14 +192,14 @@ int CC_TableTeach1(Context& ctx, const ui::EventArgs& ev) {
   auto& edgeB = t->at(r, TC_EDGE_B);
   if (c == TC_EDGE_A && mode == 0) edgeB.num = t->at(r, TC_EDGE_A).num;
   if (c == TC_MODE) {
-    const bool edgeTrig = trig == 3 || trig == 4;
+    const bool edgeTrig = IsEdgeTrigger(trig);
     auto graphRef = ctx.refs.display.teachGraph;
     if (mode == 0) {
       edgeB.readOnly = true;
-      edgeB.num = trig == 3 ? 1 : trig == 4 ? -1 : t->at(r, TC_EDGE_A).num;
+      edgeB.num = trig == INT_TRIGGER_POSITIVE_EDGE ? 1 : trig == INT_TRIGGER_NEGATIVE_EDGE ? -1 : t->at(r, TC_EDGE_A).num;
     } else {
       edgeB.readOnly = edgeTrig;
-      edgeB.num = trig == 3 ? 1 : trig == 4 ? -1 : rowGetS(ctx.params, r, ROW_EDGE_B);
+      edgeB.num = trig == INT_TRIGGER_POSITIVE_EDGE ? 1 : trig == INT_TRIGGER_NEGATIVE_EDGE ? -1 : rowGetS(ctx.params, r, ROW_EDGE_B);
     }
     if (ctx.ui.valid(graphRef)) {
       auto& g = ctx.ui.graph(graphRef);
@@ -300,14 +311,14 @@ int CC_DROPTrigMode(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT) return 0;
   ui::TableModel* t = editor(ctx);
   const int mode = ctx.ui.intValue(ctx.para.p2.extTrig);
-  if (mode == 4) {
+  if (mode == EXT_TRIGGER_SELECT_PROG4) {
     if (ctx.ident.hw.hwType == 803498) {
       ctx.ui.message(ctx.app.texts.message("ATTENTION!"),
                      ctx.app.texts.message("SEL-PROG4 not possible with this hardware!\nPlease select other EXT-IN0-MODE!"));
       return 0;
     }
     if (t) t->rowReadOnly.assign(static_cast<size_t>(t->rows), 0);
-  } else if (mode == 3) {
+  } else if (mode == EXT_TRIGGER_SELECT_PROG2) {
     if (t) {
       t->rowReadOnly.assign(static_cast<size_t>(t->rows), 0);
       t->rowReadOnly[2] = 1;

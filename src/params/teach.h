@@ -9,6 +9,10 @@ struct Context;
 // Teaches one row (0..3; larger values teach row 3). 0 when the exchange
 // succeeded, whatever the result code; -1 on a failed exchange.
 int PushTEACH(Context& ctx, int row);
+// The video refresh after a teach or edge refresh (PushRefreshDATA), and on
+// failure the connection page brought forward with the status line and the
+// message field in red. 1 or -1, as PushRefreshDATA.
+int RefreshTeachVideo(Context& ctx, int row);
 // Text of a failed teach's result code, "" for success.
 const char* TeachResultText(int code);
 

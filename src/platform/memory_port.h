@@ -70,4 +70,31 @@ class MemoryPort final : public LinkPort {
   bool flushDrops_ = false;
 };
 
+// Lends a port that its owner keeps (a test's or a fuzz rig's) to the
+// link's port slot, which owns what it holds: every call goes to the lent
+// port, so closing the loan closes it, and emptying the slot leaves it to
+// its owner.
+class PortLoan final : public LinkPort {
+ public:
+  explicit PortLoan(LinkPort& port) : port_(port) {}
+  bool isOpen() const override { return port_.isOpen(); }
+  void close() override { port_.close(); }
+  int write(const uint8_t* data, int n) override { return port_.write(data, n); }
+  int available() override { return port_.available(); }
+  int take(uint8_t* out, int n) override { return port_.take(out, n); }
+  int waitReadable(double s, const int32_t* abort) override { return port_.waitReadable(s, abort); }
+  void flush() override { port_.flush(); }
+  int inQueueLength() override { return port_.inQueueLength(); }
+  int outQueueLength() override { return port_.outQueueLength(); }
+  int errorState() override { return port_.errorState(); }
+  bool peerClosed() const override { return port_.peerClosed(); }
+  int fd() const override { return port_.fd(); }
+  const char* name() const override { return port_.name(); }
+  double headerWait(double r, unsigned ms) const override { return port_.headerWait(r, ms); }
+  double payloadWait(double r, unsigned ms) const override { return port_.payloadWait(r, ms); }
+
+ private:
+  LinkPort& port_;
+};
+
 }  // namespace bx::platform

@@ -48,7 +48,8 @@ void freezeChart(Context& ctx) {
 
 class Recording {
  public:
-  Recording(Context& ctx, const RecordSettings& s, const RecordObserver* obs) : ctx_(ctx), s_(s), obs_(obs) {}
+  Recording(Context& ctx, LoopOwnership& own, const RecordSettings& s, const RecordObserver* obs)
+      : ctx_(ctx), own_(own), s_(s), obs_(obs) {}
 
   RecordOutcome run() {
     begin();
@@ -59,13 +60,13 @@ class Recording {
       ctx_.ui.message(Localized(ctx_, "ATTENTION"), Localized(ctx_, ctx_.status) + "\n" + file_.error());
       ShowStatus(ctx_);
       finish();
-      ctx_.run.state = RUN_IDLE;
+      own_.end(false);
       return RecordOutcome::OpenFailed;
     }
     if (!writeHeader()) return end(RecordOutcome::WriteFailed);
     start_ = platform::Timer();
     due_ = start_ + s_.incrementS;
-    ctx_.run.state = RUN_LOOP;
+    own_.markRunning();
     ctx_.recorder.running = true;
     if (s_.mode == REC_TRIGGERED) {
       // The sensor sends a sample on every input event, recording or not:
@@ -139,7 +140,7 @@ class Recording {
       }
       if (recorder::RecordingComplete(ctx_.recorder.counter, s_.samples)) return RecordOutcome::Completed;
       if (!marked) idle();
-      if (s_.mode == REC_STATIC && ctx_.run.state == RUN_LOOP && ctx_.run.pending.any() && ServePendingRequests(ctx_))
+      if (s_.mode == REC_STATIC && ctx_.run.state == RUN_LOOP && ctx_.run.pending.any() && own_.serveBetweenCycles())
         return RecordOutcome::Stopped;
       if (obs_ && obs_->pass) obs_->pass(ctx_, obs_->user);
       if (ctx_.link.abort == 1 || ctx_.run.state != RUN_LOOP) return RecordOutcome::Stopped;
@@ -291,17 +292,13 @@ class Recording {
         break;
     }
     ShowStatus(ctx_);
-    ctx_.run.state = RUN_IDLE;
     // Operator requests that came while the recording owned the link.
-    if (ctx_.run.pending.any() && OpenPort(ctx_) != nullptr) {
-      ctx_.run.state = RUN_LOOP;
-      (void)ServePendingRequests(ctx_);
-      ctx_.run.state = RUN_IDLE;
-    }
+    own_.end(ctx_.run.pending.any() && OpenPort(ctx_) != nullptr);
     return outcome;
   }
 
   Context& ctx_;
+  LoopOwnership& own_;
   const RecordSettings& s_;
   const RecordObserver* obs_;
   recorder::RecorderFile file_;
@@ -318,12 +315,12 @@ class Recording {
 }  // namespace
 
 RecordOutcome RunRecording(Context& ctx, const RecordSettings& settings, const RecordObserver* observer) {
-  if (ctx.run.linkHeld > 0 || ctx.run.state != RUN_IDLE || !recorder::ModeRecords(settings.mode)) {
-    if (ctx.run.linkHeld > 0 || ctx.run.state != RUN_IDLE) RefuseLinkBusy(ctx);
-    return RecordOutcome::Refused;
-  }
-  LinkHold hold(ctx);
-  Recording rec(ctx, settings, observer);
+  // A mode that records nothing is refused without a word, unless the link
+  // is busy: that is said first.
+  if (LinkIdle(ctx) && !recorder::ModeRecords(settings.mode)) return RecordOutcome::Refused;
+  LoopOwnership own(ctx, &ServePendingRequests, LoopClaim::Idle);
+  if (!own.owns()) return RecordOutcome::Refused;
+  Recording rec(ctx, own, settings, observer);
   return rec.run();
 }
 

@@ -20,8 +20,6 @@
 namespace bx {
 namespace {
 
-constexpr int kPageConnection = 7;
-
 constexpr const char* kArmFailed = "SCOPE-MODULE: Timeout RS232-Line!";
 constexpr const char* kNoRecord = "SCOPE-MODULE: No record received - scope disarmed!";
 constexpr const char* kShortRecord = "SCOPE-MODULE: Record incomplete - previous picture kept!";
@@ -45,24 +43,20 @@ void showFault(Context& ctx) {
 // Controls back, the waiting text gone, the link free. A failed scope
 // passes through the error state only: left there, it would lock every
 // later request out.
-void endQuietly(Context& ctx) {
+void endQuietly(Context& ctx, LoopOwnership& own) {
   ctx.scope.active = false;
   ctx.ui.setVisible(ctx.scope.refs.waitText, false);
   ctx.ui.setOperable(ctx.refs.main.run, true);
   ctx.ui.setOperable(ctx.refs.main.get, true);
-  ctx.run.state = RUN_IDLE;
+  own.end(false);
 }
 
 // The common stop of live mode, after requests the operator made while the
 // scope was armed are carried out.
-void endNormally(Context& ctx) {
+void endNormally(Context& ctx, LoopOwnership& own) {
   ctx.scope.active = false;
   ctx.ui.setVisible(ctx.scope.refs.waitText, false);
-  if (ctx.link.abort != 1) {
-    ctx.run.state = RUN_LOOP;
-    ServePendingRequests(ctx);
-  }
-  ctx.run.state = RUN_IDLE;
+  own.end(ctx.link.abort != 1);
   PushSTOP(ctx);
 }
 
@@ -75,24 +69,24 @@ bool disarm(Context& ctx) {
 }
 
 // What the streamed wait ended with, when it brought no record.
-void waitFailed(Context& ctx) {
+void waitFailed(Context& ctx, LoopOwnership& own) {
   auto& S = ctx.scope;
   switch (ctx.link.failure) {
     case LinkFailure::Stopped:
       S.outcome = ScopeOutcome::Stopped;
       if (!disarm(ctx)) break;
-      endNormally(ctx);
+      endNormally(ctx, own);
       return;
     case LinkFailure::TimedOut:
       S.outcome = ScopeOutcome::TimedOut;
       if (!disarm(ctx)) break;
       ctx.status = kNoRecord;
       ShowStatus(ctx);
-      endQuietly(ctx);
+      endQuietly(ctx, own);
       return;
     case LinkFailure::Aborted:
       S.outcome = ScopeOutcome::Aborted;
-      endQuietly(ctx);
+      endQuietly(ctx, own);
       return;
     case LinkFailure::LineError:
       // The wait appended the port's COMM ERROR texts to the waiting text.
@@ -110,7 +104,7 @@ void waitFailed(Context& ctx) {
   }
   ctx.run.state = RUN_TIMEOUT;
   showFault(ctx);
-  endQuietly(ctx);
+  endQuietly(ctx, own);
 }
 
 }  // namespace
@@ -122,11 +116,8 @@ void StopScope(Context& ctx) {
 void PushSCOPE(Context& ctx) {
   auto& S = ctx.scope;
   if (!S.refs.resolved) return;
-  if (ctx.run.linkHeld > 0) {
-    RefuseLinkBusy(ctx);
-    return;
-  }
-  LinkHold hold(ctx);
+  LoopOwnership own(ctx, &ServePendingRequests);
+  if (!own.owns()) return;
   S.outcome = ScopeOutcome::None;
   ctx.ui.setOperable(ctx.refs.main.run, false);
   ctx.ui.setOperable(ctx.refs.main.get, false);
@@ -139,7 +130,7 @@ void PushSCOPE(Context& ctx) {
   if (Exchange(ctx, order::kScope, 1, bytes.data(), static_cast<unsigned>(bytes.size())) != 1) {
     if (ctx.link.abort == 1) {
       S.outcome = ScopeOutcome::Aborted;
-      endQuietly(ctx);
+      endQuietly(ctx, own);
       return;
     }
     S.outcome = ScopeOutcome::ArmFailed;
@@ -156,7 +147,7 @@ void PushSCOPE(Context& ctx) {
     }
     ctx.run.state = RUN_TIMEOUT;
     showFault(ctx);
-    endQuietly(ctx);
+    endQuietly(ctx, own);
     return;
   }
 
@@ -167,14 +158,14 @@ void PushSCOPE(Context& ctx) {
     ShowStatus(ctx);
     ctx.ui.setText(S.refs.waitText, ctx.app.texts.message(ctx.status));
     S.active = true;
-    ctx.run.state = RUN_LOOP;
+    own.markRunning();
     // The streamed wait counts afresh from here: the arm reply's bytes are
     // no part of the record.
     const int got = GetSpontaneousFrame(ctx, order::kScope, S.recordTimeout,
                                         frame::kHeaderSize + static_cast<int>(scoperec::kRecordBytes));
     S.active = false;
     if (got != 1 && ctx.link.failure != LinkFailure::BadHeader) {
-      waitFailed(ctx);
+      waitFailed(ctx, own);
       return;
     }
     // A damaged header, another order or a frame without data is no
@@ -185,10 +176,10 @@ void PushSCOPE(Context& ctx) {
         // A disarm the sensor refused or never confirmed is said as such.
         ctx.run.state = RUN_TIMEOUT;
         showFault(ctx);
-        endQuietly(ctx);
+        endQuietly(ctx, own);
         return;
       }
-      endNormally(ctx);
+      endNormally(ctx, own);
       return;
     }
   }
@@ -198,14 +189,14 @@ void PushSCOPE(Context& ctx) {
     ctx.status = kShortRecord;
     ctx.run.state = RUN_TIMEOUT;
     showFault(ctx);
-    endQuietly(ctx);
+    endQuietly(ctx, own);
     return;
   }
   S.samples = samples;
   S.hasRecord = true;
   PlotScopeRecord(ctx);
   S.outcome = ScopeOutcome::Shown;
-  endNormally(ctx);
+  endNormally(ctx, own);
 }
 
 int RefreshCYCLE(Context& ctx) {

@@ -9,6 +9,7 @@
 #include "link/report.h"
 #include "live/live_values.h"
 #include "params/fields.h"
+#include "params/trigger_modes.h"
 #include "params/units.h"
 #include "ui/refs.h"
 
@@ -143,8 +144,8 @@ void calcScopDeltaXY(Context& ctx) {
 int ScopeProgram(const Context& ctx, uint32_t firstSample) {
   const int mode = param::get(ctx.params, param::EXT_TRIGGER_MODE);
   int program = param::get(ctx.params, param::EVAL_PROGRAM);
-  if (mode == 3) program = static_cast<int>((firstSample >> 24) & 1u);
-  if (mode == 4) program = static_cast<int>((firstSample >> 24) & 3u);
+  if (mode == EXT_TRIGGER_SELECT_PROG2) program = static_cast<int>((firstSample >> 24) & 1u);
+  if (mode == EXT_TRIGGER_SELECT_PROG4) program = static_cast<int>((firstSample >> 24) & 3u);
   return std::clamp(program, 0, 3);
 }
 

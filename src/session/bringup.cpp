@@ -55,7 +55,7 @@ int ReadFirmwareInfo(Context& ctx) {
 
 int InitDataExchange(Context& ctx) {
   if (CheckComLine(ctx) != 1) {
-    ctx.ui.setActivePage(ctx.refs.main.tab, 7);
+    ctx.ui.setActivePage(ctx.refs.main.tab, kPageConnection);
     ctx.ui.setDimmed(ctx.refs.conn.accept, true);
     DimmButtons(ctx, 1);
     ctx.link.identFailed = 1;
@@ -107,10 +107,12 @@ int ConnectProcedure(Context& ctx) {
   DimmConnectElements(ctx, ctx.link.transport);
   int opened = 0;
   if (ctx.link.transport == TRANSPORT_TCP) {
+    ctx.ui.setWaitCursor(true);
     opened = InitTCP_IP(ctx) == 1;
+    ctx.ui.setWaitCursor(false);
   } else {
-    ctx.link.portOpen = InitRS232(ctx, ctx.link.comPort, ctx.link.baudIndex);
-    opened = ctx.link.portOpen == 1;
+    ctx.ui.setValue(ctx.refs.main.comPortDisp, ctx.link.comPort);
+    opened = InitRS232(ctx, ctx.link.comPort, ctx.link.baudIndex) == 1;
   }
   // The form of the page follows the link now open (or none).
   DimmConnectElements(ctx, ctx.link.transport);

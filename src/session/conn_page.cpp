@@ -24,7 +24,7 @@ void DimmConnectElements(Context& ctx, int kind) {
   ui.setDimmed(c.comPort, tcp);
   // Over an open TCP conversation there is no serial port whose rate could
   // change, whatever the ring shows.
-  ui.setDimmed(c.changeBaud, tcp || ctx.link.tcpConnected > 0);
+  ui.setDimmed(c.changeBaud, tcp || TcpOpen(ctx.link));
   ui.setVisible(ctx.refs.main.comPortDisp, !tcp);
   ui.setDimmed(c.ipAddr, !tcp);
   ui.setDimmed(c.tcpPort, !tcp);
@@ -80,22 +80,12 @@ void InstallSessionHooks(Context& ctx) {
   ctx.session.answering = &ShowAnswering;
 }
 
-bool SerialLinkOpen(const Context& ctx) { return ctx.link.portOpen > 0 && ctx.link.tcpConnected <= 0; }
+bool SerialLinkOpen(const Context& ctx) { return SerialOpen(ctx.link); }
 
 void DisconnectLink(Context& ctx) {
   auto& L = ctx.link;
-  if (L.portOpen > 0) {
-    L.comPort = static_cast<uint16_t>(ctx.ui.intValue(ctx.refs.conn.comPort));
-    ctx.serial.flushInQ();
-    ctx.serial.flushOutQ();
-    ctx.serial.close();
-    L.portOpen = 0;
-  }
-  if (L.tcpConnected > 0) {
-    ctx.tcp.disconnect();
-    L.tcpConnected = 0;
-    L.tcpHandle = 0;
-  }
+  if (SerialOpen(L)) L.comPort = static_cast<uint16_t>(ctx.ui.intValue(ctx.refs.conn.comPort));
+  ClosePort(L, QueueFlush::Always);
   // A press that found nothing open must not leave the next wait aborted.
   L.abort = 0;
   ShowStatusText(ctx, "SENSOR DISCONNECTED!");
@@ -195,7 +185,7 @@ int CC_CBTNDisconnect(Context& ctx, const ui::EventArgs& ev) {
   auto& L = ctx.link;
   if (ev.event == ui::EVENT_LEFT_CLICK) {
     ShowStatusText(ctx, "DISCONNECTING ...");
-    if (L.portOpen > 0 || L.tcpConnected > 0) {
+    if (SerialOpen(L) || TcpOpen(L)) {
       ctx.run.state = RUN_IDLE;
       L.abort = 1;
     }
@@ -228,14 +218,11 @@ void changeBaudRate(Context& ctx) {
   }
   ShowStatusText(ctx, "Baudrate-change OK!");
   AppendMessageBox(ctx, "Baudrate-change OK!\n");
-  ctx.serial.flushInQ();
-  ctx.serial.flushOutQ();
-  ctx.serial.close();
-  ctx.link.portOpen = 0;
+  ClosePort(ctx.link, QueueFlush::Always);
   ctx.link.baudIndex = static_cast<uint16_t>(newIndex);
   ctx.link.comPort = static_cast<uint16_t>(port);
-  ctx.link.portOpen = InitRS232(ctx, port, static_cast<unsigned>(newIndex));
-  if (ctx.link.portOpen == 1) {
+  ctx.ui.setValue(ctx.refs.main.comPortDisp, port);
+  if (InitRS232(ctx, port, static_cast<unsigned>(newIndex)) == 1) {
     CheckComLine(ctx);
   } else {
     ctx.status = "Error: changing RS-232-baudrate...";

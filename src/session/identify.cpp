@@ -122,6 +122,7 @@ int IdentifySensor(Context& ctx) {
     }
     ctx.calib.record = rec;
     TakeOverCalibRecord(ctx);
+    ShowCalibRecordHook(ctx);
     ApplyCalibrationRange(ctx);
 
     const bool got = PushGET(ctx, MEM_RAM) == 1;

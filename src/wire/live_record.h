@@ -36,6 +36,9 @@ enum Offset : int {
 
 inline constexpr int kStateCodeMin = -6;
 inline constexpr int kStateCodeMax = 15;
+// The codes an armed edge trigger reports when its edge came.
+inline constexpr int kStatePositiveTriggerEdge = 9;
+inline constexpr int kStateNegativeTriggerEdge = 10;
 inline constexpr unsigned kProgramMax = 3;
 
 struct LiveValues {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/app_fixture.h"
+#include "link/transport.h"
 #include "session/bringup.h"
 #include "live/display.h"
 #include "params/teach_graphs.h"
@@ -31,7 +32,7 @@ TEST(Reconnect, GraphsForgetThePreviousSensor) {
   app.dir.write("BX-SCOPE.ini", tcpSettings(port));
   ASSERT_EQ(app.startOnline(), 0);
   auto& c = *app.ctx;
-  ASSERT_EQ(c.link.tcpConnected, 1);
+  ASSERT_TRUE(TcpOpen(c.link));
 
   // The last frame of the sensor as it was drawn.
   c.live.video.fill(kOldFrame);

@@ -17,6 +17,7 @@
 #include "app/paths.h"
 #include "calibration/settings_page.h"
 #include "files/settings_file.h"
+#include "link/transport.h"
 #include "params/hwinfo.h"
 #include "recorder/rec_page.h"
 #include "scope/print.h"
@@ -99,7 +100,7 @@ TEST(AppStartup, SettingsNamingTheSimulatorStartConnectedOnPageZero) {
   auto& c = *app.ctx;
   EXPECT_EQ(c.ui.activePage(c.refs.main.tab), 0);
   EXPECT_EQ(c.app.activePage, 0);
-  EXPECT_EQ(c.link.tcpConnected, 1);
+  EXPECT_TRUE(TcpOpen(c.link));
   EXPECT_EQ(c.ui.text(c.refs.main.connected), "VERBUNDEN");
   EXPECT_FALSE(c.ui.dimmed(c.refs.main.get));
   EXPECT_FALSE(c.ui.dimmed(c.refs.main.send));
@@ -122,7 +123,7 @@ TEST(AppStartup, SettingsNamingTheSimulatorStartConnectedOnPageZero) {
   EXPECT_EQ(server.requestCount(5), echoes + 1);
 
   AppShutdown(c);
-  EXPECT_EQ(c.link.tcpConnected, 0);
+  EXPECT_FALSE(TcpOpen(c.link));
 }
 
 TEST(AppStartup, StoredAddressesFillTheAddressList) {
@@ -436,7 +437,7 @@ TEST(AppFiles, InstalledToolStartsFromItsDataAndWritesSettingsAndFilesForTheUser
   // The seeded settings are in force: German from the data folder, connected.
   EXPECT_EQ(ctx->app.language, 1);
   EXPECT_EQ(ctx->app.texts.message("Quick-Start manual opened!"), "Schnellstart-Handbuch geöffnet!");
-  EXPECT_EQ(ctx->link.tcpConnected, 1);
+  EXPECT_TRUE(TcpOpen(ctx->link));
   EXPECT_EQ(ctx->ui.text(ctx->ui.find("REC", "FILE")), t("home/Documents/RECORD.DAT"));
 
   // Every file dialogue starts in the documents folder.

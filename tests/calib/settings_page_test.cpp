@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "wire/calib_record.h"
-#include "calib/record_binding.h"
+#include "calibration/record_binding.h"
 #include "calibration/settings_page.h"
 #include "calib/xflash_record.h"
 #include "live/live_view.h"

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "commands/commands.h"
+#include "live/live_view.h"
 #include "link/exchange.h"
 #include "tests/link/link_fixture.h"
 
@@ -70,6 +71,9 @@ TEST_F(Commands, FailuresLeaveTransportTextsAndRunStates) {
 TEST_F(Commands, LineTestShowsTheSerialNumber) {
   EXPECT_EQ(PushTEST(*ctx, 5), 0);
   EXPECT_EQ(ctx->status, "GET LINE OK from sensor ... -> Ok!");
+  // The request draws nothing; the main panel shows its answer.
+  EXPECT_EQ(ctx->ui.intValue(ctx->refs.main.testField), 0);
+  ShowLineTestAnswer(*ctx);
   EXPECT_EQ(ctx->ui.intValue(ctx->refs.main.testField), 1234);
   EXPECT_EQ(WriteVideoDataToEE(*ctx, 40), 0);
   EXPECT_EQ(sim->lastRequest(0x0E).param, 40);

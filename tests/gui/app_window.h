@@ -24,6 +24,7 @@
 #include "gui/qt_frontend.h"
 #include "gui/gui_input.h"
 #include "gui/renderer.h"
+#include "link/transport.h"
 #include "sim/server.h"
 #include "ui/headless.h"
 
@@ -149,7 +150,7 @@ class ConnectedWindow : public AppWindow {
     const int port = sensor.startTcp(0);
     ASSERT_GT(port, 0);
     connectOverTcp(port);
-    ASSERT_EQ(ctx->link.tcpConnected, 1);
+    ASSERT_TRUE(TcpOpen(ctx->link));
   }
 
   bx::sim::Server sensor;

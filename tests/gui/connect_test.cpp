@@ -12,6 +12,7 @@
 #include "gui/app_window.h"
 #include "gui/gui_input.h"
 #include "sim/faults.h"
+#include "link/transport.h"
 #include "sim/server.h"
 
 namespace {
@@ -49,7 +50,7 @@ TEST_F(AppWindow, TryToConnectAndDisconnectThroughTheWidgets) {
 
   guitest::click(widget<QPushButton>("CONN", "DISCONNECT"));
   EXPECT_EQ(ctx->ui.text(ref("MAIN", "CONNECTED")), "DISCONNECTED");
-  EXPECT_EQ(ctx->link.tcpConnected, 0);
+  EXPECT_FALSE(TcpOpen(ctx->link));
   renderer->repaint();
   EXPECT_EQ(widget<QLabel>("MAIN", "CONNECTED")->text(), "DISCONNECTED");
   EXPECT_TRUE(widget<QPlainTextEdit>("CONN", "MSGBOX")->toPlainText().contains("SENSOR DISCONNECTED!"));

@@ -25,6 +25,10 @@
 #include "app/localize.h"
 #include "calibration/calib_lock.h"
 #include "calibration/calib_pages.h"
+#include "wire/frame_format.h"
+#include "link/transport.h"
+#include "wire/live_record.h"
+#include "params/fields.h"
 #include "gui/app_window.h"
 #include "gui/fit_check.h"
 #include "gui/gui_input.h"
@@ -54,7 +58,7 @@ class Pages : public guitest::AppWindow {
 
   void connectTo(int port) {
     connectOverTcp(port);
-    ASSERT_EQ(ctx->link.tcpConnected, 1) << "no simulated sensor at port " << port;
+    ASSERT_TRUE(TcpOpen(ctx->link)) << "no simulated sensor at port " << port;
     settle();
   }
 

@@ -8,6 +8,8 @@
 #include "link/report.h"
 #include "platform/clock.h"
 #include "support/use_language.h"
+#include "link/transport.h"
+#include "platform/serial_port.h"
 #include "tests/link/link_fixture.h"
 #include "wire/crc8.h"
 
@@ -143,8 +145,8 @@ TEST_F(ExchangeTcp, ServerCloseIsSeenAndLeavesTheLinkClosed) {
   EXPECT_EQ(echo(), -1);
   EXPECT_EQ(ctx->status, "SERVER HAS CLOSED CONNECTION!");
   EXPECT_EQ(ctx->link.failure, LinkFailure::Closed);
-  EXPECT_EQ(ctx->link.tcpConnected, 0);
-  EXPECT_EQ(ctx->link.tcpHandle, 0u);
+  EXPECT_FALSE(TcpOpen(ctx->link));
+  EXPECT_EQ(ctx->link.port, nullptr);
   // The next exchange has nobody to talk to and times out.
   EXPECT_EQ(echo(), -1);
   EXPECT_EQ(ctx->status, "TIMEOUT!");
@@ -197,19 +199,19 @@ TEST_F(ExchangePty, RepliesAndFaultsOverTheSerialPath) {
 
 TEST_F(ExchangePty, LineErrorsAreAppendedToTheTimeout) {
   sim->setFault(Fault::NoReply, 1);
-  ctx->serial.addStatus(platform::COM_FRAMING);
+  OpenSerialPort(ctx->link)->addStatus(platform::COM_FRAMING);
   EXPECT_EQ(Exchange(*ctx, 0x05, 0), -1);
   EXPECT_EQ(ctx->status, "TIMEOUT! COMM ERROR: FRAMING!");
 
   // Errors on a reply that did arrive fail it too, in the tabled order.
-  ctx->serial.addStatus(platform::COM_FRAMING | platform::COM_INPUT_LOST | platform::COM_PARITY);
+  OpenSerialPort(ctx->link)->addStatus(platform::COM_FRAMING | platform::COM_INPUT_LOST | platform::COM_PARITY);
   ctx->status = "kept";
   EXPECT_EQ(Exchange(*ctx, 0x05, 0), -1);
   EXPECT_EQ(ctx->status, "kept COMM ERROR: INPUT LOST! COMM ERROR: PARITY! COMM ERROR: FRAMING!");
   EXPECT_EQ(LinkFailureReason(*ctx), "Line error: parity, framing or overrun");
 
   // A status word without any of the named bits fails without a text.
-  ctx->serial.addStatus(0x02);
+  OpenSerialPort(ctx->link)->addStatus(0x02);
   ctx->status = "kept";
   EXPECT_EQ(Exchange(*ctx, 0x05, 0), -1);
   EXPECT_EQ(ctx->status, "kept");

@@ -63,8 +63,8 @@ class LinkTest : public ::testing::Test {
 
   void openPty() {
     configurePty();
-    ctx->link.portOpen = InitRS232(*ctx, ctx->link.comPort, 4);
-    ASSERT_EQ(ctx->link.portOpen, 1) << ctx->status;
+    ASSERT_EQ(InitRS232(*ctx, ctx->link.comPort, 4), 1) << ctx->status;
+    ASSERT_TRUE(SerialOpen(ctx->link)) << ctx->status;
   }
 
   const std::string& text(ui::CtlRef r) { return ctx->ui.text(r); }

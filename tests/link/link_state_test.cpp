@@ -8,7 +8,9 @@
 #include "calib/xflash_record.h"
 #include "files/settings_file.h"
 #include "identify/catalogue.h"
+#include "link/exchange.h"
 #include "link/port_reason.h"
+#include "link/transport.h"
 #include "platform/serial_port.h"
 #include "tests/support/port_holder.h"
 #include "session/conn_page.h"
@@ -162,10 +164,37 @@ TEST_F(LinkStateTest, LostTcpLinkShowsDisconnected) {
   expectShownUp();
   sim->stop();
   ctx->ui.fire(ctx->refs.main.test, ui::EVENT_COMMIT);
-  EXPECT_EQ(ctx->link.tcpConnected, 0);
+  EXPECT_FALSE(TcpOpen(ctx->link));
   EXPECT_EQ(ctx->ui.text(ctx->refs.main.connected), "DISCONNECTED");
   EXPECT_TRUE(ctx->ui.dimmed(ctx->refs.main.send));
   EXPECT_TRUE(ctx->ui.dimmed(ctx->refs.main.get));
+}
+
+// The link has one port slot: opening a transport gives back what it held,
+// so the serial port is free for other programs once TCP is in use, and the
+// Disconnect button empties it whatever it held.
+TEST_F(LinkStateTest, OpeningATransportReplacesWhatTheSlotHeld) {
+  sim = std::make_unique<sim::Server>();
+  const std::string pty = sim->startPty();
+  ASSERT_FALSE(pty.empty());
+  ASSERT_EQ(InitRS232(*ctx, platform::comNumber(pty), 4), 1) << ctx->status;
+  ASSERT_TRUE(SerialOpen(ctx->link));
+  ctx->link.ipAddress = "127.0.0.1";
+  ctx->link.tcpPort = sim->startTcp(0);
+  ASSERT_GT(ctx->link.tcpPort, 0);
+  ASSERT_EQ(InitTCP_IP(*ctx), 1) << ctx->status;
+  EXPECT_TRUE(TcpOpen(ctx->link));
+  EXPECT_FALSE(SerialOpen(ctx->link));
+  platform::SerialPort other;
+  EXPECT_EQ(other.open(platform::comNumber(pty), 38400), 1) << "the serial port is still held";
+  other.close();
+
+  ctx->ui.fire(ctx->refs.conn.disconnect, ui::EVENT_COMMIT);
+  EXPECT_EQ(ctx->link.port, nullptr);
+  EXPECT_EQ(InitRS232(*ctx, platform::comNumber(pty), 4), 1) << ctx->status;
+  ctx->ui.fire(ctx->refs.conn.disconnect, ui::EVENT_COMMIT);
+  EXPECT_EQ(ctx->link.port, nullptr);
+  EXPECT_EQ(OpenPort(*ctx), nullptr);
 }
 
 TEST_F(LinkStateTest, FailedBringUpStepsDimTheSensorButtons) {
@@ -244,8 +273,8 @@ TEST_F(LinkStateTest, AcceptSettingsStoresTheOpenTcpLink) {
   // Even reached past the dimming, the baud-rate change opens no port.
   CC_CBTNChangeBaudRate(*ctx, ui::EventArgs{0, 0, ui::EVENT_COMMIT, 0, 0});
   EXPECT_EQ(sim->requestCount(0xBE), 0);
-  EXPECT_EQ(ctx->link.portOpen, 0);
-  EXPECT_EQ(ctx->link.tcpConnected, 1);
+  EXPECT_FALSE(SerialOpen(ctx->link));
+  EXPECT_TRUE(TcpOpen(ctx->link));
   EXPECT_EQ(ctx->ui.text(ctx->refs.main.status), "Change baudrate: no open RS-232 connection!");
 
   // Once the TCP link is closed the ring's RS-232 form applies again.

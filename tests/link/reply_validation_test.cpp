@@ -33,7 +33,7 @@ std::vector<uint8_t> frameBytes(uint8_t order, uint16_t param, const std::vector
 class ReplyInMemory : public ::testing::Test {
  protected:
   void SetUp() override {
-    ctx.link.port = &port;
+    ctx.link.port = std::make_unique<platform::PortLoan>(port);
     ctx.link.replyTimeout = 0.05;
   }
   void feed(const std::vector<uint8_t>& bytes) { port.append(bytes.data(), bytes.size()); }

@@ -4,8 +4,14 @@
 #include <vector>
 
 #include "app/main_panel.h"
+#include "wire/calib_record.h"
+#include "link/transport.h"
+#include "params/teach.h"
+#include "session/conn_page.h"
 #include "link/exchange.h"
+#include "wire/orders.h"
 #include "link/ownership.h"
+#include "link/report.h"
 #include "live/pending.h"
 #include "params/hwinfo.h"
 #include "params/params_fixture.h"
@@ -140,13 +146,13 @@ TEST_F(LinkOwnershipTest, DisconnectDuringBringUpActsThroughTheAbortFlag) {
   whileWaitingFor(kGetRam, sim->requestCount(kGetRam), [&] {
     press(CC_CBTNDisconnect);
     // Nothing is closed underneath the waiting exchange.
-    EXPECT_EQ(ctx->link.tcpConnected, 1);
+    EXPECT_TRUE(TcpOpen(ctx->link));
     EXPECT_EQ(ctx->link.abort, 1);
   });
   delayReply(kGetRam, 1000);
   ConnectProcedure(*ctx);
   ASSERT_EQ(fired, 1);
-  EXPECT_EQ(ctx->link.tcpConnected, 0);
+  EXPECT_FALSE(TcpOpen(ctx->link));
   EXPECT_EQ(ctx->link.abort, 0);
   EXPECT_EQ(ctx->run.linkHeld, 0);
   EXPECT_FALSE(ctx->run.disconnectPending);
@@ -216,8 +222,14 @@ TEST_F(LinkOwnershipTest, FailedVideoRefreshOutsideALoopLeavesTheToolUsable) {
   rule.count = 1;
   rule.order = 9;
   sim->setFault(rule);
+  ctx->ui.setActivePage(ctx->refs.main.tab, kPageTeach);
   press(CC_ButtonTeachMain);
   EXPECT_EQ(ctx->ui.text(ctx->refs.main.status), "VIDEO: Timeout TCP-Server-error!");
+  // The teach page that asked shows the failure: the connection page comes
+  // forward with the status line and the message field in red.
+  EXPECT_EQ(ctx->ui.activePage(ctx->refs.main.tab), kPageConnection);
+  EXPECT_EQ(ctx->ui.at(ctx->refs.main.status).textColor, ui::kRed);
+  EXPECT_EQ(ctx->ui.at(ctx->refs.conn.msgBox).textColor, ui::kRed);
   EXPECT_EQ(ctx->run.state, RUN_IDLE);
   EXPECT_FALSE(ctx->run.pending.any());
   // The next GET is performed, not left for a loop that does not exist.
@@ -244,6 +256,71 @@ TEST_F(LinkOwnershipTest, ResetButtonResetsTheSensorsMaxMinOrWaitsForTheLoop) {
   EXPECT_TRUE(ctx->run.pending.has(PENDING_RESET));
   ServePendingRequests(*ctx);
   EXPECT_EQ(sim->requestCount(0x0B), 2);
+}
+
+// The one guard of the loops: whom a claim gives way to, and the run state
+// and hold it leaves behind.
+TEST_F(LinkOwnershipTest, LoopOwnershipRefusesATakenLinkAndLeavesItIdle) {
+  const std::string busy = "Sensor link busy - action refused, please wait and try again!";
+  struct Case {
+    int state, held;
+    LoopClaim claim;
+    bool owns;
+  };
+  const Case cases[] = {
+      {RUN_IDLE, 0, LoopClaim::Unheld, true},  {RUN_LOOP, 0, LoopClaim::Unheld, true},
+      {RUN_IDLE, 1, LoopClaim::Unheld, false}, {RUN_LOOP, 2, LoopClaim::Unheld, false},
+      {RUN_IDLE, 0, LoopClaim::Idle, true},    {RUN_LOOP, 0, LoopClaim::Idle, false},
+      {RUN_TIMEOUT, 0, LoopClaim::Idle, false}, {RUN_IDLE, 1, LoopClaim::Idle, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "state " << c.state << " held " << c.held);
+    ctx->run.state = c.state;
+    ctx->run.linkHeld = c.held;
+    ShowStatusText(*ctx, "");
+    {
+      LoopOwnership own(*ctx, &ServePendingRequests, c.claim);
+      EXPECT_EQ(own.owns(), c.owns);
+      EXPECT_EQ(ctx->run.linkHeld, c.held + (c.owns ? 1 : 0));
+      EXPECT_EQ(ctx->ui.text(ctx->refs.main.status) == busy, !c.owns);
+      if (own.owns()) {
+        own.markRunning();
+        EXPECT_TRUE(LinkOwnedByLoop(*ctx));
+      }
+    }
+    EXPECT_EQ(ctx->run.linkHeld, c.held);
+    EXPECT_EQ(ctx->run.state, c.owns ? RUN_IDLE : c.state);
+  }
+  ctx->run.linkHeld = 0;
+  ctx->run.state = RUN_IDLE;
+}
+
+TEST_F(LinkOwnershipTest, LoopOwnershipServesWhatWasLeftAndThenADeferredDisconnect) {
+  connectTcp();
+  {
+    LoopOwnership own(*ctx, &ServePendingRequests);
+    ASSERT_TRUE(own.owns());
+    own.markRunning();
+    press(CC_ButtonTest);  // left pending for the loop
+    EXPECT_TRUE(ctx->run.pending.has(PENDING_TEST));
+    EXPECT_FALSE(own.serveBetweenCycles());
+    EXPECT_TRUE(sim->lastRequest(order::kEcho).seen);
+    EXPECT_EQ(ctx->ui.intValue(ctx->refs.main.testField), 1234);
+
+    // What comes after the last cycle is served by end(true), as the loop.
+    const int resets = sim->requestCount(order::kResetOutputs);
+    ctx->run.pending.set(PENDING_RESET);
+    own.end(true);
+    EXPECT_EQ(sim->requestCount(order::kResetOutputs), resets + 1);
+    EXPECT_FALSE(ctx->run.pending.any());
+    EXPECT_EQ(ctx->run.state, RUN_IDLE);
+
+    // A Disconnect pressed while the loop holds the link waits for it.
+    press(CC_CBTNDisconnect);
+    EXPECT_TRUE(TcpOpen(ctx->link));
+  }
+  EXPECT_EQ(ctx->link.port, nullptr);
+  EXPECT_EQ(ctx->run.linkHeld, 0);
 }
 
 }  // namespace

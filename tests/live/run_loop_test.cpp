@@ -8,6 +8,8 @@
 
 #include "app/localize.h"
 #include "app/main_panel.h"
+#include "wire/orders.h"
+#include "link/transport.h"
 #include "live/live_view.h"
 #include "live/run_loop.h"
 #include "live/state_text.h"
@@ -323,7 +325,7 @@ TEST_F(RunLoopTest, UnpluggedAdapterEndsTheLoopAtOnceAndTheLinkComesBack) {
   EXPECT_EQ(status(), removed);
   EXPECT_NE(ctx->ui.text(ctx->refs.conn.msgBox).find(removed), std::string::npos);
   EXPECT_EQ(ctx->ui.text(ctx->refs.main.connected), "DISCONNECTED");
-  EXPECT_EQ(ctx->link.portOpen, 0);
+  EXPECT_FALSE(SerialOpen(ctx->link));
   EXPECT_EQ(ctx->run.state, RUN_IDLE);
   EXPECT_TRUE(ctx->ui.dimmed(ctx->refs.main.run));
 
@@ -335,7 +337,7 @@ TEST_F(RunLoopTest, UnpluggedAdapterEndsTheLoopAtOnceAndTheLinkComesBack) {
   ctx->link.comPort = static_cast<uint16_t>(platform::comNumber(back));
   ShowConnectionValues(*ctx);
   press(CC_CBTNTryToConnect);
-  EXPECT_EQ(ctx->link.portOpen, 1) << status();
+  EXPECT_TRUE(SerialOpen(ctx->link)) << status();
   EXPECT_EQ(ctx->ui.text(ctx->refs.main.connected), "CONNECTED");
   Seen again;
   again.stopAfter = 2;

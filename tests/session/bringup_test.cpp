@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "app/localize.h"
+#include "wire/calib_record.h"
+#include "link/transport.h"
 #include "session/identify.h"
 #include "tests/link/link_fixture.h"
 #include "wire/calib_record.h"
@@ -148,7 +150,7 @@ TEST_F(BringUp, TransportThatDoesNotOpen) {
   ctx->link.comPort = 0;
   EXPECT_EQ(ConnectProcedure(*ctx), -1);
   EXPECT_EQ(ctx->status, "Invalid port number");
-  EXPECT_LE(ctx->link.portOpen, 0);
+  EXPECT_FALSE(SerialOpen(ctx->link));
   ctx->link.comPort = 64;  // a USB adapter that is not plugged in
   EXPECT_EQ(ConnectProcedure(*ctx), -1);
   EXPECT_EQ(ctx->status, "Cannot open port");

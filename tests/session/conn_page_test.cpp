@@ -2,6 +2,7 @@
 // callbacks as the operator would use them.
 #include <gtest/gtest.h>
 
+#include "link/transport.h"
 #include "session/conn_page.h"
 #include "link/exchange.h"
 #include "platform/clock.h"
@@ -49,7 +50,7 @@ TEST_F(ConnPage, ConnectAndDisconnectOverThePtyInGerman) {
   press(ctx->refs.conn.disconnect);
   EXPECT_EQ(text(ctx->refs.main.connected), "GETRENNT");
   EXPECT_EQ(ctx->ui.at(ctx->refs.main.connected).bgColor, ui::kRed);
-  EXPECT_EQ(ctx->link.portOpen, 0);
+  EXPECT_FALSE(SerialOpen(ctx->link));
   EXPECT_EQ(ctx->link.abort, 0);
   EXPECT_TRUE(ctx->ui.dimmed(ctx->refs.main.get));
   EXPECT_NE(box().find("SENSOR GETRENNT!\n"), std::string::npos);
@@ -88,11 +89,11 @@ TEST_F(ConnPage, RecentAddressesMostRecentFirstWithoutDuplicates) {
 TEST_F(ConnPage, ChangeBaudRateSwitchesSensorAndPortThenEchoes) {
   usePty();
   press(ctx->refs.conn.tryConnect);
-  ASSERT_EQ(ctx->link.portOpen, 1);
+  ASSERT_TRUE(SerialOpen(ctx->link));
   ctx->ui.setValue(ctx->refs.conn.baudRate, 6);
   press(ctx->refs.conn.changeBaud);
   EXPECT_EQ(sim->lastBaudIndex(), 6);
-  EXPECT_EQ(ctx->link.portOpen, 1);
+  EXPECT_TRUE(SerialOpen(ctx->link));
   EXPECT_EQ(ctx->link.baudIndex, 6);
   EXPECT_NE(box().find("Try to change baudrate...\nBaudrate-change OK!\nRS232 open com-port - successful!\nEcho Check - Line Ok!\n"),
             std::string::npos)
@@ -102,12 +103,12 @@ TEST_F(ConnPage, ChangeBaudRateSwitchesSensorAndPortThenEchoes) {
 TEST_F(ConnPage, RefusedBaudRateChangeLeavesThePortAsItWas) {
   usePty();
   press(ctx->refs.conn.tryConnect);
-  ASSERT_EQ(ctx->link.portOpen, 1);
+  ASSERT_TRUE(SerialOpen(ctx->link));
   sim->setFault(sim::Fault::Refuse, 1, 1);
   ctx->ui.setValue(ctx->refs.conn.baudRate, 2);
   press(ctx->refs.conn.changeBaud);
   EXPECT_EQ(ctx->status, "INVALIDE ORDER NUMBER!");
-  EXPECT_EQ(ctx->link.portOpen, 1);
+  EXPECT_TRUE(SerialOpen(ctx->link));
   EXPECT_EQ(ctx->link.baudIndex, 4);
   EXPECT_EQ(Exchange(*ctx, 0x05, 0), 1);
 }
@@ -115,7 +116,7 @@ TEST_F(ConnPage, RefusedBaudRateChangeLeavesThePortAsItWas) {
 TEST_F(ConnPage, DisconnectDuringAWaitEndsItAtOnce) {
   useTcp();
   press(ctx->refs.conn.tryConnect);
-  ASSERT_EQ(ctx->link.tcpConnected, 1);
+  ASSERT_TRUE(TcpOpen(ctx->link));
   sim->setFault(sim::Fault::NoReply, 1);
   Context* c = ctx.get();
   frontend->schedule(0.1, [c] { c->ui.fire(c->refs.conn.disconnect, ui::EVENT_LEFT_CLICK); });
@@ -124,7 +125,7 @@ TEST_F(ConnPage, DisconnectDuringAWaitEndsItAtOnce) {
   EXPECT_LT(platform::Timer() - t0, 0.5);
   EXPECT_EQ(text(ctx->refs.main.status), "DISCONNECTING ...");
   ctx->ui.fire(ctx->refs.conn.disconnect, ui::EVENT_COMMIT);
-  EXPECT_EQ(ctx->link.tcpConnected, 0);
+  EXPECT_FALSE(TcpOpen(ctx->link));
   EXPECT_EQ(ctx->link.abort, 0);
 }
 

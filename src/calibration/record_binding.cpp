@@ -1,4 +1,4 @@
-#include "calib/record_binding.h"
+#include "calibration/record_binding.h"
 
 #include <algorithm>
 #include <cmath>

@@ -73,7 +73,7 @@ std::string LinkFailureReason(const Context& ctx) {
       return Localized(ctx, "No reply: the sensor is silent");
     case LinkFailure::LineError: return Localized(ctx, "Line error: parity, framing or overrun");
     case LinkFailure::Closed:
-      if (L.adapterRemoved) return AdapterRemovedText(ctx, ctx.serial.device());
+      if (L.adapterRemoved) return AdapterRemovedText(ctx, L.removedDevice);
       return Localized(ctx, "Connection closed by the other end");
   }
   return {};

@@ -338,7 +338,7 @@ TEST_F(LiveView, DisplaysDrawTheFrameTheyAreHandedNotTheRecord) {
   PlotVIDEOBarGraph(*ctx, frame);
   EXPECT_EQ(ctx->ui.value(ctl("VIDEO", "MEASVAL")), 510);
   EXPECT_EQ(ctx->ui.at(ctl("VIDEO", "MEASVAL")).bgColor, ui::kDarkGreen);
-  EXPECT_EQ(ctx->ui.text(ctl("VIDEO", "STATETEXT")), StateCodeText(0, 0));
+  EXPECT_EQ(ctx->ui.text(ctl("VIDEO", "STATETEXT")), StateCodeText(0));
   const auto& bar = ctx->ui.graph(ctx->refs.display.rangeGraph);
   EXPECT_DOUBLE_EQ(bar.cursors[0].x, 510);
   EXPECT_DOUBLE_EQ(bar.plots[0].x[0], 470) << "the band sits on the frame's set value";

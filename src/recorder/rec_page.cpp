@@ -1,8 +1,5 @@
 #include "recorder/rec_page.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -13,6 +10,7 @@
 #include "link/exchange.h"
 #include "link/report.h"
 #include "params/fields.h"
+#include "platform/file_info.h"
 #include "recorder/rec_display.h"
 #include "recorder/rec_rules.h"
 
@@ -21,10 +19,7 @@ namespace {
 
 ui::CtlRef rec(const Context& ctx, const char* name) { return ctx.ui.find("REC", name); }
 
-bool fileExists(const std::string& path) {
-  struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0;
-}
+bool fileExists(const std::string& path) { return platform::EntryExists(path); }
 
 void cannotOverwrite(Context& ctx, const std::string& path, const std::string& why) {
   ctx.ui.message(Lang(ctx, "ATTENTION", "ACHTUNG"),
@@ -41,10 +36,9 @@ bool removeConfirmed(Context& ctx, const std::string& path) {
     cannotOverwrite(ctx, path, why);
     return false;
   }
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return true;
-  if (::unlink(path.c_str()) == 0 || errno == ENOENT) return true;
-  cannotOverwrite(ctx, path, std::strerror(errno));
+  if (platform::IsSymbolicLink(path)) return true;
+  if (platform::RemoveFile(path, why)) return true;
+  cannotOverwrite(ctx, path, why);
   return false;
 }
 

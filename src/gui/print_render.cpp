@@ -10,7 +10,6 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -364,8 +363,9 @@ bool PrintJobToPdf(const ui::Ui& ui, const ui::PrintJob& job, const std::string&
     error = "cannot write \"" + path + "\": " + file.errorString().toStdString();
     ok = false;
   }
-  struct stat st {};
-  if (ok && (::fstat(out.fd(), &st) != 0 || st.st_size <= 0 || st.st_size != file.pos())) {
+  // The size the file system holds for the descriptor, not what Qt counted.
+  const qint64 onDisk = ok ? file.size() : 0;
+  if (ok && (onDisk <= 0 || onDisk != file.pos())) {
     error = "cannot write \"" + path + "\": the file is incomplete";
     ok = false;
   }

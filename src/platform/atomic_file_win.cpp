@@ -69,7 +69,18 @@ int inspect(const std::string& path, bool& readOnly, std::string& why, const std
     why = verb + " \"" + path + "\": it is a folder";
     return -1;
   }
-  if (attr & FILE_ATTRIBUTE_DEVICE) {
+  // A device name answers with attributes of its own on some systems: what
+  // the opened name leads to says what it is.
+  bool device = (attr & FILE_ATTRIBUTE_DEVICE) != 0;
+  if (!device) {
+    HANDLE h = CreateFileW(w.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      device = GetFileType(h) != FILE_TYPE_DISK;
+      CloseHandle(h);
+    }
+  }
+  if (device) {
     why = verb + " \"" + path + "\": it is a device, not a regular file";
     return -1;
   }

@@ -245,7 +245,7 @@ class OffscreenQt {
  public:
   OffscreenQt() {
     if (QCoreApplication::instance() != nullptr) return;
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     app_ = std::make_unique<QGuiApplication>(argc_, argv_);
   }
 

@@ -61,7 +61,7 @@ struct Options {
 // existing file (links followed), or the same name in the same folder.
 bool sameFile(const std::string& a, const std::string& b) {
   if (a == b) return true;
-  if (platform::EntryExists(a) && platform::EntryExists(b)) return platform::SameExistingFile(a, b);
+  if (platform::FactsOf(a).exists && platform::FactsOf(b).exists) return platform::SameExistingFile(a, b);
   auto where = [](const std::string& p) {
     const std::filesystem::path path(p);
     const std::string dir = path.has_parent_path() ? path.parent_path().string() : std::string(".");

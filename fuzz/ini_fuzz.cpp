@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint8_t calib[bx::files::kCalibBytes] = {};
   bx::files::GetIniParaTags(doc, params, teach, calib);
   std::string text;
-  long number = 0;
+  long long number = 0;
   doc.getString("CONNECTION", "IP ADDRESS", text, 260);
   doc.getString("IP ADDRESSES", "IP ADDR 1", text, 1024);
   doc.getString("HARDWARE INFO", "DATA", text, 4096);

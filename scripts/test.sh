@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the folder layers, then builds everything and runs every test:
 # once normally, then builds and checks the packages from that build
-# (scripts/package.sh), then once with AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# (scripts/package.sh), cross-builds the Windows CLI, simulator and core
+# tests and proves them under Wine (scripts/windows.sh), then once with
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 #   scripts/test.sh            both builds
 #   scripts/test.sh --fast     the normal build only
 set -euo pipefail
@@ -21,6 +22,7 @@ run_suite() {
 
 run_suite build
 scripts/package.sh
+scripts/windows.sh
 if [ "${1:-}" != "--fast" ]; then
   ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 run_suite build-asan -DBX_SANITIZE=ON
 fi

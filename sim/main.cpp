@@ -1,14 +1,12 @@
-// bx-sim: a simulated sensor on loopback TCP and/or a pseudo-terminal. Runs
-// until SIGINT or SIGTERM.
-#include <pthread.h>
-#include <signal.h>
-
+// bx-sim: a simulated sensor on loopback TCP and/or a pseudo-terminal (TCP
+// only on Windows). Runs until SIGINT or SIGTERM (Ctrl-C on Windows).
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "sim/options.h"
 #include "sim/server.h"
+#include "sim/sys.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
@@ -27,18 +25,12 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  // Signals are taken with sigwait below; block them before the server
-  // thread starts so that it inherits the mask. A launcher may have left
-  // SIGINT ignored (background jobs), and an ignored signal never reaches
-  // sigwait, so restore the default first.
-  signal(SIGINT, SIG_DFL);
-  signal(SIGTERM, SIG_DFL);
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGINT);
-  sigaddset(&stopSignals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-  signal(SIGPIPE, SIG_IGN);
+  if (opt.pty && !bx::sim::sys::havePty()) {
+    std::fprintf(stderr, "bx-sim: this build has no pseudo-terminal; serve TCP only (--tcp)\n");
+    return 2;
+  }
+  // Before the server thread starts, which inherits what this sets up.
+  bx::sim::sys::catchStop();
 
   bx::sim::Server server(opt.config);
   for (const auto& f : opt.faults) server.setFault(f);
@@ -60,9 +52,7 @@ int main(int argc, char** argv) {
   }
   std::fflush(stdout);
 
-  int sig = 0;
-  while (sigwait(&stopSignals, &sig) != 0) {
-  }
+  bx::sim::sys::waitForStop();
   server.stop();
   return 0;
 }

@@ -1,16 +1,10 @@
 #include "sim/server.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/prctl.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <vector>
 
 #include "sim/pty.h"
+#include "sim/sys.h"
 #include "sim/tcp_listener.h"
 
 namespace bx::sim {
@@ -25,17 +19,17 @@ constexpr size_t kReadChunk = 4096;
 
 Server::Server(const Config& cfg) : sensor_(cfg), epoch_(std::chrono::steady_clock::now()) {
   for (auto& p : pacers_) p.setBaud(cfg.paceBaud);
-  int p[2];
-  if (pipe2(p, O_NONBLOCK | O_CLOEXEC) == 0) {
-    wakeRead_ = p[0];
-    wakeWrite_ = p[1];
+  int r = -1, w = -1;
+  if (sys::openWakePair(r, w)) {
+    wakeRead_ = r;
+    wakeWrite_ = w;
   }
 }
 
 Server::~Server() {
   stop();
-  if (wakeRead_ >= 0) close(wakeRead_);
-  if (wakeWrite_ >= 0) close(wakeWrite_);
+  sys::closeFd(wakeRead_);
+  sys::closeFd(wakeWrite_);
 }
 
 int64_t Server::nowMs() const {
@@ -44,9 +38,9 @@ int64_t Server::nowMs() const {
 
 void Server::wake() {
   if (wakeWrite_ < 0) return;
-  const char b = 1;
+  const uint8_t b = 1;
   // A full pipe already guarantees a wake-up.
-  [[maybe_unused]] const ssize_t n = write(wakeWrite_, &b, 1);
+  (void)sys::transmit(wakeWrite_, &b, 1, false);
 }
 
 void Server::ensureThread() {
@@ -93,12 +87,12 @@ void Server::stop() {
   wake();
   if (thread_.joinable()) thread_.join();
   std::lock_guard<std::mutex> lock(mu_);
-  if (listenFd_ >= 0) close(listenFd_);
+  sys::closeFd(listenFd_);
   listenFd_ = -1;
   port_ = -1;
   for (int c = 0; c < kChannels; ++c) {
     auto& ch = ch_[static_cast<size_t>(c)];
-    if (ch.fd >= 0) close(ch.fd);
+    sys::closeFd(ch.fd);
     ch = Channel{};
     sensor_.resetChannel(c);
   }
@@ -127,7 +121,7 @@ void Server::enqueue(std::vector<Output>&& out) {
 
 void Server::dropTcpClient() {
   auto& ch = ch_[kTcpChannel];
-  if (ch.fd >= 0) close(ch.fd);
+  sys::closeFd(ch.fd);
   ch = Channel{};
   sensor_.resetChannel(kTcpChannel);
 }
@@ -156,7 +150,7 @@ void Server::flush(int channel, int64_t now) {
       }
       const uint8_t* p = o.bytes.data() + ch.sentOfFront;
       const size_t left = std::min(o.bytes.size() - ch.sentOfFront, allowed);
-      const ssize_t n = channel == kTcpChannel ? send(ch.fd, p, left, MSG_NOSIGNAL) : write(ch.fd, p, left);
+      const long n = sys::transmit(ch.fd, p, left, channel == kTcpChannel);
       if (n > 0) {
         ch.sentOfFront += static_cast<size_t>(n);
         if (pacer.active()) {
@@ -165,8 +159,7 @@ void Server::flush(int channel, int64_t now) {
         }
         continue;
       }
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      if (n == sys::kWouldBlock) {
         ch.blocked = true;
         return;
       }
@@ -190,7 +183,7 @@ void Server::readFrom(int channel, int64_t now) {
   uint8_t buf[kReadChunk];
   for (;;) {
     if (ch.fd < 0) return;
-    const ssize_t n = read(ch.fd, buf, sizeof buf);
+    const long n = sys::receive(ch.fd, buf, sizeof buf, channel == kTcpChannel);
     if (n > 0) {
       const bool replyUnsent = !ch.queue.empty();
       const int before = sensor_.totalRequestCount();
@@ -199,8 +192,7 @@ void Server::readFrom(int channel, int64_t now) {
       overlapping_ += arrived > 0 ? arrived - 1 + (replyUnsent ? 1 : 0) : 0;
       continue;
     }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+    if (n == sys::kWouldBlock) return;
     // End of stream: the TCP client left, or nobody holds the pty's slave.
     if (channel == kTcpChannel) {
       dropTcpClient();
@@ -224,10 +216,8 @@ int Server::pollTimeoutMs(int64_t now) const {
 }
 
 void Server::run() {
-  // A paced line sends its batches at the wire's times; the default 50 us
-  // timer slack would make every batch late.
-  (void)prctl(PR_SET_TIMERSLACK, 1000UL);
-  std::vector<pollfd> fds;
+  sys::preciseTimers();
+  std::vector<sys::PollEntry> fds;
   for (;;) {
     int timeout = -1;
     auto pacedDue = Pacer::Clock::time_point::max();
@@ -242,30 +232,33 @@ void Server::run() {
       timeout = pollTimeoutMs(now);
       pacedDue = paceDue();
       fds.clear();
-      fds.push_back({wakeRead_, POLLIN, 0});
+      fds.push_back({wakeRead_});
       if (listenFd_ >= 0) {
         listenIdx = static_cast<int>(fds.size());
-        fds.push_back({listenFd_, POLLIN, 0});
+        fds.push_back({listenFd_});
       }
       for (int c = 0; c < kChannels; ++c) {
         const auto& ch = ch_[static_cast<size_t>(c)];
         if (ch.fd < 0 || (c == kPtyChannel && ptyRetryAt_ > now)) continue;
         chIdx[static_cast<size_t>(c)] = static_cast<int>(fds.size());
-        fds.push_back({ch.fd, static_cast<short>(POLLIN | (ch.blocked ? POLLOUT : 0)), 0});
+        sys::PollEntry e;
+        e.fd = ch.fd;
+        e.wantWrite = ch.blocked;
+        fds.push_back(e);
       }
     }
     const int rc = pollPaced(fds, timeout, pacedDue);
-    if (rc < 0 && errno != EINTR) return;
+    if (rc < 0) return;
 
     std::lock_guard<std::mutex> lock(mu_);
     if (stopRequested_) return;
     const int64_t now = nowMs();
-    if (rc > 0 && (fds[0].revents & POLLIN)) {
-      char drain[64];
-      while (read(wakeRead_, drain, sizeof drain) > 0) {
+    if (rc > 0 && fds[0].readable) {
+      uint8_t drain[64];
+      while (sys::receive(wakeRead_, drain, sizeof drain, false) > 0) {
       }
     }
-    if (listenIdx >= 0 && (fds[static_cast<size_t>(listenIdx)].revents & POLLIN)) {
+    if (listenIdx >= 0 && fds[static_cast<size_t>(listenIdx)].readable) {
       for (int fd = acceptTcpClient(listenFd_); fd >= 0; fd = acceptTcpClient(listenFd_)) {
         dropTcpClient();  // one client at a time: the newest wins
         ch_[kTcpChannel].fd = fd;
@@ -274,8 +267,7 @@ void Server::run() {
     for (int c = 0; c < kChannels; ++c) {
       const int idx = chIdx[static_cast<size_t>(c)];
       if (idx < 0 || ch_[static_cast<size_t>(c)].fd != fds[static_cast<size_t>(idx)].fd) continue;
-      const short ev = fds[static_cast<size_t>(idx)].revents;
-      if (ev & (POLLIN | POLLHUP | POLLERR)) readFrom(c, now);
+      if (fds[static_cast<size_t>(idx)].readable) readFrom(c, now);
     }
   }
 }

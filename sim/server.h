@@ -10,7 +10,6 @@
 #include <deque>
 #include <mutex>
 #include <vector>
-#include <poll.h>
 #include <string>
 #include <thread>
 
@@ -18,6 +17,7 @@
 #include "sim/faults.h"
 #include "sim/pacing.h"
 #include "sim/sensor.h"
+#include "sim/sys.h"
 
 namespace bx::sim {
 
@@ -114,7 +114,7 @@ class Server {
   // none waits), and poll() that also wakes then, to the microsecond, so a
   // fast line is not held to millisecond steps (server_live.cpp).
   Pacer::Clock::time_point paceDue() const;
-  static int pollPaced(std::vector<pollfd>& fds, int timeoutMs, Pacer::Clock::time_point due);
+  static int pollPaced(std::vector<sys::PollEntry>& fds, int timeoutMs, Pacer::Clock::time_point due);
 
   mutable std::mutex mu_;
   Sensor sensor_;

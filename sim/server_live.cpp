@@ -1,8 +1,6 @@
 // The server's live-mode knobs: output pacing and forced sensor states.
 #include "sim/server.h"
 
-#include <time.h>
-
 #include <algorithm>
 
 namespace bx::sim {
@@ -41,13 +39,12 @@ Pacer::Clock::time_point Server::paceDue() const {
   return due;
 }
 
-int Server::pollPaced(std::vector<pollfd>& fds, int timeoutMs, Pacer::Clock::time_point due) {
-  if (due == Pacer::Clock::time_point::max()) return poll(fds.data(), fds.size(), timeoutMs);
+int Server::pollPaced(std::vector<sys::PollEntry>& fds, int timeoutMs, Pacer::Clock::time_point due) {
+  if (due == Pacer::Clock::time_point::max()) return sys::pollEntries(fds, timeoutMs < 0 ? -1 : int64_t{timeoutMs} * 1'000'000);
   auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(due - Pacer::Clock::now()).count();
   ns = std::max<int64_t>(ns, 0);
   if (timeoutMs >= 0) ns = std::min<int64_t>(ns, int64_t{timeoutMs} * 1'000'000);
-  const timespec ts{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
-  return ppoll(fds.data(), fds.size(), &ts, nullptr);
+  return sys::pollEntries(fds, ns);
 }
 
 uint32_t Server::triggerCounter() const {

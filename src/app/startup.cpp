@@ -1,9 +1,5 @@
 #include "app/startup.h"
 
-#include <unistd.h>
-
-#include <climits>
-
 #include "app/app_callbacks.h"
 #include "calibration/settings_page.h"
 #include "session/callbacks.h"
@@ -24,20 +20,13 @@
 #include "scope/callbacks.h"
 #include "session/callbacks.h"
 #include "session/conn_page.h"
+#include "platform/user_dirs.h"
 #include "ui/resource.h"
 #include "wire/calib_record.h"
 
 namespace bx {
 
-std::string ExecutableDir() {
-  char buf[PATH_MAX];
-  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return ".";
-  buf[n] = '\0';
-  std::string p(buf);
-  size_t slash = p.rfind('/');
-  return slash == std::string::npos ? "." : p.substr(0, slash);
-}
+std::string ExecutableDir() { return platform::ProgramDir(); }
 
 bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& error) {
   if (!ui::loadResourceFile(ctx.ui, resourcePath, error)) return false;

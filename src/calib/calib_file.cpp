@@ -1,7 +1,5 @@
 #include "calib/calib_file.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -15,6 +13,7 @@
 #include "calib/state.h"
 #include "files/atomic_file.h"
 #include "wire/calib_record.h"
+#include "platform/file_info.h"
 
 namespace bx {
 
@@ -191,14 +190,14 @@ int ReadCalibrationDataFromFile(const std::string& path, CalibState& calib, std:
   std::string text;
   if (!readWholeFile(path, text, static_cast<size_t>(kMaxFileBytes), nullptr)) {
     // Only named here, after the refusal: nothing of it was read.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
+    const platform::PathFacts st = platform::FactsOf(path);
+    if (!st.exists)
       why = "Calibration file could not be opened!";
-    else if (S_ISDIR(st.st_mode))
+    else if (st.folder)
       why = "Calibration file rejected: it is a folder!";
-    else if (!S_ISREG(st.st_mode))
+    else if (!st.regular)
       why = "Calibration file rejected: not a regular file!";
-    else if (st.st_size > kMaxFileBytes)
+    else if (st.size > kMaxFileBytes)
       why = "Calibration file rejected: larger than 1 MiB!";
     else
       why = "Calibration file could not be opened!";

@@ -1,8 +1,5 @@
 #include "cli/record_cmd.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +11,7 @@
 #include "files/atomic_file.h"
 #include "params/fields.h"
 #include "params/transfer.h"
+#include "platform/file_info.h"
 #include "recorder/rec_page.h"
 #include "recorder/rec_rules.h"
 
@@ -137,8 +135,7 @@ int RunRecordCommand(int argc, char** argv) {
   if (req.out.empty()) return usage("record: --out FILE is required");
   if (!linkOptionsComplete(link, error)) return usage("record: " + error);
 
-  struct stat st {};
-  if (::lstat(req.out.c_str(), &st) == 0 && !req.force) {
+  if (platform::EntryExists(req.out) && !req.force) {
     std::printf("status: %s exists - not overwritten (give --force to replace it)\n", req.out.c_str());
     return 1;
   }

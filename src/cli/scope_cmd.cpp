@@ -1,16 +1,16 @@
 #include "cli/scope_cmd.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <string>
 
 #include "cli/session.h"
 #include "context/context.h"
 #include "files/atomic_file.h"
+#include "platform/file_info.h"
 #include "scope/print.h"
 #include "scope/scope.h"
 #include "scope/view.h"
@@ -61,16 +61,11 @@ struct Options {
 // existing file (links followed), or the same name in the same folder.
 bool sameFile(const std::string& a, const std::string& b) {
   if (a == b) return true;
-  struct stat sa {}, sb {};
-  if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  if (platform::FactsOf(a).exists && platform::FactsOf(b).exists) return platform::SameExistingFile(a, b);
   auto where = [](const std::string& p) {
-    const size_t slash = p.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : p.substr(0, slash);
-    char* real = ::realpath(dir.c_str(), nullptr);
-    std::string out = real ? std::string(real) : dir;
-    std::free(real);
-    return out + "/" + (slash == std::string::npos ? p : p.substr(slash + 1));
+    const std::filesystem::path path(p);
+    const std::string dir = path.has_parent_path() ? path.parent_path().string() : std::string(".");
+    return platform::CanonicalFolder(dir) + "/" + path.filename().string();
   };
   return where(a) == where(b);
 }
@@ -78,8 +73,7 @@ bool sameFile(const std::string& a, const std::string& b) {
 // Refuses an output before the sensor is touched, as record does: an
 // existing file without --force, and anything but a regular file.
 bool refuseOutput(const std::string& path, bool force) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && !force) {
+  if (platform::EntryExists(path) && !force) {
     std::printf("status: %s exists - not overwritten (give --force to replace it)\n", path.c_str());
     return true;
   }

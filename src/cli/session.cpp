@@ -1,6 +1,5 @@
 #include "cli/session.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -11,14 +10,10 @@
 #include "session/conn_page.h"
 #include "link/transport.h"
 #include "platform/com_ports.h"
+#include "platform/interrupt.h"
 
 namespace bx::cli {
 namespace {
-
-// The one flag a signal handler may set; the program reads it between passes.
-volatile std::sig_atomic_t interrupted = 0;
-
-void onInterrupt(int) { interrupted = 1; }
 
 bool parseComOrDevice(const std::string& s, int& com) {
   if ((s.rfind("COM", 0) == 0 || s.rfind("com", 0) == 0) && s.size() > 3 &&
@@ -92,17 +87,9 @@ const char* linkOptionsHelp() {
          "                              5=230400 6=460800 7=921600\n";
 }
 
-void InstallInterruptHandler() {
-  struct sigaction old {};
-  if (sigaction(SIGINT, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) return;
-  struct sigaction sa {};
-  sa.sa_handler = onInterrupt;
-  sigemptyset(&sa.sa_mask);
-  sa.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &sa, nullptr);
-}
+void InstallInterruptHandler() { platform::CatchInterrupt(); }
 
-bool Interrupted() { return interrupted != 0; }
+bool Interrupted() { return platform::InterruptRequested(); }
 
 bool Session::open(const LinkOptions& o, const std::string& resourceDir, std::string& error) {
   frontend.setEcho(true);

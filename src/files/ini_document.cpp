@@ -65,7 +65,9 @@ const Item* findItem(const Section& sec, std::string_view tag) {
   return nullptr;
 }
 
-bool parseLong(std::string_view text, long& out) {
+// 64 bits on every system: a 32-bit field's whole range and more, also
+// where long has 32 bits (Windows), so truncation stays modular there too.
+bool parseLong(std::string_view text, long long& out) {
   text = trim(text);
   bool negative = false;
   if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
@@ -73,16 +75,16 @@ bool parseLong(std::string_view text, long& out) {
     text.remove_prefix(1);
   }
   if (text.empty()) return false;
-  // Accumulate as a negative number so LONG_MIN parses too.
-  long value = 0;
+  // Accumulate as a negative number so LLONG_MIN parses too.
+  long long value = 0;
   for (char c : text) {
     if (c < '0' || c > '9') return false;
     int digit = c - '0';
-    if (value < (LONG_MIN + digit) / 10) return false;
+    if (value < (LLONG_MIN + digit) / 10) return false;
     value = value * 10 - digit;
   }
   if (!negative) {
-    if (value == LONG_MIN) return false;
+    if (value == LLONG_MIN) return false;
     value = -value;
   }
   out = value;
@@ -143,10 +145,8 @@ Section* Document::findSection(std::string_view name) {
   return nullptr;
 }
 
-void Document::setInt(std::string_view section, std::string_view tag, long value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%ld", value);
-  storeItems(*this, section, tag, {Item{std::string(tag), text}});
+void Document::setInt(std::string_view section, std::string_view tag, long long value) {
+  storeItems(*this, section, tag, {Item{std::string(tag), std::to_string(value)}});
 }
 
 void Document::setString(std::string_view section, std::string_view tag, std::string_view text) {
@@ -161,7 +161,7 @@ void Document::setString(std::string_view section, std::string_view tag, std::st
   storeItems(*this, section, tag, std::move(items));
 }
 
-bool Document::getInt(std::string_view section, std::string_view tag, long& out) const {
+bool Document::getInt(std::string_view section, std::string_view tag, long long& out) const {
   const Section* sec = findSection(section);
   const Item* item = sec ? findItem(*sec, tag) : nullptr;
   return item && parseLong(item->value, out);

@@ -36,14 +36,14 @@ struct Document {
   std::vector<Section> sections;
 
   // Store (or replace in place) an integer item.
-  void setInt(std::string_view section, std::string_view tag, long value);
+  void setInt(std::string_view section, std::string_view tag, long long value);
   // Store (or replace in place) a string item; long strings become
   // continuation items.
   void setString(std::string_view section, std::string_view tag, std::string_view text);
 
   // False when the item is missing, empty or not a decimal integer that
   // fits a long; out is then left unchanged.
-  bool getInt(std::string_view section, std::string_view tag, long& out) const;
+  bool getInt(std::string_view section, std::string_view tag, long long& out) const;
   // False when the item is missing (a present, empty value gives ""). The
   // text is cut to maxLen bytes. Continuation items are joined. A value not
   // in quotes is taken as it stands.

@@ -101,12 +101,12 @@ void put32(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-long fieldValue(const uint8_t* block, const Field& f) {
+long long fieldValue(const uint8_t* block, const Field& f) {
   const uint8_t* p = block + f.offset;
   switch (f.kind) {
     case Kind::U16: return get16(p);
     case Kind::S16: return static_cast<int16_t>(get16(p));
-    case Kind::U32: return static_cast<long>(get32(p));
+    case Kind::U32: return static_cast<long long>(get32(p));
     case Kind::S32: return static_cast<int32_t>(get32(p));
   }
   return 0;
@@ -121,10 +121,10 @@ template <size_t N>
 int getFields(const ini::Document& doc, const char* section, uint8_t* block, const Field (&fields)[N]) {
   int stored = 0;
   for (const Field& f : fields) {
-    long value = 0;
+    long long value = 0;
     if (!doc.getInt(section, f.tag, value) && !(f.altTag && doc.getInt(section, f.altTag, value))) continue;
     // Modular conversion: only the low bits of what was read are kept.
-    auto bits = static_cast<unsigned long>(value);
+    auto bits = static_cast<unsigned long long>(value);
     if (f.kind == Kind::U16 || f.kind == Kind::S16)
       put16(block + f.offset, static_cast<uint16_t>(bits));
     else

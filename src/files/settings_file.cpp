@@ -33,29 +33,29 @@ constexpr const char* kDefaultTcpPort = "5000";
 
 std::string ipAddrTag(size_t k) { return kIpAddrPrefix + std::to_string(k); }
 
-bool getInRange(const ini::Document& doc, const char* section, const char* tag, long lo, long hi, long& out) {
-  long v = 0;
+bool getInRange(const ini::Document& doc, const char* section, const char* tag, long long lo, long long hi, long long& out) {
+  long long v = 0;
   if (!doc.getInt(section, tag, v) || v < lo || v > hi) return false;
   out = v;
   return true;
 }
 
 bool getIntValue(const ini::Document& doc, const char* section, const char* tag, int& out) {
-  long v = 0;
+  long long v = 0;
   if (!getInRange(doc, section, tag, INT_MIN, INT_MAX, v)) return false;
   out = static_cast<int>(v);
   return true;
 }
 
 void applyDocument(const ini::Document& doc, AppSettings& s) {
-  long v = 0;
+  long long v = 0;
   if (getInRange(doc, kConnection, kComType, 0, 1, v)) s.linkType = static_cast<uint16_t>(v);
   if (getInRange(doc, kConnection, kRs232Port, 1, 255, v)) s.comPort = static_cast<uint16_t>(v);
   if (getInRange(doc, kConnection, kRs232Baud, 0, 7, v)) s.baudIndex = static_cast<uint16_t>(v);
 
   if (doc.getInt(kIpAddresses, kListItems, v)) {
-    long n = std::clamp(v, 0L, static_cast<long>(kMaxIpListItems));
-    for (long k = 1; k <= n; ++k) {
+    long long n = std::clamp(v, 0LL, static_cast<long long>(kMaxIpListItems));
+    for (long long k = 1; k <= n; ++k) {
       std::string entry;
       if (doc.getString(kIpAddresses, ipAddrTag(static_cast<size_t>(k)), entry, kMaxIpListEntryChars))
         s.ipList.push_back(std::move(entry));
@@ -110,7 +110,7 @@ bool WriteSettingsFile(const std::string& path, const AppSettings& s, std::strin
   doc.setString(kConnection, kPortNumber, s.tcpPort);
 
   size_t n = std::min(s.ipList.size(), kMaxIpListItems);
-  doc.setInt(kIpAddresses, kListItems, static_cast<long>(n));
+  doc.setInt(kIpAddresses, kListItems, static_cast<long long>(n));
   for (size_t k = 1; k <= n; ++k) doc.setString(kIpAddresses, ipAddrTag(k), s.ipList[k - 1]);
 
   if (s.hasMax) doc.setInt(kApplication, kPanelMax, s.panelMax == 1 ? 1 : 0);

@@ -9,6 +9,8 @@
 #include <QPainterPath>
 #include <QPdfWriter>
 #include <sys/stat.h>
+#include <QPrinter>
+#include <QPrinterInfo>
 
 #include <algorithm>
 #include <cmath>
@@ -244,7 +246,7 @@ class OffscreenQt {
  public:
   OffscreenQt() {
     if (QCoreApplication::instance() != nullptr) return;
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     app_ = std::make_unique<QGuiApplication>(argc_, argv_);
   }
 
@@ -362,8 +364,9 @@ bool PrintJobToPdf(const ui::Ui& ui, const ui::PrintJob& job, const std::string&
     error = "cannot write \"" + path + "\": " + file.errorString().toStdString();
     ok = false;
   }
-  struct stat st {};
-  if (ok && (::fstat(out.fd(), &st) != 0 || st.st_size <= 0 || st.st_size != file.pos())) {
+  // The size the file system holds for the descriptor, not what Qt counted.
+  const qint64 onDisk = ok ? file.size() : 0;
+  if (ok && (onDisk <= 0 || onDisk != file.pos())) {
     error = "cannot write \"" + path + "\": the file is incomplete";
     ok = false;
   }

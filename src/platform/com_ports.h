@@ -1,5 +1,6 @@
 #pragma once
-// COM numbers and serial devices on Linux, and the list of ports present.
+// COM numbers and serial devices, and the list of ports present.
+// On Windows COM n is simply \\.\COMn (n 1 to 255). On Linux:
 //   COM1-32   /dev/ttyS0-31
 //   COM33-64  /dev/ttyUSB0-31
 //   COM65-96  /dev/ttyACM0-31
@@ -20,9 +21,11 @@ struct PortInfo {
   std::string description;  // USB maker and product where known
 };
 
-// Serial ports present, from sysfs (ttyS only where a driver backs them) and
-// the pseudo-terminals that are open. sysRoot allows tests to point at a
-// fake tree.
+// Serial ports present, by COM number. Linux: from sysfs (ttyS only where
+// a driver backs them) and the pseudo-terminals that are open; sysRoot
+// allows tests to point at a fake tree. Windows: the ports class of
+// SetupAPI (friendly name, USB vendor and product) merged with the
+// registry's HARDWARE\DEVICEMAP\SERIALCOMM; the two roots are unused.
 std::vector<PortInfo> listPorts(const std::string& sysRoot = "/sys/class/tty", const std::string& devRoot = "/dev");
 
 }  // namespace bx::platform

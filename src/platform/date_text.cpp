@@ -7,7 +7,11 @@ namespace {
 
 std::tm localOf(std::time_t t) {
   std::tm tm{};
+#if defined(_WIN32)
+  ::localtime_s(&tm, &t);
+#else
   ::localtime_r(&t, &tm);
+#endif
   return tm;
 }
 

@@ -2,8 +2,6 @@
 // Why a serial port cannot be opened, in facts the operator can act on: the
 // device is missing, the account may not use it, another program holds it,
 // or it is no serial device at all. Texts are made from these above.
-#include <sys/types.h>
-
 #include <string>
 #include <vector>
 
@@ -17,7 +15,7 @@ enum class PortProblem { None, NotPresent, NotPermitted, InUse, NotSerial };
 enum class PortHold { Exclusive, Flock, LockFile };
 
 struct PortHolder {
-  pid_t pid = 0;
+  long pid = 0;
   std::string program;  // its name from /proc; "" where /proc does not say
 };
 
@@ -32,7 +30,7 @@ struct PortDiagnosis {
   // whether the account is in the group in the user database ("on paper")
   // and in this login session.
   std::string group;
-  gid_t gid = 0;
+  unsigned gid = 0;
   unsigned mode = 0;
   std::string user;
   bool memberOnPaper = false;
@@ -48,7 +46,8 @@ struct PortDiagnosis {
   bool groupMayUse() const { return (mode & 060) == 060; }
 };
 
-// The problem an open() of device failed with (errno err).
+// The problem an open of device failed with: errno err on POSIX, the
+// system error code (GetLastError) on Windows.
 PortDiagnosis diagnoseOpenError(const std::string& device, int err);
 // The facts of each problem; each leaves problem set.
 PortDiagnosis diagnoseNotPresent(const std::string& device);
@@ -57,7 +56,7 @@ PortDiagnosis diagnoseInUse(const std::string& device, PortHold how);
 PortDiagnosis diagnoseNotSerial(const std::string& device);
 
 // Other processes that have the device open, as /proc shows them (only
-// those this account may look into).
+// those this account may look into); Windows does not say, so none there.
 std::vector<PortHolder> portHolders(const std::string& device);
 
 // A lock file of the serial-lock convention in lockDir (LCK..NAME, holding
@@ -66,6 +65,6 @@ std::vector<PortHolder> portHolders(const std::string& device);
 bool heldLockFile(const std::string& device, const std::string& lockDir, std::string& path, PortHolder& holder);
 
 // The name of a running process, "" when /proc does not show it.
-std::string programOf(pid_t pid);
+std::string programOf(long pid);
 
 }  // namespace bx::platform

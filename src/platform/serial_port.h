@@ -1,11 +1,15 @@
 #pragma once
-// Serial port over POSIX termios: 8N1, no handshake, with an input queue of
-// its own so that waiting for a byte count sleeps instead of spinning.
-#include <termios.h>
-
+// Serial port: 8N1, no handshake, with an input queue of its own so that
+// waiting for a byte count sleeps instead of spinning. POSIX termios on
+// Linux (serial_port_posix.cpp), the Win32 communications API on Windows
+// (serial_port_win.cpp); callers see the same class on both.
 #include <array>
 #include <cstdint>
 #include <string>
+
+#if !defined(_WIN32)
+#include <termios.h>
+#endif
 
 #include "platform/link_port.h"
 #include "platform/port_diagnosis.h"
@@ -34,7 +38,8 @@ class SerialPort final : public LinkPort {
   SerialPort() = default;
   ~SerialPort() override { close(); }
 
-  // Opens COM number com (see com_ports.h) or a device path at the given
+  // Opens COM number com (see com_ports.h) or a device path (on Windows
+  // "COMn" or "\\.\COMn") at the given
   // rate, 8 data bits, no parity, 1 stop bit, exclusive. Returns 1 or a
   // negative SerialError; then diagnosis() says why where it can. A port
   // that another program holds (exclusive mode, flock, a lock file) is
@@ -43,15 +48,17 @@ class SerialPort final : public LinkPort {
   int openDevice(const std::string& device, long baud);
   const PortDiagnosis& diagnosis() const { return diagnosis_; }
   // Folder of the serial lock files (LCK..NAME); tests point it elsewhere.
+  // Windows has no such convention and ignores it.
   void setLockDir(const std::string& dir) { lockDir_ = dir; }
   const std::string& device() const { return device_; }
   // Gives the port back as it was found: its terminal settings restored and
   // exclusive mode cleared, so other users and programs can open it.
   void close() override;
-  bool isOpen() const override { return fd_ >= 0; }
-  int fd() const override { return fd_; }
+  bool isOpen() const override;
+  // The descriptor to sleep on; -1 on Windows, where the read slices wait.
+  int fd() const override;
   // The rate the port was opened at; 0 when closed.
-  long baud() const { return fd_ >= 0 ? baud_ : 0; }
+  long baud() const { return isOpen() ? baud_ : 0; }
 
   void setTimeout(double seconds) { timeout_ = seconds; }
   void setCtsMode(bool on);
@@ -93,13 +100,20 @@ class SerialPort final : public LinkPort {
   void pull();
   // Sets gone_ when poll reports a hang-up.
   void noteHangUp();
+#if defined(_WIN32)
+  // Marks the device gone when err says it was removed under us.
+  void noteError(unsigned long err);
+  void* handle_ = nullptr;  // the port's HANDLE
+  unsigned long sliceMs_ = 0;  // the read slice in force (COMMTIMEOUTS), ms
+#else
   int fd_ = -1;
+  termios saved_{};  // the settings found at open, put back at close
+#endif
   bool gone_ = false;
   std::string device_;
   std::string lockDir_ = "/var/lock";
   PortDiagnosis diagnosis_;
   long baud_ = 0;
-  termios saved_{};  // the settings found at open, put back at close
   double timeout_ = 1.5;
   std::array<uint8_t, kQueueSize> queue_{};
   int queued_ = 0;

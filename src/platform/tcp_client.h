@@ -1,5 +1,6 @@
 #pragma once
-// TCP client: non-blocking connect with a time-out, TCP_NODELAY, an input
+// TCP client (POSIX sockets, or Winsock 2 on Windows): non-blocking
+// connect with a time-out, TCP_NODELAY, an input
 // queue of its own (as the serial port has), and events (data ready,
 // disconnect) that the owner collects during event processing.
 #include <array>
@@ -34,7 +35,7 @@ class TcpClient final : public LinkPort {
   // Returns a positive handle or a negative TcpError.
   int connect(const std::string& host, int port, unsigned timeoutMs);
   void disconnect();
-  bool connected() const { return fd_ >= 0; }
+  bool connected() const { return isOpen(); }
   uint32_t handle() const { return handle_; }
 
   // The next event, without waiting: data ready when bytes wait, disconnect
@@ -48,7 +49,7 @@ class TcpClient final : public LinkPort {
   void setWriteTimeoutMs(unsigned ms) { writeTimeoutMs_ = ms; }
 
   // The link port: the queue holds what was received and not yet taken.
-  bool isOpen() const override { return fd_ >= 0; }
+  bool isOpen() const override;
   void close() override { disconnect(); }
   int write(const uint8_t* data, int n) override { return write(data, n, writeTimeoutMs_); }
   int available() override;
@@ -59,7 +60,9 @@ class TcpClient final : public LinkPort {
   int outQueueLength() override;
   int errorState() override { return 0; }
   bool peerClosed() const override { return peerClosed_; }
-  int fd() const override { return fd_; }
+  // The socket's descriptor to sleep on; -1 on Windows (a SOCKET is no
+  // descriptor there; the waits block in the receive itself).
+  int fd() const override;
   const char* name() const override { return "TCP"; }
   double headerWait(double replyTimeout, unsigned) const override { return replyTimeout + 0.5; }
   double payloadWait(double, unsigned netTimeoutMs) const override { return netTimeoutMs / 1000.0; }
@@ -67,7 +70,11 @@ class TcpClient final : public LinkPort {
  private:
   // One receive into the queue; wait: block up to the wait quantum for it.
   void pull(bool wait);
+#if defined(_WIN32)
+  uintptr_t sock_ = ~uintptr_t{0};  // INVALID_SOCKET when closed
+#else
   int fd_ = -1;
+#endif
   uint32_t handle_ = 0;
   uint32_t nextHandle_ = 1;
   bool closedSeen_ = false;

@@ -5,6 +5,9 @@
 
 namespace bx::platform {
 
+// On Windows: the profile folder, the roaming application data folder
+// (%APPDATA%, so the settings of an installed tool are in
+// %APPDATA%\quellan-bx-scope\) and the Documents folder.
 struct UserDirs {
   std::string home;        // $HOME, else the account's home from the user database
   std::string configHome;  // $XDG_CONFIG_HOME when absolute, else home/.config
@@ -19,6 +22,10 @@ UserDirs CurrentUserDirs();
 // names none, names home itself (the convention for "not set") or a
 // relative path.
 std::string DocumentsDirFromUserDirs(const std::string& text, const std::string& home);
+
+// The folder of the running program's executable; "." when the system
+// does not say.
+std::string ProgramDir();
 
 // True when the running account may create files in dir (a folder that
 // exists, with write and search permission, on a file system mounted for

@@ -1,9 +1,5 @@
 #include "recorder/rec_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -50,25 +46,14 @@ size_t FormatRow(char (&buf)[kRowBufferSize], const char* date, const char* time
 bool RecorderFile::open(const std::string& path) {
   (void)close();
   replaced_.clear();
-  if (!file_.open(path)) return false;
-  struct stat st {};
-  if (::fstat(file_.fd(), &st) != 0) {
-    const int err = errno;
-    file_.discard();
-    replaced_ = path + ": " + std::strerror(err);
-    return false;
-  }
-  dev_ = st.st_dev;
-  ino_ = st.st_ino;
-  return true;
+  return file_.open(path);
 }
 
 bool RecorderFile::write(const char* data, size_t n) {
   if (!file_.write(std::string_view(data, n))) return false;
   // Rows written into a file that was removed or replaced meanwhile reach
   // nobody: the recording file must still be where it was made.
-  struct stat st {};
-  if (::stat(file_.tempPath().c_str(), &st) != 0 || st.st_dev != dev_ || st.st_ino != ino_) {
+  if (!file_.tempIntact()) {
     replaced_ = file_.path() + ": the file was removed or replaced while recording";
     return false;
   }

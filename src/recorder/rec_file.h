@@ -4,7 +4,6 @@
 // write, so a crash loses at most the row being written; at the end the
 // file is synced and replaces the chosen one. A failed write or a file that
 // is no longer where it was made is reported, never passed over.
-#include <sys/types.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -60,8 +59,6 @@ class RecorderFile {
 
  private:
   AtomicFile file_;
-  dev_t dev_ = 0;
-  ino_t ino_ = 0;
   std::string replaced_;  // why the file being written is no longer ours
 };
 

@@ -1,8 +1,5 @@
 #include "recorder/rec_page.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -13,16 +10,14 @@
 #include "link/exchange.h"
 #include "link/report.h"
 #include "params/fields.h"
+#include "platform/file_info.h"
 #include "recorder/rec_display.h"
 #include "recorder/rec_rules.h"
 
 namespace bx {
 namespace {
 
-bool fileExists(const std::string& path) {
-  struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0;
-}
+bool fileExists(const std::string& path) { return platform::EntryExists(path); }
 
 void cannotOverwrite(Context& ctx, const std::string& path, const std::string& why) {
   ctx.ui.message(Localized(ctx, "ATTENTION"), Localized(ctx, "The file cannot be overwritten: %1 (%2)", {path, why}));
@@ -37,10 +32,9 @@ bool removeConfirmed(Context& ctx, const std::string& path) {
     cannotOverwrite(ctx, path, why);
     return false;
   }
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return true;
-  if (::unlink(path.c_str()) == 0 || errno == ENOENT) return true;
-  cannotOverwrite(ctx, path, std::strerror(errno));
+  if (platform::IsSymbolicLink(path)) return true;
+  if (platform::RemoveFile(path, why)) return true;
+  cannotOverwrite(ctx, path, why);
   return false;
 }
 

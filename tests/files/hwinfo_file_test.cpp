@@ -73,7 +73,7 @@ TEST(HwInfoFile, WritesGeneralInfoDumpAndParameterSections) {
 
   ASSERT_EQ(WriteHardwareInfoFile(path, "", block.data(), params.data(), teach.data(), calib.data(), true, &error), 1);
   ASSERT_TRUE(ini::readFile(path, doc, &error));
-  long serial = 0;
+  long long serial = 0;
   EXPECT_TRUE(doc.getInt("CALIBDATA", "SER-NO:", serial));
   EXPECT_EQ(serial, 12345);
 

@@ -41,7 +41,7 @@ TEST(IniDocument, LookupIgnoresCaseBlanksAndComments) {
       "  ;Power = 99\r\n"
       "Eval-Mode   =   2\r\n"
       "garbage line without separator\r\n");
-  long v = 0;
+  long long v = 0;
   EXPECT_TRUE(doc.getInt("PARAMETER", "power", v));
   EXPECT_EQ(v, 12);
   EXPECT_TRUE(doc.getInt("parameter ", " EVAL-MODE", v));
@@ -55,11 +55,11 @@ TEST(IniDocument, InvalidIntegersLeaveTheTargetUnchanged) {
       "[S]\r\nempty =\r\nword = abc\r\ntail = 12x\r\nfrac = 1.5\r\nquoted = \"5\"\r\n"
       "huge = 99999999999999999999999\r\nsign = -\r\nneg = -7\r\nplus = +8\r\n");
   for (const char* tag : {"empty", "word", "tail", "frac", "quoted", "huge", "sign", "missing"}) {
-    long v = 4242;
+    long long v = 4242;
     EXPECT_FALSE(doc.getInt("S", tag, v)) << tag;
     EXPECT_EQ(v, 4242) << tag;
   }
-  long v = 0;
+  long long v = 0;
   EXPECT_TRUE(doc.getInt("S", "neg", v));
   EXPECT_EQ(v, -7);
   EXPECT_TRUE(doc.getInt("S", "plus", v));
@@ -151,7 +151,7 @@ TEST(IniDocument, ByteOrderMarks) {
   writeBytes(dir.file("utf16.ini"), std::string("\xff\xfe[\0S\0]\0", 8));
   Document doc;
   std::string error;
-  long v = 0;
+  long long v = 0;
   ASSERT_TRUE(readFile(dir.file("utf8.ini"), doc, &error)) << error;
   EXPECT_TRUE(doc.getInt("S", "v", v));
   EXPECT_EQ(v, 5);
@@ -165,7 +165,7 @@ TEST(IniDocument, HostileInputIsBounded) {
   // An over-long line is skipped; the lines around it still count.
   std::string text = "[S]\r\na = 1\r\nb = " + std::string(kMaxLineBytes + 10, '7') + "\r\nc = 3\r\n";
   Document doc = parsed(text);
-  long v = 0;
+  long long v = 0;
   EXPECT_TRUE(doc.getInt("S", "a", v));
   EXPECT_FALSE(doc.has("S", "b"));
   EXPECT_TRUE(doc.getInt("S", "c", v));

@@ -93,6 +93,11 @@ TEST(ParaFile, WrittenLayoutKeepsTheTagSpellings) {
                       "UM-OFFSET: = 1500\r\nUMSLOPE_x16384: = 0\r\nUM-RANGE: = -1\r\nXF-LOOKUP: = 0\r\n"
                       "PIXEL-START: = 0\r\nPIXEL-END: = 0\r\n\r\n"),
             std::string::npos);
+  // The unsigned 32-bit field stays unsigned where long has 32 bits too.
+  b.calib[0] = b.calib[1] = b.calib[2] = b.calib[3] = 0xFF;
+  ini::Document all;
+  PutIniParaTags(all, b.params.data(), b.teach.data(), b.calib.data(), true);
+  EXPECT_NE(ini::serialize(all).find("[CALIBDATA]\r\nHW-TYPE: = 4294967295\r\n"), std::string::npos);
 }
 
 TEST(ParaFile, OlderSpellingsLoadAndTheWrittenSpellingWins) {
@@ -139,7 +144,7 @@ TEST(ParaFile, SignedEdgeIndicesTruncationAndInvalidValues) {
 
   ini::Document doc;
   PutIniParaTags(doc, b.params.data(), b.teach.data(), b.calib.data(), false);
-  long v = 0;
+  long long v = 0;
   EXPECT_TRUE(doc.getInt("TEACH-ROW2", "edge-idxA", v));
   EXPECT_EQ(v, -1);
   EXPECT_TRUE(doc.getInt("PARAMETER", "Integration-Time", v));

@@ -1,20 +1,20 @@
 #pragma once
 // A fresh directory per test, removed with everything in it afterwards.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "tests/support/temp_folder.h"
+
 namespace bx::testing_files {
 
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = ::testing::TempDir() + "bx-files-XXXXXX";
-    if (char* made = ::mkdtemp(pattern.data())) path_ = made;
+    path_ = test::MakeTempFolder("bx-files-");
   }
   ~TempDir() {
     std::error_code ec;

@@ -163,5 +163,39 @@ TEST_F(FakeTree, BottomFolderAndSimulatorIncludeOnlyWhatTheyMay) {
   EXPECT_EQ(check().exitCode, 0);
 }
 
+TEST_F(FakeTree, OperatingSystemTestsOnlyInThePlatformLayer) {
+  folder("platform", "none");
+  struct Case {
+    const char* line;
+    bool fails;
+  };
+  const Case cases[] = {
+      {"#ifdef _WIN32", true},
+      {"#if defined(__linux__) && X", true},
+      {"  #  ifndef _MSC_VER", true},
+      {"#elif defined(__APPLE__)", true},
+      {"#if !defined(WIN32) /* old name */", true},
+      {"#ifdef BX_CLI_PDF", false},
+      {"#endif  // _WIN32", false},
+      {"// #ifdef _WIN32 would be wrong here", false},
+      {"#if BX_WINDOWS_LIKE /* _WIN32 */", false},
+  };
+  for (const Case& c : cases) {
+    file("top/top.cpp", std::string("#include \"top/top.h\"\n\n") + c.line + "\n#endif\n");
+    CheckResult r = check();
+    if (c.fails) {
+      EXPECT_EQ(r.exitCode, 1) << c.line;
+      EXPECT_NE(r.output.find("src/top/top.cpp:3: tests the operating system"), std::string::npos) << c.line << r.output;
+    } else {
+      EXPECT_EQ(r.exitCode, 0) << c.line << r.output;
+    }
+    // The platform layer is where such tests belong.
+    file("top/top.cpp", "#include \"top/top.h\"\n");
+    file("platform/port.cpp", std::string(c.line) + "\n#endif\n");
+    r = check();
+    EXPECT_EQ(r.exitCode, 0) << c.line << r.output;
+  }
+}
+
 }  // namespace
 }  // namespace bx

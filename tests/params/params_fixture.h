@@ -14,6 +14,7 @@
 #include "link/transport.h"
 #include "params/fields.h"
 #include "platform/com_ports.h"
+#include "tests/support/temp_folder.h"
 #include "sim/server.h"
 #include "ui/headless.h"
 
@@ -76,8 +77,7 @@ class ParamsTest : public ::testing::Test {
 
   std::string tempDir() {
     if (tmp.empty()) {
-      std::string pattern = ::testing::TempDir() + "bx-params-XXXXXX";
-      if (char* made = ::mkdtemp(pattern.data())) tmp = made;
+      tmp = test::MakeTempFolder("bx-params-");
     }
     return tmp;
   }

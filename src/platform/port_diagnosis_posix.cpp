@@ -61,7 +61,7 @@ pid_t lockFilePid(const std::string& path) {
 
 }  // namespace
 
-std::string programOf(pid_t pid) {
+std::string programOf(long pid) {
   std::ifstream f("/proc/" + std::to_string(pid) + "/comm");
   std::string name;
   if (f) std::getline(f, name);

@@ -1,4 +1,4 @@
-#include "files/atomic_file.h"
+#include "platform/atomic_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <chrono>
 #include <cstring>
 
-namespace bx {
+namespace bx::platform {
 namespace {
 
 void setError(std::string* error, const std::string& what, const std::string& path, int err) {
@@ -171,15 +171,15 @@ bool AtomicFile::write(std::string_view bytes) {
       // full disk. The part written is cut off again.
       const int err = n < 0 ? errno : ENOSPC;
       if (bytes.size() != total) {
-        (void)::ftruncate(fd_, size_);
-        (void)::lseek(fd_, size_, SEEK_SET);
+        (void)::ftruncate(fd_, static_cast<off_t>(size_));
+        (void)::lseek(fd_, static_cast<off_t>(size_), SEEK_SET);
       }
       writeFailed_ = true;
       return fail("cannot write", path_, err);
     }
     bytes.remove_prefix(static_cast<size_t>(n));
   }
-  size_ += static_cast<off_t>(total);
+  size_ += static_cast<int64_t>(total);
   return true;
 }
 
@@ -222,6 +222,12 @@ bool AtomicFile::commit(bool keepAfterFailedWrite) {
     ::close(dirFd);
   }
   return true;
+}
+
+bool AtomicFile::tempIntact() const {
+  struct stat made {}, named {};
+  return fd_ >= 0 && ::fstat(fd_, &made) == 0 && ::stat(tempPath_.c_str(), &named) == 0 && made.st_dev == named.st_dev &&
+         made.st_ino == named.st_ino;
 }
 
 void AtomicFile::discard() {
@@ -323,4 +329,4 @@ bool readWholeFile(const std::string& path, std::string& out, size_t maxBytes, s
   return true;
 }
 
-}  // namespace bx
+}  // namespace bx::platform

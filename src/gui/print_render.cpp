@@ -8,9 +8,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
-#include <sys/stat.h>
-#include <QPrinter>
-#include <QPrinterInfo>
 
 #include <algorithm>
 #include <cmath>

@@ -25,7 +25,7 @@
 #include "live/run_loop.h"
 #include "platform/clock.h"
 #include "platform/com_ports.h"
-#include "session/bringup.h"
+#include "connection/bringup.h"
 #include "sim/server.h"
 #include "ui/headless.h"
 #include "wire/frame_format.h"

@@ -14,7 +14,7 @@
 #include "context/context.h"
 #include "link/transport.h"
 #include "platform/com_ports.h"
-#include "session/bringup.h"
+#include "connection/bringup.h"
 #include "sim/server.h"
 #include "ui/headless.h"
 

@@ -23,7 +23,7 @@
 #include "live/run_loop.h"
 #include "platform/clock.h"
 #include "platform/com_ports.h"
-#include "session/bringup.h"
+#include "connection/bringup.h"
 #include "ui/headless.h"
 
 #include "bench_sim.h"

@@ -11,8 +11,8 @@
 #include <cstring>
 
 #include "panel_rig.h"
-#include "session/bringup.h"
-#include "session/identify.h"
+#include "connection/bringup.h"
+#include "connection/identify.h"
 #include "wire/frame_format.h"
 #include "wire/hw_record.h"
 #include "wire/orders.h"

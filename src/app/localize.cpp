@@ -11,8 +11,8 @@
 #include "live/live_view.h"
 #include "params/model_config.h"
 #include "params/panel_values.h"
-#include "session/conn_page.h"
-#include "session/identify.h"
+#include "connection/conn_page.h"
+#include "connection/identify.h"
 #include "ui/resource_file.h"
 
 namespace bx {

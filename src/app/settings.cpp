@@ -7,7 +7,7 @@
 #include "app/main_panel.h"
 #include "context/context.h"
 #include "files/settings_file.h"
-#include "session/conn_page.h"
+#include "connection/conn_page.h"
 #include "link/report.h"
 #include "link/transport.h"
 

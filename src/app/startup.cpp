@@ -1,9 +1,9 @@
 #include "app/startup.h"
 
 #include "app/app_callbacks.h"
-#include "calibration/settings_page.h"
-#include "session/callbacks.h"
-#include "session/conn_page.h"
+#include "calib_pages/settings_page.h"
+#include "connection/callbacks.h"
+#include "connection/conn_page.h"
 #include "params/bindings.h"
 #include "params/callbacks.h"
 #include "context/param_refs.h"
@@ -18,8 +18,8 @@
 #include "params/fields.h"
 #include "recorder/rec_page.h"
 #include "scope/callbacks.h"
-#include "session/callbacks.h"
-#include "session/conn_page.h"
+#include "connection/callbacks.h"
+#include "connection/conn_page.h"
 #include "platform/user_dirs.h"
 #include "ui/resource.h"
 #include "wire/calib_record.h"
@@ -32,7 +32,7 @@ bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& erro
   if (!ui::loadResourceFile(ctx.ui, resourcePath, error)) return false;
   // Each subsystem brings the table of its own callbacks.
   using TableFn = const ui::CallbackEntry* (*)(size_t&);
-  for (TableFn fn : {&LinkCallbacks, &ParamCallbacks, &RunLoopCallbacks, &LiveCallbacks, &AppCallbacks, &CalibrationCallbacks, &RecorderCallbacks, &ScopeCallbacks}) {
+  for (TableFn fn : {&ConnectionCallbacks, &ParamCallbacks, &RunLoopCallbacks, &LiveCallbacks, &AppCallbacks, &CalibrationCallbacks, &RecorderCallbacks, &ScopeCallbacks}) {
     size_t n = 0;
     const ui::CallbackEntry* table = fn(n);
     if (table) ctx.ui.bindCallbacks(table, n);
@@ -45,7 +45,7 @@ bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& erro
   InstallLiveDisplays(ctx);
   InstallRecorderDisplays(ctx);
   InstallCalibDisplays(ctx);
-  InstallSessionHooks(ctx);
+  InstallConnectionHooks(ctx);
   InstallScope(ctx, missing);
   resolveCoreRefs(ctx.ui, ctx.refs, missing);
   resolveParaRefs(ctx.ui, ctx.para, missing);

@@ -12,7 +12,7 @@
 #include "cli/record_cmd.h"
 #include "cli/session.h"
 #include "app/language_data.h"
-#include "session/conn_page.h"
+#include "connection/conn_page.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "context/param_refs.h"
 #include "context/refs.h"
 #include "context/scope_hooks.h"
-#include "context/session_hooks.h"
+#include "context/connection_hooks.h"
 #include "factory/state.h"
 #include "identify/state.h"
 #include "link/state.h"
@@ -35,7 +35,7 @@ struct Context {
   Refs refs;
   ParaRefs para;
   DisplayHooks displays;
-  SessionHooks session;
+  ConnectionHooks connection;
   LoopHooks loop;
   ScopeHooks scopeHooks;
 

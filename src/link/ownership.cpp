@@ -1,6 +1,6 @@
 #include "link/ownership.h"
 
-#include "context/session_hooks.h"
+#include "context/connection_hooks.h"
 #include "link/report.h"
 
 namespace bx {

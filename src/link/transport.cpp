@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "context/context.h"
-#include "context/session_hooks.h"
+#include "context/connection_hooks.h"
 #include "link/port_reason.h"
 #include "link/report.h"
 #include "platform/serial_port.h"

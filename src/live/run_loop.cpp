@@ -5,7 +5,7 @@
 
 #include "commands/commands.h"
 #include "context/context.h"
-#include "context/session_hooks.h"
+#include "context/connection_hooks.h"
 #include "link/events.h"
 #include "link/exchange.h"
 #include "link/ownership.h"

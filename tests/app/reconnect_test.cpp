@@ -4,7 +4,7 @@
 
 #include "app/app_fixture.h"
 #include "link/transport.h"
-#include "session/bringup.h"
+#include "connection/bringup.h"
 #include "live/display.h"
 #include "params/teach_graphs.h"
 #include "sim/server.h"

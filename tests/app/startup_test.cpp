@@ -15,7 +15,7 @@
 
 #include "app/app_fixture.h"
 #include "app/paths.h"
-#include "calibration/settings_page.h"
+#include "calib_pages/settings_page.h"
 #include "files/settings_file.h"
 #include "link/transport.h"
 #include "params/hwinfo.h"

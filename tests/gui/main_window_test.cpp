@@ -16,7 +16,7 @@
 
 #include "gui/app_window.h"
 #include "gui/gui_input.h"
-#include "session/conn_page.h"
+#include "connection/conn_page.h"
 
 namespace {
 

@@ -23,8 +23,8 @@
 #include <set>
 
 #include "app/localize.h"
-#include "calibration/calib_lock.h"
-#include "calibration/calib_pages.h"
+#include "calib_pages/calib_lock.h"
+#include "calib_pages/calib_pages.h"
 #include "wire/frame_format.h"
 #include "link/transport.h"
 #include "wire/live_record.h"

@@ -8,7 +8,7 @@
 
 #include "app/startup.h"
 #include "context/context.h"
-#include "session/bringup.h"
+#include "connection/bringup.h"
 #include "link/transport.h"
 #include "platform/com_ports.h"
 #include "sim/server.h"

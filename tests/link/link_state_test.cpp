@@ -13,7 +13,7 @@
 #include "link/transport.h"
 #include "platform/serial_port.h"
 #include "tests/support/port_holder.h"
-#include "session/conn_page.h"
+#include "connection/conn_page.h"
 #include "params/params_fixture.h"
 #include "params/rules.h"
 #include "params/transfer.h"

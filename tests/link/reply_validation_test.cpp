@@ -12,7 +12,7 @@
 #include "params/transfer.h"
 #include "platform/clock.h"
 #include "platform/memory_port.h"
-#include "session/bringup.h"
+#include "connection/bringup.h"
 #include "tests/link/link_fixture.h"
 #include "wire/orders.h"
 

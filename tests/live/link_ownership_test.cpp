@@ -7,7 +7,7 @@
 #include "wire/calib_record.h"
 #include "link/transport.h"
 #include "params/teach.h"
-#include "session/conn_page.h"
+#include "connection/conn_page.h"
 #include "link/exchange.h"
 #include "wire/orders.h"
 #include "link/ownership.h"
@@ -18,7 +18,7 @@
 #include "params/rules.h"
 #include "params/teach.h"
 #include "params/transfer.h"
-#include "session/conn_page.h"
+#include "connection/conn_page.h"
 #include "wire/calib_record.h"
 
 namespace bx::test {

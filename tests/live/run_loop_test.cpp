@@ -20,7 +20,7 @@
 #include "params/transfer.h"
 #include "platform/clock.h"
 #include "platform/com_ports.h"
-#include "session/conn_page.h"
+#include "connection/conn_page.h"
 #include "wire/frame_format.h"
 #include "support/use_language.h"
 #include "wire/live_record.h"

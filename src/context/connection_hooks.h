@@ -6,7 +6,7 @@
 namespace bx {
 struct Context;
 
-struct SessionHooks {
+struct ConnectionHooks {
   void (*linkDown)(Context& ctx) = nullptr;
   void (*disconnect)(Context& ctx) = nullptr;
   void (*answering)(Context& ctx) = nullptr;

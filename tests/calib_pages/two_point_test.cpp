@@ -1,7 +1,7 @@
 // The two-point calibration procedure against the simulator.
 #include <gtest/gtest.h>
 
-#include "calibration/two_point.h"
+#include "calib_pages/two_point.h"
 #include "live/pending.h"
 #include "params/fields.h"
 #include "tests/link/link_fixture.h"

@@ -5,7 +5,7 @@
 #include "app/localize.h"
 #include "wire/calib_record.h"
 #include "link/transport.h"
-#include "session/identify.h"
+#include "connection/identify.h"
 #include "tests/link/link_fixture.h"
 #include "wire/calib_record.h"
 

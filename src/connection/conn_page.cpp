@@ -1,4 +1,4 @@
-#include "session/conn_page.h"
+#include "connection/conn_page.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +11,7 @@
 #include "link/report.h"
 #include "link/transport.h"
 #include "platform/com_ports.h"
-#include "session/bringup.h"
+#include "connection/bringup.h"
 #include "wire/orders.h"
 
 namespace bx {
@@ -73,11 +73,11 @@ void ShowServiceLine(Context& ctx) {
   if (ctx.ui.valid(r) && ctx.ui.text(r) != text) ctx.ui.setText(r, text);
 }
 
-void InstallSessionHooks(Context& ctx) {
-  ctx.session.exchangeEnded = &ShowServiceLine;
-  ctx.session.linkDown = &ShowLinkDown;
-  ctx.session.disconnect = &DisconnectLink;
-  ctx.session.answering = &ShowAnswering;
+void InstallConnectionHooks(Context& ctx) {
+  ctx.connection.exchangeEnded = &ShowServiceLine;
+  ctx.connection.linkDown = &ShowLinkDown;
+  ctx.connection.disconnect = &DisconnectLink;
+  ctx.connection.answering = &ShowAnswering;
 }
 
 bool SerialLinkOpen(const Context& ctx) { return SerialOpen(ctx.link); }

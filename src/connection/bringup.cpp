@@ -1,4 +1,4 @@
-#include "session/bringup.h"
+#include "connection/bringup.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,8 +10,8 @@
 #include "link/report.h"
 #include "link/transport.h"
 #include "params/model_config.h"
-#include "session/conn_page.h"
-#include "session/identify.h"
+#include "connection/conn_page.h"
+#include "connection/identify.h"
 #include "wire/orders.h"
 
 namespace bx {

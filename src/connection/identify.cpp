@@ -1,4 +1,4 @@
-#include "session/identify.h"
+#include "connection/identify.h"
 
 #include <cmath>
 #include <cstring>
@@ -12,7 +12,7 @@
 #include "link/report.h"
 #include "params/model_config.h"
 #include "params/transfer.h"
-#include "session/conn_page.h"
+#include "connection/conn_page.h"
 #include "wire/calib_record.h"
 #include "wire/hw_record.h"
 #include "wire/orders.h"

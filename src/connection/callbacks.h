@@ -6,6 +6,6 @@
 
 namespace bx {
 
-const ui::CallbackEntry* LinkCallbacks(size_t& count);
+const ui::CallbackEntry* ConnectionCallbacks(size_t& count);
 
 }  // namespace bx

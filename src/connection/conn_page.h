@@ -25,7 +25,7 @@ void DisconnectLink(Context& ctx);
 // which the sensor's baud rate can be changed.
 bool SerialLinkOpen(const Context& ctx);
 // Hands ShowLinkDown and DisconnectLink to the link below.
-void InstallSessionHooks(Context& ctx);
+void InstallConnectionHooks(Context& ctx);
 // Reads transport, port, baud, address and TCP port from the page.
 void ReadConnectionPage(Context& ctx);
 // Puts the connection values into the page.

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "link/transport.h"
-#include "session/conn_page.h"
+#include "connection/conn_page.h"
 #include "link/exchange.h"
 #include "platform/clock.h"
 #include "tests/link/link_fixture.h"

@@ -7,12 +7,12 @@
 #include <functional>
 #include <iterator>
 
-#include "calibration/calib_lock.h"
+#include "calib_pages/calib_lock.h"
 #include "params/fields.h"
 #include "params/hwinfo.h"
 #include "params/para_file_ui.h"
 #include "params/transfer.h"
-#include "session/bringup.h"
+#include "connection/bringup.h"
 #include "tests/files/temp_dir.h"
 #include "tests/link/link_fixture.h"
 #include "support/use_language.h"

@@ -1,4 +1,4 @@
-#include "calibration/settings_page.h"
+#include "calib_pages/settings_page.h"
 
 #include <cmath>
 #include <cstdio>
@@ -8,10 +8,10 @@
 #include "calib/limits.h"
 #include "calib/lookup_write.h"
 #include "wire/calib_record.h"
-#include "calibration/record_binding.h"
+#include "calib_pages/record_binding.h"
 #include "calib/xflash_record.h"
-#include "calibration/calib_lock.h"
-#include "calibration/calib_pages.h"
+#include "calib_pages/calib_lock.h"
+#include "calib_pages/calib_pages.h"
 #include "context/context.h"
 #include "link/ownership.h"
 #include "link/report.h"

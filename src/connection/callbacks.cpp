@@ -1,12 +1,12 @@
-#include "session/callbacks.h"
+#include "connection/callbacks.h"
 
-#include "session/conn_page.h"
+#include "connection/conn_page.h"
 
 namespace bx {
 
 #define BX_CB(name) {#name, &name}
 
-const ui::CallbackEntry* LinkCallbacks(size_t& count) {
+const ui::CallbackEntry* ConnectionCallbacks(size_t& count) {
   static const ui::CallbackEntry kTable[] = {
       BX_CB(CC_DROPComType),        BX_CB(CC_NUMrs232comport),  BX_CB(CC_DROPBaudRate),
       BX_CB(CC_EDITIpAdress),       BX_CB(CC_STRINGipAddress),  BX_CB(CBF_StringPortNumber),

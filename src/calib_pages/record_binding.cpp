@@ -1,4 +1,4 @@
-#include "calibration/record_binding.h"
+#include "calib_pages/record_binding.h"
 
 #include <algorithm>
 #include <cmath>

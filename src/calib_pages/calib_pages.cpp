@@ -1,13 +1,13 @@
-#include "calibration/calib_pages.h"
+#include "calib_pages/calib_pages.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
 #include "calib/limits.h"
-#include "calibration/calib_lock.h"
-#include "calibration/settings_page.h"
-#include "calibration/two_point.h"
+#include "calib_pages/calib_lock.h"
+#include "calib_pages/settings_page.h"
+#include "calib_pages/two_point.h"
 #include "context/context.h"
 #include "link/ownership.h"
 #include "link/report.h"

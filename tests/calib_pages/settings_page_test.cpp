@@ -9,8 +9,8 @@
 #include <functional>
 
 #include "wire/calib_record.h"
-#include "calibration/record_binding.h"
-#include "calibration/settings_page.h"
+#include "calib_pages/record_binding.h"
+#include "calib_pages/settings_page.h"
 #include "calib/xflash_record.h"
 #include "live/live_view.h"
 #include "live/pending.h"

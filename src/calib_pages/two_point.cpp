@@ -1,10 +1,10 @@
-#include "calibration/two_point.h"
+#include "calib_pages/two_point.h"
 
 #include <cmath>
 
 #include "calib/fit.h"
 #include "wire/calib_record.h"
-#include "calibration/record_binding.h"
+#include "calib_pages/record_binding.h"
 #include "calib/xflash_record.h"
 #include "commands/commands.h"
 #include "context/context.h"

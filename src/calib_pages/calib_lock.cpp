@@ -1,4 +1,4 @@
-#include "calibration/calib_lock.h"
+#include "calib_pages/calib_lock.h"
 
 #include "context/context.h"
 

@@ -167,7 +167,9 @@ TEST(LanguageFile, BothLanguagesHoldTheSameKeys) {
   for (const auto& [k, v] : de.entries) EXPECT_TRUE(en.entries.count(k)) << "English lacks " << shown(k);
   // The English messages read as themselves: the key is the text.
   for (const auto& [k, v] : en.entries)
-    if (k.rfind(LanguageData::makeKey("MESSAGES", ""), 0) == 0) EXPECT_EQ(k.substr(9), v);
+    if (k.rfind(LanguageData::makeKey("MESSAGES", ""), 0) == 0) {
+      EXPECT_EQ(k.substr(9), v);
+    }
 }
 
 namespace {
@@ -247,7 +249,9 @@ TEST(LanguageFile, EveryTextTheCoreShowsIsInTheLanguageFiles) {
     for (const auto& [call, skip] : std::vector<std::pair<std::string, bool>>{
              {"Localized(", true}, {"ShowStatusText(", true}, {"AppendMessageBox(", true}, {".status = ", false}})
       for (const std::string& lit : literalsAfter(text, call, skip))
-        if (!lit.empty()) EXPECT_TRUE(known(lit)) << path << ": \"" << lit << "\" is not in the language files";
+        if (!lit.empty()) {
+          EXPECT_TRUE(known(lit)) << path << ": \"" << lit << "\" is not in the language files";
+        }
   }
   EXPECT_GT(files, 100);
 }

@@ -59,9 +59,20 @@ std::string continuationTag(std::string_view base, long n) {
   return tag;
 }
 
+// Whether tag (or one of its continuation items) can be the item: both
+// start alike. Lookups scan a whole section for every field a parameter
+// file holds, so most items are turned away on their first character.
+bool mayBe(std::string_view itemTag, std::string_view trimmedTag) {
+  size_t i = 0;
+  while (i < itemTag.size() && isBlank(itemTag[i])) ++i;
+  if (trimmedTag.empty()) return i == itemTag.size();
+  return i < itemTag.size() && lower(itemTag[i]) == lower(trimmedTag.front());
+}
+
 const Item* findItem(const Section& sec, std::string_view tag) {
+  tag = trim(tag);
   for (const Item& item : sec.items)
-    if (sameName(item.tag, tag)) return &item;
+    if (mayBe(item.tag, tag) && sameName(item.tag, tag)) return &item;
   return nullptr;
 }
 
@@ -101,10 +112,11 @@ int hexDigit(char c) {
 // Removes the item and its continuation items from sec; returns the index
 // where the first of them stood (or the end), so a replacement keeps its place.
 size_t removeTag(Section& sec, std::string_view tag) {
+  tag = trim(tag);
   size_t pos = sec.items.size();
   for (size_t i = 0; i < sec.items.size();) {
     const std::string& t = sec.items[i].tag;
-    if (sameName(t, tag) || continuationNumber(t, tag) > 0) {
+    if (mayBe(t, tag) && (sameName(t, tag) || continuationNumber(t, tag) > 0)) {
       pos = std::min(pos, i);
       sec.items.erase(sec.items.begin() + static_cast<std::ptrdiff_t>(i));
     } else {
@@ -177,7 +189,9 @@ bool Document::getString(std::string_view section, std::string_view tag, std::st
   }
   // Continuation items, joined in counter order from 1 while the run lasts.
   std::vector<std::pair<long, size_t>> parts;
+  tag = trim(tag);
   for (size_t i = 0; i < sec->items.size(); ++i) {
+    if (!mayBe(sec->items[i].tag, tag)) continue;
     long n = continuationNumber(sec->items[i].tag, tag);
     if (n > 0) parts.emplace_back(n, i);
   }
@@ -201,8 +215,9 @@ bool Document::has(std::string_view section, std::string_view tag) const {
   const Section* sec = findSection(section);
   if (!sec) return false;
   if (findItem(*sec, tag)) return true;
+  tag = trim(tag);
   for (const Item& item : sec->items)
-    if (continuationNumber(item.tag, tag) == 1) return true;
+    if (mayBe(item.tag, tag) && continuationNumber(item.tag, tag) == 1) return true;
   return false;
 }
 

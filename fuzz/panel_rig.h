@@ -78,6 +78,8 @@ struct PanelRig {
     ctx.calib = CalibState{};
     ctx.live = LiveState{};
     InitVars(ctx);
+    // No record has come from the sensor yet (takeSets says otherwise).
+    ctx.params.setRead = ctx.params.teachRead = false;
     ctx.link.port = std::make_unique<platform::PortLoan>(port);
     ctx.link.replyTimeout = 0;
     ctx.link.tcpTimeoutMs = 0;

@@ -24,5 +24,8 @@ run_suite build
 scripts/package.sh
 scripts/windows.sh
 if [ "${1:-}" != "--fast" ]; then
-  ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 run_suite build-asan -DBX_SANITIZE=ON
+  # -O1 and line tables only: the sanitizers see the same faults, and the
+  # build takes a third less time.
+  ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 run_suite build-asan -DBX_SANITIZE=ON \
+    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG"
 fi

@@ -279,6 +279,7 @@ bool LocalizeUi(Context& ctx) {
   if (!ParseLanguageFile(LanguageFilePath(ctx.app.resourceDir, ctx.app.language), data, error)) return false;
   ApplyLanguage(ctx.ui, data);
   ctx.app.texts = std::move(data);
+  ctx.live.stateTextMemo = {};  // translated with the texts just replaced
   return true;
 }
 

@@ -2,6 +2,11 @@
 // Operator actions on the live graphs and their toggles: edge picking in
 // the teach video graph, the range and trigger cursors, the edge-trigger
 // toggles, the graph, zoom and max/min toggles.
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
+// Results: the panel callbacks (CC_...) return 0 to the dispatcher.
 #include <cstddef>
 
 #include "live/state.h"

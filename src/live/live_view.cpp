@@ -38,6 +38,16 @@ void setTxt(Context& ctx, ui::CtlRef r, const std::string& t) {
 }
 void setLamp(Context& ctx, ui::CtlRef r, bool on) { setNum(ctx, r, on ? 1 : 0); }
 
+const std::string& stateTextOf(Context& ctx, int code) {
+  auto& memo = ctx.live.stateTextMemo;
+  if (memo.language != ctx.app.language || memo.code != code) {
+    memo.text = Localized(ctx, StateCodeText(code));
+    memo.code = code;
+    memo.language = ctx.app.language;
+  }
+  return memo.text;
+}
+
 void drawRangeBar(Context& ctx, const liverec::LiveValues& v, int program) {
   const auto& p = ctx.params;
   double begin = param::get(p, param::EVAL_BEGIN), end = param::get(p, param::EVAL_END);
@@ -74,7 +84,7 @@ void refreshValues(Context& ctx, const LiveFrame& frame, bool armed) {
   setTxt(ctx, f.toolRate, RateText(ctx.live.toolCycleHz));
 
   const int code = ShownStateCode(ctx, v);
-  setTxt(ctx, f.stateText, Localized(ctx, StateCodeText(code)));
+  setTxt(ctx, f.stateText, stateTextOf(ctx, code));
   if (ctx.ui.valid(f.stateText)) {
     ctx.ui.setTextColor(f.stateText, code < 0 ? ui::kWhite : ui::kBlack);
     ctx.ui.setBgColor(f.stateText, code < 0 ? ui::kRed : ui::kWhite);

@@ -1,6 +1,10 @@
 #pragma once
 // The run loop's step between two cycles: the operator requests that were
 // left pending while the loop owned the link.
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
 namespace bx {
 struct Context;
 

@@ -1,6 +1,8 @@
 #pragma once
 // Live mode: the loop that polls the sensor while RUN is on, and the RUN and
 // STOP buttons.
+//
+// Results: the panel callbacks (CC_...) return 0 to the dispatcher.
 #include <cstddef>
 
 #include "ui/ui.h"

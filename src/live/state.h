@@ -2,6 +2,7 @@
 // Buffers filled by the live, video and edge requests.
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "wire/edge_reply.h"
 
@@ -20,6 +21,13 @@ struct LiveState {
   int graphSwitch = 1;            // 1 video view, 0 roll view
   uint16_t lastTriggerCount = 0;  // low 16 bits of the counter at the last handled trigger
   double toolCycleHz = 0;         // the run loop's own cycles per second, measured
+  // The state text as last translated: the loop translates again only when
+  // the code or the language changes, so a cycle allocates nothing.
+  struct StateTextMemo {
+    int code = 0;
+    int language = -1;
+    std::string text;
+  } stateTextMemo;
 };
 
 }  // namespace bx

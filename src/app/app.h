@@ -1,6 +1,10 @@
 #pragma once
 // Bringing the whole tool up and down: panels, start values, settings,
 // language, the stored link, control set-up; at the end the link closed.
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
 #include <string>
 
 #include "app/paths.h"

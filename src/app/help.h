@@ -1,6 +1,11 @@
 #pragma once
 // Right-click help: the help panel shows a control's help text of the
 // language in force next to the control.
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
+// Results: the panel callbacks (CC_...) return 0 to the dispatcher.
 #include "ui/frontend.h"
 #include "ui/types.h"
 

@@ -1,6 +1,10 @@
 #pragma once
 // The language files: parsing, applying their texts to the panel model, and
 // switching the language of the running tool.
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
 #include <string>
 
 #include "app/language_data.h"

@@ -2,6 +2,8 @@
 // The main panel: close and layout events, tab changes, the test button,
 // the logo and title texts, accepting the connection settings, and leaving
 // the tool.
+//
+// Results: the panel callbacks (CC_...) return 0 to the dispatcher.
 #include "ui/types.h"
 
 namespace bx {

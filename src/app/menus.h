@@ -1,5 +1,10 @@
 #pragma once
 // The menu bar and the language flag.
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
+// Results: the panel callbacks (CC_...) return 0 to the dispatcher.
 #include <string>
 
 #include "ui/types.h"

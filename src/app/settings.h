@@ -1,5 +1,9 @@
 #pragma once
 // The application settings file applied to and taken from the panels.
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
 #include <string>
 
 namespace bx {

@@ -1,6 +1,10 @@
 #pragma once
 // Bringing the application context up: panels from the resource, callbacks,
 // control references and start values.
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
 #include <string>
 
 namespace bx {

@@ -2,6 +2,10 @@
 // The flash commands: erasing, writing and reading external-flash pages and
 // writing blocks of the program flash's lookup area. Addresses are checked
 // before anything is sent; data blocks are cut to 512 bytes.
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
 #include <cstdint>
 
 namespace bx {

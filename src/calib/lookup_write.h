@@ -1,6 +1,10 @@
 #pragma once
 // Writing the lookup table of the calibration data file into the program
 // flash, block by block, and the record from the settings panel.
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
 #include <cstdint>
 #include <functional>
 #include <string>

@@ -5,6 +5,8 @@
 // hardware info files carry the calibration record. The lookup-table
 // controls and the service fields of the settings page are shown only on
 // request.
+//
+// Results: the panel callbacks (CC_...) return 0 to the dispatcher.
 #include "ui/ui.h"
 
 namespace bx {

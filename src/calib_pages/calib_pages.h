@@ -3,6 +3,8 @@
 // work on the same points, slope and offset: a position accepted on the
 // distance page is point 1, CALC, DISCARD and WRITE act on the data of
 // both, and slope and offset are shown on both pages alike.
+//
+// Results: the panel callbacks (CC_...) return 0 to the dispatcher.
 #include "ui/ui.h"
 
 namespace bx {

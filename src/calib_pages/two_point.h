@@ -1,6 +1,10 @@
 #pragma once
 // The two-point calibration: start a step, accept an object's measured
 // pixel coverage, fit the line, discard it or store it in the sensor.
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
 #include <cstdint>
 
 namespace bx {

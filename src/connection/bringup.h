@@ -1,9 +1,15 @@
 #pragma once
 // Proving the line, reading the firmware text and the connect procedure.
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
 namespace bx {
 struct Context;
 
+// The echo: 1 answered, 0 not (the status says why).
 int CheckComLine(Context& ctx);
+// The firmware text: its length, -1 when it timed out.
 int ReadFirmwareInfo(Context& ctx);
 // The whole bring-up: first stage here, identification after it.
 int InitDataExchange(Context& ctx);

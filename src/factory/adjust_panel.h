@@ -2,6 +2,8 @@
 // The potentiometer adjustment panel: loaded with the application, shown
 // from Help - Trimm; while shown, the run loop exchanges one adjustment
 // record per cycle through the loop hooks the panel installs.
+//
+// Results: the panel callbacks (CC_...) return 0 to the dispatcher.
 #include <cstddef>
 
 #include "ui/ui.h"

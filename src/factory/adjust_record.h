@@ -1,6 +1,10 @@
 #pragma once
 // The adjustment record's exchange with the sensor (layout:
 // wire/adjust_record.h).
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
 #include "wire/adjust_record.h"
 
 namespace bx {

@@ -3,6 +3,10 @@
 // time-out and the abort flag, and validating with the CRC-8. Also the wait
 // for frames the sensor sends without a request (scope records, triggered
 // recorder samples).
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
 #include <cstdint>
 
 #include "link/state.h"
@@ -48,6 +52,7 @@ int GetDataFrame(Context& ctx, int order, double timeout);
 // when it carries `order` and data (else dropped): the caller looks at the
 // exchange header to see what came.
 int GetSpontaneousFrame(Context& ctx, int order, double timeout, int huntBytes);
+// The header in the receive buffer: 1 valid (its fields stored), -1 damaged.
 int CheckHeaderCRC(Context& ctx, uint8_t* order, uint16_t* parameter, uint16_t* length, uint8_t* dataCrc);
 
 // Convenience: FillTxBuf + DataExchange with 8 + length bytes.

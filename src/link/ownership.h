@@ -6,6 +6,10 @@
 // its own. While a loop owns the link such an action is left pending for the
 // loop to serve between two cycles; otherwise it is refused with a status
 // text.
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
 #include <optional>
 #include <utility>
 

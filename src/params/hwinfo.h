@@ -1,4 +1,8 @@
 #pragma once
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
+// Results: the panel callbacks (CC_...) return 0 to the dispatcher.
 #include <string>
 // The hardware info file: a service snapshot of the connected sensor.
 #include "ui/types.h"

@@ -1,6 +1,10 @@
 #pragma once
 // The parameter file from the operator's side: the dialogues and messages
 // of the Send/Get FILE target and of the application menu.
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
 namespace bx {
 struct Context;
 
@@ -13,6 +17,7 @@ int GetParaFromFile(Context& ctx);
 
 // Application menu: load (read, then GET from FILE or leave it pending)
 // and save (collect, then write), with the menu's own messages.
+// 1 done, 0 cancelled, -1 failed.
 int LoadConfigFile(Context& ctx);
 int SaveConfigFile(Context& ctx);
 

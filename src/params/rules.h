@@ -1,6 +1,8 @@
 #pragma once
 // Editing rules of the parameter controls: the output assignment must agree
 // with the internal trigger and the dirt detection.
+//
+// Results: the panel callbacks (CC_...) return 0 to the dispatcher.
 #include <string>
 
 #include "ui/types.h"

@@ -1,5 +1,10 @@
 #pragma once
 // The teach-table editor's context menu and its clear button.
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
+// Results: the panel callbacks (CC_...) return 0 to the dispatcher.
 #include "ui/types.h"
 
 namespace bx {

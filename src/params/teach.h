@@ -1,6 +1,11 @@
 #pragma once
 // Teach-in: the sensor measures the present object and adopts the result as
 // the set-point of one teach row; plus the fields and the editor that feed it.
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
+// Results: the panel callbacks (CC_...) return 0 to the dispatcher.
 #include "ui/types.h"
 
 namespace bx {

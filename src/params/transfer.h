@@ -1,6 +1,11 @@
 #pragma once
 // Moving the parameter set and teach table between the tool and the
 // sensor's RAM or EEPROM (or a parameter file).
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
+// Results: the panel callbacks (CC_...) return 0 to the dispatcher.
 #include "ui/types.h"
 
 namespace bx {

@@ -1,6 +1,8 @@
 #pragma once
 // The recorder page: file choice, RS-232 mode, time increment and samples
 // with the expected duration, start, pause, stop and the roll graph's zoom.
+//
+// Results: the panel callbacks (CC_...) return 0 to the dispatcher.
 #include <cstddef>
 
 #include "recorder/recording.h"

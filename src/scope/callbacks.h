@@ -1,6 +1,11 @@
 #pragma once
 // The SCOPE page's callbacks, and the hooks by which RUN and the bring-up
 // reach the scope.
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
+// Results: the panel callbacks (CC_...) return 0 to the dispatcher.
 #include <cstddef>
 #include <string>
 #include <vector>

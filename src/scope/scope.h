@@ -1,6 +1,10 @@
 #pragma once
 // Arming the sensor's scope and taking its record, and the cycle time the
 // time axis is built from.
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
 namespace bx {
 struct Context;
 

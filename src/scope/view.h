@@ -2,6 +2,10 @@
 // What the SCOPE page shows: the record as values with limits and five
 // digital traces, the time axis from the sample period, the cursors'
 // differences and the trigger-level marker. Draws into the panel model only.
+//
+// Results: 1 (true) when done, 0 when cancelled or there was nothing to do,
+// negative (false) when it failed, the reason in ctx.status; a function
+// that answers otherwise says so.
 #include <string>
 #include <vector>
 #include "wire/scope_record.h"

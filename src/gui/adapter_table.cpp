@@ -134,7 +134,9 @@ class TableAdapter : public ControlAdapter {
 
  private:
   // The columns share the width evenly, so the table needs the widest
-  // column's room for each of them; every row stays in view.
+  // column's room for each of them; every row stays in view up to a
+  // screenful, a longer table scrolls.
+  static constexpr int kRowsInView = 12;
   void fitToContent(QTableWidget* t) {
     QHeaderView* h = t->horizontalHeader();
     const int pad = 2 * t->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, t) + 10;
@@ -148,7 +150,7 @@ class TableAdapter : public ControlAdapter {
     const int frame = 2 * t->frameWidth();
     const int w = t->verticalHeader()->sizeHint().width() + column * t->columnCount() + frame;
     int hgt = h->sizeHint().height() + frame;
-    for (int r = 0; r < t->rowCount(); ++r) hgt += t->rowHeight(r);
+    for (int r = 0; r < std::min(t->rowCount(), kRowsInView); ++r) hgt += t->rowHeight(r);
     if (t->minimumWidth() != w || t->minimumHeight() != hgt) t->setMinimumSize(w, hgt);
   }
 

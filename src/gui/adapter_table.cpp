@@ -1,6 +1,7 @@
 // Table adapter: cells of numbers or ring choices, edited in place.
 #include <QComboBox>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
@@ -148,7 +149,8 @@ class TableAdapter : public ControlAdapter {
           column = std::max(column, t->fontMetrics().horizontalAdvance(it->text()) + pad);
     }
     const int frame = 2 * t->frameWidth();
-    const int w = t->verticalHeader()->sizeHint().width() + column * t->columnCount() + frame;
+    int w = t->verticalHeader()->sizeHint().width() + column * t->columnCount() + frame;
+    if (t->rowCount() > kRowsInView) w += t->verticalScrollBar()->sizeHint().width();
     int hgt = h->sizeHint().height() + frame;
     for (int r = 0; r < std::min(t->rowCount(), kRowsInView); ++r) hgt += t->rowHeight(r);
     if (t->minimumWidth() != w || t->minimumHeight() != hgt) t->setMinimumSize(w, hgt);

@@ -5,6 +5,7 @@
 
 #include "app/startup.h"
 #include "files/para_file.h"
+#include "params/bindings.h"
 #include "params/compare.h"
 #include "params/compare_window.h"
 #include "params/defaults.h"
@@ -86,7 +87,7 @@ TEST_F(Compare, AFileAgainstItsSourceDiffersOnlyWhereItHoldsAField) {
   EXPECT_EQ(CountDifferences(some), 1);
   EXPECT_TRUE(item(some, "Average").differs());
   EXPECT_FALSE(item(some, "Power").right.held);
-  EXPECT_FALSE(item(some, "TEACH[3].UM-TOLLO").right.held);
+  EXPECT_FALSE(item(some, "TEACH[3].Lower-Tolerance").right.held);
 }
 
 TEST_F(Compare, PositionsTeachCellsAndTheirTexts) {

@@ -55,7 +55,10 @@ std::string fieldLabel(const Context& ctx, const param::CompareItem& it) {
   if (it.control) {
     const std::string c = it.control;
     const ui::CtlRef r = ctx.ui.find(c.substr(0, c.find('.')), c.substr(c.find('.') + 1));
-    if (ctx.ui.valid(r) && !ctx.ui.at(r).label.empty()) return ctx.ui.at(r).label;
+    // The one threshold slider edits both thresholds: the tracked one says so.
+    if (ctx.ui.valid(r) && !ctx.ui.at(r).label.empty())
+      return it.off == param::TRACK_THRESHOLD ? Localized(ctx, "%1 (tracking)", {ctx.ui.at(r).label})
+                                              : ctx.ui.at(r).label;
   }
   return it.field;
 }

@@ -7,6 +7,7 @@
 #include "app/main_panel.h"
 #include "context/context.h"
 #include "link/report.h"
+#include "params/compare_window.h"
 #include "params/para_file_ui.h"
 
 namespace bx {
@@ -84,6 +85,8 @@ int CC_MENUapplication(Context& ctx, const ui::EventArgs& ev) {
     LoadConfigFile(ctx);
   else if (it->name == "SAVE_CONFIG")
     SaveConfigFile(ctx);
+  else if (it->name == "COMPARE")
+    OpenCompareWindow(ctx);
   else if (it->name == "EXIT")
     ExitApplication(ctx);
   return 0;

@@ -15,6 +15,7 @@
 #include "live/live_callbacks.h"
 #include "live/run_loop.h"
 #include "params/callbacks.h"
+#include "params/defaults.h"
 #include "params/fields.h"
 #include "recorder/rec_page.h"
 #include "scope/callbacks.h"
@@ -60,27 +61,7 @@ bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& erro
 
 void InitVars(Context& ctx) {
   auto& p = ctx.params;
-  p.set.fill(0);
-  p.teach.fill(0);
-  using namespace param;
-  set(p, POWER, 500);
-  set(p, INTEGRATION_TIME, 1000);
-  set(p, POWER_MODE, 1);
-  set(p, EVAL_MODE, 2);
-  set(p, EVAL_BEGIN, 1);
-  set(p, EVAL_END, 2048);
-  set(p, TEACH_VALUE, 1024);
-  set(p, UPPER_TOLERANCE, 100);
-  set(p, LOWER_TOLERANCE, 100);
-  set32(p, UM_END, 10000);
-  set32(p, UM_TEACH, 5000);
-  set32(p, UM_TOLUP, 1000);
-  set32(p, UM_TOLLO, 1000);
-  set(p, AVERAGE, 2);
-  set(p, POLARITY, 1);
-  set(p, VIDEO_THRESHOLD, 25);
-  set(p, RS232_BAUDRATE, 4);
-  set(p, TRIGGER_PIXEL, 1024);
+  param::SetStartValues(p.set, p.teach);
   p.memory = MEM_RAM;
 
   ctx.calib.record.bytes.fill(0);

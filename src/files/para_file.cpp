@@ -5,17 +5,11 @@
 namespace bx::files {
 namespace {
 
-enum class Kind { U16, S16, U32, S32 };
-
-struct Field {
-  const char* tag;
-  // Other spelling accepted on reading when tag is missing or unusable:
-  // earlier releases wrote these three items under one spelling and looked
-  // them up under another, so files of both kinds are in circulation.
-  const char* altTag;
-  uint8_t offset;
-  Kind kind;
-};
+// altTag: the other spelling accepted on reading when tag is missing or
+// unusable: earlier releases wrote these three items under one spelling and
+// looked them up under another, so files of both kinds are in circulation.
+using Kind = ParaKind;
+using Field = ParaField;
 
 // Written in this order; the order is part of the file's look.
 constexpr Field kParamFields[] = {
@@ -135,6 +129,14 @@ int getFields(const ini::Document& doc, const char* section, uint8_t* block, con
 }
 
 }  // namespace
+
+std::span<const ParaField> ParamFileFields() { return kParamFields; }
+std::span<const ParaField> TeachRowFileFields() { return kTeachRowFields; }
+const char* TeachSectionName(int row) {
+  if (row < 0) row = 0;
+  if (row > 3) row = 3;
+  return kTeachSections[row];
+}
 
 void PutIniParaTags(ini::Document& doc, const uint8_t* params96, const uint8_t* teach128, const uint8_t* calib32,
                     bool calibUnlocked) {

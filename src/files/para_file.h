@@ -3,6 +3,7 @@
 // controls are unlocked) the calibration record as one INI file.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "files/ini_document.h"
@@ -13,6 +14,22 @@ constexpr size_t kParamBytes = 96;
 constexpr size_t kTeachBytes = 128;  // 4 rows of 32 bytes
 constexpr size_t kTeachRowBytes = 32;
 constexpr size_t kCalibBytes = 32;
+
+// One item of the file: its tag, the other spelling read back when the tag
+// is missing, the field's offset in its block and how it is written.
+enum class ParaKind : uint8_t { U16, S16, U32, S32 };
+struct ParaField {
+  const char* tag;
+  const char* altTag;
+  uint8_t offset;
+  ParaKind kind;
+};
+// The items of "PARAMETER" and of each "TEACH-ROWn", in the file's order.
+std::span<const ParaField> ParamFileFields();
+std::span<const ParaField> TeachRowFileFields();
+constexpr const char* kParamSectionName = "PARAMETER";
+// "TEACH-ROW0" .. "TEACH-ROW3".
+const char* TeachSectionName(int row);
 
 // Stores the "PARAMETER" items, then "TEACH-ROW0" to "TEACH-ROW3", then
 // "CALIBDATA" only when calibUnlocked.

@@ -1,6 +1,7 @@
 // Table adapter: cells of numbers or ring choices, edited in place.
 #include <QComboBox>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
@@ -134,7 +135,9 @@ class TableAdapter : public ControlAdapter {
 
  private:
   // The columns share the width evenly, so the table needs the widest
-  // column's room for each of them; every row stays in view.
+  // column's room for each of them; every row stays in view up to a
+  // screenful, a longer table scrolls.
+  static constexpr int kRowsInView = 12;
   void fitToContent(QTableWidget* t) {
     QHeaderView* h = t->horizontalHeader();
     const int pad = 2 * t->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, t) + 10;
@@ -146,9 +149,10 @@ class TableAdapter : public ControlAdapter {
           column = std::max(column, t->fontMetrics().horizontalAdvance(it->text()) + pad);
     }
     const int frame = 2 * t->frameWidth();
-    const int w = t->verticalHeader()->sizeHint().width() + column * t->columnCount() + frame;
+    int w = t->verticalHeader()->sizeHint().width() + column * t->columnCount() + frame;
+    if (t->rowCount() > kRowsInView) w += t->verticalScrollBar()->sizeHint().width();
     int hgt = h->sizeHint().height() + frame;
-    for (int r = 0; r < t->rowCount(); ++r) hgt += t->rowHeight(r);
+    for (int r = 0; r < std::min(t->rowCount(), kRowsInView); ++r) hgt += t->rowHeight(r);
     if (t->minimumWidth() != w || t->minimumHeight() != hgt) t->setMinimumSize(w, hgt);
   }
 

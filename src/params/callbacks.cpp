@@ -1,6 +1,7 @@
 #include "params/callbacks.h"
 
 #include "params/teach.h"
+#include "params/compare_window.h"
 #include "params/hwinfo.h"
 #include "params/rules.h"
 #include "params/table_edit.h"
@@ -14,6 +15,13 @@ namespace bx {
 const ui::CallbackEntry* ParamCallbacks(size_t& count) {
   static const ui::CallbackEntry kTable[] = {
       BX_CB(CC_BTNGet),
+      BX_CB(CC_PANELcompare),
+      BX_CB(CC_RINGcompareSource),
+      BX_CB(CC_BTNcompareFile),
+      BX_CB(CC_BTNcompare),
+      BX_CB(CC_BINSWcompareOnlyDiff),
+      BX_CB(CC_BTNcompareTake),
+      BX_CB(CC_TableCompare),
       BX_CB(CC_BTNSend),
       BX_CB(CC_RBTRamEEFile),
       BX_CB(CC_CMD_SND),

@@ -6,7 +6,7 @@
 #include "context/context.h"
 #include "identify/catalogue.h"
 #include "link/report.h"
-#include "params/model_config.h"
+#include "params/defaults.h"
 #include "params/fields.h"
 #include "params/model_config.h"
 #include "wire/calib_record.h"
@@ -190,24 +190,7 @@ void selectHARDWARE(Context& ctx, unsigned hwType, int boardCode) {
     ui.setValue(cr.range, d.rangeUm);
     ui.setValue(cr.xfSize, d.xfSize);
     ui.setValue(cr.serviceWord, d.serviceWord);
-    param::set(p, param::EVAL_BEGIN, static_cast<uint16_t>(d.evalBegin));
-    param::set(p, param::EVAL_END, static_cast<uint16_t>(d.evalEnd));
-    param::set(p, param::TEACH_VALUE, static_cast<uint16_t>(d.teachValue));
-    param::set(p, param::UPPER_TOLERANCE, static_cast<uint16_t>(d.upperTol));
-    param::set(p, param::LOWER_TOLERANCE, static_cast<uint16_t>(d.lowerTol));
-    param::set32(p, param::UM_BEGIN, 0);
-    param::set32(p, param::UM_END, d.umEnd);
-    param::set32(p, param::UM_TEACH, d.umTeach);
-    param::set32(p, param::UM_TOLUP, d.umTolUp);
-    param::set32(p, param::UM_TOLLO, d.umTolLo);
-    for (int r = 0; r < 4; ++r) {
-      param::rowSet(p, r, param::ROW_TEACH_VALUE, static_cast<uint16_t>(d.teachValue));
-      param::rowSet(p, r, param::ROW_UPPER_TOL, static_cast<uint16_t>(d.upperTol));
-      param::rowSet(p, r, param::ROW_LOWER_TOL, static_cast<uint16_t>(d.lowerTol));
-      param::rowSet32(p, r, param::ROW_UM_TEACH, d.umTeach);
-      param::rowSet32(p, r, param::ROW_UM_TOLUP, d.umTolUp);
-      param::rowSet32(p, r, param::ROW_UM_TOLLO, d.umTolLo);
-    }
+    param::ApplyModelDefaults(p.set, p.teach, hwType);
     rangeMm = d.rangeUm / 1000.0;
     banner = "-------- " + d.banner + " --------";
   }

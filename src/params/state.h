@@ -2,14 +2,41 @@
 // The parameter set and teach table exactly as they travel on the wire,
 // plus the working values the displays and the run loop use.
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "wire/param_fields.h"
 
 namespace bx {
 
 enum MemorySelector : int { MEM_RAM = 0, MEM_EEPROM = 1, MEM_FILE = 2 };
+
+namespace param {
+
+// One side of a comparison of parameter sets: the records and which of
+// their 16-bit words it holds (a parameter file need not hold every field).
+struct CompareSide {
+  SetBytes set{};
+  TeachBytes teach{};
+  std::bitset<kSetSize / 2> setHeld;
+  std::bitset<kTeachSize / 2> teachHeld;
+  void holdAll() {
+    setHeld.set();
+    teachHeld.set();
+  }
+};
+
+}  // namespace param
+
+// The compare window: the two sides last compared and which comparison
+// item each table row shows.
+struct CompareWindowState {
+  param::CompareSide left, right;
+  bool compared = false;
+  std::vector<int> rowItem;
+};
 
 struct ParamState {
   static constexpr int kParamSize = param::kSetSize;
@@ -43,6 +70,7 @@ struct ParamState {
   // `RS-232-Mode` as the sensor's RAM holds it: last sent there or read
   // from there; -1 while unknown.
   int sensorRs232Mode = -1;
+  CompareWindowState compare;
 };
 
 }  // namespace bx

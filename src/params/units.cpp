@@ -6,6 +6,7 @@
 #include "context/context.h"
 #include "context/scope_hooks.h"
 #include "params/bindings.h"
+#include "params/compare_window.h"
 #include "params/fields.h"
 #include "params/panel_values.h"
 #include "params/sanitise.h"
@@ -106,6 +107,7 @@ void SwitchMMPixel(Context& ctx, int unit) {
   SetTableValues(ctx);
   RefreshRangeGraph(ctx, ui.value(R.meas.rangeBeg), ui.value(R.meas.rangeEnd), p.activeRow);
   RedrawScope(ctx);
+  RefreshCompareWindow(ctx);
   // The calibration settings page shows the evaluation range in this unit too.
   ShowCalibSettingsCopies(ctx);
 }

@@ -154,6 +154,39 @@ TEST_F(Pages, NoTextIsClippedOnAnyPageInEitherLanguageOrUnit) {
   }
 }
 
+// The compare window opened from the menu, RAM against the model's
+// defaults, in both languages and units: nothing clipped, pictures saved.
+TEST_F(Pages, CompareWindowShowsItsTableUnclippedInEitherLanguageOrUnit) {
+  int m = -1, i = -1;
+  ASSERT_TRUE(ctx->ui.findMenuItem("APPLICATION", "COMPARE", m, i));
+  QAction* open = renderer->mainWindow()->menuAction(m, i);
+  ASSERT_NE(open, nullptr);
+  EXPECT_EQ(open->shortcut(), QKeySequence("Ctrl+D"));
+  open->trigger();
+  settle();
+  const int panel = ctx->ui.findPanel("COMPARE");
+  ASSERT_GE(panel, 0);
+  QWidget* window = renderer->panelWidget(panel)->window();
+  ASSERT_TRUE(window->isVisible());
+  ctx->ui.setValue(ref("COMPARE", "RIGHTSRC"), 3);  // the defaults
+  for (int language : {0, 1}) {
+    setLanguage(language);
+    for (bool mm : {false, true}) {
+      setMillimetre(mm);
+      guitest::click(widget<QPushButton>("COMPARE", "COMPAREBTN"));
+      settle();
+      EXPECT_GT(ctx->ui.table(ref("COMPARE", "TABLE")).rows, 0) << ctx->ui.text(ref("COMPARE", "RESULT"));
+      const std::string shot = std::string("compare") + (language ? "-de" : "-en") + (mm ? "-mm" : "-pixel");
+      if (const char* env = std::getenv("BX_SCREENSHOT_DIR"); env && *env)
+        EXPECT_TRUE(window->grab().save(QString("%1/%2.png").arg(env, QString::fromStdString(shot))));
+      for (const guitest::Clip& c : guitest::clippedTexts(window)) ADD_FAILURE() << shot << ": " << c.describe();
+    }
+  }
+  window->close();
+  QApplication::processEvents();
+  EXPECT_FALSE(ctx->ui.panel(panel).visible);
+}
+
 TEST_F(Pages, UnlockCalibrateTwoObjectsAndReadTheRecordBack) {
   if (std::getenv("BX_SIM_PORT")) GTEST_SKIP() << "reads the record of its own simulator";
   auto* tab = widget<QTabWidget>("MAIN", "TABmain");

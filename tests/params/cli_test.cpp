@@ -12,6 +12,11 @@
 // The command-line commands live in a library beside the executable, so
 // they can be driven in-process.
 #include "cli/params_cmds.h"
+// diff is run as the program itself: its output is the contract.
+#include "link/exchange.h"
+#include "params/compare.h"
+#include "support/cli_run.h"
+#include "wire/orders.h"
 
 namespace bx::test {
 namespace {
@@ -134,6 +139,104 @@ TEST_F(CliTest, UsageErrorsAndFailures) {
   // Nobody listens on the port.
   EXPECT_EQ(run({"get", "--from", "ram", "--out", tempDir() + "/y.ini", "--tcp", "127.0.0.1:1"}), 1);
   EXPECT_FALSE(std::filesystem::exists(tempDir() + "/y.ini"));
+}
+
+// The lines of a diff between its header and its status line.
+std::vector<std::string> diffLines(const std::string& out) {
+  std::vector<std::string> lines;
+  size_t at = out.find("FIELD\tPAGE\tUNIT\tLEFT\tRIGHT\n");
+  if (at == std::string::npos) return {"no header in: " + out};
+  at = out.find('\n', at) + 1;
+  for (size_t end; (end = out.find('\n', at)) != std::string::npos; at = end + 1) {
+    std::string line = out.substr(at, end - at);
+    if (line.rfind("status: ", 0) == 0) break;
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+TEST_F(CliTest, DiffShowsARamChangeInRamAndNowhereElse) {
+  sim = std::make_unique<sim::Server>();
+  const int port = sim->startTcp(0);
+  ASSERT_GT(port, 0);
+  ASSERT_EQ(sim->ramParams(), sim->eepromParams());
+  ASSERT_EQ(sim->ramTeach(), sim->eepromTeach());
+  const std::string link = " --tcp 127.0.0.1:" + std::to_string(port);
+  const std::string before = tempDir() + "/before.ini";
+  ASSERT_EQ(run({"get", "--from", "ram", "--out", before, "--tcp", tcp(*sim)}), 0);
+
+  // One field changed in RAM, byte for byte, nothing else sent.
+  connectTcp();
+  CompareSide ram;
+  ASSERT_EQ(LoadCompareSide(*ctx, SRC_RAM, "", ram), SideResult::Read);
+  const uint16_t old = get(ram.set, AVERAGE), now = static_cast<uint16_t>(old == 64 ? 128 : 64);
+  set(ram.set, AVERAGE, now);
+  ASSERT_EQ(Exchange(*ctx, order::kWriteRam, 0, ram.set.data(), kSetSize), 1);
+  ASSERT_EQ(Exchange(*ctx, order::kWriteRam, 1, ram.teach.data(), kTeachSize), 1);
+  CloseLink(*ctx, true);
+  const std::string line = "Average\tPARA1\t-\t" + std::to_string(now) + "\t" + std::to_string(old);
+
+  auto r = testsupport::RunCli("diff ram eeprom" + link, "2>/dev/null");
+  EXPECT_EQ(r.exitCode, 3) << r.out;
+  EXPECT_EQ(r.out, "FIELD\tPAGE\tUNIT\tLEFT\tRIGHT\n" + line + "\nstatus: 1 differences\n");
+  r = testsupport::RunCli("diff ram " + before + link, "2>/dev/null");
+  EXPECT_EQ(r.exitCode, 3) << r.out;
+  EXPECT_EQ(diffLines(r.out), std::vector<std::string>{line});
+  r = testsupport::RunCli("diff eeprom " + before + link, "2>/dev/null");
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_TRUE(diffLines(r.out).empty()) << r.out;
+
+  // Against the defaults, RAM and EEPROM differ by that field alone.
+  const auto ramDefaults = testsupport::RunCli("diff ram defaults" + link, "2>/dev/null");
+  const auto eepromDefaults = testsupport::RunCli("diff eeprom defaults" + link, "2>/dev/null");
+  auto withoutAverage = [](std::vector<std::string> lines) {
+    std::erase_if(lines, [](const std::string& l) { return l.rfind("Average\t", 0) == 0; });
+    return lines;
+  };
+  EXPECT_EQ(withoutAverage(diffLines(ramDefaults.out)), withoutAverage(diffLines(eepromDefaults.out)));
+  EXPECT_NE(diffLines(ramDefaults.out), diffLines(eepromDefaults.out));
+  EXPECT_NE(ramDefaults.exitCode, 1) << ramDefaults.out;
+
+  // A file against itself: equal, and no sensor asked.
+  const int echoes = sim->requestCount(order::kEcho);
+  r = testsupport::RunCli("diff " + before + " " + before, "2>/dev/null");
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_EQ(r.out, "FIELD\tPAGE\tUNIT\tLEFT\tRIGHT\nstatus: 0 differences\n");
+  EXPECT_EQ(sim->requestCount(order::kEcho), echoes);
+}
+
+TEST_F(CliTest, DiffRefusesBadFilesAndUsage) {
+  const std::string good = tempDir() + "/good.ini";
+  { std::ofstream(good) << "[PARAMETER]\r\nPower = 500\r\n"; }
+  struct Case {
+    const char* what;
+    std::string text;
+    const char* status;
+  };
+  const Case cases[] = {
+      {"damaged", "[PARAMETER]\r\nPower = 5x0\r\n", "status: Parameter file damaged: "},
+      {"another family", "[PARAMETER]\r\nGain = 3\r\n", "status: Not a parameter file of this sensor family: "},
+      {"no file at all", "", "status: Parameter file not readable: "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string bad = tempDir() + "/bad.ini";
+    std::filesystem::remove(bad);
+    if (!c.text.empty()) std::ofstream(bad) << c.text;
+    for (const std::string& args : {"diff " + good + " " + bad, "diff " + bad + " " + good}) {
+      const auto r = testsupport::RunCli(args, "2>/dev/null");
+      EXPECT_EQ(r.exitCode, 1) << r.out;
+      EXPECT_EQ(r.out.find("FIELD\t"), std::string::npos) << r.out;  // never compared
+      EXPECT_EQ(r.out.rfind(c.status, 0), 0u) << r.out;
+      EXPECT_NE(r.out.find(bad), std::string::npos) << r.out;
+    }
+  }
+  EXPECT_EQ(testsupport::RunCli("diff ram", "2>/dev/null").exitCode, 2);
+  EXPECT_EQ(testsupport::RunCli("diff ram eeprom", "2>/dev/null").exitCode, 2);  // no link given
+  EXPECT_EQ(testsupport::RunCli("diff " + good + " " + good + " ram", "2>/dev/null").exitCode, 2);
+  EXPECT_EQ(testsupport::RunCli("diff --bogus " + good + " " + good, "2>/dev/null").exitCode, 2);
+  // Nobody listens there.
+  EXPECT_EQ(testsupport::RunCli("diff ram " + good + " --tcp 127.0.0.1:1", "2>/dev/null").exitCode, 1);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "context/context.h"
 #include "link/report.h"
 #include "params/para_file_ui.h"
+#include "service/service_report.h"
 
 namespace bx {
 
@@ -84,6 +85,8 @@ int CC_MENUapplication(Context& ctx, const ui::EventArgs& ev) {
     LoadConfigFile(ctx);
   else if (it->name == "SAVE_CONFIG")
     SaveConfigFile(ctx);
+  else if (it->name == "SERVICE_REPORT")
+    MakeServiceReport(ctx);
   else if (it->name == "EXIT")
     ExitApplication(ctx);
   return 0;

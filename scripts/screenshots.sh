@@ -7,7 +7,8 @@
 #   BX_BUILD_DIR=other scripts/screenshots.sh DIR
 # The renderer is the front-end test that also checks every page for
 # clipped text; a clipped text makes this script fail after writing the
-# pictures.
+# pictures. The service report of the simulator, in both languages, comes
+# out as service_report_LANG-N.png, one picture per page.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,7 +23,7 @@ BUILD=${BX_BUILD_DIR:-build}
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
   cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBX_BUILD_GUI=ON -DBX_BUILD_BENCH=OFF >/dev/null
 fi
-cmake --build "$BUILD" -j "$(nproc)" --target bx-sim bx_gui_tests bx_resources
+cmake --build "$BUILD" -j "$(nproc)" --target bx-sim bx_gui_tests bx_resources quellan-bx-cli
 
 BIN=$BUILD/bin
 for exe in bx-sim bx_gui_tests; do
@@ -38,6 +39,17 @@ start_sim_tcp "$BIN" screenshots.sh
 status=0
 (cd "$BIN" && QT_QPA_PLATFORM=offscreen BX_SIM_PORT="$PORT" BX_SCREENSHOT_DIR="$OUT" \
   ./bx_gui_tests --gtest_filter='Pages.NoTextIsClippedOnAnyPageInEitherLanguageOrUnit' --gtest_brief=1) || status=$?
+for lang in en de; do
+  case $lang in en) locale=C ;; de) locale=de_DE.UTF-8 ;; esac
+  pdf="$OUT/service_report_$lang.pdf"
+  if LC_ALL= LC_MESSAGES= LANG=$locale "$BIN/quellan-bx-cli" report --pdf "$pdf" --scope \
+      --comment "screenshots.sh" --tcp "127.0.0.1:$PORT" >/dev/null 2>&1; then
+    pdftoppm -r 80 -png "$pdf" "$OUT/service_report_$lang" || status=1
+  else
+    echo "screenshots.sh: no service report ($lang)" >&2
+    status=1
+  fi
+done
 count=$(find "$OUT" -maxdepth 1 -name '*.png' | wc -l)
 echo "screenshots.sh: $count pictures in $OUT"
 exit "$status"

@@ -9,6 +9,7 @@
 #include "link/report.h"
 #include "params/compare_window.h"
 #include "params/para_file_ui.h"
+#include "service/service_report.h"
 
 namespace bx {
 
@@ -87,6 +88,8 @@ int CC_MENUapplication(Context& ctx, const ui::EventArgs& ev) {
     SaveConfigFile(ctx);
   else if (it->name == "COMPARE")
     OpenCompareWindow(ctx);
+  else if (it->name == "SERVICE_REPORT")
+    MakeServiceReport(ctx);
   else if (it->name == "EXIT")
     ExitApplication(ctx);
   return 0;

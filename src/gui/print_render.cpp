@@ -35,12 +35,25 @@ double niceStep(double raw) {
 // One thing placed on a page, measured before anything is drawn so the
 // page count is known for the footer.
 struct Block {
-  enum Kind { Text, Fields, Graph } kind = Text;
+  enum Kind { Text, Fields, Graph, Row } kind = Text;
   QString text;
   double pointSize = 10;
   ui::CtlRef graph;
   double height = 0;
+  // A heading (a text larger than the body) stays on the page of what
+  // follows it.
+  bool heading = false;
+  // Row: its cells and the left edge and width of each column.
+  QStringList cells;
+  std::vector<double> colLeft, colWidth;
+  bool isHeader = false;
+  // Row: the block of its table's header, repeated on a page the table
+  // goes on to; -1 for none.
+  int header = -1;
 };
+
+// Room between two columns, in parts of a line height.
+constexpr double kCellGap = 0.6;
 
 class Layout {
  public:
@@ -60,6 +73,63 @@ class Layout {
     return fm.boundingRect(QRectF(0, 0, width_, 1e9), Qt::TextWordWrap, text).height();
   }
 
+  double textHeight(const QString& text, double pt, double width, bool bold) const {
+    const QFontMetricsF fm(font(pt, bold), painter.device());
+    if (text.isEmpty()) return fm.lineSpacing();
+    return fm.boundingRect(QRectF(0, 0, std::max(width, 1.0), 1e9), Qt::TextWordWrap, text).height();
+  }
+
+  // A table as one block per row: the columns share the line as the job
+  // asks (equally where it does not say), every row as high as its
+  // tallest cell.
+  void tableBlocks(const ui::PrintItem& item, std::vector<Block>& out) const {
+    size_t cols = item.header.size();
+    for (const auto& r : item.rows) cols = std::max(cols, r.size());
+    if (cols == 0) return;
+    std::vector<double> share(cols, 1.0);
+    if (item.widths.size() == cols) {
+      for (size_t c = 0; c < cols; ++c) share[c] = item.widths[c] > 0 ? item.widths[c] : 0;
+    }
+    double total = 0;
+    for (double w : share) total += w;
+    if (!(total > 0)) {
+      share.assign(cols, 1.0);
+      total = static_cast<double>(cols);
+    }
+    const double gap = QFontMetricsF(font(item.pointSize), painter.device()).height() * kCellGap;
+    Block proto;
+    proto.kind = Block::Row;
+    proto.pointSize = item.pointSize;
+    double left = 0;
+    for (size_t c = 0; c < cols; ++c) {
+      const double w = width_ * share[c] / total;
+      proto.colLeft.push_back(left);
+      proto.colWidth.push_back(std::max(w - gap, 1.0));
+      left += w;
+    }
+    auto row = [&](const std::vector<std::string>& cells, bool header) {
+      Block b = proto;
+      b.isHeader = header;
+      double h = 0;
+      for (size_t c = 0; c < cols; ++c) {
+        const QString t = c < cells.size() ? qs(cells[c]) : QString();
+        b.cells << t;
+        h = std::max(h, textHeight(t, b.pointSize, b.colWidth[c], header));
+      }
+      b.height = h + gap * 0.5;
+      return b;
+    };
+    int header = -1;
+    if (!item.header.empty()) {
+      header = static_cast<int>(out.size());
+      out.push_back(row(item.header, true));
+    }
+    for (const auto& r : item.rows) {
+      out.push_back(row(r, false));
+      out.back().header = header;
+    }
+  }
+
   std::vector<Block> blocks() const {
     std::vector<Block> out;
     for (const auto& item : job.items) {
@@ -67,8 +137,27 @@ class Layout {
         Block b;
         b.text = qs(item.text);
         b.pointSize = item.pointSize;
+        b.heading = item.pointSize > job.pointSize;
         b.height = textHeight(b.text, b.pointSize);
         out.push_back(b);
+        continue;
+      }
+      if (item.kind == ui::PrintItem::Kind::Table) {
+        tableBlocks(item, out);
+        continue;
+      }
+      if (item.kind == ui::PrintItem::Kind::Graph) {
+        const ui::CtlRef r = item.graph;
+        if (r.panel < 0 || r.panel >= static_cast<int>(ui.panels.size())) continue;
+        const auto& controls = ui.panel(r.panel).controls;
+        if (r.control < 0 || r.control >= static_cast<int>(controls.size())) continue;
+        if (controls[static_cast<size_t>(r.control)].kind != ui::Kind::Graph) continue;
+        Block g;
+        g.kind = Block::Graph;
+        g.graph = r;
+        // The plot's share of the width, plus its title and axis labels.
+        g.height = width_ * std::clamp(item.heightShare, 0.1, 1.2) + textHeight("X", job.pointSize) * 3.6;
+        out.push_back(g);
         continue;
       }
       if (item.panel < 0 || item.panel >= static_cast<int>(ui.panels.size())) continue;
@@ -279,17 +368,32 @@ bool RenderPrintJob(const ui::Ui& ui, const ui::PrintJob& job, QPagedPaintDevice
   const double room = height - headerH - footerH;
   const std::vector<Block> blocks = layout.blocks();
 
-  // Pages first, so every footer can name the page count.
-  std::vector<int> pageOf(blocks.size(), 0);
+  // Pages first, so every footer can name the page count. A heading and a
+  // table's header row keep the next block on their page; a table that goes
+  // on over a break starts the new page with its header again.
+  struct Placed {
+    size_t block;
+    int page;
+  };
+  std::vector<Placed> placed;
+  placed.reserve(blocks.size());
   int pages = 1;
   double y = 0;
   for (size_t i = 0; i < blocks.size(); ++i) {
-    if (y > 0 && y + blocks[i].height > room) {
+    const Block& b = blocks[i];
+    double need = b.height;
+    for (size_t k = i; (blocks[k].heading || blocks[k].isHeader) && k + 1 < blocks.size(); ++k)
+      need += blocks[k + 1].height;
+    if (y > 0 && y + need > room) {
       ++pages;
       y = 0;
+      if (b.kind == Block::Row && b.header >= 0) {
+        placed.push_back({static_cast<size_t>(b.header), pages});
+        y += blocks[static_cast<size_t>(b.header)].height;
+      }
     }
-    pageOf[i] = pages;
-    y += blocks[i].height;
+    placed.push_back({i, pages});
+    y += b.height;
   }
 
   auto frame = [&](int page) {
@@ -304,20 +408,33 @@ bool RenderPrintJob(const ui::Ui& ui, const ui::PrintJob& job, QPagedPaintDevice
   int page = 1;
   frame(page);
   y = headerH;
-  for (size_t i = 0; i < blocks.size(); ++i) {
-    if (pageOf[i] != page) {
+  const double hair = std::max(1.0, device.logicalDpiX() / 300.0);
+  for (const Placed& at : placed) {
+    if (at.page != page) {
       if (!device.newPage()) {
         error = "no new page";
         return false;
       }
-      page = pageOf[i];
+      page = at.page;
       frame(page);
       y = headerH;
     }
-    const Block& b = blocks[i];
+    const Block& b = blocks[at.block];
     const QRectF r(0, y, width, b.height);
     if (b.kind == Block::Graph) {
       drawGraph(p, ui.at(b.graph), r, small);
+    } else if (b.kind == Block::Row) {
+      p.setFont(layout.font(b.pointSize, b.isHeader));
+      p.setPen(Qt::black);
+      for (int c = 0; c < b.cells.size(); ++c) {
+        const size_t ci = static_cast<size_t>(c);
+        p.drawText(QRectF(b.colLeft[ci], y, b.colWidth[ci], b.height), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop,
+                   b.cells[c]);
+      }
+      QPen rule(b.isHeader ? QColor(0, 0, 0) : QColor(200, 200, 200));
+      rule.setWidthF(hair);
+      p.setPen(rule);
+      p.drawLine(QPointF(0, y + b.height - hair), QPointF(width, y + b.height - hair));
     } else {
       p.setFont(layout.font(b.pointSize, b.pointSize > job.pointSize));
       p.setPen(Qt::black);

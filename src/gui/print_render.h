@@ -1,7 +1,7 @@
 #pragma once
 // Renders a print job of the core onto any paged device (a printer, a PDF
-// file): header (date left, time right), the job's lines and panels in
-// their order, footer "page n of m". Graphs are drawn from the panel model
+// file): header (date left, time right), the job's lines, panels, graphs
+// and tables in their order, footer "page n of m". Graphs are drawn from the panel model
 // as vector paths, so they stay sharp at any zoom. Knows no product rule:
 // what is printed is the job's business. Needs Qt GUI only (QPainter,
 // QPdfWriter), so the command-line tool renders PDF files without the

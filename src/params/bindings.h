@@ -12,6 +12,7 @@
 
 namespace bx {
 struct Context;
+struct ParamState;
 
 namespace param {
 
@@ -43,6 +44,10 @@ void ShowField(Context& ctx, const FieldBinding& b);
 void CollectField(Context& ctx, const FieldBinding& b);
 // A position field from a given teach row.
 void ShowPositionFromRow(Context& ctx, const FieldBinding& b, int row);
+// The number a field's control shows for the records in p (Position: from
+// teach row `row`, in p's unit), without touching the control: records
+// other than the pages' own (a report of the sensor's RAM) read as they would.
+double FieldShown(const Context& ctx, const ParamState& p, const FieldBinding& b, int row);
 
 // The teach table's shape: its columns in order, and how each cell holds
 // its row's field.
@@ -76,6 +81,8 @@ struct ColumnBinding {
 };
 
 std::span<const ColumnBinding> TeachColumns();
+// The number a teach-table cell shows for the records in p.
+double CellShown(const ParamState& p, const ColumnBinding& c, int row);
 
 // A resource whose teach table has other columns is refused at start-up:
 // the reason is added to missing.

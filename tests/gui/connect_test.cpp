@@ -1,7 +1,9 @@
 // The operator connects to and disconnects from a simulated sensor on
-// loopback TCP through the connection page's widgets.
+// loopback TCP through the connection page's widgets, and documents the
+// connected sensor with the Application menu's service report.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +13,8 @@
 #include "app/localize.h"
 #include "gui/app_window.h"
 #include "gui/gui_input.h"
+#include "gui/main_window.h"
+#include "gui/print_render.h"
 #include "sim/faults.h"
 #include "link/transport.h"
 #include "sim/server.h"
@@ -109,6 +113,37 @@ TEST_F(ConnectedWindow, TheServiceLineNamesWhyAnExchangeFailedUntilOneSucceeds) 
   sensor.setFault(Fault::CloseConnection, 1);
   get();
   EXPECT_EQ(line->text().toStdString(), "Connection closed by the other end");
+}
+
+TEST_F(ConnectedWindow, TheServiceReportOfTheApplicationMenuIsWrittenAsOnePdfInTheLanguageInForce) {
+  int m = -1, i = -1;
+  ASSERT_TRUE(ctx->ui.findMenuItem("APPLICATION", "SERVICE_REPORT", m, i));
+  QAction* item = renderer->mainWindow()->menuAction(m, i);
+  bx::SetLanguage(*ctx, 1);
+  settle();
+  EXPECT_EQ(item->text().remove('&').toStdString(), "Servicebericht ...");
+  // The operator's answers; the PDF goes through the renderer the window's
+  // print path uses.
+  const std::string pdf = dir + "/report.pdf";
+  popups.answerFile(bx::ui::FILE_NEW, pdf);
+  popups.answerPrompt("nach der Reinigung");
+  popups.setPrinting(true, {}, [this](const bx::ui::PrintJob& job, const bx::ui::PrintTarget& to, std::string& error) {
+    return bx::gui::PrintJobToPdf(ctx->ui, job, to.pdfPath, error);
+  });
+  item->trigger();
+  settle();
+  ASSERT_FALSE(popups.popups().empty());
+  EXPECT_EQ(popups.popups().back().text, "Servicebericht geschrieben: " + pdf);
+  std::string text;
+  if (FILE* p = ::popen(("pdftotext -layout '" + pdf + "' - 2>/dev/null").c_str(), "r")) {
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) text.append(buf, n);
+    ::pclose(p);
+  }
+  ASSERT_FALSE(text.empty()) << "pdftotext (poppler-utils, scripts/install-deps.sh) read nothing";
+  for (const char* words : {"Servicebericht", "nach der Reinigung", "Seriennummer", "1234", "Lerntabelle", "Seite 1 von"})
+    EXPECT_NE(text.find(words), std::string::npos) << words << "\n" << text;
 }
 
 }  // namespace

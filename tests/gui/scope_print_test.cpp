@@ -1,6 +1,6 @@
 // The scope's print-out rendered offscreen into a PDF file: its texts in
 // their order, header and footer, and graphs drawn as vectors rather than
-// pasted in as a picture.
+// pasted in as a picture; tables and headings over page breaks.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -89,6 +89,50 @@ TEST_F(ScopePrint, ThePdfHoldsTheTextsInOrderAndTheGraphsAsVectors) {
   }
   EXPECT_NE(text.find(platform::DateStr(now)), std::string::npos) << text;
   EXPECT_LT(text.find(platform::DateStr(now)), text.find("Scope Screen Shot"));
+}
+
+TEST_F(ScopePrint, ATableGoesOnOverPageBreaksUnderItsHeaderAndAHeadingStaysWithIt) {
+  ui::PrintJob job;
+  job.footer = "Page {n} of {m}";
+  for (int i = 0; i < 44; ++i) job.text("filler line " + std::to_string(i), 10);
+  job.text("Heading of the table", 14);
+  std::vector<std::vector<std::string>> rows;
+  for (int i = 0; i < 90; ++i) rows.push_back({"row " + std::to_string(i), std::to_string(i * 7), "x"});
+  job.table({"Name", "Number", "Mark"}, rows, {2, 1, 0.5}, 9);
+  job.graphShot(ref("VIDEO", "VIDEOGRAPH"), 0.4);
+  const std::string path = tempDir() + "/table.pdf";
+  std::string error;
+  ASSERT_TRUE(gui::PrintJobToPdf(ctx->ui, job, path, error)) << error;
+  if (run("command -v pdftotext").empty()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+  const std::string text = run("pdftotext -layout '" + path + "' -");
+  std::vector<std::string> pages;
+  for (size_t from = 0, ff; from < text.size(); from = ff + 1) {
+    ff = text.find('\f', from);
+    if (ff == std::string::npos) ff = text.size();
+    pages.push_back(text.substr(from, ff - from));
+  }
+  while (!pages.empty() && pages.back().find_first_not_of(" \n") == std::string::npos) pages.pop_back();
+  ASSERT_GE(pages.size(), 3u) << text;
+  int rowsSeen = 0;
+  for (size_t n = 0; n < pages.size(); ++n) {
+    const std::string& page = pages[n];
+    const size_t first = page.find("row ");
+    if (first == std::string::npos) continue;
+    // Every page with rows shows the header above them, once.
+    const size_t header = page.find("Name");
+    EXPECT_LT(header, first) << "page " << n + 1 << "\n" << page;
+    EXPECT_EQ(page.find("Name", header + 1), std::string::npos) << page;
+    for (size_t at = first; (at = page.find("row ", at)) != std::string::npos; ++at) ++rowsSeen;
+  }
+  EXPECT_EQ(rowsSeen, 90);
+  // The heading is on the page of the table's first row, not alone at the
+  // foot of the page before.
+  for (const std::string& page : pages)
+    if (page.find("Heading of the table") != std::string::npos) {
+      EXPECT_NE(page.find("row 0 "), std::string::npos) << page;
+    }
+  const std::string count = std::to_string(pages.size());
+  EXPECT_NE(pages.back().find("Page " + count + " of " + count), std::string::npos) << pages.back();
 }
 
 TEST_F(ScopePrint, AnUnwritablePdfFailsAndLeavesNothingBehind) {

@@ -78,37 +78,49 @@ uint16_t wholeWithin(double v, double lo, double hi) {
 std::span<const FieldBinding> ParamBindings() { return kParamBindings; }
 std::span<const ColumnBinding> TeachColumns() { return kTeachColumns; }
 
-void ShowPositionFromRow(Context& ctx, const FieldBinding& b, int row) {
-  const auto& p = ctx.params;
-  row = std::clamp(row, 0, kTeachRows - 1);
-  double v;
-  if (p.unitMm == 1) {
-    v = b.rowUmOff >= 0 ? UmToMm(rowGet32(p, row, b.rowUmOff))
-        : b.umOff >= 0  ? UmToMm(get32(p, b.umOff))
-                        : PixelToMm(get(p, b.off), UmPerPixel(ctx));
-  } else {
-    v = b.rowOff >= 0 ? rowGet(p, row, b.rowOff) : get(p, b.off);
+double ShownFieldValue(const Context& ctx, const ParamState& p, const FieldBinding& b, int row) {
+  switch (b.conv) {
+    case Conv::Word:
+      return get(p, b.off);
+    case Conv::Millis:
+      return get(p, b.off) / 1000.0;
+    case Conv::Threshold:
+      return get(p, thresholdField(p));
+    case Conv::Position:
+      break;
   }
-  ctx.ui.setValue(b.ref(ctx), v);
+  row = std::clamp(row, 0, kTeachRows - 1);
+  if (p.unitMm == 1) {
+    return b.rowUmOff >= 0 ? UmToMm(rowGet32(p, row, b.rowUmOff))
+           : b.umOff >= 0  ? UmToMm(get32(p, b.umOff))
+                           : PixelToMm(get(p, b.off), UmPerPixel(ctx));
+  }
+  return b.rowOff >= 0 ? rowGet(p, row, b.rowOff) : get(p, b.off);
+}
+
+double ShownCellValue(const Context& ctx, const ParamState& p, const ColumnBinding& c, int row) {
+  (void)ctx;
+  switch (c.conv) {
+    case CellConv::Signed:
+      return rowGetS(p, row, c.rowOff);
+    case CellConv::Mode: {
+      const int mode = rowGet(p, row, c.rowOff);
+      return mode > 2 ? 0 : mode;
+    }
+    case CellConv::Position:
+      return p.unitMm == 1 ? UmToMm(rowGet32(p, row, c.rowUmOff)) : rowGet(p, row, c.rowOff);
+    case CellConv::Word:
+      break;
+  }
+  return rowGet(p, row, c.rowOff);
+}
+
+void ShowPositionFromRow(Context& ctx, const FieldBinding& b, int row) {
+  ctx.ui.setValue(b.ref(ctx), ShownFieldValue(ctx, ctx.params, b, row));
 }
 
 void ShowField(Context& ctx, const FieldBinding& b) {
-  const auto& p = ctx.params;
-  const ui::CtlRef r = b.ref(ctx);
-  switch (b.conv) {
-    case Conv::Word:
-      ctx.ui.setValue(r, get(p, b.off));
-      break;
-    case Conv::Millis:
-      ctx.ui.setValue(r, get(p, b.off) / 1000.0);
-      break;
-    case Conv::Threshold:
-      ctx.ui.setValue(r, get(p, thresholdField(p)));
-      break;
-    case Conv::Position:
-      ShowPositionFromRow(ctx, b, p.activeRow);
-      break;
-  }
+  ctx.ui.setValue(b.ref(ctx), ShownFieldValue(ctx, ctx.params, b, ctx.params.activeRow));
 }
 
 void CollectField(Context& ctx, const FieldBinding& b) {

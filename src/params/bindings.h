@@ -12,6 +12,7 @@
 
 namespace bx {
 struct Context;
+struct ParamState;
 
 namespace param {
 
@@ -36,6 +37,10 @@ struct FieldBinding {
 // Every field of the parameter set the pages edit, in collecting order
 // (the threshold mode before the threshold it chooses).
 std::span<const FieldBinding> ParamBindings();
+
+// What a field's control shows for the records in p (Position: of the
+// given teach row, in the unit in force).
+double ShownFieldValue(const Context& ctx, const ParamState& p, const FieldBinding& b, int row);
 
 // One field to its control (Position: of the active row, in the unit in
 // force) and back. A control the resource lacks leaves its field as it is.
@@ -76,6 +81,8 @@ struct ColumnBinding {
 };
 
 std::span<const ColumnBinding> TeachColumns();
+// What a teach-table cell shows for the records in p, in the unit in force.
+double ShownCellValue(const Context& ctx, const ParamState& p, const ColumnBinding& c, int row);
 
 // A resource whose teach table has other columns is refused at start-up:
 // the reason is added to missing.

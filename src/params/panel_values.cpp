@@ -34,23 +34,6 @@ int16_t toS16(double v) {
   return static_cast<int16_t>(std::clamp(t, -32768.0, 32767.0));
 }
 
-double cellValue(const Context& ctx, const ColumnBinding& c, int row) {
-  const auto& p = ctx.params;
-  switch (c.conv) {
-    case CellConv::Signed:
-      return rowGetS(p, row, c.rowOff);
-    case CellConv::Mode: {
-      const int mode = rowGet(p, row, c.rowOff);
-      return mode > 2 ? 0 : mode;
-    }
-    case CellConv::Position:
-      return p.unitMm == 1 ? UmToMm(rowGet32(p, row, c.rowUmOff)) : rowGet(p, row, c.rowOff);
-    case CellConv::Word:
-      break;
-  }
-  return rowGet(p, row, c.rowOff);
-}
-
 void collectCell(Context& ctx, const ColumnBinding& c, int row, double x) {
   auto& p = ctx.params;
   switch (c.conv) {
@@ -97,7 +80,7 @@ void SetTableRowValues(Context& ctx, int row) {
   if (!tableOk(ctx)) return;
   row = std::clamp(row, 0, kTeachRows - 1);
   auto& t = ctx.ui.table(ctx.para.teach.table);
-  for (const ColumnBinding& c : TeachColumns()) t.at(row, c.col).num = cellValue(ctx, c, row);
+  for (const ColumnBinding& c : TeachColumns()) t.at(row, c.col).num = ShownCellValue(ctx, ctx.params, c, row);
   const int mode = static_cast<int>(t.at(row, TC_MODE).num);
   t.at(row, TC_EDGE_B).readOnly = EdgeBReadOnly(mode, get(ctx.params, INT_TRIGGER_MODE));
 }

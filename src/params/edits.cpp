@@ -74,10 +74,13 @@ int RefreshEditMarks(Context& ctx) {
   }
   const int row = ctx.params.activeRow;
   int marked = 0;
+  // The quantity the sensor regulates shows its live value, not an edit.
+  const int powerMode = get(ctx.params, POWER_MODE);
   for (const FieldBinding& b : ParamBindings()) {
     const ui::CtlRef r = b.ref(ctx);
     if (!ui.valid(r)) continue;
-    const bool edited = known && differs(ui.value(r), ShownFieldValue(ctx, base, b, row), ui.at(r).precision);
+    const bool live = (b.off == POWER && powerMode == 1) || (b.off == INTEGRATION_TIME && powerMode == 2);
+    const bool edited = known && !live && differs(ui.value(r), ShownFieldValue(ctx, base, b, row), ui.at(r).precision);
     ui.setEdited(r, edited);
     marked += edited ? 1 : 0;
   }

@@ -52,28 +52,33 @@ TEST_F(TransferTest, EditsAreMarkedUntilSentOrReadAgain) {
   connectTcp();
   EXPECT_EQ(RefreshEditMarks(*ctx), 0);
   auto& ui = ctx->ui;
-  const ui::CtlRef power = ref("PARA1", "POWER"), expose = ref("PARA1", "EXPOSE");
+  const ui::CtlRef dirt = ref("PARA2", "DIRTTHR"), expose = ref("PARA1", "EXPOSE");
   const ui::CtlRef table = ctx->para.teach.table;
   const ui::Panel& main = ui.panel(ui.findPanel("MAIN"));
-  const double power0 = ui.value(power), expose0 = ui.value(expose);
+  const double dirt0 = ui.value(dirt), expose0 = ui.value(expose);
   const double tol0 = ui.table(table).at(1, TC_TOLUP).num;
 
-  ui.setValue(power, power0 + 10);
+  ui.setValue(dirt, dirt0 + 10);
   ui.table(table).at(1, TC_TOLUP).num = tol0 + 3;
   // Below the last digit the field shows, nothing changed for the operator.
   ui.setValue(expose, expose0 + 0.001);
   EXPECT_EQ(RefreshEditMarks(*ctx), 2);
-  EXPECT_TRUE(ui.at(power).edited);
+  EXPECT_TRUE(ui.at(dirt).edited);
   EXPECT_FALSE(ui.at(expose).edited);
   EXPECT_TRUE(ui.at(table).table.at(1, TC_TOLUP).edited);
   EXPECT_FALSE(ui.at(table).table.at(1, TC_TOLLO).edited);
   EXPECT_EQ(main.titleNote, "unsent changes");
   EXPECT_TRUE(HasUnsentEdits(*ctx));
 
+  // The power the sensor regulates shows its live value: never an edit.
+  ASSERT_EQ(field(POWER_MODE), 1);
+  ui.setValue(ref("PARA1", "POWER"), ui.value(ref("PARA1", "POWER")) + 50);
+  EXPECT_EQ(RefreshEditMarks(*ctx), 2);
+
   // Set back by hand: its mark goes.
-  ui.setValue(power, power0);
+  ui.setValue(dirt, dirt0);
   EXPECT_EQ(RefreshEditMarks(*ctx), 1);
-  EXPECT_FALSE(ui.at(power).edited);
+  EXPECT_FALSE(ui.at(dirt).edited);
 
   // The unit switch shows the same records otherwise: no mark of its own.
   ui.setValue(ctx->refs.main.mmSwitch, 1);
@@ -84,26 +89,27 @@ TEST_F(TransferTest, EditsAreMarkedUntilSentOrReadAgain) {
   ui.setValue(ctx->refs.main.mmSwitch, 0);
 
   // SEND: what is shown is the sensor's; every mark and the note go.
-  ui.setValue(power, power0 + 20);
+  ui.setValue(dirt, dirt0 + 20);
   ui.table(table).at(1, TC_TOLUP).num = tol0 + 4;
   EXPECT_EQ(RefreshEditMarks(*ctx), 2);
+  ASSERT_FALSE(ui.dimmed(ref("MAIN", "SEND")));
   ui.fire(ref("MAIN", "SEND"), ui::EVENT_COMMIT);
-  EXPECT_EQ(get16le(sim->ramParams(), POWER), power0 + 20);
+  EXPECT_EQ(get16le(sim->ramParams(), DIRT_THRESHOLD), dirt0 + 20);
   EXPECT_EQ(ctx->params.editedCount, 0);
-  EXPECT_FALSE(ui.at(power).edited);
+  EXPECT_FALSE(ui.at(dirt).edited);
   EXPECT_FALSE(ui.at(table).table.at(1, TC_TOLUP).edited);
   EXPECT_EQ(main.titleNote, "");
 
   // A GET reads the sensor again: the edit is gone with its mark.
-  ui.setValue(power, power0);
+  ui.setValue(dirt, dirt0);
   EXPECT_EQ(RefreshEditMarks(*ctx), 1);
   ASSERT_EQ(PushGET(*ctx, MEM_RAM), 1);
-  EXPECT_EQ(ui.value(power), power0 + 20);
-  EXPECT_FALSE(ui.at(power).edited);
+  EXPECT_EQ(ui.value(dirt), dirt0 + 20);
+  EXPECT_FALSE(ui.at(dirt).edited);
   EXPECT_EQ(ctx->params.editedCount, 0);
 
   // In German the title's note is German.
-  ui.setValue(power, power0);
+  ui.setValue(dirt, dirt0);
   testing_lang::UseLanguage(*ctx, 1);
   EXPECT_EQ(RefreshEditMarks(*ctx), 1);
   EXPECT_EQ(main.titleNote, "nicht gesendete Änderungen");

@@ -124,6 +124,7 @@ TEST_F(SettingsPage, AWriteLeavesABackupThatRestoreWritesBack) {
   // A new record written from the page.
   ctx->ui.setValue(ctx->refs.calib.offset, 250);
   ctx->ui.setValue(ctx->refs.calib.slope, 3.0);
+  ctx->ui.setValue(ctx->refs.calib.range, 16000);
   select("HEADERSEL", 1);
   press("WRITEXF");
   ASSERT_EQ(frame::gets32(sim->calibRecord().data() + 16), 250) << text(ctx->refs.main.status);
@@ -170,6 +171,7 @@ TEST_F(SettingsPage, NoWriteWithoutItsBackup) {
   { std::ofstream(dir.file("blocked")) << "x"; }
   ctx->calib.backupDir = dir.file("blocked");
   ctx->ui.setValue(ctx->refs.calib.offset, 333);
+  ctx->ui.setValue(ctx->refs.calib.range, 16000);
   select("HEADERSEL", 1);
   press("WRITEXF");
   EXPECT_EQ(sim->calibRecord(), original);

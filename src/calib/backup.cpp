@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
+#include <utility>
 #include <filesystem>
 #include <sstream>
 #include <system_error>
@@ -139,8 +141,18 @@ std::vector<CalibBackup> ListCalibBackups(const std::string& dir, int serial) {
     b.path = it->path().string();
     found.push_back(b);
   }
-  // The names carry the time: the newest sorts last.
-  std::sort(found.begin(), found.end(), [](const CalibBackup& a, const CalibBackup& b) { return a.path > b.path; });
+  // Newest first: by the time in the name, then by the number a second
+  // backup within the same second got.
+  auto key = [&](const CalibBackup& b) {
+    std::string stem = fs::path(b.path).stem().string().substr(prefix.size());
+    int n = 1;
+    if (const size_t dash = stem.find('-', 9); dash != std::string::npos) {
+      n = std::atoi(stem.c_str() + dash + 1);
+      stem.resize(dash);
+    }
+    return std::make_pair(stem, n);
+  };
+  std::sort(found.begin(), found.end(), [&](const CalibBackup& a, const CalibBackup& b) { return key(a) > key(b); });
   return found;
 }
 

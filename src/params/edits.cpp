@@ -44,6 +44,14 @@ void NoteRecordsInSync(Context& ctx) {
   p.baseSet = p.set;
   p.baseTeach = p.teach;
   p.baseKnown = true;
+  // The fields as their controls show them now: the tool's own adjustments
+  // on showing (an exposure raised to the model's minimum) are no edit of
+  // the operator's. Positions stay as read: they follow the unit switch.
+  const param::SetBytes read = p.set;
+  for (const FieldBinding& b : ParamBindings())
+    if (b.conv != Conv::Position) CollectField(ctx, b);
+  p.baseSet = p.set;
+  p.set = read;
   RefreshEditMarks(ctx);
 }
 

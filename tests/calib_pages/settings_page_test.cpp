@@ -171,6 +171,7 @@ TEST_F(SettingsPage, NoWriteWithoutItsBackup) {
   { std::ofstream(dir.file("blocked")) << "x"; }
   ctx->calib.backupDir = dir.file("blocked");
   ctx->ui.setValue(ctx->refs.calib.offset, 333);
+  ctx->ui.setValue(ctx->refs.calib.slope, 3.0);
   ctx->ui.setValue(ctx->refs.calib.range, 16000);
   select("HEADERSEL", 1);
   press("WRITEXF");

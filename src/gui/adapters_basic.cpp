@@ -61,6 +61,11 @@ class NumberBox : public QDoubleSpinBox {
  public:
   QSize sizeHint() const override { return fit(QDoubleSpinBox::sizeHint()); }
   QSize minimumSizeHint() const override { return fit(QDoubleSpinBox::minimumSizeHint()); }
+  // The narrowest text the field keeps room for (five digits unless told).
+  void setLeast(const QString& text) {
+    least_ = text;
+    updateGeometry();
+  }
   // Widens the field when the text now shown needs more room.
   void widenFor(const QString& shown) {
     const int w = fontMetrics().horizontalAdvance(shown);
@@ -80,11 +85,12 @@ class NumberBox : public QDoubleSpinBox {
   QSize fit(QSize base) const {
     QStyleOptionSpinBox opt;
     initStyleOption(&opt);
-    const int text = std::max(widest_, fontMetrics().horizontalAdvance(QStringLiteral("88888"))) + 6;
+    const int text = std::max(widest_, fontMetrics().horizontalAdvance(least_)) + 6;
     QSize need = style()->sizeFromContents(QStyle::CT_SpinBox, &opt, QSize(text, base.height()), this);
     return {need.width(), base.height()};
   }
   int widest_ = 0;
+  QString least_ = QStringLiteral("88888");
 };
 
 class NumericAdapter : public ControlAdapter {
@@ -426,8 +432,9 @@ class SliderAdapter : public ControlAdapter {
  public:
   SliderAdapter(ui::Ui& ui, ui::CtlRef ref) : ControlAdapter(ui, ref) {
     auto* s = new QSlider(Qt::Horizontal);
-    // Room to aim at a value, also beside a long caption.
-    s->setMinimumWidth(80);
+    // Room to aim at a value, also beside a long caption; the exact value
+    // goes into the number beside it.
+    s->setMinimumWidth(40);
     setWidget(s);
     number_ = new NumberBox;
     number_->setObjectName("value");
@@ -435,6 +442,8 @@ class SliderAdapter : public ControlAdapter {
     number_->setKeyboardTracking(false);
     number_->setButtonSymbols(QAbstractSpinBox::NoButtons);
     number_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // As wide as its own range needs, no wider: the slider keeps the room.
+    number_->setLeast(QStringLiteral("8"));
     addCompanion(number_);
     connect(s, &QSlider::valueChanged, this, [this](int i) {
       showNumber(i / scale_);

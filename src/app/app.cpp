@@ -45,6 +45,7 @@ int AppStartup(Context& ctx, std::string& error, const std::string& projectDir, 
   ctx.app.resourceDir = paths.resourceDir;
   ctx.app.userFilesDir = paths.userFilesDir;
   ctx.app.settingsPath = paths.settingsPath;
+  ctx.calib.backupDir = paths.calibBackupDir;
   ctx.app.recorderPath = paths.userFilesDir + "/RECORD.DAT";
   // Without its folder the settings cannot be kept; the tool still starts,
   // on its start values, and says so when it writes them.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "context/context.h"
+#include "params/edits.h"
 
 namespace bx {
 
@@ -107,6 +108,26 @@ bool ShowHelp(Context& ctx, const ui::EventArgs& ev) {
   return true;
 }
 
+std::string HelpTooltip(const LanguageData& texts, const std::string& help) {
+  std::string heading = help.substr(0, help.find('\n'));
+  while (!heading.empty() && (heading.back() == ' ' || heading.back() == '\r')) heading.pop_back();
+  if (!heading.empty() && heading.back() == ':') heading.pop_back();
+  if (heading.empty()) return {};
+  return heading + "\n" + texts.message("F1 for more");
+}
+
+void ApplyHelpTooltips(Context& ctx) {
+  auto& ui = ctx.ui;
+  for (size_t p = 0; p < ui.panels.size(); ++p) {
+    const std::string& panel = ui.panels[p].name;
+    for (size_t c = 0; c < ui.panels[p].controls.size(); ++c) {
+      const std::string* help = ctx.app.texts.find(panel, ui.panels[p].controls[c].name + ".help");
+      ui.setTooltip(ui::CtlRef{static_cast<int>(p), static_cast<int>(c)},
+                    help ? HelpTooltip(ctx.app.texts, *help) : std::string());
+    }
+  }
+}
+
 void HideHelp(Context& ctx) {
   int h = ctx.ui.findPanel(kHelpPanel);
   ctx.app.helpShownFor = {};
@@ -139,7 +160,10 @@ int CC_Help(Context& ctx, const ui::EventArgs& ev) {
   const auto& row = wrapped[static_cast<size_t>(ev.panel)];
   if (static_cast<size_t>(ev.control) >= row.size()) return 0;
   ui::Callback own = row[static_cast<size_t>(ev.control)];
-  return own != nullptr && own != &CC_Help ? own(ctx, ev) : 0;
+  const int r = own != nullptr && own != &CC_Help ? own(ctx, ev) : 0;
+  // Whatever the operator's action changed, the edited marks follow.
+  RefreshEditMarks(ctx);
+  return r;
 }
 
 int CC_PANELpopup(Context& ctx, const ui::EventArgs& ev) {

@@ -9,6 +9,7 @@
 #include "files/atomic_file.h"
 #include "link/report.h"
 #include "live/live_view.h"
+#include "params/edits.h"
 #include "params/model_config.h"
 #include "params/panel_values.h"
 #include "connection/conn_page.h"
@@ -280,6 +281,7 @@ bool LocalizeUi(Context& ctx) {
   ApplyLanguage(ctx.ui, data);
   ctx.app.texts = std::move(data);
   ctx.live.stateTextMemo = {};  // translated with the texts just replaced
+  ApplyHelpTooltips(ctx);
   return true;
 }
 
@@ -321,6 +323,7 @@ void SetLanguage(Context& ctx, int language) {
   if (!ctx.ui.text(ctx.para.sum.evalMode).empty()) RefreshStatusMessage(ctx);
   ShowStatusText(ctx, status);
   RedrawScope(ctx);
+  RefreshEditMarks(ctx);
 }
 
 }  // namespace bx

@@ -9,7 +9,9 @@
 #include "link/events.h"
 #include "link/ownership.h"
 #include "link/report.h"
+#include "params/edits.h"
 #include "params/transfer.h"
+#include "recorder/recording.h"
 #include "scope/callbacks.h"
 #include "wire/orders.h"
 #include "link/transport.h"
@@ -39,8 +41,20 @@ void setRollGraphTraces(Context& ctx) {
 
 }  // namespace
 
+bool AskBeforeLeaving(Context& ctx) {
+  if (ctx.recorder.running) {
+    const int c = ctx.ui.choose(Localized(ctx, "A T T E N T I O N !"), Localized(ctx, "A recording is running."),
+                                {Localized(ctx, "Stop the recording"), Localized(ctx, "Cancel")});
+    if (c != 0) return false;
+    StopRecording(ctx);
+  }
+  return AskAboutUnsentEdits(ctx);
+}
+
 void ExitApplication(Context& ctx) {
   if (ctx.app.quitRequested) return;
+  // Without anyone to ask (a script, the command line) nothing is asked.
+  if (ctx.ui.frontend != nullptr && !AskBeforeLeaving(ctx)) return;
   ctx.app.quitRequested = true;
   ctx.run.state = RUN_IDLE;
   ctx.link.abort = 1;

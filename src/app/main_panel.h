@@ -13,6 +13,10 @@ struct Context;
 // empties the serial queues and ends the user-interface loop. A second
 // call while leaving does nothing.
 void ExitApplication(Context& ctx);
+// Before the tool is left or another parameter file replaces the records:
+// a running recording (stop it, or stay) and unsent changes (save, send,
+// discard, or stay) are asked about. True when the caller may go on.
+bool AskBeforeLeaving(Context& ctx);
 // Logo picture and the title and version texts.
 void ShowLogo(Context& ctx);
 // Main panel back to 680 x 1000, centred on the screen.

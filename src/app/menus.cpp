@@ -82,8 +82,9 @@ bool OpenManual(Context& ctx) {
 int CC_MENUapplication(Context& ctx, const ui::EventArgs& ev) {
   const ui::MenuItem* it = menuItem(ctx, ev);
   if (it == nullptr) return 0;
-  if (it->name == "LOAD_CONFIG")
-    LoadConfigFile(ctx);
+  if (it->name == "LOAD_CONFIG") {
+    if (AskBeforeLeaving(ctx)) LoadConfigFile(ctx);
+  }
   else if (it->name == "SAVE_CONFIG")
     SaveConfigFile(ctx);
   else if (it->name == "COMPARE")

@@ -38,10 +38,13 @@ AppPaths LocateAppPaths(const std::string& exeDir, const platform::UserDirs& use
   if (p.portable) {
     p.settingsPath = besideExe;
     p.userFilesDir = exeDir;
+    p.calibBackupDir = exeDir + "/" + kCalibBackupFolder;
     return p;
   }
   p.settingsPath = user.configHome + "/" + kConfigFolderName + "/" + files::kSettingsFileName;
   p.userFilesDir = user.documents;
+  const std::string data = user.dataHome.empty() ? user.home + "/.local/share" : user.dataHome;
+  p.calibBackupDir = data + "/" + kConfigFolderName + "/" + kCalibBackupFolder;
   for (const std::string& seed : {besideExe, p.resourceDir + "/" + files::kSettingsFileName}) {
     if (isFile(seed)) {
       p.settingsSeed = seed;

@@ -16,6 +16,9 @@ namespace bx {
 inline constexpr const char* kInstalledDataDir = "../share/quellan-bx-scope";
 // The settings file's folder under the user's configuration folder.
 inline constexpr const char* kConfigFolderName = "quellan-bx-scope";
+// The calibration backups' folder, below the portable folder or the
+// user's data folder.
+inline constexpr const char* kCalibBackupFolder = "calib-backups";
 
 // The folder of the panel resource, the language files, pictures and
 // manuals: beside the executable when the resource is there, else the
@@ -33,6 +36,9 @@ struct AppPaths {
   std::string settingsSeed;
   // Default folder of the file dialogs and of the recorder file.
   std::string userFilesDir;
+  // Where the sensor's calibration is saved before every write: beside the
+  // executable when portable, else in the user's data folder.
+  std::string calibBackupDir;
 };
 
 // Chooses the paths for an executable in exeDir run by the account whose

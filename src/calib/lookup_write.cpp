@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "calib/backup.h"
 #include "calib/flash.h"
 #include "calib/xflash_record.h"
 #include "context/context.h"
@@ -83,10 +84,12 @@ void refuseTableAfterRecord(Context& ctx) {
 
 void RequestCalibWrites(Context& ctx, bool record, bool table) {
   ctx.calib.recordWriteFailed = false;
+  ctx.calib.backupDue = true;
   if (LinkIdle(ctx)) {
     ctx.run.pending.set(PENDING_WRITE_CALIB, false);
     ctx.run.pending.set(PENDING_WRITE_LOOKUP, false);
     LinkHold hold(ctx);
+    if (!TakeDueCalibBackup(ctx)) return;
     if (record && WriteCalibDataToXF(ctx, ctx.calib.record.bytes.data()) != 1) {
       if (table) refuseTableAfterRecord(ctx);
       return;
@@ -99,15 +102,24 @@ void RequestCalibWrites(Context& ctx, bool record, bool table) {
     if (table) ctx.run.pending.set(PENDING_WRITE_LOOKUP);
     return;
   }
+  ctx.calib.backupDue = false;
   RefuseLinkBusy(ctx);
 }
 
 void ServeCalibRecordWrite(Context& ctx) {
+  if (!TakeDueCalibBackup(ctx)) {
+    ctx.run.closingStatus = ctx.status;
+    return;
+  }
   ctx.calib.recordWriteFailed = WriteCalibDataToXF(ctx, ctx.calib.record.bytes.data()) != 1;
 }
 
 void ServeLookupWrite(Context& ctx) {
   ctx.run.state = RUN_IDLE;
+  if (!TakeDueCalibBackup(ctx)) {
+    ctx.run.closingStatus = ctx.status;
+    return;
+  }
   if (ctx.calib.recordWriteFailed) {
     ctx.calib.recordWriteFailed = false;
     ctx.run.closingStatus = ctx.status;
@@ -122,11 +134,17 @@ void ServeLookupWrite(Context& ctx) {
 }
 
 void RequestLookupWrite(Context& ctx) {
-  PerformOrLeavePending(ctx, PENDING_WRITE_LOOKUP, [&] { WriteLookupTable(ctx); });
+  ctx.calib.backupDue = true;
+  PerformOrLeavePending(ctx, PENDING_WRITE_LOOKUP, [&] {
+    if (TakeDueCalibBackup(ctx)) WriteLookupTable(ctx);
+  });
 }
 
 void RequestCalibRecordWrite(Context& ctx) {
-  PerformOrLeavePending(ctx, PENDING_WRITE_CALIB, [&] { WriteCalibDataToXF(ctx, ctx.calib.record.bytes.data()); });
+  ctx.calib.backupDue = true;
+  PerformOrLeavePending(ctx, PENDING_WRITE_CALIB, [&] {
+    if (TakeDueCalibBackup(ctx)) WriteCalibDataToXF(ctx, ctx.calib.record.bytes.data());
+  });
 }
 
 }  // namespace bx

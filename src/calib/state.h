@@ -74,6 +74,12 @@ struct CalibState {
   double lookupStopWait = 1.5;
   double lookupBlockWait = 0.5;
 
+  // Before every write of the record or the table the sensor's record is
+  // saved here (empty: nowhere, the write goes ahead unsaved). Due from the
+  // request until the first write of the sequence took its backup.
+  std::string backupDir;
+  bool backupDue = false;
+
   // Two-point calibration: pixel coverage X and diameter Y of the accepted
   // objects, and the fitted line.
   double pointX[2]{};

@@ -34,6 +34,7 @@ const Lockable kLockables[] = {
        return c.ui.intValue(c.refs.calib.headerSel) != 0 || c.ui.intValue(c.refs.calib.lookupSel) != 0;
      }},
     {"TAB_SETT", "LOOKUPTOGG", nullptr},
+    {"TAB_SETT", "RESTORE", nullptr},
     {"TAB_SETT", "SERVICESW", nullptr},
     {"TAB_2P", "CHECKSTEP1", [](const Context& c) { return c.calib.page.stepBox[0]; }},
     {"TAB_2P", "CHECKSTEP2", [](const Context& c) { return c.calib.page.stepBox[1]; }},

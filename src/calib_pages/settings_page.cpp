@@ -3,7 +3,9 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "calib/backup.h"
 #include "calib/calib_file.h"
 #include "calib/limits.h"
 #include "calib/lookup_write.h"
@@ -199,12 +201,56 @@ int CC_WriteXFLASH(Context& ctx, const ui::EventArgs& ev) {
   return 0;
 }
 
+int CC_BTNRestoreCalib(Context& ctx, const ui::EventArgs& ev) {
+  if (ev.event != ui::EVENT_COMMIT) return 0;
+  RestoreCalibration(ctx);
+  return 0;
+}
+
+int RestoreCalibration(Context& ctx) {
+  const std::string attention = Localized(ctx, "A T T E N T I O N !");
+  if (!ctx.link.shownConnected) {
+    ShowStatusText(ctx, "No sensor connected - nothing restored!");
+    ctx.ui.message(attention, Localized(ctx, "No sensor connected - nothing restored!"));
+    return 0;
+  }
+  const int serial = ctx.ident.hw.serial;
+  const std::vector<CalibBackup> saved = ListCalibBackups(ctx.calib.backupDir, serial);
+  if (saved.empty()) {
+    const std::string text = Localized(ctx, "No saved calibration for the sensor with serial number %1!",
+                                       {std::to_string(serial)});
+    ShowStatusText(ctx, text);
+    ctx.ui.message("I n f o !", text);
+    return 0;
+  }
+  std::vector<std::string> labels;
+  for (const CalibBackup& b : saved) labels.push_back(CalibBackupLabel(b));
+  const int pick = ctx.ui.selectFromList(Localized(ctx, "Restore calibration ..."), labels);
+  if (pick < 0 || pick >= static_cast<int>(saved.size())) return 0;
+  const CalibBackup& chosen = saved[static_cast<size_t>(pick)];
+  const CalibValues values = CalibValuesOf(chosen.record);
+  if (RefuseCalibValues(ctx, values)) return 0;
+  const std::string what = Localized(ctx, "calibration record saved %1", {chosen.time});
+  // The record goes back byte for byte; the slope the question shows is
+  // the one stored.
+  const CalibRecord before = ctx.calib.record;
+  ctx.calib.record = chosen.record;
+  if (!ConfirmCalibWrite(ctx, what, values, "")) {
+    ctx.calib.record = before;
+    return 0;
+  }
+  ComputeCalibDisplayRange(ctx);
+  ShowCalibRecord(ctx);
+  RequestCalibRecordWrite(ctx);
+  return 1;
+}
+
 #define BX_CB(name) {#name, &name}
 
 const ui::CallbackEntry* CalibrationCallbacks(size_t& count) {
   static const ui::CallbackEntry kTable[] = {
       BX_CB(CC_ReadXFLASH), BX_CB(CC_PICBTNcalibfile), BX_CB(CC_WriteXFLASH),
-      BX_CB(CC_RBTHeader),  BX_CB(CC_RBTLookup),
+      BX_CB(CC_RBTHeader),  BX_CB(CC_RBTLookup), BX_CB(CC_BTNRestoreCalib),
       // The lock, and the two-point and distance pages.
       BX_CB(CC_TEXTcalibration), BX_CB(CC_TOGGlookup), BX_CB(CC_TBoxCalib), BX_CB(CC_BIN_RES), BX_CB(CC_CheckStep1),
       BX_CB(CC_CheckStep2), BX_CB(CC_ButtonAcceptObject1), BX_CB(CC_ButtonAcceptObject2), BX_CB(CC_ButtonCALC),

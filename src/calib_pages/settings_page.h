@@ -22,6 +22,14 @@ int CC_PICBTNcalibfile(Context& ctx, const ui::EventArgs& ev);
 int CC_WriteXFLASH(Context& ctx, const ui::EventArgs& ev);
 int CC_RBTHeader(Context& ctx, const ui::EventArgs& ev);
 int CC_RBTLookup(Context& ctx, const ui::EventArgs& ev);
+int CC_BTNRestoreCalib(Context& ctx, const ui::EventArgs& ev);
+
+// "Restore calibration ...": lists the records saved before earlier writes
+// for the connected sensor's serial number, newest first, and writes the
+// chosen one back after the same confirmation as any write (and after
+// saving the record it replaces). 1 when the write was performed or left
+// to the run loop, 0 when nothing was chosen, confirmed or found.
+int RestoreCalibration(Context& ctx);
 
 // Shows the record in memory on the calibration settings page, and its line
 // on the two calibration pages.

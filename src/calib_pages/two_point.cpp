@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "calib/backup.h"
 #include "calib/fit.h"
 #include "wire/calib_record.h"
 #include "calib_pages/record_binding.h"
@@ -92,8 +93,9 @@ void TwoPointWrite(Context& ctx, double slope, int32_t offset) {
   CalibRecord& r = ctx.calib.record;
   calib::setField32(r, calib::OFF_SLOPE, static_cast<uint32_t>(calib::StoredSlope(r, slope)));
   calib::setField32(r, calib::OFF_OFFSET, static_cast<uint32_t>(offset));
+  ctx.calib.backupDue = true;
   PerformOrLeavePending(ctx, PENDING_SAVE_CALIB, [&] {
-    if (CalibrationCommand(ctx, 2, calib::slopeX16384(ctx.calib.record), calib::offsetUm(ctx.calib.record)))
+    if (TakeDueCalibBackup(ctx) && CalibrationCommand(ctx, 2, calib::slopeX16384(ctx.calib.record), calib::offsetUm(ctx.calib.record)))
       NoteCalibLineSaved(ctx);
   });
 }

@@ -11,6 +11,7 @@
 #include "context/context.h"
 #include "files/atomic_file.h"
 #include "platform/file_info.h"
+#include "scope/export.h"
 #include "scope/print.h"
 #include "scope/scope.h"
 #include "scope/view.h"
@@ -103,17 +104,7 @@ bool IsScopeCommand(const char* name) { return std::strcmp(name, "scope") == 0; 
 
 const char* ScopeCommandUsage() { return kUsage; }
 
-std::string ScopeRecordTsv(const Context& ctx) {
-  std::string out = "INDEX\tTIME[ms]\tVALUE[um]\tBIT24\tBIT25\tBIT26\tBIT27\tBIT28\n";
-  char row[160];
-  for (int i = 0; i < scoperec::kSamples; ++i) {
-    const scoperec::Sample s = scoperec::decodeSample(ctx.scope.samples[static_cast<size_t>(i)]);
-    std::snprintf(row, sizeof row, "%d\t%.3f\t%u\t%d\t%d\t%d\t%d\t%d\n", i, i * ctx.scope.periodMs, s.valueUm,
-                  s.line[0] ? 1 : 0, s.line[1] ? 1 : 0, s.line[2] ? 1 : 0, s.line[3] ? 1 : 0, s.line[4] ? 1 : 0);
-    out += row;
-  }
-  return out;
-}
+std::string ScopeRecordTsv(const Context& ctx) { return ScopeRecordTable(ctx, '\t'); }
 
 int RunScopeCommand(int argc, char** argv) {
   LinkOptions link;

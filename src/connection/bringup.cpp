@@ -9,6 +9,7 @@
 #include "link/ownership.h"
 #include "link/report.h"
 #include "link/transport.h"
+#include "params/edits.h"
 #include "params/model_config.h"
 #include "connection/conn_page.h"
 #include "connection/identify.h"
@@ -104,6 +105,7 @@ int ConnectProcedure(Context& ctx) {
   // The records of the last sensor (or the start values) are no reading of
   // this one: only the bring-up's GET makes them sendable again.
   ctx.params.setRead = ctx.params.teachRead = false;
+  ForgetRecordsSync(ctx);
   DimmConnectElements(ctx, ctx.link.transport);
   int opened = 0;
   if (ctx.link.transport == TRANSPORT_TCP) {

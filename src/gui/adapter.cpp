@@ -1,6 +1,7 @@
 #include "gui/adapter.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QBoxLayout>
 #include <QContextMenuEvent>
 #include <QEvent>
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTimer>
 
 #include "gui/adapters.h"
@@ -55,6 +57,12 @@ void ControlAdapter::setWidget(QWidget* w) {
   static_cast<QBoxLayout*>(container_->layout())->addWidget(w, 1);
 }
 
+void ControlAdapter::addCompanion(QWidget* w) {
+  companions_.emplace_back(w);
+  w->setParent(container_);
+  static_cast<QBoxLayout*>(container_->layout())->addWidget(w);
+}
+
 void ControlAdapter::installInput() {
   if (inputInstalled_) return;
   inputInstalled_ = true;
@@ -63,6 +71,11 @@ void ControlAdapter::installInput() {
   if (!widget_) return;
   widget_->installEventFilter(this);
   for (QWidget* child : widget_->findChildren<QWidget*>()) child->installEventFilter(this);
+  for (const auto& w : companions_) {
+    if (!w) continue;
+    w->installEventFilter(this);
+    for (QWidget* child : w->findChildren<QWidget*>()) child->installEventFilter(this);
+  }
 }
 
 bool ControlAdapter::sync(bool force) {
@@ -84,10 +97,26 @@ void ControlAdapter::applyCommon(const ui::Control& c) {
     label_->setText(QString::fromStdString(c.label));
     label_->setVisible(!labelInside() && !c.label.empty());
   }
+  if (first_ || c.tooltip != shownTooltip_) {
+    // On the whole control, label included: the pointer may rest on either.
+    shownTooltip_ = c.tooltip;
+    const QString tip = QString::fromStdString(c.tooltip);
+    container_->setToolTip(tip);
+    widget_->setToolTip(tip);
+    if (label_) label_->setToolTip(tip);
+    for (const auto& w : companions_)
+      if (w) w->setToolTip(tip);
+  }
+  if (first_ || c.edited != shownEdited_) {
+    shownEdited_ = c.edited;
+    showEditedMark(c.edited);
+  }
   if (first_ || c.dimmed != shownDimmed_) {
     shownDimmed_ = c.dimmed;
     widget_->setEnabled(!c.dimmed);
     if (label_) label_->setEnabled(!c.dimmed);
+    for (const auto& w : companions_)
+      if (w) w->setEnabled(!c.dimmed);
   }
   if (first_ || c.visible != shownVisible_) {
     shownVisible_ = c.visible;
@@ -106,6 +135,48 @@ void ControlAdapter::applyCommon(const ui::Control& c) {
     }
     if (pal != widget_->palette()) widget_->setPalette(pal);
   }
+}
+
+namespace {
+
+// Over the widget's top left corner; the widget's input stays its own.
+class EditedMark : public QWidget {
+ public:
+  explicit EditedMark(QWidget* parent) : QWidget(parent) {
+    setObjectName("editedMark");
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    setGeometry(0, 0, kSize, kSize);
+  }
+  static constexpr int kSize = 8;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    paintEditedMark(p, rect());
+  }
+};
+
+}  // namespace
+
+void paintEditedMark(QPainter& p, const QRect& rect) {
+  const int s = std::min({8, rect.width(), rect.height()});
+  if (s <= 1) return;
+  p.save();
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(224, 112, 0));
+  const QPoint o = rect.topLeft();
+  const QPoint tri[3] = {o, o + QPoint(s, 0), o + QPoint(0, s)};
+  p.drawPolygon(tri, 3);
+  p.restore();
+}
+
+void ControlAdapter::showEditedMark(bool on) {
+  if (on && !editedMark_) editedMark_ = new EditedMark(widget_);
+  if (!editedMark_) return;
+  editedMark_->setVisible(on);
+  if (on) editedMark_->raise();
 }
 
 void ControlAdapter::chooseItem(int i) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/ui.h"
 
@@ -58,6 +59,9 @@ class ControlAdapter : public QObject {
 
   // Places the operable widget into the container, below its label.
   void setWidget(QWidget* w);
+  // A second widget of the control beside the first (a slider's number):
+  // dimmed with it, and its input is the control's too.
+  void addCompanion(QWidget* w);
   void fire(int event, int data1 = 0, int data2 = 0);
   // The operator chose item i of a ring or radio group: its value goes into
   // the model, then value-changed and commit.
@@ -70,10 +74,12 @@ class ControlAdapter : public QObject {
   QPointer<QWidget> container_;
   QPointer<QWidget> widget_;
   QPointer<QLabel> label_;
+  std::vector<QPointer<QWidget>> companions_;
   bool updating_ = false;
 
  private:
   void applyCommon(const ui::Control& c);
+  void showEditedMark(bool on);
   bool eventFilter(QObject* watched, QEvent* event) override;
   // The control's right-click menu at a screen position.
   void showContextMenu(const QPoint& at);
@@ -87,6 +93,9 @@ class ControlAdapter : public QObject {
   // opens is a pop-up that would swallow a double click's second press.
   QTimer* rightClick_ = nullptr;
   std::string shownLabel_;
+  std::string shownTooltip_;
+  bool shownEdited_ = false;
+  QPointer<QWidget> editedMark_;
   bool shownDimmed_ = false, shownVisible_ = true;
   bool first_ = true;
   bool inputInstalled_ = false;

@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QPainter>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
@@ -33,6 +34,14 @@ QString cellText(const ui::TableModel& t, int r, int c) {
 class CellDelegate : public QStyledItemDelegate {
  public:
   CellDelegate(ui::Ui& ui, ui::CtlRef ref, QObject* parent) : QStyledItemDelegate(parent), ui_(ui), ref_(ref) {}
+
+  // Cells edited since the last read or send carry the edited mark.
+  void paint(QPainter* p, const QStyleOptionViewItem& opt, const QModelIndex& idx) const override {
+    QStyledItemDelegate::paint(p, opt, idx);
+    const auto& t = ui_.at(ref_).table;
+    if (idx.row() < 0 || idx.column() < 0 || idx.row() >= t.rows || idx.column() >= t.cols) return;
+    if (t.at(idx.row(), idx.column()).edited) paintEditedMark(*p, opt.rect);
+  }
 
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& opt, const QModelIndex& idx) const override {
     if (!ringColumn(idx.column())) return QStyledItemDelegate::createEditor(parent, opt, idx);
@@ -131,6 +140,8 @@ class TableAdapter : public ControlAdapter {
       }
     }
     fitToContent(t);
+    // The edited marks are the delegate's, drawn from the model.
+    t->viewport()->update();
   }
 
  private:

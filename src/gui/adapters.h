@@ -1,6 +1,9 @@
 #pragma once
 // Constructors of the adapters, one group per file.
 #include <QColor>
+#include <QRect>
+
+class QPainter;
 #include <memory>
 
 #include "gui/adapter.h"
@@ -14,5 +17,9 @@ std::unique_ptr<ControlAdapter> makeStripAdapter(ui::Ui& ui, ui::CtlRef ref);
 std::unique_ptr<ControlAdapter> makeTabAdapter(ui::Ui& ui, ui::CtlRef ref, const BuildEnv& env);
 
 inline QColor toQColor(ui::Color c, int alpha = 255) { return QColor(c.r, c.g, c.b, alpha); }
+
+// The edited mark: a small corner triangle in a colour no state of the
+// product uses (amber), drawn into the top left corner of rect.
+void paintEditedMark(QPainter& p, const QRect& rect);
 
 }  // namespace bx::gui

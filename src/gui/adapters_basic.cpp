@@ -61,6 +61,11 @@ class NumberBox : public QDoubleSpinBox {
  public:
   QSize sizeHint() const override { return fit(QDoubleSpinBox::sizeHint()); }
   QSize minimumSizeHint() const override { return fit(QDoubleSpinBox::minimumSizeHint()); }
+  // The narrowest text the field keeps room for (five digits unless told).
+  void setLeast(const QString& text) {
+    least_ = text;
+    updateGeometry();
+  }
   // Widens the field when the text now shown needs more room.
   void widenFor(const QString& shown) {
     const int w = fontMetrics().horizontalAdvance(shown);
@@ -80,11 +85,12 @@ class NumberBox : public QDoubleSpinBox {
   QSize fit(QSize base) const {
     QStyleOptionSpinBox opt;
     initStyleOption(&opt);
-    const int text = std::max(widest_, fontMetrics().horizontalAdvance(QStringLiteral("88888"))) + 6;
+    const int text = std::max(widest_, fontMetrics().horizontalAdvance(least_)) + 6;
     QSize need = style()->sizeFromContents(QStyle::CT_SpinBox, &opt, QSize(text, base.height()), this);
     return {need.width(), base.height()};
   }
   int widest_ = 0;
+  QString least_ = QStringLiteral("88888");
 };
 
 class NumericAdapter : public ControlAdapter {
@@ -420,14 +426,27 @@ class LedAdapter : public ControlAdapter {
   }
 };
 
+// A slider with its value (and unit) beside it, in a number field that
+// also takes the value from the keyboard.
 class SliderAdapter : public ControlAdapter {
  public:
   SliderAdapter(ui::Ui& ui, ui::CtlRef ref) : ControlAdapter(ui, ref) {
     auto* s = new QSlider(Qt::Horizontal);
-    // Room to aim at a value, also beside a long caption.
-    s->setMinimumWidth(80);
+    // Room to aim at a value, also beside a long caption; the exact value
+    // goes into the number beside it.
+    s->setMinimumWidth(40);
     setWidget(s);
+    number_ = new NumberBox;
+    number_->setObjectName("value");
+    // Typing does not count until Enter or leaving the field.
+    number_->setKeyboardTracking(false);
+    number_->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    number_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // As wide as its own range needs, no wider: the slider keeps the room.
+    number_->setLeast(QStringLiteral("8"));
+    addCompanion(number_);
     connect(s, &QSlider::valueChanged, this, [this](int i) {
+      showNumber(i / scale_);
       if (updating_) return;
       ui_.setValue(ref_, i / scale_);
       fire(ui::EVENT_VAL_CHANGED);
@@ -436,6 +455,18 @@ class SliderAdapter : public ControlAdapter {
     });
     connect(s, &QSlider::sliderReleased, this, [this] {
       if (!updating_) fire(ui::EVENT_COMMIT);
+    });
+    connect(number_, &QDoubleSpinBox::valueChanged, this, [this](double v) {
+      if (updating_ || showing_) return;
+      // The slider takes the typed value (within its range and steps) and
+      // reports it as the operator's own move.
+      auto* sl = static_cast<QSlider*>(widget_.data());
+      const int i = static_cast<int>(std::llround(std::clamp(v * scale_, -2e9, 2e9)));
+      if (sl->value() != i) {
+        sl->setValue(i);
+      } else {
+        showNumber(i / scale_);
+      }
     });
   }
 
@@ -450,10 +481,28 @@ class SliderAdapter : public ControlAdapter {
     if (s->minimum() != toInt(lo) || s->maximum() != toInt(hi)) s->setRange(toInt(lo), toInt(hi));
     s->setSingleStep(std::max(1, toInt(c.step)));
     if (s->value() != toInt(c.value)) s->setValue(toInt(c.value));
+    const int prec = std::clamp(c.precision, 0, 6);
+    if (number_->decimals() != prec) number_->setDecimals(prec);
+    if (number_->minimum() != lo || number_->maximum() != hi) number_->setRange(lo, hi);
+    const QString suffix = c.unit.empty() ? QString() : " " + qs(c.unit);
+    if (number_->suffix() != suffix) number_->setSuffix(suffix);
+    if (number_->isReadOnly() != c.readOnly) number_->setReadOnly(c.readOnly);
+    showNumber(s->value() / scale_);
+    // As wide as the largest value with its unit: the field never jumps.
+    number_->widenFor(number_->textFromValue(hi) + suffix);
+    number_->widenFor(number_->textFromValue(lo) + suffix);
   }
 
  private:
+  void showNumber(double v) {
+    if (number_->value() == v) return;
+    showing_ = true;
+    number_->setValue(v);
+    showing_ = false;
+  }
+  NumberBox* number_ = nullptr;
   double scale_ = 1;
+  bool showing_ = false;
 };
 
 // A picture scaled into its cell with its aspect ratio kept.

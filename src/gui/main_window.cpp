@@ -48,7 +48,7 @@ MainWindow::MainWindow(ui::Ui& ui, int panel) : ui_(ui), panel_(panel) {
 
 void MainWindow::syncPanel() {
   const ui::Panel& p = ui_.panel(panel_);
-  QString title = QString::fromStdString(p.title);
+  QString title = QString::fromStdString(p.titleNote.empty() ? p.title : p.title + " - " + p.titleNote);
   if (windowTitle() != title) setWindowTitle(title);
   // Size and place are those of the normal window: they are set while it
   // is normal (moving a maximised window would end its maximised state),

@@ -9,6 +9,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrinter>
+#include <QPushButton>
 #include <QPrinterInfo>
 #include <QScreen>
 #include <QUrl>
@@ -120,6 +121,21 @@ int QtFrontend::selectFromList(const std::string& title, const std::vector<std::
   bool ok = false;
   QString got = QInputDialog::getItem(dialogParent(), qs(title), qs(title), items, 0, false, &ok);
   return ok ? static_cast<int>(items.indexOf(got)) : -1;
+}
+
+int QtFrontend::choose(const std::string& title, const std::string& text, const std::vector<std::string>& buttons) {
+  if (delegate_) return delegate_->choose(title, text, buttons);
+  if (buttons.empty()) return -1;
+  QMessageBox box(QMessageBox::Question, qs(title), qs(text), QMessageBox::NoButton, dialogParent());
+  std::vector<QPushButton*> made;
+  for (const auto& b : buttons) made.push_back(box.addButton(qs(b), QMessageBox::ActionRole));
+  // Escape and the close button act as the last button (Cancel).
+  box.setEscapeButton(made.back());
+  box.setDefaultButton(made.back());
+  box.exec();
+  for (size_t i = 0; i < made.size(); ++i)
+    if (box.clickedButton() == made[i]) return static_cast<int>(i);
+  return -1;
 }
 
 std::vector<std::string> QtFrontend::printerNames() {

@@ -38,6 +38,7 @@ class QtFrontend : public QObject, public ui::Frontend {
   bool prompt(const std::string& title, const std::string& text, std::string& answer) override;
   ui::FileResult fileSelect(const ui::FileRequest& req, std::string& path) override;
   int selectFromList(const std::string& title, const std::vector<std::string>& choices) override;
+  int choose(const std::string& title, const std::string& text, const std::vector<std::string>& buttons) override;
   void setWaitCursor(bool on) override;
   bool canPrint() override { return true; }
   std::vector<std::string> printerNames() override;

@@ -121,7 +121,7 @@ void Renderer::syncPanel(int h) {
   }
   PanelWindow* w = windows_[static_cast<size_t>(h)];
   if (!w) return;
-  QString title = QString::fromStdString(p.title);
+  QString title = QString::fromStdString(p.titleNote.empty() ? p.title : p.title + " - " + p.titleNote);
   if (w->windowTitle() != title) w->setWindowTitle(title);
   if (!p.visible) {
     if (w->isVisible()) w->hide();

@@ -1,5 +1,6 @@
 #include "live/pending.h"
 
+#include "calib/backup.h"
 #include "calib/lookup_write.h"
 #include "calib/xflash_record.h"
 #include "commands/commands.h"
@@ -31,7 +32,7 @@ bool ServePendingRequests(Context& ctx) {
   if (q.take(PENDING_EDGE_REFRESH)) GetEDGE(ctx, ctx.live.armedTrigger != 0 ? 1 : 0);
   if (q.take(PENDING_REFRESH_DATA)) RefreshTeachVideo(ctx, ActiveRow(ctx));
   if (q.take(PENDING_WRITE_CALIB)) ServeCalibRecordWrite(ctx);
-  if (q.take(PENDING_SAVE_CALIB) &&
+  if (q.take(PENDING_SAVE_CALIB) && TakeDueCalibBackup(ctx) &&
       CalibrationCommand(ctx, 2, calib::slopeX16384(ctx.calib.record), calib::offsetUm(ctx.calib.record)))
     NoteCalibLineSaved(ctx);
   // The operator's START and STOP cancel each other; were both pending,

@@ -67,6 +67,14 @@ struct ParamState {
   bool setRead = false;
   bool teachRead = false;
   bool recordsRead() const { return setRead && teachRead; }
+  // The records as last read (from the sensor or a parameter file) or sent:
+  // what the editing controls are compared with to mark the fields edited
+  // since. Nothing is marked before the first read.
+  param::SetBytes baseSet{};
+  param::TeachBytes baseTeach{};
+  bool baseKnown = false;
+  int editedCount = 0;   // controls and teach cells marked now
+
   // `RS-232-Mode` as the sensor's RAM holds it: last sent there or read
   // from there; -1 while unknown.
   int sensorRs232Mode = -1;

@@ -12,6 +12,7 @@
 #include "link/ownership.h"
 #include "link/report.h"
 #include "params/bindings.h"
+#include "params/edits.h"
 #include "params/fields.h"
 #include "params/panel_values.h"
 #include "params/sanitise.h"
@@ -105,6 +106,7 @@ int PushTEACH(Context& ctx, int row) {
   ctx.ui.setValue(ctx.para.meas.edgeCount, rowGet(p, row, ROW_EDGE_COUNT));
   // Keep the working values in step with a taught active row.
   if (row == get(p, EVAL_PROGRAM)) RefreshWorkingValues(p);
+  if (code >= 0) NoteRowTaught(ctx, row);
   PlotTeachRowGraph(ctx, row);
   RefreshRangeGraph(ctx, ctx.ui.value(ctx.para.meas.rangeBeg), ctx.ui.value(ctx.para.meas.rangeEnd), row);
   ShowStatus(ctx);

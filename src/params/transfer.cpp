@@ -8,6 +8,7 @@
 #include "link/exchange.h"
 #include "link/ownership.h"
 #include "link/report.h"
+#include "params/edits.h"
 #include "params/fields.h"
 #include "params/model_config.h"
 #include "params/panel_values.h"
@@ -64,6 +65,7 @@ int PushGET(Context& ctx, int selector) {
   }
   if (GetEDGE(ctx, 0) < 0) ctx.status = FailureText(ctx, "GET-EDGE: Timeout RS232-Line!");
   SetPanelValues(ctx);
+  NoteRecordsInSync(ctx);
   ShowStatus(ctx);
   return 1;
 }
@@ -84,6 +86,7 @@ int PushSEND(Context& ctx, int selector) {
     if (selector != MEM_EEPROM) p.sensorRs232Mode = param::get(p, param::RS232_MODE);
     if (Exchange(ctx, order, 1, p.teach.data(), ParamState::kTeachSize) == 1) {
       ctx.status = "Transmission successful - Line Ok!";
+      NoteRecordsInSync(ctx);
       r = 1;
     } else {
       ctx.status = "Transmission error [SEND-TTABLE]!";
@@ -105,7 +108,8 @@ int CC_BTNGet(Context& ctx, const ui::EventArgs& ev) {
   // A file read now while another operation waits on the link would change
   // the records underneath it.
   if (LinkRefusesAction(ctx)) return 0;
-  if (sel == MEM_FILE && GetParaFromFile(ctx) != 1) return 0;
+  // Another file's records would replace changes never sent.
+  if (sel == MEM_FILE && (!AskAboutUnsentEdits(ctx) || GetParaFromFile(ctx) != 1)) return 0;
   RequestGET(ctx, sel);
   return 0;
 }

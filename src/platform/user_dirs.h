@@ -12,6 +12,7 @@ struct UserDirs {
   std::string home;        // $HOME, else the account's home from the user database
   std::string configHome;  // $XDG_CONFIG_HOME when absolute, else home/.config
   std::string documents;   // the desktop's documents folder where it exists and is writable, else home
+  std::string dataHome;    // $XDG_DATA_HOME when absolute, else home/.local/share (Windows: local application data)
 };
 
 // The folders of the running account, read from the environment and from

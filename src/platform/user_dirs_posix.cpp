@@ -37,6 +37,9 @@ UserDirs CurrentUserDirs() {
   // A relative value is invalid by the convention and is ignored.
   if (d.configHome.empty() || d.configHome.front() != '/')
     d.configHome = d.home + (d.home.back() == '/' ? ".config" : "/.config");
+  d.dataHome = env("XDG_DATA_HOME");
+  if (d.dataHome.empty() || d.dataHome.front() != '/')
+    d.dataHome = d.home + (d.home.back() == '/' ? ".local/share" : "/.local/share");
   d.documents = d.home;
   std::ifstream in(d.configHome + "/user-dirs.dirs");
   if (in) {

@@ -31,6 +31,8 @@ UserDirs CurrentUserDirs() {
   if (d.home.empty()) d.home = "C:\\";
   d.configHome = knownFolder(FOLDERID_RoamingAppData, "APPDATA");
   if (d.configHome.empty()) d.configHome = d.home;
+  d.dataHome = knownFolder(FOLDERID_LocalAppData, "LOCALAPPDATA");
+  if (d.dataHome.empty()) d.dataHome = d.configHome;
   const std::string docs = knownFolder(FOLDERID_Documents, "USERPROFILE");
   d.documents = DirectoryWritable(docs) ? docs : d.home;
   return d;

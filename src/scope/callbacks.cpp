@@ -2,6 +2,7 @@
 
 #include "context/context.h"
 #include "link/ownership.h"
+#include "scope/export.h"
 #include "scope/print.h"
 #include "scope/scope.h"
 #include "scope/view.h"
@@ -108,7 +109,7 @@ int CC_DISPDeltaX(Context&, const ui::EventArgs&) { return 0; }
 const ui::CallbackEntry* ScopeCallbacks(size_t& count) {
 #define BX_CB(name) {#name, &name}
   static const ui::CallbackEntry kTable[] = {
-      BX_CB(CC_PICBTNPrintScope), BX_CB(CC_EditScopeComment), BX_CB(CC_DROPtriggmode), BX_CB(CC_SLIDEpretrigger),
+      BX_CB(CC_PICBTNPrintScope), BX_CB(CC_PICBTNExportScope), BX_CB(CC_EditScopeComment), BX_CB(CC_DROPtriggmode), BX_CB(CC_SLIDEpretrigger),
       BX_CB(CC_SLIDEtrigglevel),  BX_CB(CC_PICrefresh),       BX_CB(CC_NUMscanRate),   BX_CB(CC_GRAPHScope),
       BX_CB(CC_DISPDeltaY),       BX_CB(CC_DISPDeltaX),
   };

@@ -18,6 +18,7 @@ struct Cell {
   double num = 0;
   std::string text;
   bool readOnly = false;
+  bool edited = false;   // shown with the front-end's edited mark
 };
 
 struct TableModel {
@@ -121,6 +122,9 @@ struct Control {
   std::vector<Item> items;      // ring/radio items; combo list entries (labels)
   double min = -1e300, max = 1e300, step = 1;
   int precision = 0;
+  std::string unit;             // slider: shown after the value beside it
+  std::string tooltip;          // shown when the pointer rests on the control
+  bool edited = false;          // shown with the front-end's edited mark
 
   bool dimmed = false;
   bool visible = true;

@@ -46,6 +46,15 @@ class Frontend {
     (void)choices;
     return -1;
   }
+  // A question with its own buttons: the index of the button chosen, -1
+  // when the question was closed without one (as the last button, usually
+  // Cancel, should act).
+  virtual int choose(const std::string& title, const std::string& text, const std::vector<std::string>& buttons) {
+    (void)title;
+    (void)text;
+    (void)buttons;
+    return -1;
+  }
   virtual void setWaitCursor(bool on) { (void)on; }
   // Printing: whether the front-end can print at all, the printers
   // installed (none: only a PDF file can be offered), and the job printed to

@@ -74,6 +74,17 @@ int HeadlessFrontend::selectFromList(const std::string& title, const std::vector
   return i >= 0 && i < static_cast<int>(choices.size()) ? i : -1;
 }
 
+int HeadlessFrontend::choose(const std::string& title, const std::string& text, const std::vector<std::string>& buttons) {
+  std::string list;
+  for (const auto& b : buttons) list += (list.empty() ? "" : "|") + b;
+  popups_.push_back({"choose", title, text, list});
+  printPopup(title, text);
+  if (chooses_.empty()) return -1;
+  const int i = chooses_.front();
+  chooses_.pop_front();
+  return i >= 0 && i < static_cast<int>(buttons.size()) ? i : -1;
+}
+
 bool HeadlessFrontend::print(const PrintJob& job, const PrintTarget& target, std::string& error) {
   printed_.emplace_back(job, target);
   if (!printing_) {

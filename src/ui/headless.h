@@ -14,10 +14,10 @@ namespace bx::ui {
 class HeadlessFrontend : public Frontend {
  public:
   struct Popup {
-    std::string kind;   // "message", "confirm", "prompt", "file"
+    std::string kind;   // "message", "confirm", "prompt", "file", "select", "choose"
     std::string title;
     std::string text;
-    std::string directory;  // "file": the folder the dialogue starts in
+    std::string directory;  // "file": the folder the dialogue starts in; "choose": the buttons, | between
   };
 
   // Runs fn from processEvents once at least delaySeconds have passed.
@@ -27,6 +27,8 @@ class HeadlessFrontend : public Frontend {
   void answerFile(FileResult r, std::string path) { files_.push_back({r, std::move(path)}); }
   void setDefaultConfirm(bool yes) { defaultConfirm_ = yes; }
   void answerSelect(int index) { selects_.push_back(index); }
+  // The button a question with buttons gets (none queued: closed, -1).
+  void answerChoose(int index) { chooses_.push_back(index); }
   // Printing: the printers it claims, and what renders a job (none: every
   // job is only kept); the jobs it was given stay in printed().
   using PrintHandler = std::function<bool(const PrintJob&, const PrintTarget&, std::string&)>;
@@ -53,6 +55,7 @@ class HeadlessFrontend : public Frontend {
   FileResult fileSelect(const FileRequest& req, std::string& path) override;
   void textAppended(CtlRef box, const std::string& text) override;
   int selectFromList(const std::string& title, const std::vector<std::string>& choices) override;
+  int choose(const std::string& title, const std::string& text, const std::vector<std::string>& buttons) override;
   bool canPrint() override { return printing_; }
   std::vector<std::string> printerNames() override { return printers_; }
   bool print(const PrintJob& job, const PrintTarget& target, std::string& error) override;
@@ -71,6 +74,7 @@ class HeadlessFrontend : public Frontend {
   std::deque<std::string> prompts_;
   std::deque<std::pair<FileResult, std::string>> files_;
   std::deque<int> selects_;
+  std::deque<int> chooses_;
   bool printing_ = false;
   std::vector<std::string> printers_;
   PrintHandler printHandler_;

@@ -11,6 +11,8 @@ struct Panel {
   std::string name;
   int resourceId = 0;
   std::string title;
+  // Shown after the title (" - " between), empty for none.
+  std::string titleNote;
   int parent = -1;       // parent panel handle, -1 top level
   int tabOwner = -1;     // panel handle of the tab control's panel when this is a tab page
   int tabControl = -1;

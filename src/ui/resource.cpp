@@ -387,6 +387,8 @@ class Loader {
         c.value = d;
       } else if (k == "text") {
         c.text = v;
+      } else if (k == "unit") {
+        c.unit = v;
       } else if (k == "min") {
         if (!parseDouble(v, d)) return bad(k, err);
         c.min = d;

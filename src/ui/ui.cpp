@@ -217,6 +217,18 @@ void Ui::setStep(CtlRef r, double step) {
   at(r).revision = bump();
 }
 
+void Ui::setTooltip(CtlRef r, std::string_view text) {
+  if (!valid(r) || at(r).tooltip == text) return;
+  at(r).tooltip = text;
+  at(r).revision = bump();
+}
+
+void Ui::setEdited(CtlRef r, bool edited) {
+  if (!valid(r) || at(r).edited == edited) return;
+  at(r).edited = edited;
+  at(r).revision = bump();
+}
+
 void Ui::comboInsertTop(CtlRef r, std::string_view entry, size_t maxEntries) {
   if (!valid(r)) return;
   auto& items = at(r).items;
@@ -329,6 +341,10 @@ void Ui::setWaitCursor(bool on) {
 
 int Ui::selectFromList(const std::string& title, const std::vector<std::string>& choices) {
   return frontend ? frontend->selectFromList(title, choices) : -1;
+}
+
+int Ui::choose(const std::string& title, const std::string& text, const std::vector<std::string>& buttons) {
+  return frontend ? frontend->choose(title, text, buttons) : -1;
 }
 
 bool Ui::canPrint() { return frontend != nullptr && frontend->canPrint(); }

@@ -62,6 +62,9 @@ class Ui {
   void setLimits(CtlRef r, double min, double max);
   void setPrecision(CtlRef r, int precision);
   void setStep(CtlRef r, double step);
+  void setTooltip(CtlRef r, std::string_view text);
+  // The edited mark of a control (not yet sent, as the caller decides).
+  void setEdited(CtlRef r, bool edited);
 
   // Combo list of recent entries (labels of items).
   void comboInsertTop(CtlRef r, std::string_view entry, size_t maxEntries);
@@ -116,6 +119,8 @@ class Ui {
   void setWaitCursor(bool on);
   // -1 when cancelled or without a front-end.
   int selectFromList(const std::string& title, const std::vector<std::string>& choices);
+  // -1 when closed without a button or without a front-end.
+  int choose(const std::string& title, const std::string& text, const std::vector<std::string>& buttons);
   bool canPrint();
   std::vector<std::string> printerNames();
   bool print(const PrintJob& job, const PrintTarget& target, std::string& error);

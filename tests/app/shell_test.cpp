@@ -169,6 +169,31 @@ TEST(AppHelp, EveryControlOfTheShellPagesHasHelpInBothLanguages) {
     EXPECT_EQ(e->rfind(heading, 0), 0u) << *e;
     EXPECT_NE(de.find("TAB_SETT", key), nullptr) << name;
   }
+
+  // Every control with a help text has a tooltip: the heading line of its
+  // help in the language in force and the hint to F1; the others none.
+  auto expectTooltips = [&](const LanguageData& texts, const char* more) {
+    int withHelp = 0;
+    for (const auto& p : app.ctx->ui.panels) {
+      for (const auto& c : p.controls) {
+        const std::string* help = texts.find(p.name, c.name + ".help");
+        if (help == nullptr || help->empty()) {
+          EXPECT_EQ(c.tooltip, "") << p.name << "." << c.name;
+          continue;
+        }
+        ++withHelp;
+        std::string heading = help->substr(0, help->find('\n'));
+        if (!heading.empty() && heading.back() == ':') heading.pop_back();
+        EXPECT_EQ(c.tooltip, heading + "\n" + more) << p.name << "." << c.name;
+      }
+    }
+    EXPECT_GT(withHelp, 100);
+  };
+  expectTooltips(en, "F1 for more");
+  EXPECT_EQ(app.ctx->ui.at(app.ctx->refs.conn.comPort).tooltip, "SELECT COM-PORT\nF1 for more");
+  app.fireMenu("SETTINGS", "German");
+  expectTooltips(de, "F1 für mehr");
+  EXPECT_EQ(app.ctx->ui.at(app.ctx->refs.conn.comPort).tooltip.rfind("AUSWAHL COM-PORT\n", 0), 0u);
 }
 
 TEST(AppSettings, ExitWritesTheSettingsAndEndsTheLoop) {

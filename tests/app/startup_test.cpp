@@ -248,7 +248,9 @@ struct Tree {
     std::ifstream in((*this)(rel), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  platform::UserDirs user() const { return {(*this)("home"), (*this)("home/.config"), (*this)("home/Documents")}; }
+  platform::UserDirs user() const {
+    return {(*this)("home"), (*this)("home/.config"), (*this)("home/Documents"), (*this)("home/.local/share")};
+  }
   // The account's own home: an unprivileged account must be able to make
   // its configuration folder there.
   void giveHomeTo(uid_t uid, gid_t gid) const {
@@ -288,7 +290,7 @@ std::string asUnprivileged(const Tree& tree, const std::function<std::string()>&
 
 std::string describe(const AppPaths& p) {
   return "resources=" + p.resourceDir + " portable=" + std::to_string(p.portable) + " settings=" + p.settingsPath +
-         " seed=" + p.settingsSeed + " files=" + p.userFilesDir;
+         " seed=" + p.settingsSeed + " files=" + p.userFilesDir + " backups=" + p.calibBackupDir;
 }
 
 TEST(AppFiles, PortableFolderKeepsEverythingBesideTheExecutable) {
@@ -296,7 +298,8 @@ TEST(AppFiles, PortableFolderKeepsEverythingBesideTheExecutable) {
   t.resourcesInto("portable");
   t.write("portable/BX-SCOPE.ini", "[LANGUAGE]\nLanguage = 1\n");
   const AppPaths p = LocateAppPaths(t("portable"), t.user());
-  EXPECT_EQ(describe(p), describe(AppPaths{t("portable"), true, t("portable/BX-SCOPE.ini"), "", t("portable")}));
+  EXPECT_EQ(describe(p), describe(AppPaths{t("portable"), true, t("portable/BX-SCOPE.ini"), "", t("portable"),
+                                                  t("portable/calib-backups")}));
   std::string error;
   EXPECT_TRUE(PrepareSettingsFile(p, error)) << error;
   EXPECT_FALSE(fs::exists(t("home/.config/quellan-bx-scope"))) << "nothing made in the user's folders";
@@ -320,7 +323,8 @@ TEST(AppFiles, InstalledTreeFindsItsDataAndKeepsSettingsInTheConfigFolder) {
     const AppPaths p = LocateAppPaths(t("bin"), t.user());
     EXPECT_EQ(describe(p), describe(AppPaths{t("share/quellan-bx-scope"), false,
                                              t("home/.config/quellan-bx-scope/BX-SCOPE.ini"),
-                                             *c.seed ? t(c.seed) : "", t("home/Documents")}))
+                                             *c.seed ? t(c.seed) : "", t("home/Documents"),
+                                             t("home/.local/share/quellan-bx-scope/calib-backups")}))
         << c.seedAt;
   }
 }
@@ -338,7 +342,8 @@ TEST(AppFiles, ReadOnlyPortableFolderKeepsSettingsInTheConfigFolder) {
   });
   ::chmod(t("portable").c_str(), 0755);
   EXPECT_EQ(seen, describe(AppPaths{t("portable"), false, t("home/.config/quellan-bx-scope/BX-SCOPE.ini"),
-                                    t("portable/BX-SCOPE.ini"), t("home/Documents")}));
+                                    t("portable/BX-SCOPE.ini"), t("home/Documents"),
+                                    t("home/.local/share/quellan-bx-scope/calib-backups")}));
   // Seeded byte for byte.
   EXPECT_EQ(t.read("home/.config/quellan-bx-scope/BX-SCOPE.ini"), "[LANGUAGE]\r\nLanguage = 1\r\n");
 }

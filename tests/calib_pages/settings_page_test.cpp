@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "wire/calib_record.h"
+#include "calib/backup.h"
 #include "calib_pages/record_binding.h"
 #include "calib_pages/settings_page.h"
 #include "calib/xflash_record.h"
@@ -110,6 +111,114 @@ TEST_F(SettingsPage, LoadWriteAndReadBack) {
 // Every field of the record, shown on the page and collected again, comes
 // back as it was: also a slope whose shown value is rounded (its stored
 // bits stay), and each binding names the control it really uses.
+// Every write first saves the sensor's record in the backup folder, named
+// for its serial number; "Restore calibration ..." lists the saved ones of
+// the connected sensor and writes the chosen one back after the same
+// question as any write.
+TEST_F(SettingsPage, AWriteLeavesABackupThatRestoreWritesBack) {
+  ctx->calib.backupDir = dir.file("backups");
+  ctx->link.shownConnected = true;
+  ctx->ident.hw.serial = 1234;
+  const auto original = sim->calibRecord();
+
+  // A new record written from the page.
+  ctx->ui.setValue(ctx->refs.calib.offset, 250);
+  ctx->ui.setValue(ctx->refs.calib.slope, 3.0);
+  ctx->ui.setValue(ctx->refs.calib.range, 16000);
+  select("HEADERSEL", 1);
+  press("WRITEXF");
+  ASSERT_EQ(frame::gets32(sim->calibRecord().data() + 16), 250) << text(ctx->refs.main.status);
+  auto saved = ListCalibBackups(ctx->calib.backupDir, 1234);
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(saved[0].record.bytes, original);
+  EXPECT_NE(saved[0].path.find("/calib-SN1234-"), std::string::npos) << saved[0].path;
+  EXPECT_TRUE(ListCalibBackups(ctx->calib.backupDir, 123).empty());
+
+  // Declined: nothing goes out.
+  const int writes = sim->requestCount(order::kWriteCalibRecord);
+  frontend->answerSelect(0);
+  frontend->answerConfirm(false);
+  EXPECT_EQ(RestoreCalibration(*ctx), 0);
+  EXPECT_EQ(sim->requestCount(order::kWriteCalibRecord), writes);
+  EXPECT_EQ(lastPopup().kind, "confirm");
+
+  // Confirmed: the sensor holds the saved record again, byte for byte, and
+  // the record it replaced was saved before.
+  frontend->answerSelect(0);
+  frontend->answerConfirm(true);
+  EXPECT_EQ(RestoreCalibration(*ctx), 1);
+  EXPECT_EQ(sim->calibRecord(), original);
+  EXPECT_EQ(ctx->calib.record.bytes, original);
+  saved = ListCalibBackups(ctx->calib.backupDir, 1234);
+  ASSERT_EQ(saved.size(), 2u);
+  EXPECT_EQ(frame::gets32(saved[0].record.bytes.data() + 16), 250);  // newest first
+
+  // Another sensor has none; without a sensor nothing is offered.
+  ctx->ident.hw.serial = 77;
+  EXPECT_EQ(RestoreCalibration(*ctx), 0);
+  EXPECT_EQ(lastPopup().text, "No saved calibration for the sensor with serial number 77!");
+  ctx->link.shownConnected = false;
+  EXPECT_EQ(RestoreCalibration(*ctx), 0);
+  EXPECT_EQ(lastPopup().text, "No sensor connected - nothing restored!");
+}
+
+// A backup that cannot be taken stops the write: no record goes out
+// without its way back.
+TEST_F(SettingsPage, NoWriteWithoutItsBackup) {
+  ctx->ident.hw.serial = 1234;
+  const auto original = sim->calibRecord();
+  // A file where the folder should be.
+  { std::ofstream(dir.file("blocked")) << "x"; }
+  ctx->calib.backupDir = dir.file("blocked");
+  ctx->ui.setValue(ctx->refs.calib.offset, 333);
+  ctx->ui.setValue(ctx->refs.calib.slope, 3.0);
+  ctx->ui.setValue(ctx->refs.calib.range, 16000);
+  select("HEADERSEL", 1);
+  press("WRITEXF");
+  EXPECT_EQ(sim->calibRecord(), original);
+  EXPECT_EQ(sim->requestCount(order::kWriteCalibRecord), 0);
+  EXPECT_NE(text(ctx->refs.main.status).find("Calibration backup failed"), std::string::npos)
+      << text(ctx->refs.main.status);
+  // Nor when the sensor's record cannot be read first.
+  ctx->calib.backupDir = dir.file("backups");
+  noReplyTo(order::kReadCalibRecord);
+  press("WRITEXF");
+  EXPECT_EQ(sim->requestCount(order::kWriteCalibRecord), 0);
+}
+
+// The backup file: written and read back whole; anything else refused.
+TEST(CalibBackupFile, RoundTripAndRefusals) {
+  CalibBackup b;
+  b.serial = -5;
+  b.time = "2026-12-09 10:00:00";
+  for (size_t i = 0; i < b.record.bytes.size(); ++i) b.record.bytes[i] = static_cast<uint8_t>(i * 37);
+  CalibBackup back;
+  std::string why;
+  ASSERT_TRUE(ParseCalibBackup(CalibBackupText(b), back, why)) << why;
+  EXPECT_EQ(back.record.bytes, b.record.bytes);
+  EXPECT_EQ(back.serial, -5);
+  EXPECT_EQ(back.time, b.time);
+  const std::string good = CalibBackupText(b);
+  const std::string hexLine = good.substr(good.find("RECORD = "));
+  const struct {
+    std::string text;
+    const char* why;
+  } kBad[] = {
+      {"", "not a calibration backup"},
+      {"[CALIBDATA]\n" + good.substr(good.find('\n') + 1), "not a calibration backup"},
+      {"[CALIBRATION-BACKUP]\nSENSOR-SER-NO = 1\n", "no record"},
+      {"[CALIBRATION-BACKUP]\n" + hexLine, "no serial number"},
+      {"[CALIBRATION-BACKUP]\nSENSOR-SER-NO = 1\nRECORD = 00\n", "the record is not whole"},
+      {"[CALIBRATION-BACKUP]\nSENSOR-SER-NO = 1\nRECORD = " + std::string(64, 'G') + "\n", "the record is not whole"},
+      {"[CALIBRATION-BACKUP]\nSENSOR-SER-NO = 99999\n" + hexLine, "bad serial number"},
+  };
+  for (const auto& c : kBad) {
+    why.clear();
+    EXPECT_FALSE(ParseCalibBackup(c.text, back, why)) << c.text;
+    EXPECT_EQ(why, c.why) << c.text;
+  }
+}
+
 TEST_F(SettingsPage, EveryRecordFieldRoundTripsThroughThePage) {
   CalibRecord& r = ctx->calib.record;
   int n = 0;

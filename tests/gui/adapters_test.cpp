@@ -76,7 +76,7 @@ table TBL at=4,0,2,2 rows=3 cols=2 colkinds=0,1 colprec=2,0 cellitems="off:0|on:
 graph GR at=4,2,4,2 cursors=2 xrange=0,100 yrange=0,10 cb=rec
 strip STRIP at=6,0,2,2 traces=3 points=20
 radio WAIT at=3,3 items="p:0|q:1" cb=wait
-slider SL at=2,3 min=0 max=10 prec=1 cb=rec
+slider SL at=2,3 min=0 max=10 prec=1 unit="mm" cb=rec
 menu M label="Menu"
 item ONE label="One" cb=menu
 item SEP separator=1
@@ -249,6 +249,24 @@ TEST_F(Kinds, SliderKeepsTheModelsPrecision) {
   renderer->repaint();
   EXPECT_EQ(s->value(), 12);
   EXPECT_EQ(log(), "");
+
+  // Beside it its value with the unit, which also takes a typed value.
+  auto* number = renderer->adapter(ref("SL"))->container()->findChild<QDoubleSpinBox*>("value");
+  ASSERT_NE(number, nullptr);
+  EXPECT_EQ(number->text(), "1.2 mm");
+  s->setValue(40);
+  EXPECT_EQ(number->text(), "4.0 mm");
+  EXPECT_EQ(log(), "SL 2 4|SL 1 4|");
+  number->clear();
+  guitest::type(number, "7.3");
+  EXPECT_EQ(s->value(), 73);
+  EXPECT_EQ(ctx->ui.value(ref("SL")), 7.3);
+  EXPECT_EQ(log(), "SL 2 7.3|SL 1 7.3|");
+  // Beyond the slider's range it stops at the end.
+  number->setValue(99);
+  EXPECT_EQ(s->value(), 100);
+  EXPECT_EQ(number->text(), "10.0 mm");
+  EXPECT_EQ(ctx->ui.value(ref("SL")), 10);
 }
 
 TEST_F(Kinds, TableCellEditsCarryRowAndColumn) {

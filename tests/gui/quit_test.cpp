@@ -8,9 +8,12 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QDoubleSpinBox>
+#include <QPushButton>
 #include <QCoreApplication>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -22,6 +25,7 @@
 
 #include "app/startup.h"
 #include "files/settings_file.h"
+#include "wire/param_fields.h"
 #include "gui/app_window.h"
 #include "sim/server.h"
 
@@ -198,6 +202,75 @@ TEST_F(AppWindow, ExitEntryEndsTheLoop) {
   EXPECT_EQ(exit->shortcut(), QKeySequence("Ctrl+Q"));
   exit->trigger();
   EXPECT_TRUE(fs::exists(dir + "/BX-SCOPE.ini"));
+  EXPECT_EQ(runLoop(), 0);
+}
+
+// An edited field carries its mark until SEND; Exit with unsent changes
+// asks first: Cancel keeps the tool running with the edit, Discard leaves.
+class UnsentChanges : public guitest::ConnectedWindow {
+ protected:
+  QWidget* mark(const char* panel, const char* control) {
+    QWidget* w = renderer->widget(ref(panel, control));
+    return w ? w->findChild<QWidget*>("editedMark") : nullptr;
+  }
+  bool marked(const char* panel, const char* control) {
+    QWidget* m = mark(panel, control);
+    return m != nullptr && !m->isHidden();
+  }
+  QAction* action(const char* menu, const char* item) {
+    int m, i;
+    if (!ctx->ui.findMenuItem(menu, item, m, i)) return nullptr;
+    return renderer->mainWindow()->menuAction(m, i);
+  }
+};
+
+TEST_F(UnsentChanges, AnEditIsMarkedUntilSentAndExitAsksFirst) {
+  settle();
+  const QString title = renderer->mainWindow()->windowTitle();
+  EXPECT_FALSE(marked("PARA1", "EXPOSE"));
+  auto* expose = widget<QDoubleSpinBox>("PARA1", "EXPOSE");
+  ASSERT_NE(expose, nullptr);
+  const double was = expose->value();
+  expose->setValue(was + 0.5);
+  settle();
+  EXPECT_TRUE(marked("PARA1", "EXPOSE"));
+  EXPECT_NE(renderer->mainWindow()->windowTitle(), title);
+  EXPECT_TRUE(renderer->mainWindow()->windowTitle().endsWith("unsent changes"));
+  EXPECT_FALSE(marked("PARA1", "POWER"));
+  for (int i = 0; i < static_cast<int>(ctx->ui.at(ctx->refs.main.tab).pages.size()); ++i)
+    if (ctx->ui.panel(ctx->ui.at(ctx->refs.main.tab).pages[static_cast<size_t>(i)]).name == "PARA1")
+      ctx->ui.setActivePage(ctx->refs.main.tab, i);
+  settle();
+  saveWindow("PARA1-edited");
+
+  // SEND: the sensor holds what is shown, the mark and the title's note go.
+  guitest::click(widget<QPushButton>("MAIN", "SEND"));
+  settle();
+  EXPECT_FALSE(marked("PARA1", "EXPOSE"));
+  EXPECT_EQ(renderer->mainWindow()->windowTitle(), title);
+  EXPECT_EQ(bx::param::get(sensor.ramParams(), bx::param::INTEGRATION_TIME),
+            static_cast<int>(std::lround((was + 0.5) * 100)) * 10);
+
+  // Edited again, then Exit: asked, and Cancel stays with the edit.
+  expose->setValue(was);
+  settle();
+  ASSERT_TRUE(marked("PARA1", "EXPOSE"));
+  popups.clearPopups();
+  popups.answerChoose(3);
+  action("APPLICATION", "EXIT")->trigger();
+  ASSERT_EQ(popups.popups().size(), 1u);
+  EXPECT_EQ(popups.popups()[0].kind, "choose");
+  EXPECT_EQ(popups.popups()[0].directory, "Save parameter file|Send|Discard|Cancel");
+  EXPECT_FALSE(frontend->quitRequested());
+  EXPECT_TRUE(marked("PARA1", "EXPOSE"));
+  // Closing the window asks the same; without an answer nothing is lost.
+  renderer->mainWindow()->close();
+  EXPECT_FALSE(frontend->quitRequested());
+  EXPECT_EQ(popups.popups().size(), 2u);
+  // Discard leaves.
+  popups.answerChoose(2);
+  action("APPLICATION", "EXIT")->trigger();
+  EXPECT_TRUE(frontend->quitRequested());
   EXPECT_EQ(runLoop(), 0);
 }
 

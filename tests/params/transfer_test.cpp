@@ -8,11 +8,15 @@
 #include "files/para_file.h"
 #include "identify/catalogue.h"
 #include "live/pending.h"
+#include "params/bindings.h"
+#include "params/edits.h"
 #include "params/hwinfo.h"
 #include "params/panel_values.h"
 #include "params/para_file_ui.h"
 #include "params/teach.h"
 #include "params/transfer.h"
+#include "params/units.h"
+#include "support/use_language.h"
 #include "params_fixture.h"
 #include "wire/orders.h"
 
@@ -38,6 +42,77 @@ TEST_F(TransferTest, BringUpGetShowsTheSensorsRamRecords) {
   }
   EXPECT_EQ(0, std::memcmp(teach.data(), ctx->params.teach.data(), teach.size()));
   EXPECT_EQ(ctx->ui.value(ref("PARA1", "POLARITY")), field(POLARITY));
+}
+
+// A field or teach cell changed since the last GET or SEND carries the
+// edited mark and the title says so, until it is sent, read again, or set
+// back to what was read.
+TEST_F(TransferTest, EditsAreMarkedUntilSentOrReadAgain) {
+  EXPECT_EQ(RefreshEditMarks(*ctx), 0);  // nothing read: nothing to compare with
+  connectTcp();
+  EXPECT_EQ(RefreshEditMarks(*ctx), 0);
+  auto& ui = ctx->ui;
+  const ui::CtlRef dirt = ref("PARA2", "DIRTTHR"), expose = ref("PARA1", "EXPOSE");
+  const ui::CtlRef table = ctx->para.teach.table;
+  const ui::Panel& main = ui.panel(ui.findPanel("MAIN"));
+  const double dirt0 = ui.value(dirt), expose0 = ui.value(expose);
+  const double tol0 = ui.table(table).at(1, TC_TOLUP).num;
+
+  ui.setValue(dirt, dirt0 + 10);
+  ui.table(table).at(1, TC_TOLUP).num = tol0 + 3;
+  // Below the last digit the field shows, nothing changed for the operator.
+  ui.setValue(expose, expose0 + 0.001);
+  EXPECT_EQ(RefreshEditMarks(*ctx), 2);
+  EXPECT_TRUE(ui.at(dirt).edited);
+  EXPECT_FALSE(ui.at(expose).edited);
+  EXPECT_TRUE(ui.at(table).table.at(1, TC_TOLUP).edited);
+  EXPECT_FALSE(ui.at(table).table.at(1, TC_TOLLO).edited);
+  EXPECT_EQ(main.titleNote, "unsent changes");
+  EXPECT_TRUE(HasUnsentEdits(*ctx));
+
+  // The power the sensor regulates shows its live value: never an edit.
+  ASSERT_EQ(field(POWER_MODE), 1);
+  ui.setValue(ref("PARA1", "POWER"), ui.value(ref("PARA1", "POWER")) + 50);
+  EXPECT_EQ(RefreshEditMarks(*ctx), 2);
+
+  // Set back by hand: its mark goes.
+  ui.setValue(dirt, dirt0);
+  EXPECT_EQ(RefreshEditMarks(*ctx), 1);
+  EXPECT_FALSE(ui.at(dirt).edited);
+
+  // The unit switch shows the same records otherwise: no mark of its own.
+  ui.setValue(ctx->refs.main.mmSwitch, 1);
+  SwitchMMPixel(*ctx, 1);
+  ui.table(table).at(1, TC_TOLUP).num = CellShown(ctx->params, TeachColumns()[TC_TOLUP], 1);
+  EXPECT_EQ(RefreshEditMarks(*ctx), 0);
+  SwitchMMPixel(*ctx, 0);
+  ui.setValue(ctx->refs.main.mmSwitch, 0);
+
+  // SEND: what is shown is the sensor's; every mark and the note go.
+  ui.setValue(dirt, dirt0 + 20);
+  ui.table(table).at(1, TC_TOLUP).num = tol0 + 4;
+  EXPECT_EQ(RefreshEditMarks(*ctx), 2);
+  ASSERT_FALSE(ui.dimmed(ref("MAIN", "SEND")));
+  ui.fire(ref("MAIN", "SEND"), ui::EVENT_COMMIT);
+  EXPECT_EQ(get16le(sim->ramParams(), DIRT_THRESHOLD), dirt0 + 20);
+  EXPECT_EQ(ctx->params.editedCount, 0);
+  EXPECT_FALSE(ui.at(dirt).edited);
+  EXPECT_FALSE(ui.at(table).table.at(1, TC_TOLUP).edited);
+  EXPECT_EQ(main.titleNote, "");
+
+  // A GET reads the sensor again: the edit is gone with its mark.
+  ui.setValue(dirt, dirt0);
+  EXPECT_EQ(RefreshEditMarks(*ctx), 1);
+  ASSERT_EQ(PushGET(*ctx, MEM_RAM), 1);
+  EXPECT_EQ(ui.value(dirt), dirt0 + 20);
+  EXPECT_FALSE(ui.at(dirt).edited);
+  EXPECT_EQ(ctx->params.editedCount, 0);
+
+  // In German the title's note is German.
+  ui.setValue(dirt, dirt0);
+  testing_lang::UseLanguage(*ctx, 1);
+  EXPECT_EQ(RefreshEditMarks(*ctx), 1);
+  EXPECT_EQ(main.titleNote, "nicht gesendete Änderungen");
 }
 
 TEST_F(TransferTest, GetFromEepromSendsOrderFourTwiceWithoutData) {

@@ -2,11 +2,16 @@
 // waiting texts, the streamed record over both transports, STOP, a tab change
 // and a time-out disarming the sensor, streamed-frame faults, and what the
 // page shows (time axis, cursor differences, limits, digital traces).
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "app/localize.h"
+#include "cli/scope_cmd.h"
 #include "app/main_panel.h"
 #include "live/run_loop.h"
 #include "params/params_fixture.h"
@@ -276,6 +281,41 @@ TEST_F(ScopeTest, TheRecordArrivesOverThePtyAndMatchesTheSensorsValues) {
     EXPECT_LT(um, 1000000u);
   }
   EXPECT_EQ(ctx->status, "Data-Transfer Stopped!");
+}
+
+// The page's CSV export: the command line's columns and rows, with commas;
+// nothing without a record; an existing file is replaced only when the
+// operator says so.
+TEST_F(ScopeTest, ThePageExportsTheRecordAsCsvWithTheCommandLinesColumns) {
+  const ui::CtlRef exportBtn = ctx->ui.find("SCOPE", "EXPORT");
+  ASSERT_TRUE(exportBtn.valid());
+  const std::string path = tempDir() + "/scope.csv";
+  fe->answerFile(ui::FILE_NEW, path);
+  ctx->ui.fire(exportBtn, ui::EVENT_COMMIT);
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_EQ(fe->popups().back().text, "No scope record to export - start the scope first!");
+
+  connectTcp();
+  settings(0);
+  PushSCOPE(*ctx);
+  ASSERT_EQ(ctx->scope.outcome, ScopeOutcome::Shown) << ctx->status;
+  fe->clearPopups();
+  ctx->ui.fire(exportBtn, ui::EVENT_COMMIT);
+  std::ifstream in(path);
+  const std::string csv((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string tsv = cli::ScopeRecordTsv(*ctx);
+  std::replace(tsv.begin(), tsv.end(), '\t', ',');
+  EXPECT_EQ(csv, tsv);
+  EXPECT_EQ(csv.substr(0, csv.find('\n')), "INDEX,TIME[ms],VALUE[um],BIT24,BIT25,BIT26,BIT27,BIT28");
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 129);
+
+  // Declining the overwrite keeps the file as it was.
+  { std::ofstream(path) << "old"; }
+  fe->answerFile(ui::FILE_EXISTING, path);
+  fe->answerConfirm(false);
+  ctx->ui.fire(exportBtn, ui::EVENT_COMMIT);
+  std::ifstream again(path);
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>()), "old");
 }
 
 TEST_F(ScopeTest, StopWhileArmedSendsTheDisarmRequestOnBothTransports) {

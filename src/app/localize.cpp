@@ -320,6 +320,8 @@ void SetLanguage(Context& ctx, int language) {
   if (!ctx.ui.text(ctx.para.sum.evalMode).empty()) RefreshStatusMessage(ctx);
   ShowStatusText(ctx, status);
   RedrawScope(ctx);
+  // The recorder's chart captions and an opened recording's texts.
+  ShowRecorderModeHook(ctx);
 }
 
 }  // namespace bx

@@ -204,6 +204,11 @@ class Parser {
     return true;
   }
 
+  bool failAt(int line, const char* reason) {
+    number_ = line;
+    return fail(reason);
+  }
+
   bool fail(const char* reason, std::string_view arg = {}) {
     why_.line = number_;
     why_.reason = reason;
@@ -267,13 +272,15 @@ bool ParseRecording(std::string_view text, Recording& out, ReadFailure& why) {
   Parser p(rec, why);
   int number = 0;
   size_t from = 0;
+  // A file saved again by an editor may begin with a UTF-8 byte order mark.
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") from = 3;
   while (from < text.size()) {
     ++number;
     const size_t nl = text.find('\n', from);
     if (nl == std::string_view::npos) {
       // Every line the recorder writes ends with its line end: a last line
       // without one was cut off while it was written.
-      if (!trim(text.substr(from)).empty()) return p.fail(kCutShort);
+      if (!trim(text.substr(from)).empty()) return p.failAt(number, kCutShort);
       break;
     }
     std::string_view l = text.substr(from, nl - from);
@@ -303,7 +310,7 @@ std::string ReadFailureText(const Context& ctx, const std::string& path, const R
 }
 
 std::string RowDate(const RecordedRow& r) {
-  char b[16];
+  char b[32];
   std::snprintf(b, sizeof b, "%02d-%02d-%04d", r.month, r.day, r.year);
   return b;
 }
@@ -313,7 +320,7 @@ std::string RowTime(const RecordedRow& r) {
 }
 
 std::string RowIsoDateTime(const RecordedRow& r) {
-  char b[24];
+  char b[40];
   std::snprintf(b, sizeof b, "%04d-%02d-%02dT%02d:%02d:%02d", r.year, r.month, r.day, r.hour, r.minute, r.second);
   return b;
 }

@@ -431,7 +431,7 @@ TEST_F(CliRecord, ConvertWritesTheRecordingAsCsv) {
   EXPECT_EQ(r.exitCode, 1) << r.out;
   EXPECT_EQ(slurp(out), whole);
 
-  for (const std::string args : {"convert", "convert " + out, "convert --csv " + csv, "convert " + out + " --csv",
+  for (const std::string& args : std::vector<std::string>{"convert", "convert " + out, "convert --csv " + csv, "convert " + out + " --csv",
                                  "convert " + out + " " + out + " --csv " + csv, "convert " + out + " --csv a --csv b",
                                  "convert " + out + " --tsv " + csv}) {
     r = testsupport::RunCli(args);

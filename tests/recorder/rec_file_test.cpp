@@ -271,7 +271,7 @@ TEST(RecorderFileRead, EarlierToolsHeadersAreRead) {
                                   "Number of Samples:\t\t200.000000\r\nOffset-Value [\xB5m]:\t\t0.000000\r\n"
                                   "Slope-Value [\xB5m/pixel]:\t\t1.400000e+001\r\n",
        0.1, 200, 0, 14},
-      {"micro sign in UTF-8, blank line", "Date:\t01-31-2019\nTime:\t07:05:00\n\nTime-Increment[s]:\t0\n"
+      {"micro sign in UTF-8, blank line, byte order mark", "\xEF\xBB\xBF" "Date:\t01-31-2019\nTime:\t07:05:00\n\nTime-Increment[s]:\t0\n"
                                           "Number of Samples:\t7\nOffset-Value [\xC2\xB5m]:\t12\n"
                                           "Slope-Value [\xC2\xB5m/pixel]:\t7.25\n",
        0, 7, 12, 7.25},

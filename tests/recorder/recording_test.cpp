@@ -620,6 +620,12 @@ TEST_F(OpenedRecordingTest, HundredSamplesRoundTripIntoTheChartAndToCsv) {
                               r[4] + "," + r[5] + "," + r[8] + "," + r[9]);
   }
   EXPECT_EQ(ctx->ui.text(ctx->refs.main.status), "CSV export: 100 samples written to " + csv);
+
+  // A language switch keeps the unit in both charts' captions.
+  ctx->app.resourceDir = BX_RESOURCE_DIR;
+  SetLanguage(*ctx, kGerman);
+  EXPECT_EQ(view().y.caption, "MESSWERT [mm]");
+  EXPECT_EQ(ctx->ui.strip(ref("REC", "RECGRAPH")).yCaption, "MESSWERT [mm]");
 }
 
 // A damaged file is refused with its line and changes nothing shown; START

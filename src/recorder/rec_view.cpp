@@ -65,9 +65,8 @@ void showHeader(Context& ctx) {
   setTxt(ctx, R.hdrMode, modeLabel(ctx, rec.triggered() ? REC_TRIGGERED : REC_STATIC));
   setNum(ctx, R.hdrInc, rec.incrementS);
   setTxt(ctx, R.hdrFile,
-         Localized(ctx, "%1: %2 of %3 samples, %4 %5",
-                   {baseName(ctx.recorder.openedPath), std::to_string(rec.rows.size()), std::to_string(rec.samples),
-                    rec.date, rec.time}));
+         Localized(ctx, "%1 / %2, %3 %4",
+                   {std::to_string(rec.rows.size()), std::to_string(rec.samples), rec.date, rec.time}));
 }
 
 void drawChart(Context& ctx) {
@@ -156,7 +155,7 @@ bool OpenRecording(Context& ctx, const std::string& path) {
   RedrawOpenedRecording(ctx);
   ApplyOpenedRecordingRules(ctx);
   ShowStatusText(ctx, Localized(ctx, "Recording opened: %1 (%2 samples)",
-                                {path, std::to_string(ctx.recorder.opened.rows.size())}));
+                                {baseName(path), std::to_string(ctx.recorder.opened.rows.size())}));
   return true;
 }
 
@@ -215,8 +214,8 @@ void CloseOpenedRecording(Context& ctx) {
     for (ui::CtlRef r : {R.hdrOffset, R.hdrSlope, R.hdrMode, R.hdrInc, R.hdrFile}) ctx.ui.setDimmed(r, true);
     clearReading(ctx);
     if (ctx.ui.valid(R.recView)) ctx.ui.graph(R.recView).keepPlots(0);
+    showChartInPlace(ctx, false);
   }
-  showChartInPlace(ctx, false);
   ApplyOpenedRecordingRules(ctx);
 }
 

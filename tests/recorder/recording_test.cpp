@@ -578,7 +578,7 @@ TEST_F(OpenedRecordingTest, HundredSamplesRoundTripIntoTheChartAndToCsv) {
   EXPECT_EQ(ctx->ui.text(ref("REC", "HDRMODE")), "EXT-IN0-L/H");
   EXPECT_EQ(num("HDROFFSET"), calib::offsetUm(ctx->calib.record));
   EXPECT_NEAR(num("HDRSLOPE"), calib::slopeX16384(ctx->calib.record) / 16384.0, 1e-6);
-  EXPECT_NE(ctx->ui.text(ref("REC", "HDRFILE")).find("100 of 100 samples"), std::string::npos);
+  EXPECT_EQ(ctx->ui.text(ref("REC", "HDRFILE")).substr(0, 9), "100 / 100");
 
   ASSERT_EQ(ctx->ui.intValue(ctx->refs.main.mmSwitch), 0);
   ASSERT_EQ(view().plots.size(), 1u);
@@ -652,7 +652,7 @@ TEST_F(OpenedRecordingTest, ADamagedFileKeepsWhatIsShown) {
   ASSERT_EQ(view().plots[0].y.size(), 5u);
   EXPECT_EQ(view().plots[0].y[4], 140);
   EXPECT_EQ(num("RECCOUNT"), 4);
-  EXPECT_NE(ctx->ui.text(ref("REC", "HDRFILE")).find("good.dat"), std::string::npos);
+  EXPECT_EQ(ctx->ui.text(ref("REC", "HDRFILE")), "5 / 5, 12-09-2026 08:00:00");
 
   // Not a recorder file at all, in German.
   const std::string para = tempDir() + "/para.dat";

@@ -324,6 +324,8 @@ void SetLanguage(Context& ctx, int language) {
   ShowStatusText(ctx, status);
   RedrawScope(ctx);
   RefreshEditMarks(ctx);
+  // The recorder's chart captions and an opened recording's texts.
+  ShowRecorderModeHook(ctx);
 }
 
 }  // namespace bx

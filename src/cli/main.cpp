@@ -12,6 +12,7 @@
 #include "cli/record_cmd.h"
 #include "cli/diff_cmd.h"
 #include "cli/report_cmd.h"
+#include "cli/convert_cmd.h"
 #include "cli/session.h"
 #include "app/language_data.h"
 #include "connection/conn_page.h"
@@ -45,8 +46,8 @@ const char* kUsage =
     "Exit code: 0 sensor connected and identified, 1 not, 2 usage error.\n";
 
 void printUsage(FILE* f) {
-  std::fprintf(f, "%s\n%s\n%s\n%s%s\n%s\n%s\n%s\n%s\nLink options:\n%s", kUsage, bx::cli::ParamCommandsUsage(), bx::cli::LiveCommandUsage(), bx::cli::CalibCommandsUsage(), bx::cli::AdjustCommandUsage(),
-               bx::cli::RecordCommandUsage(), bx::cli::ScopeCommandUsage(), bx::cli::DiffCommandUsage(), bx::cli::ReportCommandUsage(), bx::cli::linkOptionsHelp());
+  std::fprintf(f, "%s\n%s\n%s\n%s%s\n%s\n%s\n%s\n%s\n%s\nLink options:\n%s", kUsage, bx::cli::ParamCommandsUsage(), bx::cli::LiveCommandUsage(), bx::cli::CalibCommandsUsage(), bx::cli::AdjustCommandUsage(),
+               bx::cli::RecordCommandUsage(), bx::cli::ScopeCommandUsage(), bx::cli::DiffCommandUsage(), bx::cli::ReportCommandUsage(), bx::cli::ConvertCommandUsage(), bx::cli::linkOptionsHelp());
 }
 
 int usage(const char* msg) {
@@ -107,6 +108,7 @@ int main(int argc, char** argv) {
   if (argc >= 2 && bx::cli::IsScopeCommand(argv[1])) return bx::cli::RunScopeCommand(argc, argv);
   if (argc >= 2 && bx::cli::IsDiffCommand(argv[1])) return bx::cli::RunDiffCommand(argc, argv);
   if (argc >= 2 && bx::cli::IsReportCommand(argv[1])) return bx::cli::RunReportCommand(argc, argv);
+  if (argc >= 2 && bx::cli::IsConvertCommand(argv[1])) return bx::cli::RunConvertCommand(argc, argv);
   Options o;
   int rc = parseArgs(argc, argv, o);
   if (rc >= 0) return rc;

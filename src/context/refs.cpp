@@ -118,6 +118,14 @@ void resolveCoreRefs(const ui::Ui& ui, Refs& r, std::vector<std::string>& missin
       {"REC", "RECSTATE", &r.rec.recState},
       {"REC", "RECSTATUS", &r.rec.recStatus},
       {"REC", "RECGRAPH", &r.rec.recGraph},
+      {"REC", "OPENREC", &r.rec.openRec},
+      {"REC", "EXPORTCSV", &r.rec.exportCsv},
+      {"REC", "HDROFFSET", &r.rec.hdrOffset},
+      {"REC", "HDRSLOPE", &r.rec.hdrSlope},
+      {"REC", "HDRMODE", &r.rec.hdrMode},
+      {"REC", "HDRINC", &r.rec.hdrInc},
+      {"REC", "HDRFILE", &r.rec.hdrFile},
+      {"REC", "RECVIEW", &r.rec.recView},
   };
   ui::resolveRefs(ui, specs, sizeof specs / sizeof specs[0], missing);
 }

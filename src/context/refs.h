@@ -54,6 +54,8 @@ struct RecRefs {
   ui::CtlRef rs232Mode, incTime, samples, file, fileBtn, start, pause, stop, zoomRec;
   ui::CtlRef days, hours, minutes, seconds, recDate, recTime, recCount;
   ui::CtlRef recVal, recMm, recEdges, recProg, recState, recStatus, recGraph;
+  // A recording opened again: open, export, its header and its chart.
+  ui::CtlRef openRec, exportCsv, hdrOffset, hdrSlope, hdrMode, hdrInc, hdrFile, recView;
 };
 
 struct Refs {

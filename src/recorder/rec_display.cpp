@@ -13,6 +13,7 @@
 #include "params/fields.h"
 #include "params/units.h"
 #include "recorder/rec_rules.h"
+#include "recorder/rec_view.h"
 
 namespace bx {
 namespace {
@@ -75,6 +76,8 @@ void ShowRecorderAxis(Context& ctx) {
 }
 
 void PrepareRecorderChart(Context& ctx) {
+  // A new recording takes the chart's place from an opened one.
+  CloseOpenedRecording(ctx);
   const ui::CtlRef g = ctx.refs.rec.recGraph;
   if (!ctx.ui.valid(g)) return;
   auto& strip = ctx.ui.strip(g);

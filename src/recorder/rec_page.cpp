@@ -13,6 +13,7 @@
 #include "platform/file_info.h"
 #include "recorder/rec_display.h"
 #include "recorder/rec_rules.h"
+#include "recorder/rec_view.h"
 
 namespace bx {
 namespace {
@@ -56,6 +57,7 @@ void applyModeRules(Context& ctx, int mode) {
   ctx.ui.setDimmed(ctx.refs.rec.file, !records);
   // START also needs a sensor, and no recording in progress.
   ctx.ui.setOperable(ctx.refs.rec.start, records && OpenPort(ctx) != nullptr && !ctx.recorder.running);
+  ApplyOpenedRecordingRules(ctx);
 }
 
 void showExpectedDuration(Context& ctx) {
@@ -73,6 +75,8 @@ void ShowRecorderMode(Context& ctx) {
   if (ctx.ui.valid(ring) && ctx.ui.itemIndexOfValue(ring, mode) >= 0) ctx.ui.setValue(ring, mode);
   applyModeRules(ctx, mode);
   if (!ctx.recorder.running) ShowRecorderAxis(ctx);
+  // An opened recording follows the unit too.
+  RedrawOpenedRecording(ctx);
 }
 
 RecordOutcome PushRECORD(Context& ctx, const RecordObserver* observer) {
@@ -95,6 +99,9 @@ RecordOutcome PushRECORD(Context& ctx, const RecordObserver* observer) {
   s.samples = std::clamp(ctx.ui.intValue(ctx.refs.rec.samples), 1, kRecorderMaxSamples);
   s.path = path;
   ctx.ui.setOperable(ctx.refs.rec.start, false);
+  // No file is opened or exported while one is being written.
+  ctx.ui.setOperable(ctx.refs.rec.openRec, false);
+  ctx.ui.setOperable(ctx.refs.rec.exportCsv, false);
   const RecordOutcome r = RunRecording(ctx, s, observer);
   applyModeRules(ctx, param::get(ctx.params, param::RS232_MODE));
   return r;
@@ -175,7 +182,10 @@ int CC_NUMinctime(Context& ctx, const ui::EventArgs& ev) {
 }
 
 int CC_TOGGZoomRecorder(Context& ctx, const ui::EventArgs& ev) {
-  if (ev.event == ui::EVENT_COMMIT) ApplyRecorderZoom(ctx);
+  if (ev.event == ui::EVENT_COMMIT) {
+    ApplyRecorderZoom(ctx);
+    RedrawOpenedRecording(ctx);
+  }
   return 0;
 }
 
@@ -189,6 +199,7 @@ const ui::CallbackEntry* RecorderCallbacks(size_t& count) {
       BX_CB(CC_PICBTNrecfile),   BX_CB(CC_CBTNStartRecord), BX_CB(CC_PICBTNPauseRecord),
       BX_CB(CC_PICBTNStopRecord), BX_CB(CC_DROPrs232mode),  BX_CB(CC_NUMsample),
       BX_CB(CC_NUMinctime),      BX_CB(CC_TOGGZoomRecorder), BX_CB(CC_GRAPHRecorder),
+      BX_CB(CC_PICBTNOpenRecording), BX_CB(CC_PICBTNExportCsv), BX_CB(CC_GRAPHRecording),
   };
   count = sizeof kTable / sizeof kTable[0];
   return kTable;

@@ -1,7 +1,8 @@
 // quellan-bx-cli record, run as a program against the simulator: the file
 // it writes, static and triggered over both transports with the sensor's
 // RS-232 mode restored, the refusal of an existing file, Ctrl-C, a time-out
-// and the usage errors.
+// and the usage errors; a recording made here converted to CSV, and a
+// damaged one refused with nothing written.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -385,6 +386,58 @@ TEST_F(CliRecord, UsageErrors) {
   }
   const CliRun help = testsupport::RunCli("--help");
   EXPECT_NE(help.out.find("quellan-bx-cli record --out FILE"), std::string::npos);
+}
+
+// A recording the tool made converts to CSV with the same values; converted
+// again through a damaged copy, nothing is written and the old CSV stays.
+TEST_F(CliRecord, ConvertWritesTheRecordingAsCsv) {
+  sim::Server server;
+  CliRun r = testsupport::RunCli("record --out " + out + " --samples 3 --interval 0.1 " + tcp(server));
+  ASSERT_EQ(r.exitCode, 0) << r.out;
+  const std::string csv = dir + "/out.csv";
+  r = testsupport::RunCli("convert " + out + " --csv " + csv);
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_NE(r.out.find("samples: 3\n"), std::string::npos) << r.out;
+  const std::string text = slurp(csv);
+  ASSERT_EQ(lineCount(text), 4u) << text;
+  // Row by row: M-VALUE, M-VAL[um], EDG-A, EDG-B, EDG-N of the file.
+  std::istringstream rec(slurp(out)), got(text);
+  std::string line, row;
+  for (int i = 0; i < 7; ++i) std::getline(rec, line);
+  std::getline(got, row);
+  EXPECT_EQ(row, "SAMPLE,DATE-TIME,M-VALUE[pixel],M-VAL[um],EDG-A[pixel],EDG-B[pixel],EDG-N,PROG,STATE\r");
+  for (int n = 1; std::getline(rec, line) && std::getline(got, row); ++n) {
+    std::vector<std::string> f;
+    std::istringstream fs(line);
+    for (std::string x; std::getline(fs, x, '\t');)
+      if (!x.empty()) f.push_back(x);
+    ASSERT_EQ(f.size(), 9u) << line;
+    const std::string iso = f[0].substr(6, 4) + "-" + f[0].substr(0, 2) + "-" + f[0].substr(3, 2) + "T" + f[1];
+    EXPECT_EQ(row, std::to_string(n) + "," + iso + "," + f[2] + "," + f[6] + "," + f[3] + "," + f[4] + "," + f[5] +
+                       "," + f[7] + "," + f[8].substr(0, f[8].size() - 1) + "\r");
+  }
+
+  const std::string damaged = dir + "/DAMAGED.DAT";
+  const std::string whole = slurp(out);
+  { std::ofstream(damaged, std::ios::binary) << whole.substr(0, whole.size() - 6); }
+  r = testsupport::RunCli("convert " + damaged + " --csv " + csv);
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_NE(r.out.find("status: " + damaged + ", line 10: the file is cut short\n"), std::string::npos) << r.out;
+  EXPECT_EQ(slurp(csv), text) << "nothing written";
+  r = testsupport::RunCli("convert " + dir + "/none.dat --csv " + dir + "/none.csv");
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_FALSE(std::filesystem::exists(dir + "/none.csv"));
+  r = testsupport::RunCli("convert " + out + " --csv " + out);
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_EQ(slurp(out), whole);
+
+  for (const std::string& args : std::vector<std::string>{"convert", "convert " + out, "convert --csv " + csv, "convert " + out + " --csv",
+                                 "convert " + out + " " + out + " --csv " + csv, "convert " + out + " --csv a --csv b",
+                                 "convert " + out + " --tsv " + csv}) {
+    r = testsupport::RunCli(args);
+    EXPECT_EQ(r.exitCode, 2) << args << "\n" << r.out;
+  }
+  EXPECT_NE(testsupport::RunCli("--help").out.find("quellan-bx-cli convert RECORD.DAT --csv OUT.csv"), std::string::npos);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // Recordings against the simulated sensor: the file as rows arrive, the
 // page's rules, the overwrite question, triggered samples over both
 // transports (with damaged frames among them), and how a time-out, a file
-// that cannot be written, STOP and PAUSE end or shape a recording.
+// that cannot be written, STOP and PAUSE end or shape a recording; a
+// recording opened again into the chart, read with the cursor and exported
+// as CSV, and a damaged file refused with what is shown kept.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -14,13 +16,16 @@
 #include <regex>
 #include <sstream>
 
+#include "app/localize.h"
 #include "params/fields.h"
 #include "params/panel_values.h"
 #include "params/params_fixture.h"
 #include "params/transfer.h"
 #include "platform/clock.h"
 #include "recorder/rec_display.h"
+#include "recorder/rec_file.h"
 #include "recorder/rec_page.h"
+#include "recorder/rec_view.h"
 #include "tests/support/file_size_limit.h"
 #include "wire/calib_record.h"
 #include "wire/orders.h"
@@ -103,7 +108,7 @@ class RecorderTest : public ParamsTest {
   }
 
   // Triggered recording of n samples with pulses at the sensor's input.
-  std::string recordTriggered(int n, int& pulses) {
+  std::string recordTriggered(int n, int& pulses, double spacingS = 0.02) {
     chooseMode(REC_TRIGGERED);
     EXPECT_EQ(PushSEND(*ctx, MEM_RAM), 1);
     EXPECT_EQ(sim->ramParams()[param::RS232_MODE], 1);
@@ -113,7 +118,7 @@ class RecorderTest : public ParamsTest {
     pulses = 0;
     seen.onPass = [&] {
       const double now = platform::Timer();
-      if (now - last < 0.02 || pulses > 4 * n) return;
+      if (now - last < spacingS || pulses > 4 * n) return;
       last = now;
       if (!damaged.empty()) {
         sim::FaultRule rule;
@@ -506,6 +511,166 @@ TEST_F(RecorderTest, PauseFreezesTheGraphOnlyAndStopEndsTheRecording) {
   ctx->ui.fire(ref("REC", "START"), ui::EVENT_LEFT_CLICK);
   EXPECT_FALSE(ctx->recorder.chartPaused);
   EXPECT_EQ(ctx->ui.value(ref("REC", "PAUSE")), 0);
+}
+
+}  // namespace
+}  // namespace bx::test
+
+namespace bx::test {
+namespace {
+
+class OpenedRecordingTest : public RecorderTest {
+ protected:
+  const ui::GraphModel& view() { return ctx->ui.graph(ref("REC", "RECVIEW")); }
+  double num(const char* name) { return ctx->ui.value(ref("REC", name)); }
+
+  bool open(const std::string& file) {
+    fe->answerFile(ui::FILE_EXISTING, file);
+    ctx->ui.fire(ref("REC", "OPENREC"), ui::EVENT_COMMIT);
+    return ctx->recorder.showingOpened && ctx->recorder.openedPath == file;
+  }
+
+  // A small file as the recorder writes it: values 100, 110, 120 ...
+  std::string smallFile(const std::string& name, int rows) {
+    recorder::FileHeader h;
+    h.date = "12-09-2026";
+    h.time = "08:00:00";
+    h.incrementS = 2;
+    h.samples = rows;
+    h.offsetUm = 40;
+    h.slopeX16384 = 2 * 16384;
+    std::string text = recorder::HeaderText(h);
+    char buf[recorder::kRowBufferSize];
+    for (int i = 0; i < rows; ++i) {
+      RecorderSample smp;
+      smp.value = static_cast<uint16_t>(100 + 10 * i);
+      smp.valueUm = 200 + 20 * i;
+      smp.edges = 2;
+      smp.status = static_cast<int16_t>(i % 2);
+      text.append(buf, recorder::FormatRow(buf, "12-09-2026", ("08:00:0" + std::to_string(i % 10)).c_str(), smp));
+    }
+    const std::string file = tempDir() + "/" + name;
+    std::ofstream(file, std::ios::binary) << text;
+    return file;
+  }
+};
+
+std::string isoOf(const std::string& date, const std::string& time) {
+  return date.substr(6, 4) + "-" + date.substr(0, 2) + "-" + date.substr(3, 2) + "T" + time;
+}
+
+// A recording of 100 samples taken from the sensor opens again into the
+// chart with the file's values in either unit, the cursor reads each
+// sample's number, date, time and values, and its CSV holds the same.
+TEST_F(OpenedRecordingTest, HundredSamplesRoundTripIntoTheChartAndToCsv) {
+  connectTcp();
+  int pulses = 0;
+  const auto file = lines(recordTriggered(100, pulses, 0.004));
+  ASSERT_EQ(file.size(), kHeaderLines + 100);
+  std::vector<std::vector<std::string>> rows;
+  for (size_t i = kHeaderLines; i < file.size(); ++i) rows.push_back(fields(file[i]));
+
+  ASSERT_TRUE(open(path)) << status();
+  EXPECT_TRUE(ctx->ui.visible(ref("REC", "RECVIEW")));
+  EXPECT_FALSE(ctx->ui.visible(ref("REC", "RECGRAPH")));
+  EXPECT_FALSE(ctx->ui.dimmed(ref("REC", "EXPORTCSV")));
+  EXPECT_EQ(num("HDRINC"), 0);
+  EXPECT_EQ(ctx->ui.text(ref("REC", "HDRMODE")), "EXT-IN0-L/H");
+  EXPECT_EQ(num("HDROFFSET"), calib::offsetUm(ctx->calib.record));
+  EXPECT_NEAR(num("HDRSLOPE"), calib::slopeX16384(ctx->calib.record) / 16384.0, 1e-6);
+  EXPECT_EQ(ctx->ui.text(ref("REC", "HDRFILE")).substr(0, 9), "100 / 100");
+
+  ASSERT_EQ(ctx->ui.intValue(ctx->refs.main.mmSwitch), 0);
+  ASSERT_EQ(view().plots.size(), 1u);
+  ASSERT_EQ(view().plots[0].y.size(), 100u);
+  for (size_t i = 0; i < 100; ++i) {
+    EXPECT_EQ(view().plots[0].x[i], static_cast<double>(i + 1));
+    EXPECT_EQ(view().plots[0].y[i], std::stoi(rows[i][2])) << "sample " << i + 1;
+  }
+  EXPECT_EQ(view().y.caption, "MEASUREMENT-VALUE [pixel]");
+  ctx->ui.setValue(ctx->refs.main.mmSwitch, 1);
+  ctx->ui.fire(ctx->refs.main.mmSwitch, ui::EVENT_VAL_CHANGED);
+  for (size_t i = 0; i < 100; ++i) EXPECT_DOUBLE_EQ(view().plots[0].y[i], std::stoi(rows[i][6]) / 1000.0);
+  EXPECT_EQ(view().y.caption, "MEASUREMENT-VALUE [mm]");
+
+  // A click on the chart, then the cursor dragged between two samples.
+  ctx->ui.fire(ref("REC", "RECVIEW"), ui::EVENT_LEFT_CLICK, 37, 0);
+  for (int pick : {37, 62}) {
+    const auto& r = rows[static_cast<size_t>(pick - 1)];
+    EXPECT_EQ(num("RECCOUNT"), pick);
+    EXPECT_EQ(ctx->ui.text(ref("REC", "RECDATE")), r[0]);
+    EXPECT_EQ(ctx->ui.text(ref("REC", "RECTIME")), r[1]);
+    EXPECT_EQ(num("RECVAL"), std::stoi(r[2]));
+    EXPECT_DOUBLE_EQ(num("RECMM"), std::stoi(r[6]) / 1000.0);
+    EXPECT_EQ(num("RECEDGES"), std::stoi(r[5]));
+    EXPECT_EQ(view().cursors[0].x, pick);
+    ctx->ui.graph(ref("REC", "RECVIEW")).cursors[0].x = 61.6;
+    ctx->ui.fire(ref("REC", "RECVIEW"), ui::EVENT_VAL_CHANGED, 1);
+  }
+
+  const std::string csv = tempDir() + "/RECORD.csv";
+  fe->answerFile(ui::FILE_NEW, csv);
+  ctx->ui.fire(ref("REC", "EXPORTCSV"), ui::EVENT_COMMIT);
+  const auto out = lines(slurp(csv));
+  ASSERT_EQ(out.size(), 101u) << status();
+  EXPECT_EQ(out[0], "SAMPLE,DATE-TIME,M-VALUE[pixel],M-VAL[um],EDG-A[pixel],EDG-B[pixel],EDG-N,PROG,STATE");
+  for (size_t i = 0; i < 100; ++i) {
+    const auto& r = rows[i];
+    EXPECT_EQ(out[i + 1], std::to_string(i + 1) + "," + isoOf(r[0], r[1]) + "," + r[2] + "," + r[6] + "," + r[3] + "," +
+                              r[4] + "," + r[5] + "," + r[8] + "," + r[9]);
+  }
+  EXPECT_EQ(ctx->ui.text(ctx->refs.main.status), "CSV export: 100 samples written to " + csv);
+
+  // A language switch keeps the unit in both charts' captions.
+  ctx->app.resourceDir = BX_RESOURCE_DIR;
+  SetLanguage(*ctx, kGerman);
+  EXPECT_EQ(view().y.caption, "MESSWERT [mm]");
+  EXPECT_EQ(ctx->ui.strip(ref("REC", "RECGRAPH")).yCaption, "MESSWERT [mm]");
+}
+
+// A damaged file is refused with its line and changes nothing shown; START
+// gives the chart back to the roll graph.
+TEST_F(OpenedRecordingTest, ADamagedFileKeepsWhatIsShown) {
+  const std::string good = smallFile("good.dat", 5);
+  ASSERT_TRUE(open(good));
+  EXPECT_EQ(num("HDRINC"), 2);
+  EXPECT_EQ(num("HDROFFSET"), 40);
+  EXPECT_EQ(ctx->ui.text(ref("REC", "HDRMODE")), "STATIC(REC)");
+  EXPECT_EQ(num("RECCOUNT"), 1) << "the cursor starts on the first sample";
+  EXPECT_EQ(num("RECVAL"), 100);
+
+  // The tenth row cut off in the middle.
+  std::string text = slurp(smallFile("cut.dat", 10));
+  const std::string cut = tempDir() + "/cut.dat";
+  std::ofstream(cut, std::ios::binary | std::ios::trunc) << text.substr(0, text.size() - 4);
+  fe->clearPopups();
+  ctx->ui.fire(ref("REC", "RECVIEW"), ui::EVENT_LEFT_CLICK, 4, 0);
+  EXPECT_FALSE(open(cut));
+  ASSERT_EQ(fe->popups().size(), 2u) << "the file dialogue, then the refusal";
+  EXPECT_NE(fe->popups()[1].text.find(cut + ", line 17: the file is cut short"), std::string::npos) << fe->popups()[1].text;
+  EXPECT_EQ(ctx->recorder.openedPath, good);
+  ASSERT_EQ(view().plots[0].y.size(), 5u);
+  EXPECT_EQ(view().plots[0].y[4], 140);
+  EXPECT_EQ(num("RECCOUNT"), 4);
+  EXPECT_EQ(ctx->ui.text(ref("REC", "HDRFILE")), "5 / 5, 12-09-2026 08:00:00");
+
+  // Not a recorder file at all, in German.
+  const std::string para = tempDir() + "/para.dat";
+  std::ofstream(para, std::ios::binary) << "[PARAMETER]\r\nAverage=1\r\n";
+  ctx->app.resourceDir = BX_RESOURCE_DIR;
+  SetLanguage(*ctx, kGerman);
+  fe->clearPopups();
+  EXPECT_FALSE(open(para));
+  ASSERT_EQ(fe->popups().size(), 2u);
+  EXPECT_NE(fe->popups()[1].text.find(para + ", Zeile 1: keine Rekorder-Datei"), std::string::npos) << fe->popups()[1].text;
+  EXPECT_EQ(view().x.caption, "MESSWERT-NR.") << "the language switch redraws the opened recording";
+
+  PrepareRecorderChart(*ctx);
+  EXPECT_FALSE(ctx->recorder.showingOpened);
+  EXPECT_FALSE(ctx->ui.visible(ref("REC", "RECVIEW")));
+  EXPECT_TRUE(ctx->ui.visible(ref("REC", "RECGRAPH")));
+  EXPECT_TRUE(ctx->ui.dimmed(ref("REC", "EXPORTCSV")));
+  EXPECT_TRUE(ctx->ui.text(ref("REC", "HDRFILE")).empty());
 }
 
 }  // namespace

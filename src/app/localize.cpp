@@ -279,6 +279,10 @@ bool LocalizeUi(Context& ctx) {
   if (!ParseLanguageFile(LanguageFilePath(ctx.app.resourceDir, ctx.app.language), data, error)) return false;
   ApplyLanguage(ctx.ui, data);
   ctx.app.texts = std::move(data);
+  ui::FrontTexts front;
+  front.language = LanguageOf(ctx.app.language).tag;
+  front.wholeGraph = Localized(ctx, "Whole graph");
+  ctx.ui.setFrontTexts(std::move(front));
   return true;
 }
 

@@ -240,6 +240,9 @@ class StringAdapter : public ControlAdapter {
 // its cell is narrow (status words like "DISCONNECTED").
 class FitLabel : public QLabel {
  public:
+  // The smallest size it shrinks its font to.
+  static constexpr double kSmallestPoints = 6.0;
+  FitLabel() { setProperty("shrinksToFit", kSmallestPoints); }
   // The text is drawn inset from the frame: ask for that room too.
   QSize sizeHint() const override { return QLabel::sizeHint() + QSize(2 * kInset, 0); }
   QSize minimumSizeHint() const override { return QLabel::minimumSizeHint() + QSize(2 * kInset, 0); }
@@ -253,7 +256,7 @@ class FitLabel : public QLabel {
     QFont f = font();
     const double need = QFontMetricsF(f).horizontalAdvance(text());
     if (need > area.width() && need > 0 && area.width() > 0)
-      f.setPointSizeF(std::max(6.0, f.pointSizeF() * area.width() / need));
+      f.setPointSizeF(std::max(kSmallestPoints, f.pointSizeF() * area.width() / need));
     p.setFont(f);
     p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
     p.drawText(area, static_cast<int>(alignment()), text());
@@ -267,6 +270,10 @@ class TextAdapter : public ControlAdapter {
     l->setTextFormat(Qt::PlainText);
     l->setAlignment(Qt::AlignCenter);
     l->setFrameShape(QFrame::StyledPanel);
+    // A text the tool writes while it runs (status, states, the summary)
+    // takes the room its cell has and claims none by its length: a longer
+    // message never pushes the controls around it aside.
+    if (ui.at(ref).text.empty()) l->setSizePolicy(QSizePolicy::Ignored, l->sizePolicy().verticalPolicy());
     setWidget(l);
   }
 

@@ -186,24 +186,31 @@ class PlotAdapter : public ControlAdapter {
   bool zoomed() const { return zoomed_; }
 
  protected:
-  // The model's range of each axis, what "whole" means right now.
+  // The model's range of each axis and its unit: what "whole" means now.
   struct Home {
     double min = 0, max = 0;
     bool autoscale = false;
-    bool operator==(const Home&) const = default;
+    QString unit;
+    // Another unit, another scaling or a range of another size is another
+    // whole graph; a range that moved by a rounding (1 or 0 as the first
+    // pixel) is the same.
+    bool same(const Home& o) const {
+      const double slack = 0.01 * std::max(std::abs(max - min), std::abs(o.max - o.min));
+      return autoscale == o.autoscale && unit == o.unit && std::abs(min - o.min) <= slack && std::abs(max - o.max) <= slack;
+    }
   };
 
-  // Called by apply() with the model's axes before it draws: ends the
-  // operator's view when the whole graph changed. True while zoomed.
-  bool keepView(const ui::Axis& x, const ui::Axis& y) {
-    const std::array<Home, 2> home{Home{x.min, x.max, x.autoscale}, Home{y.min, y.max, y.autoscale}};
-    if (zoomed_ && home != home_) setZoomed(false);
+  // Called by apply() with the model's axes and captions before it draws:
+  // ends the operator's view when the whole graph changed. True while the
+  // operator's view holds.
+  bool keepView(const ui::Axis& x, const ui::Axis& y, const std::string& xCaption, const std::string& yCaption) {
+    const std::array<Home, 2> home{Home{x.min, x.max, x.autoscale, axisUnit(x, xCaption)},
+                                   Home{y.min, y.max, y.autoscale, axisUnit(y, yCaption)}};
+    if (zoomed_ && !(home[0].same(home_[0]) && home[1].same(home_[1]))) setZoomed(false);
     home_ = home;
     axes_ = {x, y};
+    captions_ = {xCaption, yCaption};
     return zoomed_;
-  }
-  void setCaptions(const std::string& x, const std::string& y) {
-    captions_ = {x, y};
   }
 
   // A press that this kind takes for itself (a cursor to drag).
@@ -405,8 +412,7 @@ class GraphAdapter : public PlotAdapter {
 
   void apply(const ui::Control& c) override {
     const ui::GraphModel& g = c.graph;
-    const bool keep = keepView(g.x, g.y);
-    setCaptions(g.x.caption, g.y.caption);
+    const bool keep = keepView(g.x, g.y, g.x.caption, g.y.caption);
     applyAxis(plot_->xAxis, g.x, g.x.caption, keep);
     applyAxis(plot_->yAxis, g.y, g.y.caption, keep);
     size_t nLine = 0, nRect = 0;
@@ -548,8 +554,7 @@ class StripAdapter : public PlotAdapter {
     ui::Axis x;
     x.min = 0;
     x.max = std::max(1, points - 1);
-    const bool keep = keepView(x, s.y);
-    setCaptions({}, s.yCaption);
+    const bool keep = keepView(x, s.y, {}, s.yCaption);
     applyAxis(plot_->xAxis, x, {}, keep);
     applyAxis(plot_->yAxis, s.y, s.yCaption, keep);
     while (plot_->graphCount() < traces) plot_->addGraph();

@@ -243,10 +243,27 @@ class FitLabel : public QLabel {
   // The smallest size it shrinks its font to.
   static constexpr double kSmallestPoints = 6.0;
   FitLabel() { setProperty("shrinksToFit", kSmallestPoints); }
-  // The text is drawn inset from the frame: ask for that room too.
-  QSize sizeHint() const override { return QLabel::sizeHint() + QSize(2 * kInset, 0); }
-  QSize minimumSizeHint() const override { return QLabel::minimumSizeHint() + QSize(2 * kInset, 0); }
+  // The text is drawn inset from the frame: ask for that room too. A text
+  // that does not claim its length asks only for the room its smallest
+  // font needs: it takes what its cell has, and a longer message never
+  // pushes the controls around it aside while the window is larger than
+  // its smallest.
+  QSize sizeHint() const override {
+    return claimsLength ? QLabel::sizeHint() + QSize(2 * kInset, 0) : smallest(QLabel::sizeHint());
+  }
+  QSize minimumSizeHint() const override {
+    return claimsLength ? QLabel::minimumSizeHint() + QSize(2 * kInset, 0) : smallest(QLabel::minimumSizeHint());
+  }
   static constexpr int kInset = 2;
+  bool claimsLength = true;
+
+ private:
+  QSize smallest(QSize base) const {
+    const double pt = font().pointSizeF();
+    const double k = pt > kSmallestPoints ? kSmallestPoints / pt : 1.0;
+    const int width = static_cast<int>(std::ceil(QFontMetricsF(font()).horizontalAdvance(text()) * k));
+    return {width + 2 * kInset + 2 * frameWidth() + 2 * margin(), base.height()};
+  }
 
  protected:
   void paintEvent(QPaintEvent* e) override {
@@ -271,9 +288,8 @@ class TextAdapter : public ControlAdapter {
     l->setAlignment(Qt::AlignCenter);
     l->setFrameShape(QFrame::StyledPanel);
     // A text the tool writes while it runs (status, states, the summary)
-    // takes the room its cell has and claims none by its length: a longer
-    // message never pushes the controls around it aside.
-    if (ui.at(ref).text.empty()) l->setSizePolicy(QSizePolicy::Ignored, l->sizePolicy().verticalPolicy());
+    // takes the room its cell has rather than claim more by its length.
+    l->claimsLength = !ui.at(ref).text.empty();
     setWidget(l);
   }
 

@@ -63,6 +63,9 @@ QSize PanelScroll::minimumSizeHint() const {
   const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
   if (need.height() > room.height()) need.rwidth() += bar;
   if (need.width() > room.width()) need.rheight() += bar;
+  // The window may be made lower than the panel's smallest layout (down to
+  // half of it): the panel scrolls then. Its width stays whole.
+  need.setHeight(std::min(need.height(), std::max(need.height() / 2, 80)));
   return need.boundedTo(room).expandedTo(QSize(100, 80));
 }
 

@@ -16,7 +16,7 @@ namespace bx::gui {
 
 // The main panel's area: the panel itself where the screen has room for
 // its smallest layout, scrolled where it has not (a large scale factor, a
-// small screen). The window can be made no smaller than that.
+// small screen) or where the operator made the window lower than that.
 class PanelScroll : public QScrollArea {
   Q_OBJECT
  public:

@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QStyleOptionSpinBox>
 #include <QTextCursor>
 #include <algorithm>
@@ -156,15 +157,31 @@ class RingAdapter : public ControlAdapter {
   }
 };
 
+// An entry with a list never narrower than the entry it shows (an address
+// on a window fitted to a small screen).
+class EntryBox : public QComboBox {
+ public:
+  QSize minimumSizeHint() const override {
+    QSize base = QComboBox::minimumSizeHint();
+    QStyleOptionComboBox opt;
+    initStyleOption(&opt);
+    const int text = fontMetrics().horizontalAdvance(currentText()) + 8;
+    const QSize need = style()->sizeFromContents(QStyle::CT_ComboBox, &opt, QSize(text, base.height()), this);
+    return {std::max(base.width(), need.width()), base.height()};
+  }
+};
+
 class ComboAdapter : public ControlAdapter {
  public:
   ComboAdapter(ui::Ui& ui, ui::CtlRef ref) : ControlAdapter(ui, ref) {
-    auto* cb = new QComboBox;
+    auto* cb = new EntryBox;
     cb->setEditable(true);
     // The list is the model's (recent entries); the callback decides.
     cb->setInsertPolicy(QComboBox::NoInsert);
     setWidget(cb);
     QLineEdit* le = cb->lineEdit();
+    // The room asked for follows the entry, typed or set.
+    connect(le, &QLineEdit::textChanged, cb, [cb] { cb->updateGeometry(); });
     connect(le, &QLineEdit::textEdited, this, [this](const QString& t) {
       if (updating_) return;
       edited_ = true;

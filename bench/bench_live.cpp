@@ -105,14 +105,7 @@ void stopLatency(const SimProcess& sp, bool tcp, int runs) {
 
 }  // namespace
 
-// Bytes a serial line carries for one cycle of the video view: the
-// requests and replies of the live record, the edges and the video.
-int wireBytesPerCycle() {
-  int n = 0;
-  for (uint8_t o : {bx::order::kLiveData, bx::order::kEdgeQuery, bx::order::kVideoData})
-    n += 2 * bx::frame::kHeaderSize + bx::order::RequestSize(o, 0) + bx::order::ReplySize(o, 0);
-  return n;
-}
+using bench::wireBytesPerCycle;
 
 // The loop against a simulator whose replies leave no faster than a serial
 // line of `baud`: cycles per second against the line's ceiling, and the
@@ -121,7 +114,7 @@ void pacedLine(int baud, long cycles) {
   bx::sim::Config cfg;
   cfg.paceBaud = baud;
   SimProcess sp = bench::startSimProcess(cfg);
-  const double ceiling = baud / 10.0 / wireBytesPerCycle();
+  const double ceiling = bench::wireCeiling(baud);
   for (bool tcp : {true, false}) {
     Tool t(sp, tcp);
     Counter c;

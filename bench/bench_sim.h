@@ -17,6 +17,8 @@
 #include "connection/bringup.h"
 #include "sim/server.h"
 #include "ui/headless.h"
+#include "wire/frame_format.h"
+#include "wire/orders.h"
 
 namespace bench {
 
@@ -78,6 +80,18 @@ inline void aimAtSim(bx::Context& ctx, const SimProcess& sp, bool tcp) {
     L.baudIndex = 7;
   }
 }
+
+// Bytes a serial line carries for one cycle of the video view: the
+// requests and replies of the live record, the edges and the video.
+inline int wireBytesPerCycle() {
+  int n = 0;
+  for (uint8_t o : {bx::order::kLiveData, bx::order::kEdgeQuery, bx::order::kVideoData})
+    n += 2 * bx::frame::kHeaderSize + bx::order::RequestSize(o, 0) + bx::order::ReplySize(o, 0);
+  return n;
+}
+
+// Cycles a second that a line of `baud` carries at most (10 bits a byte).
+inline double wireCeiling(int baud) { return baud / 10.0 / wireBytesPerCycle(); }
 
 // A headless tool with the panel resource loaded, not yet connected.
 struct HeadlessTool {

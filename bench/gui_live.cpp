@@ -4,7 +4,13 @@
 // often the window was repainted. The window is real Qt (the offscreen
 // platform when there is no display), so every repaint draws its graphs.
 //   gui_live [CYCLES]      default 3000 cycles per measurement, 3 rounds
+// Paced: the simulator's replies leave no faster than a serial line of BAUD,
+// and the window is in the states of kPacedStates (a graph zoomed, ...):
+// cycles per second against the line's ceiling, headless and drawing.
+//   gui_live --pace BAUD [CYCLES]   default 5 s of the line's ceiling
 #include <QApplication>
+#include <QWheelEvent>
+#include <cstring>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +31,10 @@
 #include "platform/com_ports.h"
 #include "connection/bringup.h"
 #include "ui/headless.h"
+
+#ifdef BX_HAVE_QCUSTOMPLOT
+#include <qcustomplot.h>
+#endif
 
 #include "bench_sim.h"
 #include "bench_support.h"
@@ -55,11 +65,11 @@ struct Result {
   double perSecond = 0, cpuShare = 0, paintsPerSecond = 0;
 };
 
-// Runs the loop for `cycles` after a warm-up of 100.
-Result run(bx::Context& ctx, long cycles, const bx::gui::Renderer* renderer = nullptr) {
+// Runs the loop for `cycles` after a warm-up.
+Result run(bx::Context& ctx, long cycles, const bx::gui::Renderer* renderer = nullptr, long warmUp = 100) {
   Counter c;
   c.renderer = renderer;
-  c.markAt = 100;
+  c.markAt = warmUp;
   c.stopAt = c.markAt + cycles;
   const bx::RunObserver obs{&c, &onCycle, nullptr};
   bx::PushRUN(ctx, &obs);
@@ -68,12 +78,48 @@ Result run(bx::Context& ctx, long cycles, const bx::gui::Renderer* renderer = nu
   return {(c.cycles - c.markAt) / dt, (cpuSeconds() - c.cpuMark) / dt, paints / dt};
 }
 
-Result headless(const SimProcess& sp, bool tcp, long cycles) {
+Result headless(const SimProcess& sp, bool tcp, long cycles, long warmUp = 100) {
   bench::ConnectedTool t(sp, tcp);
-  return run(t.ctx, cycles);
+  return run(t.ctx, cycles, nullptr, warmUp);
 }
 
-Result drawing(const SimProcess& sp, bool tcp, long cycles, const std::string& dir) {
+// A state of the window while the loop runs, brought about as the operator
+// would; false when it could not be. One entry each, so another state (the
+// message log open, say) is one more line in kPacedStates.
+struct WindowState {
+  const char* name;
+  bool (*apply)(bx::Context& ctx, bx::gui::Renderer& renderer);
+};
+
+// Whether the video graph shows less than its whole range.
+bool zoomed(bx::Context& ctx, bx::gui::Renderer& renderer) {
+#ifdef BX_HAVE_QCUSTOMPLOT
+  const bx::ui::CtlRef g = ctx.ui.find("VIDEO", "VIDEOGRAPH");
+  auto* plot = qobject_cast<QCustomPlot*>(renderer.widget(g));
+  return plot && plot->xAxis->range().size() < 0.9 * (ctx.ui.graph(g).x.max - ctx.ui.graph(g).x.min);
+#else
+  (void)ctx;
+  (void)renderer;
+  return false;
+#endif
+}
+
+// The measurement page's video graph zoomed in by two turns of the wheel.
+bool zoomVideoGraph(bx::Context& ctx, bx::gui::Renderer& renderer) {
+  QWidget* plot = renderer.widget(ctx.ui.find("VIDEO", "VIDEOGRAPH"));
+  if (!plot || !plot->isVisible()) return false;
+  const QPointF at(plot->width() / 2.0, plot->height() / 2.0);
+  QWheelEvent wheel(at, plot->mapToGlobal(at), QPoint(), QPoint(0, 240), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(plot, &wheel);
+  return zoomed(ctx, renderer);
+}
+
+const WindowState kPacedStates[] = {
+    {"graph zoomed", &zoomVideoGraph},
+};
+
+Result drawing(const SimProcess& sp, bool tcp, long cycles, const std::string& dir, bool paced = false) {
   auto ctx = std::make_unique<bx::Context>();
   bx::gui::QtFrontend frontend(*ctx);
   ctx->ui.frontend = &frontend;
@@ -94,7 +140,20 @@ Result drawing(const SimProcess& sp, bool tcp, long cycles, const std::string& d
     std::fprintf(stderr, "gui_live: connect failed: %s\n", ctx->status.c_str());
     std::exit(1);
   }
-  const Result r = run(*ctx, cycles, &renderer);
+  if (paced) {
+    renderer.repaint();
+    QApplication::processEvents();
+    for (const WindowState& st : kPacedStates)
+      if (!st.apply(*ctx, renderer)) {
+        std::fprintf(stderr, "gui_live: the window could not be brought to \"%s\"\n", st.name);
+        std::exit(1);
+      }
+  }
+  const Result r = run(*ctx, cycles, &renderer, paced ? 20 : 100);
+  if (paced && !zoomed(*ctx, renderer)) {
+    std::fprintf(stderr, "gui_live: the loop's redrawing lost the graph's zoom\n");
+    std::exit(1);
+  }
   bx::CloseLink(*ctx, true);
   frontend.attach(nullptr);
   bx::AppShutdown(*ctx);
@@ -105,6 +164,27 @@ Result drawing(const SimProcess& sp, bool tcp, long cycles, const std::string& d
 Result median(std::vector<Result> v) {
   std::sort(v.begin(), v.end(), [](const Result& a, const Result& b) { return a.perSecond < b.perSecond; });
   return v[v.size() / 2];
+}
+
+// The loop against a simulator paced like a serial line of `baud`, headless
+// and with the window in every state of kPacedStates.
+void pacedLine(int baud, long cycles, const std::string& dir) {
+  bx::sim::Config cfg;
+  cfg.paceBaud = baud;
+  SimProcess sp = bench::startSimProcess(cfg);
+  const double ceiling = bench::wireCeiling(baud);
+  std::string states;
+  for (const WindowState& st : kPacedStates) states += (states.empty() ? "" : ", ") + std::string(st.name);
+  std::printf("gui_live: paced %d Bd, wire ceiling %.2f cycles/s (%d bytes a cycle), window: %s\n", baud, ceiling,
+              bench::wireBytesPerCycle(), states.c_str());
+  for (bool tcp : {true, false}) {
+    const Result h = headless(sp, tcp, cycles, 20);
+    const Result d = drawing(sp, tcp, cycles, dir, true);
+    std::printf("%-4s headless %7.2f cycles/s %5.1f %% of the ceiling, drawing %7.2f cycles/s %5.1f %% (CPU %3.0f %%), %.0f repaints/s\n",
+                tcp ? "tcp" : "pty", h.perSecond, 100.0 * h.perSecond / ceiling, d.perSecond,
+                100.0 * d.perSecond / ceiling, 100 * d.cpuShare, d.paintsPerSecond);
+  }
+  bench::stopSimProcess(sp);
 }
 
 }  // namespace
@@ -118,6 +198,14 @@ int main(int argc, char** argv) {
   if (dir.empty()) {
     std::fprintf(stderr, "gui_live: cannot make a temporary project directory\n");
     return 1;
+  }
+  if (argc > 2 && std::strcmp(argv[1], "--pace") == 0) {
+    const int baud = std::max(1200, std::atoi(argv[2]));
+    const long cycles = argc > 3 ? std::max(20L, std::atol(argv[3])) : std::max(50L, static_cast<long>(bench::wireCeiling(baud) * 5));
+    pacedLine(baud, cycles, dir);
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+    return 0;
   }
   SimProcess sp = bench::startSimProcess();
   std::printf("gui_live: platform %s, %ld cycles per measurement\n", qPrintable(QGuiApplication::platformName()), cycles);

@@ -2,7 +2,8 @@
 # Builds and runs the benchmarks (not part of the tests): every bench_*
 # program with its defaults, the live loop against a simulator paced like
 # serial lines of 115200 and 921600 Bd, and the desktop front-end's
-# benchmarks (offscreen when there is no display).
+# benchmarks (offscreen when there is no display), once more with the
+# drawing tool against the simulator paced at 921600 Bd.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -22,3 +23,7 @@ for g in build-bench/bin/gui_*; do
   echo "== $(basename "$g")"
   "$g"
 done
+if [ -x build-bench/bin/gui_live ]; then
+  echo "== gui_live --pace 921600"
+  build-bench/bin/gui_live --pace 921600
+fi

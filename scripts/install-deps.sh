@@ -3,7 +3,7 @@
 # Safe to run again: packages already present are left alone.
 set -euo pipefail
 PKGS=(cmake g++ make googletest libgtest-dev qt6-base-dev libqcustomplot-dev xvfb xauth libgl-dev poppler-utils
-      dpkg-dev lintian desktop-file-utils appstream)
+      dpkg-dev lintian desktop-file-utils appstream qt6-translations-l10n)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

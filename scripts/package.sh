@@ -72,6 +72,7 @@ for lib in libc6 libstdc++6 libqt6widgets6 libqt6printsupport6; do
   echo "$DEPENDS" | grep -q "$lib" || fail "no dependency on $lib (Depends: $DEPENDS)"
 done
 say "Depends: $DEPENDS"
+field Recommends | grep -q qt6-translations-l10n || fail "Qt's translations not recommended (Recommends: $(field Recommends))"
 grep -q "<release version=\"$VERSION\"" packaging/*.metainfo.xml || fail "metainfo names no release $VERSION"
 head -n 1 packaging/changelog | grep -q "($VERSION)" || fail "changelog does not start with $VERSION"
 

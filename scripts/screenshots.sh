@@ -2,7 +2,11 @@
 # Renders every page of the desktop window, in English and German and in
 # pixel and millimetre units, connected to the sensor simulator, and the
 # calibration pages once more unlocked (NAME-unlocked-stepN), into PNG
-# files in DIR (offscreen: no display needed):
+# files in DIR (offscreen: no display needed), three times over: at normal
+# size (DIR/normal), at twice the scale on a 1600x1200 screen (DIR/scale2)
+# and with a system font half as large again (DIR/large-font). Beside the
+# pages each set holds the graphs zoomed and read with the crosshair and the
+# window fitted to its screen:
 #   scripts/screenshots.sh DIR
 #   BX_BUILD_DIR=other scripts/screenshots.sh DIR
 # The renderer is the front-end test that also checks every page for
@@ -37,8 +41,18 @@ done
 start_sim_tcp "$BIN" screenshots.sh
 
 status=0
-(cd "$BIN" && QT_QPA_PLATFORM=offscreen BX_SIM_PORT="$PORT" BX_SCREENSHOT_DIR="$OUT" \
-  ./bx_gui_tests --gtest_filter='Pages.NoTextIsClippedOnAnyPageInEitherLanguageOrUnit' --gtest_brief=1) || status=$?
+# name, then the environment of the pass.
+passes=("normal" "" "scale2" "QT_SCALE_FACTOR=2 BX_TEST_SCREEN=1600x1200" "large-font" "BX_TEST_FONT_SCALE=1.5")
+for ((i = 0; i < ${#passes[@]}; i += 2)); do
+  name=${passes[i]}
+  mkdir -p "$OUT/$name"
+  (cd "$BIN" && env QT_QPA_PLATFORM=offscreen BX_SIM_PORT="$PORT" BX_SCREENSHOT_DIR="$OUT/$name" ${passes[i + 1]} \
+    ./bx_gui_tests --gtest_brief=1 \
+    --gtest_filter='Pages.NoTextIsClippedOnAnyPageInEitherLanguageOrUnit:GraphViews.AZoomed*:GraphViews.Crosshair*:WindowGeometry.TheWindowFits*') ||
+    status=$?
+  count=$(find "$OUT/$name" -maxdepth 1 -name '*.png' | wc -l)
+  echo "screenshots.sh: $count pictures in $OUT/$name"
+done
 for lang in en de; do
   case $lang in en) locale=C ;; de) locale=de_DE.UTF-8 ;; esac
   pdf="$OUT/service_report_$lang.pdf"
@@ -50,6 +64,4 @@ for lang in en de; do
     status=1
   fi
 done
-count=$(find "$OUT" -maxdepth 1 -name '*.png' | wc -l)
-echo "screenshots.sh: $count pictures in $OUT"
 exit "$status"

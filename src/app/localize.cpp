@@ -282,6 +282,10 @@ bool LocalizeUi(Context& ctx) {
   ctx.app.texts = std::move(data);
   ctx.live.stateTextMemo = {};  // translated with the texts just replaced
   ApplyHelpTooltips(ctx);
+  ui::FrontTexts front;
+  front.language = LanguageOf(ctx.app.language).tag;
+  front.wholeGraph = Localized(ctx, "Whole graph");
+  ctx.ui.setFrontTexts(std::move(front));
   return true;
 }
 

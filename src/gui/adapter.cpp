@@ -40,6 +40,11 @@ ControlAdapter::ControlAdapter(ui::Ui& ui, ui::CtlRef ref) : ui_(ui), ref_(ref) 
     container_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   else
     container_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  // A control that is hidden keeps its room: nothing around it moves when
+  // it appears (a trigger state, the max/min fields).
+  QSizePolicy sp = container_->sizePolicy();
+  sp.setRetainSizeWhenHidden(true);
+  container_->setSizePolicy(sp);
 }
 
 bool growsWithWindow(ui::Kind k) {

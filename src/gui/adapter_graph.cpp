@@ -1,8 +1,13 @@
 // Graph and strip-chart adapters, drawn with QCustomPlot.
+#include <QApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QRubberBand>
+#include <QToolButton>
+#include <QWheelEvent>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -71,7 +76,8 @@ class GainTicker : public QCPAxisTicker {
   }
 };
 
-void applyAxis(QCPAxis* ax, const ui::Axis& a, const std::string& caption) {
+// Caption, ticks and, unless the operator's own view holds it, the range.
+void applyAxis(QCPAxis* ax, const ui::Axis& a, const std::string& caption, bool keepRange = false) {
   auto ticker = ax->ticker().dynamicCast<GainTicker>();
   if (!ticker) {
     ticker = QSharedPointer<GainTicker>::create();
@@ -88,8 +94,31 @@ void applyAxis(QCPAxis* ax, const ui::Axis& a, const std::string& caption) {
     ax->setNumberFormat("f");
     ax->setNumberPrecision(prec);
   }
-  if (!a.autoscale && a.max > a.min && (ax->range().lower != a.min || ax->range().upper != a.max))
+  if (!keepRange && !a.autoscale && a.max > a.min && (ax->range().lower != a.min || ax->range().upper != a.max))
     ax->setRange(a.min, a.max);
+}
+
+// What a shown value is counted in: the axis's unit, else the bracketed
+// part of its caption ("MEASUREMENT-VALUE [mm]" counts in mm).
+QString axisUnit(const ui::Axis& a, const std::string& caption) {
+  if (!a.unit.empty()) return qs(a.unit);
+  const size_t open = caption.rfind('['), close = caption.rfind(']');
+  if (open == std::string::npos || close == std::string::npos || close < open + 2) return {};
+  return qs(caption.substr(open + 1, close - open - 1));
+}
+
+// A value read off an axis at a screen position: with as many decimals as
+// one screen pixel there can tell apart, never fewer than the axis shows.
+QString readout(QCPAxis* ax, double pixel, const ui::Axis& a, const QString& unit) {
+  const double gain = a.gain != 0 && std::isfinite(a.gain) ? a.gain : 1.0;
+  const double v = ax->pixelToCoord(pixel) * gain;
+  const double step = std::abs(ax->pixelToCoord(pixel + 1) - ax->pixelToCoord(pixel)) * std::abs(gain);
+  int decimals = std::clamp(a.precision, 0, 10);
+  if (step > 0 && std::isfinite(step)) decimals = std::max(decimals, static_cast<int>(std::ceil(-std::log10(step))));
+  decimals = std::clamp(decimals, 0, 6);
+  // No "-0.00" for a value that rounds to nothing.
+  const QString text = QString::number(std::abs(v) < 0.5 * std::pow(10.0, -decimals) ? 0.0 : v, 'f', decimals);
+  return unit.isEmpty() ? text : text + ' ' + unit;
 }
 
 QCustomPlot* newPlot() {
@@ -103,14 +132,263 @@ QCustomPlot* newPlot() {
   p->layer("cursors")->setMode(QCPLayer::lmBuffered);
   // Filled areas (range shading, bands, edge bars) lie under the curves.
   p->addLayer("areas", p->layer("main"), QCustomPlot::limBelow);
+  // The crosshair follows the mouse: a layer of its own, redrawn alone.
+  p->addLayer("crosshair", p->layer("cursors"), QCustomPlot::limAbove);
+  p->layer("crosshair")->setMode(QCPLayer::lmBuffered);
   return p;
 }
 
-class GraphAdapter : public ControlAdapter {
+// A plot the operator may zoom, pan and read, when its control allows:
+// the wheel zooms about the mouse, Shift and a drag draw the rectangle to
+// zoom into, a drag elsewhere pans, and a double click or the corner
+// button shows the whole graph again. A crosshair with the position and
+// value in the axes' units follows the mouse. The model's axes are the
+// whole graph; while the operator's view is zoomed, redrawing keeps it,
+// until the model changes what the whole graph is (another unit, say).
+class PlotAdapter : public ControlAdapter {
  public:
-  GraphAdapter(ui::Ui& ui, ui::CtlRef ref) : ControlAdapter(ui, ref) {
+  PlotAdapter(ui::Ui& ui, ui::CtlRef ref) : ControlAdapter(ui, ref) {
     plot_ = newPlot();
     setWidget(plot_);
+    if (!model().zoomable) return;
+    plot_->setMouseTracking(true);
+    // A filter of its own: the adapter's filter serves the right button,
+    // help and the generic clicks and stays as it is.
+    watcher_ = new Watcher(this);
+    plot_->installEventFilter(watcher_);
+    vLine_ = new QCPItemStraightLine(plot_);
+    hLine_ = new QCPItemStraightLine(plot_);
+    for (QCPItemStraightLine* l : {vLine_, hLine_}) {
+      l->setLayer("crosshair");
+      l->setSelectable(false);
+      l->setPen(QPen(QColor(90, 90, 90), 1, Qt::DotLine));
+      l->setVisible(false);
+    }
+    readout_ = new QCPItemText(plot_);
+    readout_->setObjectName("crosshairReadout");
+    readout_->setLayer("crosshair");
+    readout_->setSelectable(false);
+    readout_->position->setType(QCPItemPosition::ptAxisRectRatio);
+    readout_->position->setCoords(0, 0);
+    readout_->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
+    readout_->setPadding(QMargins(3, 1, 3, 1));
+    readout_->setBrush(QColor(255, 255, 255, 220));
+    readout_->setPen(QPen(QColor(160, 160, 160)));
+    readout_->setVisible(false);
+    whole_ = new QToolButton(plot_);
+    whole_->setObjectName("wholeGraph");
+    whole_->setFocusPolicy(Qt::NoFocus);
+    whole_->setVisible(false);
+    connect(whole_, &QToolButton::clicked, this, [this] { showWhole(); });
+    connect(plot_, &QCustomPlot::afterLayout, this, [this] { placeWholeButton(); });
+  }
+
+  bool zoomed() const { return zoomed_; }
+
+ protected:
+  // The model's range of each axis and its unit: what "whole" means now.
+  struct Home {
+    double min = 0, max = 0;
+    bool autoscale = false;
+    QString unit;
+    // Another unit, another scaling or a range of another size is another
+    // whole graph; a range that moved by a rounding (1 or 0 as the first
+    // pixel) is the same.
+    bool same(const Home& o) const {
+      const double slack = 0.01 * std::max(std::abs(max - min), std::abs(o.max - o.min));
+      return autoscale == o.autoscale && unit == o.unit && std::abs(min - o.min) <= slack && std::abs(max - o.max) <= slack;
+    }
+  };
+
+  // Called by apply() with the model's axes and captions before it draws:
+  // ends the operator's view when the whole graph changed. True while the
+  // operator's view holds.
+  bool keepView(const ui::Axis& x, const ui::Axis& y, const std::string& xCaption, const std::string& yCaption) {
+    const std::array<Home, 2> home{Home{x.min, x.max, x.autoscale, axisUnit(x, xCaption)},
+                                   Home{y.min, y.max, y.autoscale, axisUnit(y, yCaption)}};
+    if (zoomed_ && !(home[0].same(home_[0]) && home[1].same(home_[1]))) setZoomed(false);
+    home_ = home;
+    axes_ = {x, y};
+    captions_ = {xCaption, yCaption};
+    return zoomed_;
+  }
+
+  // A press that this kind takes for itself (a cursor to drag).
+  virtual bool takesPress(const QPointF& at) const {
+    (void)at;
+    return false;
+  }
+
+  QCustomPlot* plot_;
+
+ private:
+  enum class Drag { None, Pending, Pan, Rect };
+
+  void setZoomed(bool on) {
+    zoomed_ = on;
+    if (!whole_) return;
+    if (on) {
+      const QString text = qs(ui_.front.wholeGraph);
+      if (whole_->text() != text) {
+        whole_->setText(text);
+        whole_->setToolTip(text);
+        whole_->adjustSize();
+      }
+      placeWholeButton();
+    }
+    whole_->setVisible(on);
+  }
+
+  void placeWholeButton() {
+    if (!whole_) return;
+    const QRect r = plot_->axisRect()->rect();
+    whole_->move(std::max(0, r.right() - whole_->width() - 2), r.top() + 2);
+  }
+
+  void showWhole() {
+    setZoomed(false);
+    sync(true);
+    plot_->replot();
+  }
+
+  void zoomedTo(const QCPRange& x, const QCPRange& y) {
+    // Far enough in to tell samples apart, never into nothing.
+    auto sane = [](const QCPRange& r) { return std::isfinite(r.lower) && std::isfinite(r.upper) && r.size() > 1e-9; };
+    if (!sane(x) || !sane(y)) return;
+    plot_->xAxis->setRange(x);
+    plot_->yAxis->setRange(y);
+    setZoomed(true);
+    plot_->replot();
+  }
+
+  void wheel(QWheelEvent* e) {
+    const double steps = e->angleDelta().y() / 120.0;
+    if (steps == 0) return;
+    const double factor = std::pow(0.8, steps);
+    const QPointF at = e->position();
+    QCPRange x = plot_->xAxis->range(), y = plot_->yAxis->range();
+    const double cx = plot_->xAxis->pixelToCoord(at.x()), cy = plot_->yAxis->pixelToCoord(at.y());
+    x = QCPRange(cx + (x.lower - cx) * factor, cx + (x.upper - cx) * factor);
+    y = QCPRange(cy + (y.lower - cy) * factor, cy + (y.upper - cy) * factor);
+    zoomedTo(x, y);
+  }
+
+  void press(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton || takesPress(e->position())) return;
+    from_ = e->position().toPoint();
+    fromX_ = plot_->xAxis->range();
+    fromY_ = plot_->yAxis->range();
+    drag_ = (e->modifiers() & Qt::ShiftModifier) ? Drag::Rect : Drag::Pending;
+  }
+
+  void move(QMouseEvent* e) {
+    const QPoint at = e->position().toPoint();
+    follow(e->position());
+    if (drag_ == Drag::Pending && (at - from_).manhattanLength() >= QApplication::startDragDistance()) drag_ = Drag::Pan;
+    if (drag_ == Drag::Pan) {
+      // The point under the mouse stays under it.
+      const double dx = plot_->xAxis->pixelToCoord(from_.x()) - plot_->xAxis->pixelToCoord(at.x());
+      const double dy = plot_->yAxis->pixelToCoord(from_.y()) - plot_->yAxis->pixelToCoord(at.y());
+      plot_->xAxis->setRange(fromX_);
+      plot_->yAxis->setRange(fromY_);
+      zoomedTo(QCPRange(fromX_.lower + dx, fromX_.upper + dx), QCPRange(fromY_.lower + dy, fromY_.upper + dy));
+    } else if (drag_ == Drag::Rect) {
+      if (!band_) band_ = new QRubberBand(QRubberBand::Rectangle, plot_);
+      band_->setGeometry(QRect(from_, at).normalized());
+      band_->show();
+    }
+  }
+
+  void release(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    const Drag was = drag_;
+    drag_ = Drag::None;
+    if (band_) band_->hide();
+    if (was != Drag::Rect) return;
+    const QRect r = QRect(from_, e->position().toPoint()).normalized();
+    // A click with Shift is no rectangle.
+    if (r.width() < 4 || r.height() < 4) return;
+    zoomedTo(QCPRange(plot_->xAxis->pixelToCoord(r.left()), plot_->xAxis->pixelToCoord(r.right())),
+             QCPRange(plot_->yAxis->pixelToCoord(r.bottom()), plot_->yAxis->pixelToCoord(r.top())));
+  }
+
+  // The crosshair and its readout at a mouse position (hidden outside the
+  // plotting area).
+  void follow(const QPointF& at) {
+    if (!readout_) return;
+    const bool inside = plot_->axisRect()->rect().contains(at.toPoint());
+    if (inside) {
+      const double x = plot_->xAxis->pixelToCoord(at.x()), y = plot_->yAxis->pixelToCoord(at.y());
+      vLine_->point1->setCoords(x, 0);
+      vLine_->point2->setCoords(x, 1);
+      hLine_->point1->setCoords(0, y);
+      hLine_->point2->setCoords(1, y);
+      readout_->setText(QString("x = %1   y = %2")
+                            .arg(readout(plot_->xAxis, at.x(), axes_[0], axisUnit(axes_[0], captions_[0])),
+                                 readout(plot_->yAxis, at.y(), axes_[1], axisUnit(axes_[1], captions_[1]))));
+    }
+    if (!inside && !readout_->visible()) return;
+    for (QCPAbstractItem* item : {static_cast<QCPAbstractItem*>(vLine_), static_cast<QCPAbstractItem*>(hLine_),
+                                  static_cast<QCPAbstractItem*>(readout_)})
+      item->setVisible(inside);
+    plot_->layer("crosshair")->replot();
+  }
+
+  struct Watcher : QObject {
+    explicit Watcher(PlotAdapter* a) : QObject(a), adapter(a) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      return watched == adapter->plot_ && adapter->navigate(event);
+    }
+    PlotAdapter* adapter;
+  };
+
+  // The operator's navigation; true when the event is used up.
+  bool navigate(QEvent* event) {
+    switch (event->type()) {
+      case QEvent::Wheel:
+        wheel(static_cast<QWheelEvent*>(event));
+        return true;  // the page around the graph does not scroll as well
+      case QEvent::MouseButtonPress:
+        press(static_cast<QMouseEvent*>(event));
+        return false;
+      case QEvent::MouseMove:
+        move(static_cast<QMouseEvent*>(event));
+        return false;
+      case QEvent::MouseButtonRelease:
+        release(static_cast<QMouseEvent*>(event));
+        return false;
+      case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+          drag_ = Drag::None;
+          if (zoomed_) showWhole();
+        }
+        return false;
+      case QEvent::Leave:
+        follow(QPointF(-1, -1));
+        return false;
+      default:
+        return false;
+    }
+  }
+
+  Watcher* watcher_ = nullptr;
+  bool zoomed_ = false;
+  std::array<Home, 2> home_{};
+  std::array<ui::Axis, 2> axes_{};
+  std::array<std::string, 2> captions_{};
+  Drag drag_ = Drag::None;
+  QPoint from_;
+  QCPRange fromX_, fromY_;
+  QCPItemStraightLine* vLine_ = nullptr;
+  QCPItemStraightLine* hLine_ = nullptr;
+  QCPItemText* readout_ = nullptr;
+  QToolButton* whole_ = nullptr;
+  QRubberBand* band_ = nullptr;
+};
+
+class GraphAdapter : public PlotAdapter {
+ public:
+  GraphAdapter(ui::Ui& ui, ui::CtlRef ref) : PlotAdapter(ui, ref) {
     for (auto& line : cursorLines_) {
       line = new QCPItemStraightLine(plot_);
       line->setLayer("cursors");
@@ -130,10 +408,13 @@ class GraphAdapter : public ControlAdapter {
  protected:
   bool genericLeftClick() const override { return false; }
 
+  bool takesPress(const QPointF& at) const override { return !model().dimmed && cursorAt(at.x()) >= 0; }
+
   void apply(const ui::Control& c) override {
     const ui::GraphModel& g = c.graph;
-    applyAxis(plot_->xAxis, g.x, g.x.caption);
-    applyAxis(plot_->yAxis, g.y, g.y.caption);
+    const bool keep = keepView(g.x, g.y, g.x.caption, g.y.caption);
+    applyAxis(plot_->xAxis, g.x, g.x.caption, keep);
+    applyAxis(plot_->yAxis, g.y, g.y.caption, keep);
     size_t nLine = 0, nRect = 0;
     for (const auto& p : g.plots) {
       if (p.type == ui::PlotType::Rect) {
@@ -149,8 +430,8 @@ class GraphAdapter : public ControlAdapter {
     }
     for (size_t i = nLine; i < lines_.size(); ++i) lines_[i]->setVisible(false);
     for (size_t i = nRect; i < rects_.size(); ++i) rects_[i]->setVisible(false);
-    if (g.x.autoscale) plot_->xAxis->rescale(true);
-    if (g.y.autoscale) plot_->yAxis->rescale(true);
+    if (g.x.autoscale && !keep) plot_->xAxis->rescale(true);
+    if (g.y.autoscale && !keep) plot_->yAxis->rescale(true);
     for (size_t i = 0; i < cursorLines_.size(); ++i) {
       const ui::Cursor& cur = g.cursors[i];
       bool show = static_cast<int>(i) < g.cursorCount && cur.visible;
@@ -248,7 +529,6 @@ class GraphAdapter : public ControlAdapter {
     ui_.touch(ref_);
   }
 
-  QCustomPlot* plot_;
   std::vector<QCPGraph*> lines_;
   std::vector<QCPCurve*> rects_;
   std::array<QCPItemStraightLine*, 5> cursorLines_{};
@@ -261,19 +541,22 @@ QColor traceColor(const ui::StripModel& s, int t) {
   return kDefault[t % 6];
 }
 
-class StripAdapter : public ControlAdapter {
+class StripAdapter : public PlotAdapter {
  public:
-  StripAdapter(ui::Ui& ui, ui::CtlRef ref) : ControlAdapter(ui, ref) {
-    plot_ = newPlot();
-    setWidget(plot_);
-  }
+  StripAdapter(ui::Ui& ui, ui::CtlRef ref) : PlotAdapter(ui, ref) {}
 
  protected:
   void apply(const ui::Control& c) override {
     const ui::StripModel& s = c.strip;
-    applyAxis(plot_->yAxis, s.y, s.yCaption);
     const int traces = std::max(0, s.traces);
     const int points = std::max(0, s.points);
+    // The time axis counts whole points.
+    ui::Axis x;
+    x.min = 0;
+    x.max = std::max(1, points - 1);
+    const bool keep = keepView(x, s.y, {}, s.yCaption);
+    applyAxis(plot_->xAxis, x, {}, keep);
+    applyAxis(plot_->yAxis, s.y, s.yCaption, keep);
     while (plot_->graphCount() < traces) plot_->addGraph();
     for (int t = 0; t < plot_->graphCount(); ++t) plot_->graph(t)->setVisible(t < traces);
     const size_t have = s.data.size();
@@ -291,13 +574,9 @@ class StripAdapter : public ControlAdapter {
       g->setData(xs, ys, true);
       g->setPen(QPen(traceColor(s, t)));
     }
-    if (plot_->xAxis->range().upper != std::max(1, points - 1)) plot_->xAxis->setRange(0, std::max(1, points - 1));
-    if (s.y.autoscale) plot_->yAxis->rescale(true);
+    if (s.y.autoscale && !keep) plot_->yAxis->rescale(true);
     plot_->replot(QCustomPlot::rpQueuedReplot);
   }
-
- private:
-  QCustomPlot* plot_;
 };
 
 #else  // without QCustomPlot: a framed placeholder that names the control

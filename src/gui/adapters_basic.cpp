@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QStyleOptionSpinBox>
 #include <QTextCursor>
 #include <algorithm>
@@ -162,15 +163,31 @@ class RingAdapter : public ControlAdapter {
   }
 };
 
+// An entry with a list never narrower than the entry it shows (an address
+// on a window fitted to a small screen).
+class EntryBox : public QComboBox {
+ public:
+  QSize minimumSizeHint() const override {
+    QSize base = QComboBox::minimumSizeHint();
+    QStyleOptionComboBox opt;
+    initStyleOption(&opt);
+    const int text = fontMetrics().horizontalAdvance(currentText()) + 8;
+    const QSize need = style()->sizeFromContents(QStyle::CT_ComboBox, &opt, QSize(text, base.height()), this);
+    return {std::max(base.width(), need.width()), base.height()};
+  }
+};
+
 class ComboAdapter : public ControlAdapter {
  public:
   ComboAdapter(ui::Ui& ui, ui::CtlRef ref) : ControlAdapter(ui, ref) {
-    auto* cb = new QComboBox;
+    auto* cb = new EntryBox;
     cb->setEditable(true);
     // The list is the model's (recent entries); the callback decides.
     cb->setInsertPolicy(QComboBox::NoInsert);
     setWidget(cb);
     QLineEdit* le = cb->lineEdit();
+    // The room asked for follows the entry, typed or set.
+    connect(le, &QLineEdit::textChanged, cb, [cb] { cb->updateGeometry(); });
     connect(le, &QLineEdit::textEdited, this, [this](const QString& t) {
       if (updating_) return;
       edited_ = true;
@@ -246,10 +263,30 @@ class StringAdapter : public ControlAdapter {
 // its cell is narrow (status words like "DISCONNECTED").
 class FitLabel : public QLabel {
  public:
-  // The text is drawn inset from the frame: ask for that room too.
-  QSize sizeHint() const override { return QLabel::sizeHint() + QSize(2 * kInset, 0); }
-  QSize minimumSizeHint() const override { return QLabel::minimumSizeHint() + QSize(2 * kInset, 0); }
+  // The smallest size it shrinks its font to.
+  static constexpr double kSmallestPoints = 6.0;
+  FitLabel() { setProperty("shrinksToFit", kSmallestPoints); }
+  // The text is drawn inset from the frame: ask for that room too. A text
+  // that does not claim its length asks only for the room its smallest
+  // font needs: it takes what its cell has, and a longer message never
+  // pushes the controls around it aside while the window is larger than
+  // its smallest.
+  QSize sizeHint() const override {
+    return claimsLength ? QLabel::sizeHint() + QSize(2 * kInset, 0) : smallest(QLabel::sizeHint());
+  }
+  QSize minimumSizeHint() const override {
+    return claimsLength ? QLabel::minimumSizeHint() + QSize(2 * kInset, 0) : smallest(QLabel::minimumSizeHint());
+  }
   static constexpr int kInset = 2;
+  bool claimsLength = true;
+
+ private:
+  QSize smallest(QSize base) const {
+    const double pt = font().pointSizeF();
+    const double k = pt > kSmallestPoints ? kSmallestPoints / pt : 1.0;
+    const int width = static_cast<int>(std::ceil(QFontMetricsF(font()).horizontalAdvance(text()) * k));
+    return {width + 2 * kInset + 2 * frameWidth() + 2 * margin(), base.height()};
+  }
 
  protected:
   void paintEvent(QPaintEvent* e) override {
@@ -259,7 +296,7 @@ class FitLabel : public QLabel {
     QFont f = font();
     const double need = QFontMetricsF(f).horizontalAdvance(text());
     if (need > area.width() && need > 0 && area.width() > 0)
-      f.setPointSizeF(std::max(6.0, f.pointSizeF() * area.width() / need));
+      f.setPointSizeF(std::max(kSmallestPoints, f.pointSizeF() * area.width() / need));
     p.setFont(f);
     p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
     p.drawText(area, static_cast<int>(alignment()), text());
@@ -273,6 +310,9 @@ class TextAdapter : public ControlAdapter {
     l->setTextFormat(Qt::PlainText);
     l->setAlignment(Qt::AlignCenter);
     l->setFrameShape(QFrame::StyledPanel);
+    // A text the tool writes while it runs (status, states, the summary)
+    // takes the room its cell has rather than claim more by its length.
+    l->claimsLength = !ui.at(ref).text.empty();
     setWidget(l);
   }
 

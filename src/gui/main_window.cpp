@@ -7,7 +7,10 @@
 #include <QMenuBar>
 #include <QMoveEvent>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QSet>
+#include <QStyle>
+#include <algorithm>
 
 namespace bx::gui {
 
@@ -34,7 +37,48 @@ QString withMnemonic(const std::string& label, QSet<QChar>& used) {
   return out;
 }
 
+// Room the window's frame and menu bar take around its central area.
+QSize decoration(const QWidget* central) {
+  const QWidget* w = central ? central->window() : nullptr;
+  if (!w) return {};
+  QSize around = w->frameGeometry().size() - central->size();
+  return around.expandedTo(QSize(0, 0));
+}
+
 }  // namespace
+
+PanelScroll::PanelScroll(QWidget* panel) {
+  setObjectName("panelScroll");
+  setFrameShape(QFrame::NoFrame);
+  setWidgetResizable(true);
+  setWidget(panel);
+}
+
+QSize PanelScroll::minimumSizeHint() const {
+  QSize need = widget() ? widget()->minimumSizeHint() : QSize(0, 0);
+  const QScreen* s = screen();
+  if (!s) return need;
+  // Scroll bars take room of their own once the panel scrolls.
+  const QSize room = s->availableGeometry().size() - decoration(this);
+  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+  if (need.height() > room.height()) need.rwidth() += bar;
+  if (need.width() > room.width()) need.rheight() += bar;
+  // The window may be made lower than the panel's smallest layout (down to
+  // half of it): the panel scrolls then. Its width stays whole.
+  need.setHeight(std::min(need.height(), std::max(need.height() / 2, 80)));
+  return need.boundedTo(room).expandedTo(QSize(100, 80));
+}
+
+QSize PanelScroll::sizeHint() const {
+  return widget() ? widget()->sizeHint().expandedTo(minimumSizeHint()) : QScrollArea::sizeHint();
+}
+
+QSize MainWindow::fitScreen(QSize want) const {
+  const QScreen* s = screen();
+  if (!s) return want;
+  const QSize around = frameGeometry().size() - size();
+  return want.boundedTo(s->availableGeometry().size() - around.expandedTo(QSize(0, 0)));
+}
 
 MainWindow::MainWindow(ui::Ui& ui, int panel) : ui_(ui), panel_(panel) {
   setObjectName(QString::fromStdString(ui.panel(panel).name));
@@ -58,16 +102,32 @@ void MainWindow::syncPanel() {
   if (stateMoved && !p.maximized) setWindowState(windowState() & ~Qt::WindowMaximized);
   if (!isMaximized()) {
     // Resize only when the model asks for another size than the one last
-    // applied or reported, so the operator's own resizing stays.
+    // applied or reported, so the operator's own resizing stays. A size larger than the screen's free area is made to fit it, and the
+    // window then lies wholly inside that area; the panel scrolls within.
+    bool fitted = false;
     if (p.width != appliedW_ || p.height != appliedH_) {
       appliedW_ = p.width;
       appliedH_ = p.height;
-      resize(p.width, p.height);
+      const QSize fit = fitScreen(QSize(p.width, p.height));
+      fitted = fit != QSize(p.width, p.height);
+      resize(fit);
     }
     if (p.left != appliedLeft_ || p.top != appliedTop_) {
       appliedLeft_ = p.left;
       appliedTop_ = p.top;
       move(p.left, p.top);
+    }
+    const QScreen* s = screen();
+    if (fitted && s) {
+      const QRect free = s->availableGeometry(), frame = frameGeometry();
+      const QPoint inside(std::max(free.left(), std::min(frame.left(), free.right() + 1 - frame.width())),
+                          std::max(free.top(), std::min(frame.top(), free.bottom() + 1 - frame.height())));
+      if (inside != frame.topLeft()) {
+        move(pos() + (inside - frame.topLeft()));
+        // The model follows, as it does when the operator moves the window.
+        ui_.panel(panel_).left = appliedLeft_ = x();
+        ui_.panel(panel_).top = appliedTop_ = y();
+      }
     }
   }
   if (stateMoved && p.maximized) setWindowState(windowState() | Qt::WindowMaximized);

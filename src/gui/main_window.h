@@ -4,6 +4,7 @@
 // menu bar from the model. Closing and resizing are the panel's events;
 // the window never closes by itself.
 #include <QMainWindow>
+#include <QScrollArea>
 #include <vector>
 
 #include "ui/ui.h"
@@ -12,6 +13,17 @@ class QAction;
 class QMenu;
 
 namespace bx::gui {
+
+// The main panel's area: the panel itself where the screen has room for
+// its smallest layout, scrolled where it has not (a large scale factor, a
+// small screen) or where the operator made the window lower than that.
+class PanelScroll : public QScrollArea {
+  Q_OBJECT
+ public:
+  explicit PanelScroll(QWidget* panel);
+  QSize minimumSizeHint() const override;
+  QSize sizeHint() const override;
+};
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -36,6 +48,8 @@ class MainWindow : public QMainWindow {
     std::vector<QAction*> actions;
   };
   bool sameShape() const;
+  // The window's size bounded by the free area of its screen.
+  QSize fitScreen(QSize want) const;
   void rebuildMenus();
 
   ui::Ui& ui_;

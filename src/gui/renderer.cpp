@@ -23,7 +23,7 @@ Renderer::Renderer(ui::Ui& ui, RendererOptions options) : ui_(ui), options_(std:
   if (mainPanel_ < 0 && n > 0) mainPanel_ = 0;
   if (mainPanel_ >= 0) {
     main_ = std::make_unique<MainWindow>(ui, mainPanel_);
-    main_->setCentralWidget(buildPanel(mainPanel_));
+    main_->setCentralWidget(new PanelScroll(buildPanel(mainPanel_)));
   }
   // Every other panel that is no tab page is a window of its own: a child
   // of the main window, or top level.
@@ -144,6 +144,10 @@ void Renderer::repaint() {
   ++passes_;
   if (ui_.revision() != modelRev_) {
     modelRev_ = ui_.revision();
+    if (ui_.front.revision != frontRev_) {
+      frontRev_ = ui_.front.revision;
+      qtLanguage_.use(ui_.front.language);
+    }
     for (size_t h = 0; h < ui_.panels.size() && h < panelRev_.size(); ++h) {
       if (ui_.panels[h].revision == panelRev_[h]) continue;
       panelRev_[h] = ui_.panels[h].revision;

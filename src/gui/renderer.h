@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gui/adapter.h"
+#include "gui/qt_language.h"
 #include "ui/ui.h"
 
 namespace bx::gui {
@@ -42,6 +43,8 @@ class Renderer : public QObject {
   // A pass unless one ran within the repaint interval; true when it ran.
   bool repaintIfDue();
   int repaintCount() const { return passes_; }
+  // Qt's own texts, following the language in force.
+  const QtLanguage& qtLanguage() const { return qtLanguage_; }
 
  private:
   PanelView* buildPanel(int panel);
@@ -60,6 +63,8 @@ class Renderer : public QObject {
   std::vector<PanelWindow*> windows_;    // panels shown as windows of their own
   std::vector<uint64_t> panelRev_;
   uint64_t modelRev_ = 0;
+  uint64_t frontRev_ = 0;
+  QtLanguage qtLanguage_;
   bool inPass_ = false;
   int passes_ = 0;
   std::chrono::steady_clock::time_point last_{};

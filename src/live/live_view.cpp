@@ -314,6 +314,7 @@ void PrepareLiveAxes(Context& ctx) {
     graph.x.min = mm ? 0.0 : 1.0;
     graph.x.max = mm ? m.workingRangeMm : PixelCount(ctx);
     graph.x.precision = mm ? m.axisDecimals : 0;
+    graph.x.unit = mm ? "mm" : "pixel";
     graph.y.min = 0;
     graph.y.max = m.videoFullScale;
   }

@@ -20,11 +20,12 @@ void setInfoLines(Context& ctx, const std::array<std::string, 4>& lines) {
   ctx.ui.setText(ctx.refs.calib.infoBox, text);
 }
 
-void scaleGraphsX(Context& ctx, double min, double max) {
+void scaleGraphsX(Context& ctx, double min, double max, const char* unit) {
   for (ui::CtlRef g : {ctx.refs.display.videoGraph, ctx.refs.display.rangeGraph}) {
     if (!ctx.ui.valid(g)) continue;
     ctx.ui.graph(g).x.min = min;
     ctx.ui.graph(g).x.max = max;
+    ctx.ui.graph(g).x.unit = unit;
   }
 }
 
@@ -41,13 +42,13 @@ void fillSampleTables(Context& ctx) {
 void applyUnitToGraphs(Context& ctx) {
   const auto& m = ctx.ident.model;
   if (ctx.params.unitMm == 1) {
-    scaleGraphsX(ctx, 0, m.workingRangeMm);
+    scaleGraphsX(ctx, 0, m.workingRangeMm, "mm");
     if (ctx.ui.valid(ctx.refs.display.rangeGraph)) {
       ctx.ui.graph(ctx.refs.display.rangeGraph).x.precision = m.axisDecimals;
       ctx.ui.graph(ctx.refs.display.rangeGraph).x.max = std::ceil(m.workingRangeMm);
     }
   } else {
-    scaleGraphsX(ctx, 0, ctx.ident.hw.pixelCount);
+    scaleGraphsX(ctx, 0, ctx.ident.hw.pixelCount, "pixel");
     if (ctx.ui.valid(ctx.refs.display.rangeGraph)) ctx.ui.graph(ctx.refs.display.rangeGraph).x.precision = 0;
   }
 }
@@ -119,7 +120,7 @@ void ApplyModelTexts(Context& ctx) {
 void ConfigureModel(Context& ctx) {
   auto& hw = ctx.ident.hw;
   auto& m = ctx.ident.model;
-  scaleGraphsX(ctx, 0, hw.pixelCount);
+  scaleGraphsX(ctx, 0, hw.pixelCount, "pixel");
   int count = hw.subPixel;
   m.subPixelFactor = catalogue::subPixelFactor(hw.subPixel, count);
   hw.subPixel = static_cast<int16_t>(count);

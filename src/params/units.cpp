@@ -56,12 +56,13 @@ int PixelCount(const Context& ctx) { return ctx.ident.hw.pixelCount > 0 ? ctx.id
 
 namespace {
 
-void setAxis(Context& ctx, ui::CtlRef g, double min, double max, int precision) {
+void setAxis(Context& ctx, ui::CtlRef g, double min, double max, int precision, const char* unit) {
   if (!ctx.ui.valid(g)) return;
   auto& ax = ctx.ui.graph(g).x;
   ax.min = min;
   ax.max = max;
   ax.precision = precision;
+  ax.unit = unit;
 }
 
 }  // namespace
@@ -76,11 +77,11 @@ void SwitchMMPixel(Context& ctx, int unit) {
   p.unitMm = mm ? 1 : 0;
 
   if (mm) {
-    setAxis(ctx, ctx.refs.display.videoGraph, 0, m.workingRangeMm, m.axisDecimals);
-    setAxis(ctx, ctx.refs.display.rangeGraph, 0, m.workingRangeMm, m.axisDecimals);
+    setAxis(ctx, ctx.refs.display.videoGraph, 0, m.workingRangeMm, m.axisDecimals, "mm");
+    setAxis(ctx, ctx.refs.display.rangeGraph, 0, m.workingRangeMm, m.axisDecimals, "mm");
   } else {
-    setAxis(ctx, ctx.refs.display.videoGraph, 1, n, 0);
-    setAxis(ctx, ctx.refs.display.rangeGraph, 1, n, 0);
+    setAxis(ctx, ctx.refs.display.videoGraph, 1, n, 0, "pixel");
+    setAxis(ctx, ctx.refs.display.rangeGraph, 1, n, 0, "pixel");
   }
   ui.setText(R.meas.unitLabel, mm ? "[mm]" : "[pix]");
   ui.setText(R.meas.videoUnit, mm ? "[mm]" : "[pixel]");

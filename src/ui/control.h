@@ -64,6 +64,9 @@ struct Axis {
   int precision = 0;
   std::string caption;
   double gain = 1.0;  // shown value = index * gain
+  // What a shown value is counted in ("mm", "pixel"), for readouts; empty:
+  // the bracketed part of the caption, if any.
+  std::string unit;
 };
 
 struct GraphModel {
@@ -143,6 +146,9 @@ struct Control {
   std::vector<int> pages;       // Tab: panel handles of the pages
   // Right-click menu; empty: a right click asks for help at once.
   std::vector<ContextEntry> contextMenu;
+  // Graphs and strip charts: the operator may zoom and pan the view and
+  // read values with a crosshair; the model's axes are the whole view.
+  bool zoomable = false;
 
   uint64_t revision = 1;        // bumped on every change, for repaint
 };

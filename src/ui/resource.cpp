@@ -449,6 +449,13 @@ class Loader {
           c.strip.y.min = a;
           c.strip.y.max = b;
         }
+      } else if (k == "xunit") {
+        c.graph.x.unit = v;
+      } else if (k == "yunit") {
+        c.graph.y.unit = v;
+        c.strip.y.unit = v;
+      } else if (k == "zoom") {
+        c.zoomable = v == "1";
       } else if (k == "xcaption") {
         c.graph.x.caption = v;
       } else if (k == "ycaption") {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace bx::ui {
 
@@ -95,6 +96,11 @@ void Ui::touchPanel(int p) {
 }
 
 void Ui::touchMenu() { menuBar.revision = bump(); }
+
+void Ui::setFrontTexts(FrontTexts texts) {
+  front = std::move(texts);
+  front.revision = bump();
+}
 
 void Ui::setValue(CtlRef r, double v) {
   if (!valid(r)) return;

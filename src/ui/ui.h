@@ -17,10 +17,20 @@ struct CallbackEntry {
   Callback fn;
 };
 
+// What the front-end shows of its own accord: the language in force (its
+// own dialogs follow it) and the texts of the few things it adds to the
+// panels itself. The core sets them whenever the language changes.
+struct FrontTexts {
+  std::string language = "en";            // two-letter code
+  std::string wholeGraph = "Whole graph";  // a zoomed graph's way back
+  uint64_t revision = 1;
+};
+
 class Ui {
  public:
   std::vector<Panel> panels;
   MenuBar menuBar;
+  FrontTexts front;
   Frontend* frontend = nullptr;
   Context* ctx = nullptr;
 
@@ -96,6 +106,7 @@ class Ui {
   void touch(CtlRef r);
   void touchPanel(int panel);
   void touchMenu();
+  void setFrontTexts(FrontTexts texts);
 
   // Menu bar.
   void setMenuChecked(int menu, int item, bool checked);

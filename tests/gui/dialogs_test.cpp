@@ -14,11 +14,34 @@
 #include <functional>
 #include <memory>
 
+#include "app/localize.h"
 #include "context/context.h"
+#include "gui/app_window.h"
 #include "gui/qt_frontend.h"
 #include "ui/headless.h"
 
 namespace {
+
+// Acts on the modal dialog once it is up; gives up after a second so a
+// broken dialog cannot hang the run.
+template <class D>
+void onceShown(std::function<void(D*)> act) {
+  auto tries = std::make_shared<int>(0);
+  auto* timer = new QTimer(qApp);
+  QObject::connect(timer, &QTimer::timeout, timer, [timer, tries, act] {
+    if (auto* d = qobject_cast<D*>(QApplication::activeModalWidget())) {
+      timer->deleteLater();
+      timer->stop();
+      act(d);
+    } else if (++*tries > 100) {
+      timer->stop();
+      timer->deleteLater();
+      if (QWidget* w = QApplication::activeModalWidget()) w->close();
+      ADD_FAILURE() << "dialog never shown";
+    }
+  });
+  timer->start(10);
+}
 
 class Dialogs : public ::testing::Test {
  protected:
@@ -34,25 +57,9 @@ class Dialogs : public ::testing::Test {
     std::filesystem::remove_all(dir, ec);
   }
 
-  // Acts on the modal dialog once it is up; gives up after a second so a
-  // broken dialog cannot hang the run.
   template <class D>
   void whenShown(std::function<void(D*)> act) {
-    auto tries = std::make_shared<int>(0);
-    auto* timer = new QTimer(qApp);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, tries, act] {
-      if (auto* d = qobject_cast<D*>(QApplication::activeModalWidget())) {
-        timer->deleteLater();
-        timer->stop();
-        act(d);
-      } else if (++*tries > 100) {
-        timer->stop();
-        timer->deleteLater();
-        if (QWidget* w = QApplication::activeModalWidget()) w->close();
-        ADD_FAILURE() << "dialog never shown";
-      }
-    });
-    timer->start(10);
+    onceShown<D>(std::move(act));
   }
 
   std::unique_ptr<bx::Context> ctx;
@@ -129,6 +136,47 @@ TEST_F(Dialogs, WaitCursorIsOneLevelDeep) {
   EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
   frontend->setWaitCursor(false);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// Qt's own dialogs speak the language in force: their buttons and texts
+// come from Qt's translations while German is in force, and are English
+// again after the switch back.
+class DialogLanguage : public guitest::AppWindow {};
+
+TEST_F(DialogLanguage, QtsOwnDialogsFollowTheLanguageSwitch) {
+  frontend->setPopupDelegate(nullptr);
+  struct Case {
+    int language;
+    QString yes, no, cancel, print;
+  };
+  const Case cases[] = {{1, "&Ja", "&Nein", "Abbrechen", "Drucken"}, {0, "&Yes", "&No", "Cancel", "Print"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.language);
+    bx::SetLanguage(*ctx, c.language);
+    settle();
+    if (c.language == 1) {
+      ASSERT_FALSE(renderer->qtLanguage().file().isEmpty()) << "Qt's German texts not found";
+    }
+    onceShown<QMessageBox>([&c](QMessageBox* m) {
+      EXPECT_EQ(m->button(QMessageBox::Yes)->text(), c.yes);
+      EXPECT_EQ(m->button(QMessageBox::No)->text(), c.no);
+      m->button(QMessageBox::No)->click();
+    });
+    EXPECT_FALSE(frontend->confirm("A T T E N T I O N !", "?"));
+    bx::ui::FileRequest req;
+    req.directory = dir;
+    req.title = "Quellan-BX-Series Parameter-File";
+    std::string path;
+    onceShown<QFileDialog>([&c](QFileDialog* d) {
+      bool found = false;
+      for (auto* b : d->findChildren<QPushButton*>()) found = found || b->text() == c.cancel;
+      EXPECT_TRUE(found) << "no button reads " << c.cancel.toStdString();
+      d->reject();
+    });
+    EXPECT_EQ(frontend->fileSelect(req, path), bx::ui::FILE_CANCEL);
+    // The printer dialogue's texts are among Qt's translated ones.
+    EXPECT_EQ(QCoreApplication::translate("QPrintDialog", "Print"), c.print);
+  }
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <QTableWidget>
 #include <QWidget>
 #include <algorithm>
+#include <cmath>
 #ifdef BX_HAVE_QCUSTOMPLOT
 #include <qcustomplot.h>
 #endif
@@ -76,8 +77,12 @@ inline std::vector<Clip> clippedTexts(QWidget* root) {
       // Framed texts are drawn a little inside their frame.
       const QRect area = l->contentsRect().adjusted(l->frameShape() == QFrame::NoFrame ? 0 : 2, 0,
                                                     l->frameShape() == QFrame::NoFrame ? 0 : -2, 0);
+      // A label that shrinks its font to fit is cut only where even its
+      // smallest font does not fit.
+      const double smallest = l->property("shrinksToFit").toDouble();
+      const double k = smallest > 0 && l->font().pointSizeF() > smallest ? smallest / l->font().pointSizeF() : 1.0;
       for (const QString& line : l->text().split('\n'))
-        check(out, l, line, textWidth(l, line), area.width() - 2 * l->margin());
+        check(out, l, line, static_cast<int>(std::ceil(textWidth(l, line) * k)), area.width() - 2 * l->margin());
     } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
       if (b->text().isEmpty()) continue;
       // The text against the part of the button the style leaves for it.

@@ -2,16 +2,25 @@
 // file onto the real window, and the real ones back into the file.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabWidget>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <regex>
 
+#include "app/localize.h"
 #include "app/main_panel.h"
 #include "app/settings.h"
 #include "files/settings_file.h"
 #include "gui/app_window.h"
 #include "gui/gui_input.h"
+#include "gui/main_window.h"
+#include "link/report.h"
+#include "live/live_view.h"
 
 namespace {
 
@@ -112,6 +121,98 @@ TEST_F(WindowGeometry, APlaceOffEveryScreenIsNotTaken) {
   EXPECT_EQ(p.left, (1280 - 1000) / 2);
   EXPECT_EQ(p.top, (800 - 680) / 2);
   EXPECT_EQ(main->pos(), QPoint(p.left, p.top));
+}
+
+// Where every shown control of the main panel and the measurement page
+// lies in the window.
+std::map<std::string, QRect> controlPlaces(bx::Context& ctx, bx::gui::Renderer& r) {
+  std::map<std::string, QRect> out;
+  QWidget* main = r.mainWindow();
+  for (const char* panel : {"MAIN", "VIDEO"}) {
+    const int h = ctx.ui.findPanel(panel);
+    for (size_t i = 0; i < ctx.ui.panel(h).controls.size(); ++i) {
+      bx::gui::ControlAdapter* a = r.adapter(bx::ui::CtlRef{h, static_cast<int>(i)});
+      QWidget* box = a ? a->container() : nullptr;
+      if (!box || !box->isVisibleTo(main)) continue;
+      out[std::string(panel) + "." + ctx.ui.panel(h).controls[i].name] =
+          QRect(box->mapTo(main, QPoint(0, 0)), box->size());
+    }
+  }
+  return out;
+}
+
+// A trigger state, a long status text, a long state text and the max/min
+// values appearing move no control, in either language.
+TEST_F(WindowGeometry, ControlsStayPutWhenStatusTriggerAndMaxMinAppear) {
+  for (int language : {0, 1}) {
+    SCOPED_TRACE(language ? "de" : "en");
+    bx::SetLanguage(*ctx, language);
+    widget<QTabWidget>("MAIN", "TABmain")->setCurrentIndex(0);
+    bx::ShowTriggerText(*ctx, bx::TriggerText::Hidden);
+    ctx->ui.setText(ref("VIDEO", "STATETEXT"), "");
+    bx::ShowStatusText(*ctx, "");
+    ctx->ui.setValue(ref("VIDEO", "MAXMIN"), 0);
+    ctx->ui.fire(ref("VIDEO", "MAXMIN"), bx::ui::EVENT_COMMIT);
+    settle();
+    const auto before = controlPlaces(*ctx, *renderer);
+
+    bx::ShowTriggerText(*ctx, bx::TriggerText::Waiting);
+    ctx->ui.setText(ref("VIDEO", "STATETEXT"), language ? "KEINE KANTEN GEFUNDEN - AUSSERHALB" : "NO EDGES - OUT OF RANGE");
+    bx::ShowStatusText(*ctx, language ? "PARAMETERSATZ: Zeitüberschreitung TCP-Server-Fehler! Bitte Verbindung prüfen"
+                                      : "PARAMETER-SET: Timeout TCP-Server-error! Please check the connection");
+    ctx->ui.setText(ref("MAIN", "SERVICE"), "SERVICE: CALIBRATION RECORD MISSING");
+    ctx->ui.setValue(ref("VIDEO", "MAXMIN"), 1);
+    ctx->ui.fire(ref("VIDEO", "MAXMIN"), bx::ui::EVENT_COMMIT);
+    ctx->ui.setValue(ref("VIDEO", "MAXVAL"), 1234567.891);
+    ctx->ui.setValue(ref("VIDEO", "MINVAL"), -1234567.891);
+    settle();
+    EXPECT_TRUE(renderer->adapter(ref("VIDEO", "TRIGTEXT"))->container()->isVisible());
+    EXPECT_TRUE(renderer->adapter(ref("VIDEO", "MAXVAL"))->container()->isVisible());
+    const auto after = controlPlaces(*ctx, *renderer);
+    for (const auto& [name, place] : before) {
+      auto it = after.find(name);
+      ASSERT_NE(it, after.end()) << name << " went away";
+      EXPECT_EQ(it->second, place) << name << " moved";
+    }
+    bx::ShowTriggerText(*ctx, bx::TriggerText::Triggered);
+    settle();
+    EXPECT_EQ(controlPlaces(*ctx, *renderer), after);
+  }
+}
+
+// The window fits the free area of its screen, whatever size the panel
+// asks for; the panel scrolls inside where the area is smaller than its
+// smallest layout (twice the scale on a 1600x1200 screen, say).
+TEST_F(WindowGeometry, TheWindowFitsTheScreenAndThePanelScrollsWhereItMust) {
+  auto* main = renderer->mainWindow();
+  const QRect free = main->screen()->availableGeometry();
+  for (const QSize& asked : {QSize(1000, 680), QSize(free.width() + 600, free.height() + 400)}) {
+    readSettings("Panel max = 0\r\nPanel pos. x = " + std::to_string(free.x() + 20) + "\r\nPanel pos. y = " +
+                 std::to_string(free.y() + 10) + "\r\nPanel width  = " + std::to_string(asked.width()) +
+                 "\r\nPanel height = " + std::to_string(asked.height()) + "\r\n");
+    settle();
+    EXPECT_TRUE(free.contains(main->frameGeometry())) << asked.width() << "x" << asked.height();
+    const QSize frame = main->frameGeometry().size() - main->size();
+    EXPECT_EQ(main->size(), asked.boundedTo(free.size() - frame));
+  }
+  // The panel is whole: either the window holds its smallest layout, or the
+  // scroll bars reach every part of it.
+  auto* scroll = qobject_cast<QScrollArea*>(main->centralWidget());
+  ASSERT_NE(scroll, nullptr);
+  QWidget* panel = renderer->panelWidget(mainPanel());
+  const QSize need = panel->minimumSizeHint();
+  EXPECT_GE(panel->width(), need.width());
+  EXPECT_GE(panel->height(), need.height());
+  const bool tall = need.height() > scroll->viewport()->height(), wide = need.width() > scroll->viewport()->width();
+  EXPECT_EQ(scroll->verticalScrollBar()->isVisible(), tall);
+  EXPECT_EQ(scroll->horizontalScrollBar()->isVisible(), wide);
+  // The status line at the bottom can be scrolled to.
+  QWidget* status = renderer->adapter(ref("MAIN", "STATUS"))->container();
+  scroll->ensureWidgetVisible(status);
+  settle();
+  const QRect seen(status->mapTo(scroll->viewport(), QPoint(0, 0)), status->size());
+  EXPECT_TRUE(scroll->viewport()->rect().contains(seen)) << "the status line cannot be reached";
+  saveWindow("window-fits-screen", "live-screenshots");
 }
 
 }  // namespace

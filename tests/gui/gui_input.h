@@ -6,6 +6,7 @@
 #include <QThread>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QWidget>
 
 namespace guitest {
@@ -16,11 +17,28 @@ inline quint64 nextStamp() {
   return stamp += 10;
 }
 
-inline void mouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, QPoint at) {
+inline void mouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, QPoint at,
+                  Qt::KeyboardModifiers keys = Qt::NoModifier) {
   QPointF local(at);
   QPointF global = w->mapToGlobal(local);
   Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-  QMouseEvent ev(type, local, local, global, button, held, Qt::NoModifier);
+  QMouseEvent ev(type, local, local, global, button, held, keys);
+  ev.setTimestamp(nextStamp());
+  QApplication::sendEvent(w, &ev);
+}
+
+// A drag with the left button from one point to another, in steps.
+inline void drag(QWidget* w, QPoint from, QPoint to, Qt::KeyboardModifiers keys = Qt::NoModifier) {
+  mouse(w, QEvent::MouseButtonPress, Qt::LeftButton, from, keys);
+  for (int i = 1; i <= 4; ++i) mouse(w, QEvent::MouseMove, Qt::LeftButton, from + (to - from) * i / 4, keys);
+  mouse(w, QEvent::MouseButtonRelease, Qt::LeftButton, to, keys);
+}
+
+// Turns of the mouse wheel (positive: away from the operator) at a point.
+inline void wheel(QWidget* w, QPoint at, int notches) {
+  const QPointF local(at);
+  QWheelEvent ev(local, w->mapToGlobal(local), QPoint(), QPoint(0, 120 * notches), Qt::NoButton, Qt::NoModifier,
+                 Qt::NoScrollPhase, false);
   ev.setTimestamp(nextStamp());
   QApplication::sendEvent(w, &ev);
 }

@@ -10,10 +10,17 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <set>
 #include <vector>
+
+#ifdef BX_HAVE_QCUSTOMPLOT
+#include <qcustomplot.h>
+#endif
 
 #include "app/localize.h"
 #include "gui/app_window.h"
@@ -24,6 +31,7 @@
 #include "wire/orders.h"
 #include "params/teach_graphs.h"
 #include "params/units.h"
+#include "scope/view.h"
 #include "wire/live_record.h"
 
 namespace {
@@ -254,5 +262,246 @@ TEST_F(LivePages, SwitchingPagesDuringRunKeepsTheGraphsTrue) {
   EXPECT_TRUE(cursorsInMm) << "edge cursors disagree with the Edge A/B fields in mm";
   save("live-pages-switched-during-run");
 }
+
+#ifdef BX_HAVE_QCUSTOMPLOT
+
+// The graphs the operator zooms, pans and reads with the crosshair.
+class GraphViews : public LivePages {
+ protected:
+  struct View {
+    QCPRange x, y;
+    bool operator==(const View& o) const { return x == o.x && y == o.y; }
+  };
+  static View view(QCustomPlot* p) { return {p->xAxis->range(), p->yAxis->range()}; }
+  // A point of the plotting area, by its share of the width and height.
+  static QPoint at(QCustomPlot* p, double fx, double fy) {
+    const QRect r = p->axisRect()->rect();
+    return {r.left() + static_cast<int>(r.width() * fx), r.top() + static_cast<int>(r.height() * fy)};
+  }
+  static QToolButton* wholeButton(QCustomPlot* p) { return p->findChild<QToolButton*>("wholeGraph"); }
+  static QCPItemText* readout(QCustomPlot* p) { return p->findChild<QCPItemText*>("crosshairReadout"); }
+
+  // The page of a graph shown, the graph drawn as it is now.
+  QCustomPlot* showGraph(const char* panel, const char* control) {
+    const std::string name = panel;
+    if (name == "VIDEO") bx::ShowGraphView(*ctx, std::string(control) == "ROLLGRAPH" ? 0 : 1);
+    const int page = name == "VIDEO" ? 0 : name == "REC" ? 5 : 6;
+    widget<QTabWidget>("MAIN", "TABmain")->setCurrentIndex(page);
+    settle();
+    auto* plot = widget<QCustomPlot>(panel, control);
+    if (plot) plot->replot();
+    return plot;
+  }
+  // A redraw of the graph from its model, as every cycle of a loop does.
+  void redraw(const char* panel, const char* control) {
+    ctx->ui.touch(ref(panel, control));
+    settle();
+  }
+};
+
+struct GraphCase {
+  const char* panel;
+  const char* control;
+};
+const GraphCase kZoomable[] = {
+    {"VIDEO", "VIDEOGRAPH"}, {"VIDEO", "ROLLGRAPH"}, {"REC", "RECGRAPH"}, {"SCOPE", "SCOPEGRAPH"}, {"SCOPE", "DIGIGRAPH"},
+};
+
+TEST_F(GraphViews, WheelRectangleAndDragZoomAndPanAndTheWholeGraphComesBack) {
+  for (const GraphCase& g : kZoomable) {
+    SCOPED_TRACE(std::string(g.panel) + "." + g.control);
+    auto* plot = showGraph(g.panel, g.control);
+    ASSERT_NE(plot, nullptr);
+    // Cursors stay out of the way of the drags here.
+    if (ctx->ui.at(ref(g.panel, g.control)).kind == bx::ui::Kind::Graph) {
+      for (auto& c : ctx->ui.graph(ref(g.panel, g.control)).cursors) c.visible = false;
+      settle();
+    }
+    const View home = view(plot);
+    QToolButton* whole = wholeButton(plot);
+    ASSERT_NE(whole, nullptr);
+    EXPECT_FALSE(whole->isVisible());
+
+    // The wheel zooms in about the mouse; the loop's next redraw keeps it.
+    const QPoint p = at(plot, 0.4, 0.6);
+    const double px = plot->xAxis->pixelToCoord(p.x()), py = plot->yAxis->pixelToCoord(p.y());
+    guitest::wheel(plot, p, 2);
+    const View zoomed = view(plot);
+    EXPECT_LT(zoomed.x.size(), 0.7 * home.x.size());
+    EXPECT_LT(zoomed.y.size(), 0.7 * home.y.size());
+    EXPECT_TRUE(zoomed.x.contains(px) && zoomed.y.contains(py));
+    EXPECT_TRUE(whole->isVisible());
+    redraw(g.panel, g.control);
+    EXPECT_TRUE(view(plot) == zoomed);
+    // A double click shows the whole graph.
+    guitest::mouse(plot, QEvent::MouseButtonDblClick, Qt::LeftButton, p);
+    guitest::mouse(plot, QEvent::MouseButtonRelease, Qt::LeftButton, p);
+    EXPECT_TRUE(view(plot) == home);
+    EXPECT_FALSE(whole->isVisible());
+
+    // Shift and a drag: the rectangle drawn becomes the view.
+    const QPoint a = at(plot, 0.25, 0.2), b = at(plot, 0.75, 0.5);
+    const QCPRange wantX(plot->xAxis->pixelToCoord(a.x()), plot->xAxis->pixelToCoord(b.x()));
+    const QCPRange wantY(plot->yAxis->pixelToCoord(b.y()), plot->yAxis->pixelToCoord(a.y()));
+    guitest::drag(plot, a, b, Qt::ShiftModifier);
+    EXPECT_NEAR(plot->xAxis->range().lower, wantX.lower, 1e-9 * home.x.size());
+    EXPECT_NEAR(plot->xAxis->range().upper, wantX.upper, 1e-9 * home.x.size());
+    EXPECT_NEAR(plot->yAxis->range().lower, wantY.lower, 1e-9 * home.y.size());
+    EXPECT_NEAR(plot->yAxis->range().upper, wantY.upper, 1e-9 * home.y.size());
+
+    // A plain drag pans: the view keeps its size and follows the mouse.
+    const View before = view(plot);
+    const QPoint from = at(plot, 0.6, 0.5), to = at(plot, 0.3, 0.5);
+    const double shift = plot->xAxis->pixelToCoord(from.x()) - plot->xAxis->pixelToCoord(to.x());
+    guitest::drag(plot, from, to);
+    EXPECT_NEAR(plot->xAxis->range().size(), before.x.size(), 1e-9 * home.x.size());
+    EXPECT_NEAR(plot->xAxis->range().lower, before.x.lower + shift, 1e-9 * home.x.size());
+    EXPECT_TRUE(plot->yAxis->range() == before.y);
+
+    // The corner button shows the whole graph too.
+    ASSERT_TRUE(whole->isVisible());
+    guitest::click(whole);
+    EXPECT_TRUE(view(plot) == home);
+    EXPECT_FALSE(whole->isVisible());
+  }
+  bx::ShowGraphView(*ctx, 1);
+}
+
+// The scope's measuring cursors are dragged as before: a press on one moves
+// the cursor and leaves the view where it is.
+TEST_F(GraphViews, ScopeCursorsStillDragInAZoomedGraph) {
+  auto* plot = showGraph("SCOPE", "SCOPEGRAPH");
+  ASSERT_NE(plot, nullptr);
+  guitest::wheel(plot, at(plot, 0.5, 0.5), 1);
+  const View zoomed = view(plot);
+  auto& g = ctx->ui.graph(ref("SCOPE", "SCOPEGRAPH"));
+  g.cursors[0].visible = true;
+  g.cursors[0].x = plot->xAxis->pixelToCoord(at(plot, 0.5, 0.5).x());
+  settle();
+  plot->replot();
+  const double was = g.cursors[0].x;
+  guitest::drag(plot, at(plot, 0.5, 0.5), at(plot, 0.7, 0.5));
+  EXPECT_TRUE(view(plot) == zoomed);
+  EXPECT_NEAR(ctx->ui.graph(ref("SCOPE", "SCOPEGRAPH")).cursors[0].x, plot->xAxis->pixelToCoord(at(plot, 0.7, 0.5).x()),
+              plot->xAxis->range().size() / 50);
+  EXPECT_GT(ctx->ui.graph(ref("SCOPE", "SCOPEGRAPH")).cursors[0].x, was);
+}
+
+// The live loop redraws the zoomed video graph every cycle: the operator's
+// view stays while new profiles come in. Another unit is another whole
+// graph, which ends the zoom.
+TEST_F(GraphViews, AZoomedGraphKeepsItsViewWhileTheLoopRuns) {
+  auto* plot = showGraph("VIDEO", "VIDEOGRAPH");
+  ASSERT_NE(plot, nullptr);
+  const View home = view(plot);
+  View zoomed;
+  std::vector<double> profileAtZoom;
+  int mark = -1;
+  bool kept = true, drawn = false;
+  runUntil([&] {
+    const int cycles = liveCycles();
+    if (cycles < 3) return false;
+    if (mark < 0) {
+      guitest::wheel(plot, at(plot, 0.5, 0.5), 3);
+      zoomed = view(plot);
+      profileAtZoom = profile("VIDEO");
+      mark = cycles;
+      return false;
+    }
+    if (!(view(plot) == zoomed)) kept = false;
+    if (profile("VIDEO") != profileAtZoom) drawn = true;
+    return cycles > mark + 6 && drawn;
+  });
+  EXPECT_LT(zoomed.x.size(), home.x.size());
+  EXPECT_TRUE(kept) << "a cycle's redraw lost the zoom";
+  EXPECT_TRUE(drawn) << "the zoomed graph stopped drawing new profiles";
+  settle();
+  EXPECT_TRUE(view(plot) == zoomed);
+  guitest::click(widget<QCheckBox>("MAIN", "MMSWITCH"));
+  settle();
+  EXPECT_NEAR(plot->xAxis->range().lower, 0, 1e-9);
+  EXPECT_NEAR(plot->xAxis->range().upper, ctx->ident.model.workingRangeMm, 1e-9);
+  EXPECT_FALSE(wholeButton(plot)->isVisible());
+  save("graph-video-zoomed");
+}
+
+// The crosshair reads position and value in the unit switched: millimetres
+// or pixels along the video graph, the measured value of the scope in the
+// unit of its value axis and the time in the time axis's.
+TEST_F(GraphViews, CrosshairReadsPositionAndValueInTheUnitSwitched) {
+  auto* mm = widget<QCheckBox>("MAIN", "MMSWITCH");
+  const QRegularExpression form("^x = (-?[0-9.]+)(?: (\\S+))?   y = (-?[0-9.]+)(?: (\\S+))?$");
+  struct Case {
+    const char* control;
+    bool millimetre;
+    QString xUnit, yUnit;
+  };
+  const Case cases[] = {
+      {"VIDEOGRAPH", true, "mm", ""},   {"VIDEOGRAPH", false, "pixel", ""},
+      {"SCOPEGRAPH", true, "", "mm"},   {"SCOPEGRAPH", false, "", "pixel"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.control) + (c.millimetre ? " mm" : " pixel"));
+    if (mm->isChecked() != c.millimetre) guitest::click(mm);
+    const bool scope = std::string(c.control) == "SCOPEGRAPH";
+    auto* plot = showGraph(scope ? "SCOPE" : "VIDEO", c.control);
+    ASSERT_NE(plot, nullptr);
+    QCPItemText* text = readout(plot);
+    ASSERT_NE(text, nullptr);
+    const QPoint p = at(plot, 0.37, 0.41);
+    guitest::mouse(plot, QEvent::MouseMove, Qt::NoButton, p);
+    ASSERT_TRUE(text->visible());
+    const auto m = form.match(text->text());
+    ASSERT_TRUE(m.hasMatch()) << text->text().toStdString();
+    const auto& model = ctx->ui.graph(ref(scope ? "SCOPE" : "VIDEO", c.control));
+    const double gain = model.x.gain;
+    const double xStep = std::abs(plot->xAxis->pixelToCoord(p.x() + 1) - plot->xAxis->pixelToCoord(p.x())) * gain;
+    const double yStep = std::abs(plot->yAxis->pixelToCoord(p.y() + 1) - plot->yAxis->pixelToCoord(p.y()));
+    EXPECT_NEAR(m.captured(1).toDouble(), plot->xAxis->pixelToCoord(p.x()) * gain, xStep);
+    EXPECT_NEAR(m.captured(3).toDouble(), plot->yAxis->pixelToCoord(p.y()), yStep);
+    if (!c.xUnit.isEmpty()) {
+      EXPECT_EQ(m.captured(2), c.xUnit);
+    } else {
+      EXPECT_TRUE(m.captured(2) == "ms" || m.captured(2) == "sec") << m.captured(2).toStdString();
+    }
+    EXPECT_EQ(m.captured(4), c.yUnit);
+    if (!scope && c.millimetre) {
+      guitest::wheel(plot, p, 2);
+      guitest::mouse(plot, QEvent::MouseMove, Qt::NoButton, p);
+      save("graph-video-zoomed-crosshair-mm");
+      guitest::click(wholeButton(plot));
+    }
+    // Gone when the mouse leaves the graph.
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(plot, &leave);
+    EXPECT_FALSE(text->visible());
+  }
+}
+
+// However far the operator zooms, no axis repeats a tick label: the ticks
+// are never closer than the labels' decimals tell apart.
+TEST_F(GraphViews, ZoomedAxesNeverRepeatATickLabel) {
+  // A scope time axis in seconds: two decimals, a gain of 25 ms a sample.
+  bx::SetScopeTimeAxis(*ctx, 25.0);
+  for (const GraphCase& g : kZoomable) {
+    SCOPED_TRACE(std::string(g.panel) + "." + g.control);
+    auto* plot = showGraph(g.panel, g.control);
+    ASSERT_NE(plot, nullptr);
+    for (int notches : {0, 6, 12, 20}) {
+      if (notches) guitest::wheel(plot, at(plot, 0.3, 0.7), 6);
+      plot->replot();
+      for (QCPAxis* axis : {plot->xAxis, plot->yAxis}) {
+        const QVector<QString> labels = axis->tickVectorLabels();
+        const std::set<QString> unique(labels.begin(), labels.end());
+        EXPECT_EQ(unique.size(), static_cast<size_t>(labels.size()))
+            << notches << " notches: " << QStringList(labels.begin(), labels.end()).join(" ").toStdString();
+      }
+    }
+    guitest::click(wholeButton(plot));
+  }
+  bx::ShowGraphView(*ctx, 1);
+}
+
+#endif
 
 }  // namespace

@@ -302,7 +302,7 @@ bool sameInBothLanguages(const QString& t) {
       "Int.Trigger", "Analog-Zoom", "Trigger-Pixel", "OFFSET [µm]", "Delta-X[ms]", "Delta-Y", "POSITION", "NORMAL",
       "MAXIMA", "MINIMA", "MAX-MIN", "PIXEL A", "PIXEL B", "PIXEL 1 -> N", "PIXEL N -> 1", "ZOOM-X1", "ZOOM-X2",
       "ZOOM-X4", "ZOOM-X8", "ZOOM-X16", "IN0-L/H", "IN0-HIGH", "SEL-PROG2", "SEL-PROG4", "EXT-IN0-L/H",
-      "EXT-IN0-L/H(6-BYTE)", "POSITION-1", "POSITION-2", "EXT-IN0-L/H (REC)", "EXT-IN0-L/H (6-Byte)", "EXT-IN0", "AUTO", "[pixel]", "[pix]", "TOL [+]", "TOL [-]",
+      "EXT-IN0-L/H(6-BYTE)", "POSITION-1", "POSITION-2", "EXT-IN0-L/H (REC)", "EXT-IN0-L/H (6-Byte)", "EXT-IN0", "AUTO", "[pixel]", "[pix]", "TOL [+]", "TOL [-]", "Offset [µm]",
       "ZOOM"};
   if (kAllowed.count(t.trimmed()) || t.startsWith("Quellan-BX")) return true;
   // Numbers, units and output codes ([-]OUT0, [DRT]OUT1) hold no word.

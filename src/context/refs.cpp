@@ -118,8 +118,17 @@ void resolveCoreRefs(const ui::Ui& ui, Refs& r, std::vector<std::string>& missin
       {"REC", "RECSTATE", &r.rec.recState},
       {"REC", "RECSTATUS", &r.rec.recStatus},
       {"REC", "RECGRAPH", &r.rec.recGraph},
+      {"MAIN", "LINK", &r.status.link},
+      {"MAIN", "LASTFAIL", &r.status.lastFailure},
+      {"MAIN", "PROGRESS", &r.status.progress},
+      {"MAIN", "CANCEL", &r.status.cancel},
+      {"LOG", "LOGTEXT", &r.log.text},
+      {"LOG", "LOGCOPY", &r.log.copy},
+      {"LOG", "LOGSAVE", &r.log.save},
+      {"LOG", "LOGCLOSE", &r.log.close},
   };
   ui::resolveRefs(ui, specs, sizeof specs / sizeof specs[0], missing);
+  r.log.panel = ui.findPanel("LOG");
 }
 
 }  // namespace bx

@@ -87,7 +87,7 @@ class ControlAdapter : public QObject {
   // opens is a pop-up that would swallow a double click's second press.
   QTimer* rightClick_ = nullptr;
   std::string shownLabel_;
-  bool shownDimmed_ = false, shownVisible_ = true;
+  bool shownDimmed_ = false, shownVisible_ = true, shownStale_ = false;
   bool first_ = true;
   bool inputInstalled_ = false;
 };

@@ -39,6 +39,7 @@ class QtFrontend : public QObject, public ui::Frontend {
   ui::FileResult fileSelect(const ui::FileRequest& req, std::string& path) override;
   int selectFromList(const std::string& title, const std::vector<std::string>& choices) override;
   void setWaitCursor(bool on) override;
+  bool copyText(const std::string& text) override;
   bool canPrint() override { return true; }
   std::vector<std::string> printerNames() override;
   bool print(const ui::PrintJob& job, const ui::PrintTarget& target, std::string& error) override;

@@ -20,6 +20,9 @@ struct LiveState {
   int graphSwitch = 1;            // 1 video view, 0 roll view
   uint16_t lastTriggerCount = 0;  // low 16 bits of the counter at the last handled trigger
   double toolCycleHz = 0;         // the run loop's own cycles per second, measured
+  // The live displays are marked older than the last good cycle (after a
+  // failure or STOP) until a live record refreshes them.
+  bool displaysStale = false;
 };
 
 }  // namespace bx

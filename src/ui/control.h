@@ -123,6 +123,9 @@ struct Control {
   int precision = 0;
 
   bool dimmed = false;
+  // Shows a value older than the last good reading: drawn greyed, never in
+  // the colours of a good one, whatever colours the model holds.
+  bool stale = false;
   bool visible = true;
   bool readOnly = false;        // indicator: shown but not operable
   Color textColor = kBlack;

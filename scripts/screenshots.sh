@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Renders every page of the desktop window, in English and German and in
 # pixel and millimetre units, connected to the sensor simulator, and the
-# calibration pages once more unlocked (NAME-unlocked-stepN), into PNG
+# calibration pages once more unlocked (NAME-unlocked-stepN), the stale,
+# message-log and progress states (stale_*, log_pane_*, progress_*), into PNG
 # files in DIR (offscreen: no display needed):
 #   scripts/screenshots.sh DIR
 #   BX_BUILD_DIR=other scripts/screenshots.sh DIR
@@ -38,6 +39,11 @@ start_sim_tcp "$BIN" screenshots.sh
 status=0
 (cd "$BIN" && QT_QPA_PLATFORM=offscreen BX_SIM_PORT="$PORT" BX_SCREENSHOT_DIR="$OUT" \
   ./bx_gui_tests --gtest_filter='Pages.NoTextIsClippedOnAnyPageInEitherLanguageOrUnit' --gtest_brief=1) || status=$?
+# The states beside the pages: stale values after the sensor was killed
+# (stale_*), the message log's pane (log_pane_*), a long operation's
+# progress with its cancel button (progress_*).
+(cd "$BIN" && QT_QPA_PLATFORM=offscreen BX_SCREENSHOT_DIR="$OUT" \
+  ./bx_gui_tests --gtest_brief=1 --gtest_filter='LivePages.ValuesGreyAfterTheSensorIsKilled:ConnectedWindow.TheLogHoldsEveryStatusOfGetSendRunStopWithTimes:ConnectedWindow.TheStatusBarShowsProgressAndCancelEndsIt') || status=$?
 count=$(find "$OUT" -maxdepth 1 -name '*.png' | wc -l)
 echo "screenshots.sh: $count pictures in $OUT"
 exit "$status"

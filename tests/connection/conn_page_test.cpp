@@ -207,13 +207,13 @@ TEST_F(ConnPage, TheMessageLogIsBoundedAndGoesToThePaneTheClipboardAndAFile) {
   ReportStatusText(*ctx, "Data-Transfer Stopped!");
   const std::string& pane = text(ctx->refs.log.text);
   EXPECT_LE(pane.size(), 64u * 1024);
-  EXPECT_EQ(pane.substr(pane.size() - 24), "  Data-Transfer Stopped!\n");
+  EXPECT_EQ(pane.substr(pane.size() - 25), "  Data-Transfer Stopped!\n");
 
   ctx->ui.fire(ctx->refs.log.copy, ui::EVENT_COMMIT);
   const std::string all = MessageLogText(log);
   EXPECT_EQ(frontend->copied(), all);
   EXPECT_EQ(all.compare(0, 12, log.lines.front().time), 0);
-  EXPECT_EQ(all.compare(12, 12, "  line 251\n"), 0);
+  EXPECT_EQ(all.compare(12, 11, "  line 251\n"), 0);
 
   char folder[] = "/tmp/bx_log_test_XXXXXX";
   ASSERT_NE(mkdtemp(folder), nullptr);

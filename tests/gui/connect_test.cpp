@@ -128,9 +128,12 @@ TEST_F(ConnectedWindow, TheLogHoldsEveryStatusOfGetSendRunStopWithTimes) {
     show(c, english, box);
     shown.push_back(c.ui.text(c.refs.main.status));
   };
+  settle();  // the buttons the connect enabled
   const uint64_t before = ctx->messageLog.added;
   guitest::click(widget<QPushButton>("MAIN", "GET"));
+  settle();
   guitest::click(widget<QPushButton>("MAIN", "SEND"));
+  settle();
   QTimer stop;
   int passes = 0;
   QObject::connect(&stop, &QTimer::timeout, [&] {
@@ -185,8 +188,9 @@ TEST_F(ConnectedWindow, TheLogHoldsEveryStatusOfGetSendRunStopWithTimes) {
     settle();
     const std::string tag = language == 0 ? "en" : "de";
     saveWindow("log_pane_main_" + tag);
-    if (!out.isEmpty())
+    if (!out.isEmpty()) {
       EXPECT_TRUE(pane->window()->grab().save(out + QString::fromStdString("/log_pane_" + tag + ".png")));
+    }
   }
   bx::SetLanguage(*ctx, 0);
 }
@@ -198,6 +202,7 @@ TEST_F(ConnectedWindow, TheStatusBarShowsProgressAndCancelEndsIt) {
   auto* cancel = widget<QPushButton>("MAIN", "CANCEL");
   ASSERT_NE(progress, nullptr);
   ASSERT_NE(cancel, nullptr);
+  settle();
   EXPECT_FALSE(cancel->isEnabled());
   bx::BeginProgress(*ctx, "Writing the lookup table: block", 8, true);
   bx::StepProgress(*ctx, 3);

@@ -75,7 +75,8 @@ void ReportMessageBox(Context& ctx, std::string_view english);
 void ReportPopup(Context& ctx, const std::string& title, const std::string& text);
 
 // Keeps a text in the message log with the current time, one line per
-// line of the text (empty lines dropped, over-long lines cut).
+// line of the text (empty lines dropped, over-long lines cut, a line equal
+// to the one just kept in the same millisecond kept once).
 void AddLogLines(Context& ctx, LogKind kind, std::string_view text);
 // The log as the text a file or the clipboard receives: "time  text" lines.
 std::string MessageLogText(const MessageLog& log);

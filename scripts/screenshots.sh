@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Renders every page of the desktop window, in English and German and in
 # pixel and millimetre units, connected to the sensor simulator, and the
-# calibration pages once more unlocked (NAME-unlocked-stepN), into PNG
+# calibration pages once more unlocked (NAME-unlocked-stepN), and the stale,
+# message-log and progress states (stale_*, log_pane_*, progress_*), into PNG
 # files in DIR (offscreen: no display needed), three times over: at normal
 # size (DIR/normal), at twice the scale on a 1600x1200 screen (DIR/scale2)
 # and with a system font half as large again (DIR/large-font). Beside the
@@ -53,6 +54,11 @@ for ((i = 0; i < ${#passes[@]}; i += 2)); do
   count=$(find "$OUT/$name" -maxdepth 1 -name '*.png' | wc -l)
   echo "screenshots.sh: $count pictures in $OUT/$name"
 done
+# The states beside the pages: stale values after the sensor was killed
+# (stale_*), the message log's pane (log_pane_*), a long operation's
+# progress with its cancel button (progress_*).
+(cd "$BIN" && QT_QPA_PLATFORM=offscreen BX_SCREENSHOT_DIR="$OUT/normal" \
+  ./bx_gui_tests --gtest_brief=1 --gtest_filter='LivePages.ValuesGreyAfterTheSensorIsKilled:ConnectedWindow.TheLogHoldsEveryStatusOfGetSendRunStopWithTimes:ConnectedWindow.TheStatusBarShowsProgressAndCancelEndsIt') || status=$?
 for lang in en de; do
   case $lang in en) locale=C ;; de) locale=de_DE.UTF-8 ;; esac
   pdf="$OUT/service_report_$lang.pdf"

@@ -321,11 +321,15 @@ void SetLanguage(Context& ctx, int language) {
   // Texts the core wrote in the old language follow at once, without a GET:
   // the connection indicator, the service line and a status summary
   // already shown.
+  if (!ctx.link.lastFailure.empty())
+    ctx.link.lastFailure = ctx.app.texts.message(oldTexts.english(ctx.link.lastFailure));
   SetConnectionIndicator(ctx, ctx.link.shownConnected);
   ShowServiceLine(ctx);
   RelocalizeStateText(ctx, oldTexts);
+  if (ctx.progress.active && ctx.report.progress) ctx.report.progress(ctx);
   if (!ctx.ui.text(ctx.para.sum.evalMode).empty()) RefreshStatusMessage(ctx);
-  ShowStatusText(ctx, status);
+  // The same status in the new language: shown, not logged a second time.
+  ctx.ui.setText(ctx.refs.main.status, ctx.app.texts.message(status));
   RedrawScope(ctx);
   RefreshEditMarks(ctx);
   // The recorder's chart captions and an opened recording's texts.

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/app_callbacks.h"
+#include "app/message_sink.h"
 #include "calib_pages/settings_page.h"
 #include "connection/callbacks.h"
 #include "connection/conn_page.h"
@@ -47,6 +48,7 @@ bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& erro
   InstallRecorderDisplays(ctx);
   InstallCalibDisplays(ctx);
   InstallConnectionHooks(ctx);
+  InstallReportHooks(ctx);
   InstallScope(ctx, missing);
   resolveCoreRefs(ctx.ui, ctx.refs, missing);
   resolveParaRefs(ctx.ui, ctx.para, missing);

@@ -1,6 +1,7 @@
 #pragma once
 // Application-wide settings: language, directories, version texts, and the
 // shell's own bookkeeping (help panel, active page, wrapped callbacks).
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@ struct AppState {
   std::string projectDir;           // directory of the executable
   std::string resourceDir;          // panel resource, language files, pictures, manuals
   std::string userFilesDir;         // where the file dialogs start
+  uint64_t logPaneShown = 0;        // log lines the message log's pane holds (MessageLog::added)
   std::string settingsPath;
   std::string recorderPath;
   std::string versionShort = "V5.5";

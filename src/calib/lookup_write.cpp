@@ -42,7 +42,15 @@ int WriteLookupTable(Context& ctx, const StatusSink& onStatus) {
   }
   const uint16_t base = LookupBaseAddress(ctx.calib.pflashArea);
   std::string failed;
+  // A cancel stops before the next block: the sensor keeps a table written
+  // part-way, which the status says, and a new write starts from block 1.
+  ProgressScope progress(ctx, "Writing the lookup table: block", blocks, true);
   for (int i = 0; i < blocks; ++i) {
+    if (ProgressCancelled(ctx)) {
+      show(Localized(ctx, "Writing to PFLASH cancelled after block %1 of %2 - the lookup table is incomplete!",
+                     {std::to_string(i), std::to_string(blocks)}));
+      return -1;
+    }
     const auto address = static_cast<uint16_t>(base + 0x100 * i);
     char buf[80];
     std::snprintf(buf, sizeof buf, "Write to PFLASH block %d/%d Addr=0x%x ...", i + 1, blocks,
@@ -54,6 +62,7 @@ int WriteLookupTable(Context& ctx, const StatusSink& onStatus) {
       std::snprintf(buf, sizeof buf, " 0x%x", static_cast<unsigned>(address));
       failed += buf;
     }
+    StepProgress(ctx, i + 1);
     // The window repaints meanwhile; the hold refuses operator actions.
     DelayWithEventProcessing(ctx, ctx.calib.lookupBlockWait);
   }
@@ -70,14 +79,13 @@ namespace {
 
 // The table's result, as the status line shows it, in a pop-up of its own.
 void popupTableResult(Context& ctx, bool ok) {
-  ctx.ui.message(ok ? "I n f o !" : Localized(ctx, "A T T E N T I O N !"),
-                 ctx.app.texts.message(ctx.status));
+  ReportPopup(ctx, ok ? "I n f o !" : Localized(ctx, "A T T E N T I O N !"), Localized(ctx, ctx.status));
 }
 
 // The record failed: the table waits for a record that the sensor holds.
 void refuseTableAfterRecord(Context& ctx) {
-  ctx.ui.message(Localized(ctx, "A T T E N T I O N !"),
-                 ctx.app.texts.message(ctx.status + "\nThe lookup table was not written!"));
+  ReportPopup(ctx, Localized(ctx, "A T T E N T I O N !"),
+              Localized(ctx, ctx.status + "\nThe lookup table was not written!"));
 }
 
 }  // namespace

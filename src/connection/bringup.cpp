@@ -100,6 +100,9 @@ int ConnectProcedure(Context& ctx) {
   // The whole bring-up is one use of the link: an operator action arriving
   // during one of its waits must not slip an exchange in between.
   LinkHold hold(ctx);
+  // The attempt shows its time; a cancel raises the abort flag, which ends
+  // the wait in progress as a Disconnect would.
+  ProgressScope progress(ctx, "Connecting to the sensor ...", 0, true);
   CloseLink(ctx, false);
   forgetSensorPictures(ctx);
   // The records of the last sensor (or the start values) are no reading of

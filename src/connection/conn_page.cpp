@@ -12,6 +12,7 @@
 #include "link/transport.h"
 #include "platform/com_ports.h"
 #include "connection/bringup.h"
+#include "connection/link_area.h"
 #include "wire/orders.h"
 
 namespace bx {
@@ -39,11 +40,13 @@ void SetConnectionIndicator(Context& ctx, bool connected) {
     ctx.ui.setText(r, Localized(ctx, "NO ANSWER"));
     ctx.ui.setTextColor(r, ui::kBlack);
     ctx.ui.setBgColor(r, ui::kYellow);
+    ShowLinkArea(ctx);
     return;
   }
   ctx.ui.setText(r, Localized(ctx, connected ? "CONNECTED" : "DISCONNECTED"));
   ctx.ui.setTextColor(r, connected ? ui::kBlack : ui::kWhite);
   ctx.ui.setBgColor(r, connected ? ui::kWhite : ui::kRed);
+  ShowLinkArea(ctx);
 }
 
 namespace {
@@ -66,6 +69,7 @@ void ShowLinkDown(Context& ctx) {
 }
 
 void ShowServiceLine(Context& ctx) {
+  NoteExchangeInLinkArea(ctx);
   const LinkFailure why = ctx.link.failure;
   if (why == LinkFailure::Aborted || why == LinkFailure::Stopped) return;
   const ui::CtlRef r = ctx.refs.main.serviceLine;

@@ -12,6 +12,7 @@
 #include "context/refs.h"
 #include "context/scope_hooks.h"
 #include "context/connection_hooks.h"
+#include "context/report_hooks.h"
 #include "factory/state.h"
 #include "identify/state.h"
 #include "link/state.h"
@@ -38,8 +39,11 @@ struct Context {
   ConnectionHooks connection;
   LoopHooks loop;
   ScopeHooks scopeHooks;
+  ReportHooks report;
 
   std::string status;   // the status line
+  MessageLog messageLog;
+  Progress progress;
   LinkState link;
   IdentState ident;
   CalibState calib;

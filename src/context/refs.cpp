@@ -126,8 +126,17 @@ void resolveCoreRefs(const ui::Ui& ui, Refs& r, std::vector<std::string>& missin
       {"REC", "HDRINC", &r.rec.hdrInc},
       {"REC", "HDRFILE", &r.rec.hdrFile},
       {"REC", "RECVIEW", &r.rec.recView},
+      {"MAIN", "LINK", &r.status.link},
+      {"MAIN", "LASTFAIL", &r.status.lastFailure},
+      {"MAIN", "PROGRESS", &r.status.progress},
+      {"MAIN", "CANCEL", &r.status.cancel},
+      {"LOG", "LOGTEXT", &r.log.text},
+      {"LOG", "LOGCOPY", &r.log.copy},
+      {"LOG", "LOGSAVE", &r.log.save},
+      {"LOG", "LOGCLOSE", &r.log.close},
   };
   ui::resolveRefs(ui, specs, sizeof specs / sizeof specs[0], missing);
+  r.log.panel = ui.findPanel("LOG");
 }
 
 }  // namespace bx

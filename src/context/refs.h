@@ -58,6 +58,18 @@ struct RecRefs {
   ui::CtlRef openRec, exportCsv, hdrOffset, hdrSlope, hdrMode, hdrInc, hdrFile, recView;
 };
 
+// The main panel's status bar beyond the status line: the link area, the
+// last failure, a long operation's progress and its cancel button.
+struct StatusBarRefs {
+  ui::CtlRef link, lastFailure, progress, cancel;
+};
+
+// The message log's pane.
+struct LogPaneRefs {
+  int panel = -1;
+  ui::CtlRef text, copy, save, close;
+};
+
 struct Refs {
   MainRefs main;
   ConnRefs conn;
@@ -66,6 +78,8 @@ struct Refs {
   DisplayRefs display;
   LiveRefs live;
   RecRefs rec;
+  StatusBarRefs status;
+  LogPaneRefs log;
 };
 
 // Fills refs; names missing from the resource are listed in missing.

@@ -5,6 +5,7 @@
 #include <QBoxLayout>
 #include <QContextMenuEvent>
 #include <QEvent>
+#include <QGraphicsColorizeEffect>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -122,6 +123,19 @@ void ControlAdapter::applyCommon(const ui::Control& c) {
     if (label_) label_->setEnabled(!c.dimmed);
     for (const auto& w : companions_)
       if (w) w->setEnabled(!c.dimmed);
+  }
+  if (c.stale != shownStale_) {
+    shownStale_ = c.stale;
+    // Every colour of a stale value turns into a shade of grey, so nothing
+    // old reads as a good measurement; the widget owns the effect.
+    if (c.stale) {
+      auto* grey = new QGraphicsColorizeEffect(widget_);
+      grey->setColor(QColor(128, 128, 128));
+      grey->setStrength(1.0);
+      widget_->setGraphicsEffect(grey);
+    } else {
+      widget_->setGraphicsEffect(nullptr);
+    }
   }
   if (first_ || c.visible != shownVisible_) {
     shownVisible_ = c.visible;

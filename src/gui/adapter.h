@@ -96,7 +96,7 @@ class ControlAdapter : public QObject {
   std::string shownTooltip_;
   bool shownEdited_ = false;
   QPointer<QWidget> editedMark_;
-  bool shownDimmed_ = false, shownVisible_ = true;
+  bool shownDimmed_ = false, shownVisible_ = true, shownStale_ = false;
   bool first_ = true;
   bool inputInstalled_ = false;
 };

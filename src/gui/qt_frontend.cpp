@@ -1,6 +1,7 @@
 #include "gui/qt_frontend.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
 #include <qcustomplot.h>
@@ -149,6 +150,13 @@ bool QtFrontend::print(const ui::PrintJob& job, const ui::PrintTarget& target, s
   if (delegate_) return delegate_->print(job, target, error);
   if (!target.printer.empty()) return printJobToPrinter(ctx_.ui, job, target.printer, error);
   return PrintJobToPdf(ctx_.ui, job, target.pdfPath, error);
+}
+
+bool QtFrontend::copyText(const std::string& text) {
+  QClipboard* board = QGuiApplication::clipboard();
+  if (board == nullptr) return false;
+  board->setText(QString::fromStdString(text));
+  return true;
 }
 
 void QtFrontend::setWaitCursor(bool on) {

@@ -40,6 +40,7 @@ class QtFrontend : public QObject, public ui::Frontend {
   int selectFromList(const std::string& title, const std::vector<std::string>& choices) override;
   int choose(const std::string& title, const std::string& text, const std::vector<std::string>& buttons) override;
   void setWaitCursor(bool on) override;
+  bool copyText(const std::string& text) override;
   bool canPrint() override { return true; }
   std::vector<std::string> printerNames() override;
   bool print(const ui::PrintJob& job, const ui::PrintTarget& target, std::string& error) override;

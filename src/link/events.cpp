@@ -32,6 +32,7 @@ void ProcessSystemEvents(Context& ctx, bool mayWait) {
     (void)port->available();
   }
   if (port != nullptr && port->peerClosed()) LinkPortClosed(ctx);
+  if (ctx.progress.active) TickProgress(ctx);
   ctx.ui.processEvents();
 }
 

@@ -9,24 +9,15 @@
 
 namespace bx {
 
-// Messages are written in English; the language file in force gives them
-// in its language.
-void ShowStatus(Context& ctx) { ctx.ui.setText(ctx.refs.main.status, ctx.app.texts.message(ctx.status)); }
+// Texts go out in English to the page owner's hooks, which show them in the
+// language in force and keep them in the message log.
+void ShowStatus(Context& ctx) { ReportStatusText(ctx, ctx.status); }
 
-void ShowStatusText(Context& ctx, std::string_view text) {
-  ctx.ui.setText(ctx.refs.main.status, ctx.app.texts.message(text));
-}
+void ShowStatusText(Context& ctx, std::string_view text) { ReportStatusText(ctx, text); }
 
-void AppendMessageBox(Context& ctx, std::string_view text) {
-  ctx.ui.appendText(ctx.refs.conn.msgBox, ctx.app.texts.message(text));
-}
+void AppendMessageBox(Context& ctx, std::string_view text) { ReportMessageBox(ctx, text); }
 
-void ReportStatus(Context& ctx) {
-  ShowStatus(ctx);
-  std::string line = ctx.status;
-  line += '\n';
-  AppendMessageBox(ctx, line);
-}
+void ReportStatus(Context& ctx) { ReportStatusText(ctx, ctx.status, true); }
 
 const char* FailureText(Context& ctx, const char* rs232, const char* tcp) {
   // Until the next connect every operation fails because the adapter was

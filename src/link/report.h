@@ -1,6 +1,8 @@
 #pragma once
-// Showing the status line: in the main panel's status field, and for the
+// Reporting the status line: in the main panel's status field, and for the
 // connection steps also as a line of the connection page's message box.
+// The texts go through the context's report hooks (context/report_hooks.h);
+// nothing here touches a control.
 #include <initializer_list>
 #include <string>
 #include <string_view>

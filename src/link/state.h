@@ -90,6 +90,15 @@ struct LinkState {
   char fwInfoWork[kFwInfoMax + 1] = {};
   uint16_t fwInfoParam = 0;
   int16_t echoSerial = 0;
+
+  // The status bar's link area: exchanges that succeeded, counted over a
+  // window of about a second while a loop runs, and the last failure with
+  // its time (kept after later successes, unlike the service line).
+  uint32_t rateCount = 0;
+  double rateWindowStart = 0;
+  double exchangesPerSecond = 0;
+  std::string lastFailure;
+  std::string lastFailureTime;
 };
 
 // The run state: a loop owns the link (RUN_LOOP), nothing runs (RUN_IDLE),

@@ -78,6 +78,7 @@ void refreshValues(Context& ctx, const LiveFrame& frame, bool armed) {
   const bool mm = p.unitMm == 1;
 
   for (ui::CtlRef r : valueFields(f)) ctx.ui.setDimmed(r, false);
+  SetLiveDisplaysStale(ctx, false);
   setNum(ctx, f.edgeA, v.edgeA);
   setNum(ctx, f.edgeB, v.edgeB);
   setTxt(ctx, f.scanRate, ScanRateText(v.cycleUs));
@@ -229,6 +230,19 @@ void RelocalizeStateText(Context& ctx, const LanguageData& oldTexts) {
     }
   // The teach result shares the field.
   if (shown == oldTexts.message("TEACH OK")) setTxt(ctx, f.stateText, Localized(ctx, "TEACH OK"));
+}
+
+void SetLiveDisplaysStale(Context& ctx, bool stale) {
+  if (ctx.live.displaysStale == stale) return;
+  ctx.live.displaysStale = stale;
+  const LiveFields& f = ctx.refs.live;
+  // The state text keeps its own colours: "COM ERR" says why the rest is old.
+  for (ui::CtlRef r : valueFields(f)) ctx.ui.setStale(r, stale);
+  for (ui::CtlRef r : {f.in0, f.in1, f.trigLamp, f.dirtLamp, f.rollGraph, f.scanRate, f.toolRate, f.teachVal, f.tolUp,
+                       f.tolLo})
+    ctx.ui.setStale(r, stale);
+  const DisplayRefs& d = ctx.refs.display;
+  for (ui::CtlRef r : {d.videoGraph, d.teachGraph, d.rangeGraph}) ctx.ui.setStale(r, stale);
 }
 
 void ShowLiveValuesStale(Context& ctx) {

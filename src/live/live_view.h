@@ -19,6 +19,10 @@ void PlotVIDEOBarGraphTrigger(Context& ctx);
 // "COM ERR" (white on red) and the live values are dimmed as stale until
 // the next live record refreshes them.
 void ShowLiveValuesStale(Context& ctx);
+// Marks every live display (value fields, lamps, the video, roll and range
+// graphs) as older than the last good cycle, or fresh again. Cheap when
+// nothing changes, so a cycle may call it.
+void SetLiveDisplaysStale(Context& ctx, bool stale);
 // After a language switch: the state text shown in the old language, in
 // the language now in force.
 void RelocalizeStateText(Context& ctx, const LanguageData& oldTexts);

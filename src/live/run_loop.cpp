@@ -3,6 +3,8 @@
 #include <chrono>
 #include <string>
 
+#include "connection/link_area.h"
+
 #include "commands/commands.h"
 #include "context/context.h"
 #include "context/connection_hooks.h"
@@ -259,6 +261,8 @@ void PushSTOP(Context& ctx) {
   ctx.ui.setOperable(ctx.refs.main.get, linkUp);
   ctx.ui.setOperable(ctx.refs.main.recStart, linkUp);
   if (!linkUp || ctx.run.state == RUN_TIMEOUT) ShowLiveValuesStale(ctx);
+  // Whatever ended the loop, what the displays hold is no longer live.
+  SetLiveDisplaysStale(ctx, true);
   ShowTriggerText(ctx, TriggerText::Hidden);
   if (!ctx.run.closingStatus.empty()) {
     ctx.status = ctx.run.closingStatus;
@@ -272,6 +276,9 @@ void PushSTOP(Context& ctx) {
     ShowStatus(ctx);
   }
   ctx.run.state = RUN_IDLE;
+  ctx.link.exchangesPerSecond = 0;
+  ctx.link.rateCount = 0;
+  ShowLinkArea(ctx);
 }
 
 int CC_BTNRun(Context& ctx, const ui::EventArgs& ev) {

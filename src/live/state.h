@@ -28,6 +28,9 @@ struct LiveState {
     int language = -1;
     std::string text;
   } stateTextMemo;
+  // The live displays are marked older than the last good cycle (after a
+  // failure or STOP) until a live record refreshes them.
+  bool displaysStale = false;
 };
 
 }  // namespace bx

@@ -37,6 +37,10 @@ int PushGET(Context& ctx, int selector) {
     ctx.status = "Parameter-frame received from file!";
   } else {
     const int order = selector == MEM_EEPROM ? order::kReadEeprom : order::kReadRam;
+    // Records read of the two; the time-outs say enough on failure, so no
+    // cancel of its own (Disconnect still ends the wait).
+    ProgressScope progress(ctx, selector == MEM_EEPROM ? "Reading the EEPROM: record" : "Reading the parameters: record",
+                           2, false);
     std::array<uint8_t, ParamState::kParamSize> set{};
     if (!fetch(ctx, order, 0, set.data(), ParamState::kParamSize)) {
       ctx.status = FailureText(ctx, "Timeout-RS-232...");
@@ -45,6 +49,7 @@ int PushGET(Context& ctx, int selector) {
     }
     p.set = set;
     p.setRead = true;
+    StepProgress(ctx, 1);
     if (selector == MEM_RAM) p.sensorRs232Mode = param::get(p, param::RS232_MODE);
     ctx.status = "Parameter-frame received! - Line Ok!";
     std::array<uint8_t, ParamState::kTeachSize> teach{};
@@ -55,6 +60,7 @@ int PushGET(Context& ctx, int selector) {
     }
     p.teach = teach;
     p.teachRead = true;
+    StepProgress(ctx, 2);
     ctx.status = "Teach-Table: Frame received! - Line Ok!";
     ShowStatus(ctx);
   }
@@ -82,11 +88,15 @@ int PushSEND(Context& ctx, int selector) {
   auto& p = ctx.params;
   if (RefuseUnreadRecords(ctx)) return -1;
   int r = -1;
+  ProgressScope progress(ctx, selector == MEM_EEPROM ? "Writing the EEPROM: record" : "Sending the parameters: record",
+                         2, false);
   if (Exchange(ctx, order, 0, p.set.data(), ParamState::kParamSize) == 1) {
+    StepProgress(ctx, 1);
     if (selector != MEM_EEPROM) p.sensorRs232Mode = param::get(p, param::RS232_MODE);
     if (Exchange(ctx, order, 1, p.teach.data(), ParamState::kTeachSize) == 1) {
       ctx.status = "Transmission successful - Line Ok!";
       NoteRecordsInSync(ctx);
+      StepProgress(ctx, 2);
       r = 1;
     } else {
       ctx.status = "Transmission error [SEND-TTABLE]!";

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "context/context.h"
@@ -79,7 +80,15 @@ class Recording {
         ShowStatus(ctx_);
       }
     }
+    // A static recording knows its end: samples done of the total and the
+    // time left; Cancel is the page's STOP.
+    std::optional<ProgressScope> progress;
+    if (s_.mode == REC_STATIC) {
+      progress.emplace(ctx_, "Recording: sample", s_.samples, false);
+      SetProgressCancel(ctx_, &StopRecording);
+    }
     RecordOutcome outcome = loop();
+    progress.reset();
     return end(outcome);
   }
 
@@ -127,6 +136,10 @@ class Recording {
       if (marked) {
         if (!appendRow()) return RecordOutcome::WriteFailed;
         if (obs_ && obs_->row) obs_->row(ctx_, obs_->user, ctx_.recorder.counter);
+        if (s_.mode == REC_STATIC) {
+          const int done = ctx_.recorder.counter;
+          StepProgress(ctx_, done, (s_.samples - done) * s_.incrementS);
+        }
       }
       const double now = platform::Timer();
       if (s_.mode == REC_TRIGGERED && lampOn_ && now >= ctx_.recorder.lampOffAt) {

@@ -159,6 +159,9 @@ void PushSCOPE(Context& ctx) {
     ctx.ui.setText(S.refs.waitText, ctx.app.texts.message(ctx.status));
     S.active = true;
     own.markRunning();
+    // The wait shows its time; STOP ends it, as it always did.
+    ProgressScope progress(ctx, "Scope: waiting for the record", 0, false);
+    SetProgressCancel(ctx, &StopScope);
     // The streamed wait counts afresh from here: the arm reply's bytes are
     // no part of the record.
     const int got = GetSpontaneousFrame(ctx, order::kScope, S.recordTimeout,

@@ -130,6 +130,9 @@ struct Control {
   bool edited = false;          // shown with the front-end's edited mark
 
   bool dimmed = false;
+  // Shows a value older than the last good reading: drawn greyed, never in
+  // the colours of a good one, whatever colours the model holds.
+  bool stale = false;
   bool visible = true;
   bool readOnly = false;        // indicator: shown but not operable
   Color textColor = kBlack;

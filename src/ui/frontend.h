@@ -56,6 +56,11 @@ class Frontend {
     return -1;
   }
   virtual void setWaitCursor(bool on) { (void)on; }
+  // Puts text on the system clipboard; false when there is none.
+  virtual bool copyText(const std::string& text) {
+    (void)text;
+    return false;
+  }
   // Printing: whether the front-end can print at all, the printers
   // installed (none: only a PDF file can be offered), and the job printed to
   // the target; false with the reason in error.

@@ -60,6 +60,11 @@ class HeadlessFrontend : public Frontend {
   std::vector<std::string> printerNames() override { return printers_; }
   bool print(const PrintJob& job, const PrintTarget& target, std::string& error) override;
   void quit() override { quit_ = true; }
+  bool copyText(const std::string& text) override {
+    copied_ = text;
+    return true;
+  }
+  const std::string& copied() const { return copied_; }
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -85,6 +90,7 @@ class HeadlessFrontend : public Frontend {
   CtlRef echoBox_;
   int processCount_ = 0;
   bool quit_ = false;
+  std::string copied_;
 };
 
 }  // namespace bx::ui

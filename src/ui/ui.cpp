@@ -158,6 +158,14 @@ void Ui::setOperable(CtlRef r, bool operable) {
 
 bool Ui::dimmed(CtlRef r) const { return valid(r) && at(r).dimmed; }
 
+void Ui::setStale(CtlRef r, bool stale) {
+  if (!valid(r) || at(r).stale == stale) return;
+  at(r).stale = stale;
+  at(r).revision = bump();
+}
+
+bool Ui::stale(CtlRef r) const { return valid(r) && at(r).stale; }
+
 void Ui::setVisible(CtlRef r, bool visible) {
   if (!valid(r) || at(r).visible == visible) return;
   at(r).visible = visible;
@@ -326,16 +334,21 @@ void Ui::processEvents() {
 }
 
 void Ui::message(const std::string& title, const std::string& text) {
+  if (popupSeen && ctx) popupSeen(*ctx, title, text);
   if (frontend) frontend->message(title, text);
 }
 
 bool Ui::confirm(const std::string& title, const std::string& text) {
+  if (popupSeen && ctx) popupSeen(*ctx, title, text);
   return frontend ? frontend->confirm(title, text) : false;
 }
 
 bool Ui::prompt(const std::string& title, const std::string& text, std::string& answer) {
+  if (popupSeen && ctx) popupSeen(*ctx, title, text);
   return frontend ? frontend->prompt(title, text, answer) : false;
 }
+
+bool Ui::copyText(const std::string& text) { return frontend ? frontend->copyText(text) : false; }
 
 FileResult Ui::fileSelect(const FileRequest& req, std::string& path) {
   return frontend ? frontend->fileSelect(req, path) : FILE_CANCEL;

@@ -62,6 +62,8 @@ class Ui {
   // function this build lacks stays dimmed rather than pretend to work.
   void setOperable(CtlRef r, bool operable);
   bool dimmed(CtlRef r) const;
+  void setStale(CtlRef r, bool stale);
+  bool stale(CtlRef r) const;
   void setVisible(CtlRef r, bool visible);
   bool visible(CtlRef r) const;
   void setReadOnly(CtlRef r, bool ro);
@@ -128,6 +130,10 @@ class Ui {
   bool prompt(const std::string& title, const std::string& text, std::string& answer);
   FileResult fileSelect(const FileRequest& req, std::string& path);
   void setWaitCursor(bool on);
+  bool copyText(const std::string& text);
+  // Told of every pop-up shown (message, question, prompt) before it shows,
+  // so a log can keep it; the answer is the pop-up's own business.
+  void (*popupSeen)(Context& ctx, const std::string& title, const std::string& text) = nullptr;
   // -1 when cancelled or without a front-end.
   int selectFromList(const std::string& title, const std::vector<std::string>& choices);
   // -1 when closed without a button or without a front-end.

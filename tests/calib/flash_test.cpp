@@ -1,6 +1,7 @@
 // The flash commands and the lookup-table write against the simulator.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "calib/flash.h"
@@ -118,6 +119,49 @@ TEST_F(Flash, FailedBlocksAreNamedEvenWhenTheLastSucceeds) {
   EXPECT_EQ(WriteLookupTable(*ctx), -1);
   EXPECT_EQ(sim->requestCount(order::kWritePFlash), 4);  // the others still sent
   EXPECT_EQ(ctx->status, "Writing to PFLASH failed at block(s): 0xb100 !");
+}
+
+// The table's write reports its blocks as it goes, and a cancel stops it
+// before the next block with a status that says the table is incomplete.
+TEST_F(Flash, LookupWriteReportsItsBlocksAndStopsOnCancel) {
+  fillLookup();
+  ctx->ident.hw.hwType = 803045;  // four blocks
+  ctx->calib.pflashArea = 1;
+  struct Seen {
+    std::string what;
+    int done, total;
+    bool active;
+  };
+  static std::vector<Seen> seen;
+  static int cancelAt = 0;
+  seen.clear();
+  cancelAt = 0;
+  ctx->report.progress = [](Context& c) {
+    const Progress& p = c.progress;
+    seen.push_back({p.what, p.done, p.total, p.active});
+    if (cancelAt > 0 && p.done == cancelAt) CancelProgress(c);
+  };
+  ASSERT_EQ(WriteLookupTable(*ctx), 1);
+  std::vector<int> done;
+  for (const Seen& s : seen) {
+    if (!s.active) continue;
+    EXPECT_EQ(s.what, "Writing the lookup table: block");
+    EXPECT_EQ(s.total, 4);
+    if (done.empty() || done.back() != s.done) done.push_back(s.done);
+  }
+  EXPECT_EQ(done, (std::vector<int>{0, 1, 2, 3, 4}));
+  ASSERT_FALSE(seen.empty());
+  EXPECT_FALSE(seen.back().active);
+
+  seen.clear();
+  cancelAt = 2;
+  const int before = sim->requestCount(order::kWritePFlash);
+  EXPECT_EQ(WriteLookupTable(*ctx), -1);
+  EXPECT_EQ(sim->requestCount(order::kWritePFlash) - before, 2);
+  EXPECT_EQ(ctx->status, "Writing to PFLASH cancelled after block 2 of 4 - the lookup table is incomplete!");
+  EXPECT_EQ(ctx->link.abort, 0);  // the next operation is not aborted
+  EXPECT_FALSE(ctx->progress.active);
+  EXPECT_EQ(WritePFLASH(*ctx, 0xB000, ctx->calib.lookup.data(), 512), 1);
 }
 
 TEST_F(Flash, UnknownHardwareTypeSaysSoAndSendsNothing) {

@@ -9,8 +9,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <regex>
 
 #include "app/localize.h"
+#include "context/report_hooks.h"
 #include "gui/app_window.h"
 #include "gui/gui_input.h"
 #include "gui/main_window.h"
@@ -18,6 +22,7 @@
 #include "sim/faults.h"
 #include "link/transport.h"
 #include "sim/server.h"
+#include "wire/orders.h"
 
 namespace {
 
@@ -144,6 +149,111 @@ TEST_F(ConnectedWindow, TheServiceReportOfTheApplicationMenuIsWrittenAsOnePdfInT
   ASSERT_FALSE(text.empty()) << "pdftotext (poppler-utils, scripts/install-deps.sh) read nothing";
   for (const char* words : {"Servicebericht", "nach der Reinigung", "Seriennummer", "1234", "Lerntabelle", "Seite 1 von"})
     EXPECT_NE(text.find(words), std::string::npos) << words << "\n" << text;
+// Every status of a GET, SEND, RUN and STOP is in the message log with its
+// time, in the order shown; the pane opens with its shortcut and shows them.
+TEST_F(ConnectedWindow, TheLogHoldsEveryStatusOfGetSendRunStopWithTimes) {
+  static std::vector<std::string> shown;
+  shown.clear();
+  static void (*show)(bx::Context&, std::string_view, bool) = nullptr;
+  show = ctx->report.status;
+  ctx->report.status = [](bx::Context& c, std::string_view english, bool box) {
+    show(c, english, box);
+    shown.push_back(c.ui.text(c.refs.main.status));
+  };
+  settle();  // the buttons the connect enabled
+  const uint64_t before = ctx->messageLog.added;
+  guitest::click(widget<QPushButton>("MAIN", "GET"));
+  settle();
+  guitest::click(widget<QPushButton>("MAIN", "SEND"));
+  settle();
+  QTimer stop;
+  int passes = 0;
+  QObject::connect(&stop, &QTimer::timeout, [&] {
+    if (sensor.requestCount(bx::order::kLiveData) >= 3 || ++passes > 40000) {
+      stop.stop();
+      guitest::click(widget<QPushButton>("MAIN", "STOP"));
+    }
+  });
+  stop.start(0);
+  guitest::click(widget<QPushButton>("MAIN", "RUN"));
+  ASSERT_NE(ctx->run.state, bx::RUN_LOOP);
+  settle();
+  ASSERT_GE(shown.size(), 5u);
+  EXPECT_EQ(shown.front(), "Waiting for parameter-frame ...");
+  EXPECT_EQ(shown.back(), "Data-Transfer Stopped!");
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "Transmission successful - Line Ok!"), shown.end());
+
+  // Each status shown is the next status line of the log, with a time.
+  const auto& lines = ctx->messageLog.lines;
+  const std::regex time("[0-2][0-9]:[0-5][0-9]:[0-5][0-9]\\.[0-9]{3}");
+  size_t at = lines.size() - static_cast<size_t>(ctx->messageLog.added - before);
+  std::string previous;
+  for (const std::string& status : shown) {
+    while (at < lines.size() && !(lines[at].kind == bx::LogKind::Status && lines[at].text == status)) ++at;
+    ASSERT_LT(at, lines.size()) << "not in the log: " << status;
+    EXPECT_TRUE(std::regex_match(lines[at].time, time)) << lines[at].time;
+    EXPECT_GE(lines[at].time, previous);
+    previous = lines[at].time;
+    ++at;
+  }
+
+  // Hidden until asked for; the shortcut shows it with every line.
+  const int logPanel = ctx->ui.findPanel("LOG");
+  EXPECT_FALSE(ctx->ui.panel(logPanel).visible);
+  int m = -1, i = -1;
+  ASSERT_TRUE(ctx->ui.findMenuItem("VIEW", "MESSAGE_LOG", m, i));
+  QAction* item = renderer->mainWindow()->menuAction(m, i);
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->shortcut(), QKeySequence("Ctrl+L"));
+  item->trigger();
+  settle();
+  auto* pane = widget<QPlainTextEdit>("LOG", "LOGTEXT");
+  ASSERT_NE(pane, nullptr);
+  EXPECT_TRUE(pane->isVisible());
+  const QString text = pane->toPlainText();
+  for (const std::string& status : shown) EXPECT_TRUE(text.contains(QString::fromStdString(status))) << status;
+  // The pane is a window of its own: its picture is kept beside the main
+  // window's, in both languages.
+  const QString out = QString::fromLocal8Bit(qgetenv("BX_SCREENSHOT_DIR"));
+  for (int language : {0, 1}) {
+    bx::SetLanguage(*ctx, language);
+    settle();
+    const std::string tag = language == 0 ? "en" : "de";
+    saveWindow("log_pane_main_" + tag);
+    if (!out.isEmpty()) {
+      EXPECT_TRUE(pane->window()->grab().save(out + QString::fromStdString("/log_pane_" + tag + ".png")));
+    }
+  }
+  bx::SetLanguage(*ctx, 0);
+}
+
+// A long operation's progress shows in the status bar with its cancel
+// button, and the button ends it.
+TEST_F(ConnectedWindow, TheStatusBarShowsProgressAndCancelEndsIt) {
+  auto* progress = widget<QLabel>("MAIN", "PROGRESS");
+  auto* cancel = widget<QPushButton>("MAIN", "CANCEL");
+  ASSERT_NE(progress, nullptr);
+  ASSERT_NE(cancel, nullptr);
+  settle();
+  EXPECT_FALSE(cancel->isEnabled());
+  bx::BeginProgress(*ctx, "Writing the lookup table: block", 8, true);
+  bx::StepProgress(*ctx, 3);
+  settle();
+  EXPECT_TRUE(progress->text().startsWith("Writing the lookup table: block 3 of 8 - ")) << progress->text().toStdString();
+  EXPECT_TRUE(cancel->isEnabled());
+  saveWindow("progress_en");
+  bx::SetLanguage(*ctx, 1);
+  settle();
+  EXPECT_TRUE(progress->text().startsWith("Lookup-Tabelle schreiben: Block 3 von 8 - ")) << progress->text().toStdString();
+  saveWindow("progress_de");
+  bx::SetLanguage(*ctx, 0);
+  guitest::click(cancel);
+  EXPECT_TRUE(bx::ProgressCancelled(*ctx));
+  bx::EndProgress(*ctx);
+  settle();
+  EXPECT_EQ(progress->text(), "");
+  EXPECT_FALSE(cancel->isEnabled());
+  EXPECT_EQ(ctx->link.abort, 0);
 }
 
 }  // namespace

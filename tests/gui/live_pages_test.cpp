@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGraphicsColorizeEffect>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
@@ -503,5 +504,61 @@ TEST_F(GraphViews, ZoomedAxesNeverRepeatATickLabel) {
 }
 
 #endif
+
+// A killed sensor leaves the live displays showing values older than the
+// last good cycle: every one of them is drawn grey, none in the colours of a
+// good measurement, until a live record refreshes them.
+TEST_F(LivePages, ValuesGreyAfterTheSensorIsKilled) {
+  widget<QTabWidget>("MAIN", "TABmain")->setCurrentIndex(0);
+  ctx->link.replyTimeout = 0.3;
+  ctx->link.tcpTimeoutMs = 300;
+  const std::vector<std::pair<const char*, const char*>> live = {
+      {"VIDEO", "VIDEOGRAPH"}, {"VIDEO", "MEASVAL"}, {"VIDEO", "EDGEA"}, {"VIDEO", "IN0LAMP"},
+      {"MAIN", "RANGEGRAPH"},  {"VIDEO", "ROLLGRAPH"}, {"MAIN", "TOOLRATE"}};
+  auto staleCount = [&] {
+    int n = 0;
+    for (const auto& [panel, control] : live) n += ctx->ui.stale(ref(panel, control)) ? 1 : 0;
+    return n;
+  };
+  int redWhileLive = 0, staleWhileLive = -1;
+  bool killed = false;
+  runUntil([&] {
+    if (!killed && liveCycles() >= 3) {
+      settle();
+      redWhileLive = redPixels("VIDEO", "VIDEOGRAPH");
+      staleWhileLive = staleCount();
+      sensor.stop();
+      killed = true;
+    }
+    return false;
+  });
+  ASSERT_TRUE(killed);
+  EXPECT_EQ(staleWhileLive, 0);
+  EXPECT_GT(redWhileLive, 0);
+  EXPECT_NE(ctx->run.state, bx::RUN_LOOP);
+  settle();
+  EXPECT_EQ(staleCount(), static_cast<int>(live.size()));
+  for (const auto& [panel, control] : live) {
+    QWidget* w = renderer->widget(ref(panel, control));
+    ASSERT_NE(w, nullptr) << control;
+    EXPECT_NE(qobject_cast<QGraphicsColorizeEffect*>(w->graphicsEffect()), nullptr) << control;
+  }
+  // Not one pixel of the graph keeps a colour.
+  EXPECT_EQ(countPixels("VIDEO", "VIDEOGRAPH", [](const QColor& c) { return c.hsvSaturation() > 40; }), 0);
+  // In both languages: the German texts must not bring a colour back.
+  save("stale_en");
+  bx::SetLanguage(*ctx, 1);
+  settle();
+  save("stale_de");
+  EXPECT_EQ(countPixels("VIDEO", "VIDEOGRAPH", [](const QColor& c) { return c.hsvSaturation() > 40; }), 0);
+  bx::SetLanguage(*ctx, 0);
+
+  // Fresh values take their colours back.
+  liveCycle(0);
+  settle();
+  EXPECT_EQ(staleCount(), 0);
+  EXPECT_EQ(renderer->widget(ref("VIDEO", "VIDEOGRAPH"))->graphicsEffect(), nullptr);
+  EXPECT_GT(redPixels("VIDEO", "VIDEOGRAPH"), 0);
+}
 
 }  // namespace

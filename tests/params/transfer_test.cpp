@@ -124,6 +124,27 @@ TEST_F(TransferTest, GetFromEepromSendsOrderFourTwiceWithoutData) {
   EXPECT_EQ(sim->requestCount(2), 2);  // only the bring-up's GET from RAM
 }
 
+// GET and SEND of the EEPROM show their records done of two while they run.
+TEST_F(TransferTest, EepromGetAndSendReportTheirProgress) {
+  connectTcp();
+  static std::vector<std::string> seen;
+  seen.clear();
+  ctx->report.progress = [](Context& c) {
+    const Progress& p = c.progress;
+    const std::string now = p.active ? p.what + " " + std::to_string(p.done) + "/" + std::to_string(p.total) : "-";
+    // The clock's ticks during a slow wait repeat a state; only changes count.
+    if (seen.empty() || seen.back() != now) seen.push_back(now);
+  };
+  ASSERT_EQ(PushGET(*ctx, MEM_EEPROM), 1);
+  EXPECT_EQ(seen, (std::vector<std::string>{"Reading the EEPROM: record 0/2", "Reading the EEPROM: record 1/2",
+                                            "Reading the EEPROM: record 2/2", "-"}));
+  seen.clear();
+  ASSERT_EQ(PushSEND(*ctx, MEM_EEPROM), 1);
+  EXPECT_EQ(seen, (std::vector<std::string>{"Writing the EEPROM: record 0/2", "Writing the EEPROM: record 1/2",
+                                            "Writing the EEPROM: record 2/2", "-"}));
+  EXPECT_FALSE(ctx->progress.active);
+}
+
 TEST_F(TransferTest, SendWritesTheExactWireImagesIncludingReservedBytes) {
   connectTcp();
   auto& p = ctx->params;

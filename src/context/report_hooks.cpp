@@ -64,8 +64,11 @@ void AddLogLines(Context& ctx, LogKind kind, std::string_view text) {
     if (line.empty()) continue;
     if (line.size() > MessageLog::kMaxLineChars) line = line.substr(0, MessageLog::kMaxLineChars);
     // One text shown in the status field and the message box at the same
-    // moment is one event: the log keeps it once.
-    if (!log.lines.empty() && log.lines.back().time == time && log.lines.back().text == line) continue;
+    // moment is one event: the log keeps it once, as the status it was.
+    if (!log.lines.empty() && log.lines.back().time == time && log.lines.back().text == line) {
+      if (kind == LogKind::Status) log.lines.back().kind = kind;
+      continue;
+    }
     log.lines.push_back(LogLine{time, kind, std::string(line)});
     ++log.added;
     while (log.lines.size() > MessageLog::kMaxLines) log.lines.pop_front();

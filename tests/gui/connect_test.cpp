@@ -149,6 +149,8 @@ TEST_F(ConnectedWindow, TheServiceReportOfTheApplicationMenuIsWrittenAsOnePdfInT
   ASSERT_FALSE(text.empty()) << "pdftotext (poppler-utils, scripts/install-deps.sh) read nothing";
   for (const char* words : {"Servicebericht", "nach der Reinigung", "Seriennummer", "1234", "Lerntabelle", "Seite 1 von"})
     EXPECT_NE(text.find(words), std::string::npos) << words << "\n" << text;
+}
+
 // Every status of a GET, SEND, RUN and STOP is in the message log with its
 // time, in the order shown; the pane opens with its shortcut and shows them.
 TEST_F(ConnectedWindow, TheLogHoldsEveryStatusOfGetSendRunStopWithTimes) {

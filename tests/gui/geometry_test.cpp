@@ -167,6 +167,7 @@ TEST_F(WindowGeometry, ControlsStayPutWhenStatusTriggerAndMaxMinAppear) {
     ctx->ui.setValue(ref("VIDEO", "MINVAL"), -1234567.891);
     settle();
     EXPECT_TRUE(renderer->adapter(ref("VIDEO", "TRIGTEXT"))->container()->isVisible());
+    saveWindow(language ? "trigger-waiting-de" : "trigger-waiting-en", "live-screenshots");
     EXPECT_TRUE(renderer->adapter(ref("VIDEO", "MAXVAL"))->container()->isVisible());
     const auto after = controlPlaces(*ctx, *renderer);
     for (const auto& [name, place] : before) {

@@ -34,11 +34,8 @@
 #include "gui/fit_check.h"
 #include "gui/gui_input.h"
 #include "gui/main_window.h"
-#include "params/fields.h"
 #include "scope/scope.h"
 #include "sim/server.h"
-#include "wire/frame_format.h"
-#include "wire/live_record.h"
 
 namespace {
 

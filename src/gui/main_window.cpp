@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -52,16 +53,26 @@ PanelScroll::PanelScroll(QWidget* panel) {
   setFrameShape(QFrame::NoFrame);
   setWidgetResizable(true);
   setWidget(panel);
+  panel->installEventFilter(this);
+}
+
+bool PanelScroll::eventFilter(QObject* watched, QEvent* event) {
+  // A scroll area does not pass its panel's new smallest size on (a longer
+  // text in another language, say): the window learns it here and grows.
+  if (watched == widget() && event->type() == QEvent::LayoutRequest) updateGeometry();
+  return QScrollArea::eventFilter(watched, event);
 }
 
 QSize PanelScroll::minimumSizeHint() const {
   QSize need = widget() ? widget()->minimumSizeHint() : QSize(0, 0);
   const QScreen* s = screen();
   if (!s) return need;
-  // Scroll bars take room of their own once the panel scrolls.
+  // Scroll bars take room of their own once the panel scrolls. The window
+  // may be made lower than the panel (below), so the vertical bar's room
+  // is always kept: the panel's width stays whole beside it.
   const QSize room = s->availableGeometry().size() - decoration(this);
   const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
-  if (need.height() > room.height()) need.rwidth() += bar;
+  need.rwidth() += bar;
   if (need.width() > room.width()) need.rheight() += bar;
   // The window may be made lower than the panel's smallest layout (down to
   // half of it): the panel scrolls then. Its width stays whole.

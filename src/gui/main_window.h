@@ -23,6 +23,9 @@ class PanelScroll : public QScrollArea {
   explicit PanelScroll(QWidget* panel);
   QSize minimumSizeHint() const override;
   QSize sizeHint() const override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 class MainWindow : public QMainWindow {

@@ -115,8 +115,14 @@ TEST_F(Pages, NoTextIsClippedOnAnyPageInEitherLanguageOrUnit) {
   // larger system font may ask for more.
   const bool ownFont = !std::getenv("BX_TEST_FONT_SCALE");
   const QSize free = main->screen()->availableGeometry().size();
-  ASSERT_EQ(main->size(), ownFont ? QSize(1000, 680).boundedTo(free)
-                                  : QSize(1000, 680).expandedTo(main->minimumSizeHint()).boundedTo(free));
+  if (ownFont) {
+    ASSERT_EQ(main->size(), QSize(1000, 680).boundedTo(free));
+  } else {
+    // It grew to the widest text it has shown so far and stays so.
+    const QSize least = QSize(1000, 680).expandedTo(main->minimumSizeHint()).boundedTo(free);
+    ASSERT_GE(main->width(), least.width());
+    ASSERT_GE(main->height(), least.height());
+  }
   for (int language : {0, 1}) {
     setLanguage(language);
     for (bool mm : {false, true}) {

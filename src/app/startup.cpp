@@ -2,6 +2,7 @@
 
 #include "app/app_callbacks.h"
 #include "app/message_sink.h"
+#include "calib_pages/calib_lock.h"
 #include "calib_pages/settings_page.h"
 #include "connection/callbacks.h"
 #include "connection/conn_page.h"
@@ -10,21 +11,17 @@
 #include "context/param_refs.h"
 #include "wire/calib_record.h"
 #include "context/context.h"
-#include "context/param_refs.h"
 #include "factory/adjust_panel.h"
 #include "live/display.h"
 #include "live/live_callbacks.h"
 #include "live/run_loop.h"
-#include "params/callbacks.h"
 #include "params/defaults.h"
 #include "params/fields.h"
+#include "params/transfer.h"
 #include "recorder/rec_page.h"
 #include "scope/callbacks.h"
-#include "connection/callbacks.h"
-#include "connection/conn_page.h"
 #include "platform/user_dirs.h"
 #include "ui/resource.h"
-#include "wire/calib_record.h"
 
 namespace bx {
 
@@ -47,6 +44,8 @@ bool LoadPanels(Context& ctx, const std::string& resourcePath, std::string& erro
   InstallLiveDisplays(ctx);
   InstallRecorderDisplays(ctx);
   InstallCalibDisplays(ctx);
+  ResolveCalibLock(ctx, missing);
+  ResolveCalibSettingsCopies(ctx, missing);
   InstallConnectionHooks(ctx);
   InstallReportHooks(ctx);
   InstallScope(ctx, missing);

@@ -64,17 +64,36 @@ const char* const kServiceFields[] = {"XF_DIVISOR", "XF_SIZE", "IF_TYPE", "SERVI
 
 }  // namespace
 
+void ResolveCalibLock(Context& ctx, std::vector<std::string>& missing) {
+  auto find = [&](const char* panel, const char* name) {
+    const ui::CtlRef r = ctx.ui.find(panel, name);
+    if (!r.valid()) missing.push_back(std::string(panel) + "." + name);
+    return r;
+  };
+  CalibPageRefs& r = ctx.refs.calib;
+  r.lockables.clear();
+  for (const Lockable& l : kLockables) r.lockables.push_back(find(l.panel, l.control));
+  r.lookupControls.clear();
+  for (const char* name : kLookupControls) r.lookupControls.push_back(find("TAB_SETT", name));
+  r.serviceFields.clear();
+  for (const char* name : kServiceFields) r.serviceFields.push_back(find("TAB_SETT", name));
+  r.lookupToggle = find("TAB_SETT", "LOOKUPTOGG");
+  r.serviceSwitch = find("TAB_SETT", "SERVICESW");
+}
+
 void ShowCalibControls(Context& ctx) {
   auto& ui = ctx.ui;
   const auto& pg = ctx.calib.page;
-  for (const Lockable& l : kLockables) {
+  const CalibPageRefs& r = ctx.refs.calib;
+  for (size_t i = 0; i < r.lockables.size() && i < std::size(kLockables); ++i) {
+    const Lockable& l = kLockables[i];
     const bool operable = ctx.calib.locked == 0 && (l.allows == nullptr || l.allows(ctx));
-    ui.setDimmed(ui.find(l.panel, l.control), !operable);
+    ui.setDimmed(r.lockables[i], !operable);
   }
-  for (const char* name : kLookupControls) ui.setVisible(ui.find("TAB_SETT", name), pg.lookupShown);
-  for (const char* name : kServiceFields) ui.setVisible(ui.find("TAB_SETT", name), pg.serviceShown);
-  ui.setValue(ui.find("TAB_SETT", "LOOKUPTOGG"), pg.lookupShown ? 1 : 0);
-  ui.setValue(ui.find("TAB_SETT", "SERVICESW"), pg.serviceShown ? 1 : 0);
+  for (ui::CtlRef c : r.lookupControls) ui.setVisible(c, pg.lookupShown);
+  for (ui::CtlRef c : r.serviceFields) ui.setVisible(c, pg.serviceShown);
+  ui.setValue(r.lookupToggle, pg.lookupShown ? 1 : 0);
+  ui.setValue(r.serviceSwitch, pg.serviceShown ? 1 : 0);
 }
 
 int CC_TEXTcalibration(Context& ctx, const ui::EventArgs& ev) {

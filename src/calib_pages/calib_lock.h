@@ -7,9 +7,16 @@
 // request.
 //
 // Results: the panel callbacks (CC_...) return 0 to the dispatcher.
+#include <string>
+#include <vector>
+
 #include "ui/ui.h"
 
 namespace bx {
+
+// Finds the lock's controls once; a control the resource lacks is added to
+// `missing` by its name.
+void ResolveCalibLock(Context& ctx, std::vector<std::string>& missing);
 
 // Dims, enables, shows and hides the calibration controls after the lock,
 // the step each page is at and what the service user asked to see.

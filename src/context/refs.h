@@ -32,6 +32,14 @@ struct CalibPageRefs {
   ui::CtlRef xfDivisor, xfSize, ifType, slope, offset, range, lookup, pixelStart, pixelEnd, serviceWord;
   ui::CtlRef headerSel, lookupSel, writeXf, calFile;
   ui::CtlRef slope2p, offset2p, slopeDist, offsetDist;  // the two calibration pages' line
+  // Found once by the calibration lock, in the order of its tables: the
+  // controls it dims, the lookup-table controls and the service fields it
+  // shows on request, and their two switches.
+  std::vector<ui::CtlRef> lockables, lookupControls, serviceFields;
+  ui::CtlRef lookupToggle, serviceSwitch;
+  // The settings page's copies of parameter fields and the fields they
+  // copy, pair by pair.
+  std::vector<ui::CtlRef> copies, copied;
 };
 
 struct DisplayRefs {

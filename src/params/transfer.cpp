@@ -192,9 +192,10 @@ int copyToParameterPage(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT) return 0;
   const ui::CtlRef own{ev.panel, ev.control};
   if (!ctx.ui.valid(own)) return 0;
-  for (const SettingsCopy& c : kSettingsCopies) {
-    if (ctx.ui.at(own).name != c.own) continue;
-    const ui::CtlRef target = ctx.ui.find(c.panel, c.control);
+  const CalibPageRefs& r = ctx.refs.calib;
+  for (size_t i = 0; i < r.copies.size() && i < r.copied.size(); ++i) {
+    if (r.copies[i] != own) continue;
+    const ui::CtlRef target = r.copied[i];
     if (!ctx.ui.valid(target) || ctx.ui.dimmed(target)) break;
     ctx.ui.setValue(target, ctx.ui.value(own));
     ctx.ui.fire(target, ui::EVENT_VAL_CHANGED);
@@ -208,10 +209,23 @@ int copyToParameterPage(Context& ctx, const ui::EventArgs& ev) {
 
 }  // namespace
 
+void ResolveCalibSettingsCopies(Context& ctx, std::vector<std::string>& missing) {
+  CalibPageRefs& r = ctx.refs.calib;
+  r.copies.clear();
+  r.copied.clear();
+  for (const SettingsCopy& c : kSettingsCopies) {
+    r.copies.push_back(ctx.ui.find("TAB_SETT", c.own));
+    r.copied.push_back(ctx.ui.find(c.panel, c.control));
+    if (!r.copies.back().valid()) missing.push_back(std::string("TAB_SETT.") + c.own);
+    if (!r.copied.back().valid()) missing.push_back(std::string(c.panel) + "." + c.control);
+  }
+}
+
 void ShowCalibSettingsCopies(Context& ctx) {
   auto& ui = ctx.ui;
-  for (const SettingsCopy& c : kSettingsCopies) {
-    const ui::CtlRef own = ui.find("TAB_SETT", c.own), target = ui.find(c.panel, c.control);
+  const CalibPageRefs& r = ctx.refs.calib;
+  for (size_t i = 0; i < r.copies.size() && i < r.copied.size(); ++i) {
+    const ui::CtlRef own = r.copies[i], target = r.copied[i];
     if (!ui.valid(own) || !ui.valid(target)) continue;
     const ui::Control& from = ui.at(target);
     ui::Control& to = ui.at(own);

@@ -6,6 +6,9 @@
 // negative (false) when it failed, the reason in ctx.status; a function
 // that answers otherwise says so.
 // Results: the panel callbacks (CC_...) return 0 to the dispatcher.
+#include <string>
+#include <vector>
+
 #include "ui/types.h"
 
 namespace bx {
@@ -47,5 +50,8 @@ int CC_NUMtrgPix(Context& ctx, const ui::EventArgs& ev);
 int CC_NEDITRangeTeachBeg(Context& ctx, const ui::EventArgs& ev);
 int CC_NEDITRangeTeachEnd(Context& ctx, const ui::EventArgs& ev);
 void ShowCalibSettingsCopies(Context& ctx);
+// Finds the copies and the fields they copy once; a control the resource
+// lacks is added to `missing` by its name.
+void ResolveCalibSettingsCopies(Context& ctx, std::vector<std::string>& missing);
 
 }  // namespace bx

@@ -188,13 +188,19 @@ TEST(AppStartup, BrokenOrMissingResourceFailsBeforeAnythingIsShown) {
         {"page_scope.uir", "numeric DELTAX ", "SCOPE.DELTAX"},
         {"page_rec.uir", "toggle ZOOMREC ", "REC.ZOOMREC"},
         {"page_video.uir", "text TRIGTEXT ", "VIDEO.TRIGTEXT"},
+        // The calibration lock's switch and a settings copy, found once too.
+        {"Quellan-BX-ScopeV55.uir", "switch SERVICESW ", "TAB_SETT.SERVICESW"},
+        {"Quellan-BX-ScopeV55.uir", "numeric CAL_POWER ", "TAB_SETT.CAL_POWER"},
     };
-    for (const auto& cut : cuts) {
-      std::ifstream in(std::string(BX_RESOURCE_DIR) + "/" + cut.file);
+    for (const auto& file : {"page_scope.uir", "page_rec.uir", "page_video.uir", "Quellan-BX-ScopeV55.uir"}) {
+      std::ifstream in(std::string(BX_RESOURCE_DIR) + "/" + file);
       std::string text, line;
-      while (std::getline(in, line))
-        if (line.rfind(cut.line, 0) != 0) text += line + "\n";
-      app.dir.write(cut.file, text);
+      while (std::getline(in, line)) {
+        bool goes = false;
+        for (const auto& cut : cuts) goes = goes || (cut.file == std::string(file) && line.rfind(cut.line, 0) == 0);
+        if (!goes) text += line + "\n";
+      }
+      app.dir.write(file, text);
     }
     std::ifstream in(std::string(BX_RESOURCE_DIR) + "/page_teach.uir");
     std::string teach((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -377,6 +377,31 @@ ui::PrintJob BuildServiceReportJob(Context& ctx, const ServiceReport& r) {
   return job;
 }
 
+ReportSection MessageLogSection(Context& ctx) {
+  // A line of the log may be far wider than the page: it goes on over
+  // indented lines instead of being cut at the margin.
+  // 80 of the widest letters still fit; a break goes after a space where
+  // one is in the second half.
+  constexpr size_t kWidth = 80;
+  ReportSection s;
+  s.title = Localized(ctx, "Message log");
+  for (const LogLine& l : ctx.messageLog.lines) {
+    std::string_view rest = l.text;
+    std::string lead = l.time + "  ";
+    do {
+      size_t take = std::min(rest.size(), kWidth);
+      if (take < rest.size()) {
+        const size_t space = rest.substr(0, take).rfind(' ');
+        if (space != std::string_view::npos && space >= kWidth / 2) take = space + 1;
+      }
+      s.lines.push_back(lead + std::string(rest.substr(0, take)));
+      lead.assign(l.time.size() + 2, ' ');
+      rest.remove_prefix(take);
+    } while (!rest.empty());
+  }
+  return s;
+}
+
 void MakeServiceReport(Context& ctx) {
   const std::string attention = Localized(ctx, "A T T E N T I O N !");
   if (OpenPort(ctx) == nullptr || ctx.link.identFailed != 0 || !ctx.link.shownConnected) {
@@ -409,6 +434,13 @@ void MakeServiceReport(Context& ctx) {
     return;
   // One line: a pasted line break would start a line of its own.
   std::replace_if(report.comment.begin(), report.comment.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+  // What the operator saw before the report may explain what it shows, so
+  // the log goes along when asked; taken now, before the report's own reads.
+  if (!ctx.messageLog.lines.empty() &&
+      ctx.ui.confirm(Localized(ctx, "Service report"),
+                     Localized(ctx, "Include the message log (%1 lines) in the report?",
+                               {std::to_string(ctx.messageLog.lines.size())})))
+    report.extra.push_back(MessageLogSection(ctx));
 
   ctx.ui.setWaitCursor(true);
   const ReportRead failedRead = CollectServiceReport(ctx, report);

@@ -73,8 +73,13 @@ ReportRead CollectServiceReport(Context& ctx, ServiceReport& report, const Repor
 // the extra sections. A4 with page numbers in the footer.
 ui::PrintJob BuildServiceReportJob(Context& ctx, const ServiceReport& report);
 
+// The message log as the report's last section: every line with its time,
+// a line wider than the page continued below it.
+ReportSection MessageLogSection(Context& ctx);
+
 // Application menu "Service report ...": asks for the PDF file and the
-// comment, reads, and writes the report; every refusal and failure is said.
+// comment, offers to add the message log, reads, and writes the report;
+// every refusal and failure is said.
 void MakeServiceReport(Context& ctx);
 
 }  // namespace bx

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <regex>
 
 #include "app/localize.h"
@@ -132,6 +134,11 @@ TEST_F(ConnectedWindow, TheServiceReportOfTheApplicationMenuIsWrittenAsOnePdfInT
   const std::string pdf = dir + "/report.pdf";
   popups.answerFile(bx::ui::FILE_NEW, pdf);
   popups.answerPrompt("nach der Reinigung");
+  // The log goes along; one line far wider than the page goes on below.
+  std::string wide;
+  for (int i = 0; i < 20; ++i) wide += "alpha ";
+  bx::ReportStatusText(*ctx, wide + "END-OF-LONG-LINE", false);
+  popups.answerConfirm(true);
   popups.setPrinting(true, {}, [this](const bx::ui::PrintJob& job, const bx::ui::PrintTarget& to, std::string& error) {
     return bx::gui::PrintJobToPdf(ctx->ui, job, to.pdfPath, error);
   });
@@ -147,8 +154,17 @@ TEST_F(ConnectedWindow, TheServiceReportOfTheApplicationMenuIsWrittenAsOnePdfInT
     ::pclose(p);
   }
   ASSERT_FALSE(text.empty()) << "pdftotext (poppler-utils, scripts/install-deps.sh) read nothing";
-  for (const char* words : {"Servicebericht", "nach der Reinigung", "Seriennummer", "1234", "Lerntabelle", "Seite 1 von"})
+  if (const char* shots = std::getenv("BX_SCREENSHOT_DIR"))  // to be looked at with the screenshots
+    std::filesystem::copy_file(pdf, std::string(shots) + "/service_report_de.pdf",
+                               std::filesystem::copy_options::overwrite_existing);
+  for (const char* words : {"Servicebericht", "nach der Reinigung", "Seriennummer", "1234", "Lerntabelle", "Seite 1 von",
+                            "Meldungsprotokoll", "Echo Check - Line Ok!", "END-OF-LONG-LINE"})
     EXPECT_NE(text.find(words), std::string::npos) << words << "\n" << text;
+  // Asked with the number of lines the log holds.
+  const auto asked = std::find_if(popups.popups().begin(), popups.popups().end(),
+                                  [](const auto& p) { return p.kind == "confirm"; });
+  ASSERT_NE(asked, popups.popups().end());
+  EXPECT_NE(asked->text.find("Meldungsprotokoll ("), std::string::npos) << asked->text;
 }
 
 // Every status of a GET, SEND, RUN and STOP is in the message log with its

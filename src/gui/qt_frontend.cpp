@@ -60,12 +60,29 @@ void QtFrontend::processEvents() {
   // millisecond: input still answers within that, the loop keeps its pace.
   const auto now = std::chrono::steady_clock::now();
   const bool linkBusy = ctx_.run.linkHeld > 0 || ctx_.run.state == RUN_LOOP;
-  if (linkBusy && now - lastPump_ < kBusyPumpInterval) return;
+  const bool repaint = renderer_ != nullptr && renderer_->repaintDue();
+  if (linkBusy && (now - lastPump_ < kBusyPumpInterval || !pumpFits(now, repaint))) return;
   lastPump_ = now;
   ++depth_;
   QCoreApplication::processEvents(QEventLoop::AllEvents);
-  if (renderer_) renderer_->repaintIfDue();
+  // The pass is painted now, in the time this pump was given, rather than
+  // at some later pump that was not meant to draw.
+  if (renderer_ && renderer_->repaintIfDue()) QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
   --depth_;
+  // What a pump costs: a dearer one is believed at once, a cheaper one
+  // only little by little.
+  const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - now).count();
+  double& cost = repaint ? repaintCost_ : plainCost_;
+  cost = took > cost ? took : 0.95 * cost + 0.05 * took;
+}
+
+bool QtFrontend::pumpFits(std::chrono::steady_clock::time_point now, bool repaint) const {
+  // Input must be answered and the screen follow, whatever the line does.
+  if (now - lastPump_ >= kLongestHold) return true;
+  // Otherwise only while a reply is on its way and will not have come
+  // before the pump ends: a pump between exchanges, or one that outlasts
+  // the reply, leaves the line idle and slows the loop below the wire.
+  return ReplyTimeLeft(ctx_) >= (repaint ? repaintCost_ : plainCost_);
 }
 
 QWidget* QtFrontend::dialogParent() const {

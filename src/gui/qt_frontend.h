@@ -55,6 +55,9 @@ class QtFrontend : public QObject, public ui::Frontend {
 
  private:
   QWidget* dialogParent() const;
+  // While the link is busy: whether a pump (with a repaint pass when
+  // `repaint`) may run now.
+  bool pumpFits(std::chrono::steady_clock::time_point now, bool repaint) const;
 
   Context& ctx_;
   Renderer* renderer_ = nullptr;
@@ -62,7 +65,10 @@ class QtFrontend : public QObject, public ui::Frontend {
   QTimer linkTimer_;
   int depth_ = 0;
   static constexpr std::chrono::microseconds kBusyPumpInterval{1000};
+  // The longest a busy link holds pumps back (two repaint intervals).
+  static constexpr std::chrono::milliseconds kLongestHold{34};
   std::chrono::steady_clock::time_point lastPump_{};
+  double plainCost_ = 0, repaintCost_ = 0;  // seconds a pump took
   bool waitCursor_ = false;
   bool quit_ = false;
 };

@@ -161,9 +161,12 @@ void Renderer::repaint() {
   inPass_ = false;
 }
 
+bool Renderer::repaintDue() const {
+  return std::chrono::steady_clock::now() - last_ >= std::chrono::milliseconds(options_.repaintIntervalMs);
+}
+
 bool Renderer::repaintIfDue() {
-  auto now = std::chrono::steady_clock::now();
-  if (now - last_ < std::chrono::milliseconds(options_.repaintIntervalMs)) return false;
+  if (!repaintDue()) return false;
   repaint();
   return true;
 }

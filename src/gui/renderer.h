@@ -40,6 +40,8 @@ class Renderer : public QObject {
 
   // One pass now: every widget whose model moved is brought up to date.
   void repaint();
+  // The repaint interval has passed since the last pass.
+  bool repaintDue() const;
   // A pass unless one ran within the repaint interval; true when it ran.
   bool repaintIfDue();
   int repaintCount() const { return passes_; }

@@ -36,6 +36,11 @@ void ProcessSystemEvents(Context& ctx, bool mayWait) {
   ctx.ui.processEvents();
 }
 
+double ReplyTimeLeft(const Context& ctx) {
+  if (ctx.link.replyDueAt <= 0) return -1;
+  return ctx.link.replyDueAt - platform::Timer();
+}
+
 void DelayWithEventProcessing(Context& ctx, double seconds) {
   double end = platform::Timer() + seconds;
   do {

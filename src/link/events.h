@@ -11,6 +11,11 @@ void ProcessSystemEvents(Context& ctx, bool mayWait = true);
 // closing; for front-ends whose own loop runs between waits. socketReadable
 // is no longer needed and ignored.
 void PollLinkEvents(Context& ctx, bool socketReadable = false);
+// Seconds until the reply now awaited is expected to be complete, judged by
+// how long this order's replies took before; below 0 when no reply is
+// awaited or none of this order has come yet. A front-end draws in that
+// time, so the line does not fall idle while the screen is drawn.
+double ReplyTimeLeft(const Context& ctx);
 // Waits the given time while processing events.
 void DelayWithEventProcessing(Context& ctx, double seconds);
 

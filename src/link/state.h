@@ -99,6 +99,12 @@ struct LinkState {
   double exchangesPerSecond = 0;
   std::string lastFailure;
   std::string lastFailureTime;
+
+  // How long a reply to each order took, request to complete reply (the
+  // shortest seen, rising slowly), and when the reply awaited now is due
+  // (0: none awaited). Lets a front-end draw while bytes are on the wire.
+  std::array<float, 256> replySeconds{};
+  double replyDueAt = 0;
 };
 
 // The run state: a loop owns the link (RUN_LOOP), nothing runs (RUN_IDLE),

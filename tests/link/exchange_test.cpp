@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "link/events.h"
 #include "link/exchange.h"
 #include "link/report.h"
 #include "platform/clock.h"
@@ -36,6 +37,17 @@ TEST_F(ExchangeTcp, EchoCarriesSerialAndNoPayloadWait) {
   EXPECT_EQ(ctx->link.hdr.param, 1234);
   EXPECT_EQ(ctx->link.hdr.length, 0);
   EXPECT_EQ(ctx->link.rxCount, 8);
+  // The time the reply took is kept for the next wait of this order; no
+  // wait is in progress now.
+  const float took = ctx->link.replySeconds[0x05];
+  EXPECT_GT(took, 0.0f);
+  EXPECT_LT(took, 0.3f);
+  EXPECT_LT(ReplyTimeLeft(*ctx), 0);
+  // A reply that never came says nothing about how long one takes.
+  sim->setFault(Fault::NoReply, 1);
+  ASSERT_EQ(echo(), -1);
+  EXPECT_EQ(ctx->link.replySeconds[0x05], took);
+  EXPECT_LT(ReplyTimeLeft(*ctx), 0);
 }
 
 struct FaultCase {

@@ -18,25 +18,34 @@ namespace bx {
 
 namespace {
 
-constexpr const char* kTwoPoint = "TAB_2P";
-constexpr const char* kDistance = "TAB_DIST";
+const CalibStepRefs& steps(const Context& ctx, CalibPage page) {
+  return page == CalibPage::Distance ? ctx.refs.calib.distance : ctx.refs.calib.twoPoint;
+}
+ui::CtlRef slopeOn(const Context& ctx, CalibPage page) {
+  return page == CalibPage::Distance ? ctx.refs.calib.slopeDist : ctx.refs.calib.slope2p;
+}
+ui::CtlRef offsetField(const Context& ctx, CalibPage page) {
+  return page == CalibPage::Distance ? ctx.refs.calib.offsetDist : ctx.refs.calib.offset2p;
+}
 
-ui::CtlRef ctl(Context& ctx, const char* page, const char* name) { return ctx.ui.find(page, name); }
-
-const char* pageOf(Context& ctx, const ui::EventArgs& ev) {
-  return ev.panel == ctx.ui.findPanel(kDistance) ? kDistance : kTwoPoint;
+CalibPage pageOf(const Context& ctx, const ui::EventArgs& ev) {
+  return ev.panel == ctx.refs.calib.distance.panel ? CalibPage::Distance : CalibPage::TwoPoint;
 }
 
 // Slope and offset alike on both pages.
 void showFit(Context& ctx, double slope, int32_t offset) {
-  for (const char* page : {kTwoPoint, kDistance}) {
-    ctx.ui.setValue(ctl(ctx, page, "SLOPE"), slope);
-    ctx.ui.setValue(ctl(ctx, page, "OFFSET"), offset);
+  for (const CalibPage page : {CalibPage::TwoPoint, CalibPage::Distance}) {
+    ctx.ui.setValue(slopeOn(ctx, page), slope);
+    ctx.ui.setValue(offsetField(ctx, page), offset);
   }
 }
 
-int32_t offsetOn(Context& ctx, const char* page) {
-  return static_cast<int32_t>(std::lround(ctx.ui.value(ctl(ctx, page, "OFFSET"))));
+int32_t offsetOn(Context& ctx, CalibPage page) {
+  return static_cast<int32_t>(std::lround(ctx.ui.value(offsetField(ctx, page))));
+}
+
+void clearBoxes(Context& ctx, CalibPage page) {
+  for (const ui::CtlRef box : steps(ctx, page).check) ctx.ui.setValue(box, 0);
 }
 
 // Live mode as the RUN button starts it.
@@ -49,20 +58,20 @@ void startRun(Context& ctx) {
 // Both pages back to their first step: boxes free and clear, no Accept.
 void resetSteps(Context& ctx) {
   auto& pg = ctx.calib.page;
-  for (const char* box : {"CHECKSTEP1", "CHECKSTEP2"}) ctx.ui.setValue(ctl(ctx, kTwoPoint, box), 0);
-  for (const char* box : {"CHECKDIST1", "CHECKDIST2"}) ctx.ui.setValue(ctl(ctx, kDistance, box), 0);
+  clearBoxes(ctx, CalibPage::TwoPoint);
+  clearBoxes(ctx, CalibPage::Distance);
   pg.stepBox[0] = pg.stepBox[1] = true;
   pg.distBox[0] = pg.distBox[1] = true;
   pg.accept[0] = pg.accept[1] = false;
   pg.distAccept = false;
-  ShowCalibStep(ctx, kTwoPoint, 0);
-  ShowCalibStep(ctx, kDistance, 0);
+  ShowCalibStep(ctx, CalibPage::TwoPoint, 0);
+  ShowCalibStep(ctx, CalibPage::Distance, 0);
 }
 
 // The two boxes of a page exclude each other; the second is tested first.
 // Returns the step now selected: 2, 1 or 0 for none.
-int selectStep(Context& ctx, const char* page, const char* box1, const char* box2, bool (&boxes)[2]) {
-  const ui::CtlRef b1 = ctl(ctx, page, box1), b2 = ctl(ctx, page, box2);
+int selectStep(Context& ctx, CalibPage page, bool (&boxes)[2]) {
+  const ui::CtlRef b1 = steps(ctx, page).check[0], b2 = steps(ctx, page).check[1];
   int step = 0;
   if (ctx.ui.intValue(b2) != 0) {
     ctx.ui.setValue(b1, 0);
@@ -82,7 +91,7 @@ int stepBox(Context& ctx, const ui::EventArgs& ev, int own) {
   // The box keeps what the operator gave it; nothing is sent.
   if (!TwoPointModeAllowed(ctx)) return 0;
   auto& pg = ctx.calib.page;
-  const int step = selectStep(ctx, kTwoPoint, "CHECKSTEP1", "CHECKSTEP2", pg.stepBox);
+  const int step = selectStep(ctx, CalibPage::TwoPoint, pg.stepBox);
   pg.accept[0] = step == 1;
   pg.accept[1] = step == 2;
   ShowCalibControls(ctx);
@@ -97,7 +106,7 @@ int stepBox(Context& ctx, const ui::EventArgs& ev, int own) {
 int distanceBox(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_VAL_CHANGED) return 0;
   auto& pg = ctx.calib.page;
-  const int step = selectStep(ctx, kDistance, "CHECKDIST1", "CHECKDIST2", pg.distBox);
+  const int step = selectStep(ctx, CalibPage::Distance, pg.distBox);
   pg.distAccept = step != 0;
   ShowCalibControls(ctx);
   // The loop sends the stop and ends itself; setting it stopped at once
@@ -111,22 +120,22 @@ int distanceBox(Context& ctx, const ui::EventArgs& ev) {
 
 int accept(Context& ctx, const ui::EventArgs& ev, int own) {
   if (ev.event != ui::EVENT_COMMIT) return 0;
-  const char* page = pageOf(ctx, ev);
-  const bool distance = page == kDistance;
+  const CalibPage page = pageOf(ctx, ev);
+  const bool distance = page == CalibPage::Distance;
   // A position of the distance page is point 1.
   const int n = distance ? 1 : own;
-  const char* diameterField = distance ? "DIAMETER" : (n == 1 ? "DIAMETER1" : "DIAMETER2");
-  const double um = std::max(0.0, ctx.ui.value(ctl(ctx, page, diameterField)));
+  const CalibStepRefs& on = steps(ctx, page);
+  const double um = std::max(0.0, ctx.ui.value(on.diameter[n - 1]));
   TwoPointAccept(ctx, n, static_cast<uint32_t>(std::lround(um)));
   const double px = ctx.calib.pointX[n - 1];
-  ctx.ui.setValue(ctl(ctx, page, distance ? "PIXEL" : (n == 1 ? "PIXEL1" : "PIXEL2")), px);
+  ctx.ui.setValue(on.pixel[n - 1], px);
   auto& pg = ctx.calib.page;
   if (distance) {
-    for (const char* box : {"CHECKDIST1", "CHECKDIST2"}) ctx.ui.setValue(ctl(ctx, kDistance, box), 0);
+    clearBoxes(ctx, CalibPage::Distance);
     pg.distBox[0] = pg.distBox[1] = true;
     pg.distAccept = false;
   } else {
-    ctx.ui.setValue(ctl(ctx, kTwoPoint, n == 1 ? "CHECKSTEP1" : "CHECKSTEP2"), 0);
+    ctx.ui.setValue(on.check[n - 1], 0);
     pg.stepBox[0] = pg.stepBox[1] = true;
     pg.accept[n - 1] = false;
   }
@@ -138,12 +147,11 @@ int accept(Context& ctx, const ui::EventArgs& ev, int own) {
 
 }  // namespace
 
-void ShowCalibStep(Context& ctx, const char* page, int step) {
-  static const char* const kGuides[] = {"GUIDE", "GUIDE1", "GUIDE2"};
-  static const char* const kPictures[] = {"PICTURE", "PICTURE1", "PICTURE2"};
+void ShowCalibStep(Context& ctx, CalibPage page, int step) {
+  const CalibStepRefs& on = steps(ctx, page);
   for (int i = 0; i < 3; ++i) {
-    ctx.ui.setVisible(ctl(ctx, page, kGuides[i]), i == step);
-    ctx.ui.setVisible(ctl(ctx, page, kPictures[i]), i == step);
+    ctx.ui.setVisible(on.guide[i], i == step);
+    ctx.ui.setVisible(on.picture[i], i == step);  // the two-point page has none
   }
 }
 
@@ -156,10 +164,10 @@ int CC_ButtonAcceptObject2(Context& ctx, const ui::EventArgs& ev) { return accep
 
 int CC_ButtonCALC(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_LEFT_CLICK && ev.event != ui::EVENT_COMMIT) return 0;
-  const char* page = pageOf(ctx, ev);
+  const CalibPage page = pageOf(ctx, ev);
   // What DISCARD restores: the fields still show it at the release too, so
   // a CALC from the keyboard (no press) captures it as well.
-  TwoPointCapturePrevious(ctx, ctx.ui.value(ctl(ctx, page, "SLOPE")), offsetOn(ctx, page));
+  TwoPointCapturePrevious(ctx, ctx.ui.value(slopeOn(ctx, page)), offsetOn(ctx, page));
   if (ev.event != ui::EVENT_COMMIT) return 0;
   auto& pg = ctx.calib.page;
   const bool fitted = TwoPointCalc(ctx);
@@ -188,12 +196,12 @@ int CC_ButtonDISCARD(Context& ctx, const ui::EventArgs& ev) {
 
 int CC_WriteXFCALIB(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT) return 0;
-  const char* page = pageOf(ctx, ev);
-  const double slope = ctx.ui.value(ctl(ctx, page, "SLOPE"));
+  const CalibPage page = pageOf(ctx, ev);
+  const double slope = ctx.ui.value(slopeOn(ctx, page));
   // Checked as typed: a value beyond the offset's field has no int form.
   CalibValues values;
   values.slopeUm = slope;
-  values.offsetUm = std::round(ctx.ui.value(ctl(ctx, page, "OFFSET")));
+  values.offsetUm = std::round(ctx.ui.value(offsetField(ctx, page)));
   values.rangeUm = std::round(ctx.ui.value(ctx.refs.calib.range));
   // The record takes the settings page's identity along.
   values.hasIdentity = true;

@@ -5,9 +5,13 @@
 // both, and slope and offset are shown on both pages alike.
 //
 // Results: the panel callbacks (CC_...) return 0 to the dispatcher.
+#include <cstdint>
+
 #include "ui/ui.h"
 
 namespace bx {
+
+enum class CalibPage : uint8_t { TwoPoint, Distance };
 
 int CC_CheckStep1(Context& ctx, const ui::EventArgs& ev);
 int CC_CheckStep2(Context& ctx, const ui::EventArgs& ev);
@@ -24,6 +28,6 @@ int CC_NUMoffset(Context& ctx, const ui::EventArgs& ev);
 
 // Shows guide text (and on the distance page picture) of a step: 0 the
 // general one, 1 or 2 that of the first or second box.
-void ShowCalibStep(Context& ctx, const char* page, int step);
+void ShowCalibStep(Context& ctx, CalibPage page, int step);
 
 }  // namespace bx

@@ -63,6 +63,25 @@ void resolveCoreRefs(const ui::Ui& ui, Refs& r, std::vector<std::string>& missin
       {"TAB_2P", "OFFSET", &r.calib.offset2p},
       {"TAB_DIST", "SLOPE", &r.calib.slopeDist},
       {"TAB_DIST", "OFFSET", &r.calib.offsetDist},
+      {"TAB_2P", "CHECKSTEP1", &r.calib.twoPoint.check[0]},
+      {"TAB_2P", "CHECKSTEP2", &r.calib.twoPoint.check[1]},
+      {"TAB_2P", "DIAMETER1", &r.calib.twoPoint.diameter[0]},
+      {"TAB_2P", "DIAMETER2", &r.calib.twoPoint.diameter[1]},
+      {"TAB_2P", "PIXEL1", &r.calib.twoPoint.pixel[0]},
+      {"TAB_2P", "PIXEL2", &r.calib.twoPoint.pixel[1]},
+      {"TAB_2P", "GUIDE", &r.calib.twoPoint.guide[0]},
+      {"TAB_2P", "GUIDE1", &r.calib.twoPoint.guide[1]},
+      {"TAB_2P", "GUIDE2", &r.calib.twoPoint.guide[2]},
+      {"TAB_DIST", "CHECKDIST1", &r.calib.distance.check[0]},
+      {"TAB_DIST", "CHECKDIST2", &r.calib.distance.check[1]},
+      {"TAB_DIST", "DIAMETER", &r.calib.distance.diameter[0]},
+      {"TAB_DIST", "PIXEL", &r.calib.distance.pixel[0]},
+      {"TAB_DIST", "GUIDE", &r.calib.distance.guide[0]},
+      {"TAB_DIST", "GUIDE1", &r.calib.distance.guide[1]},
+      {"TAB_DIST", "GUIDE2", &r.calib.distance.guide[2]},
+      {"TAB_DIST", "PICTURE", &r.calib.distance.picture[0]},
+      {"TAB_DIST", "PICTURE1", &r.calib.distance.picture[1]},
+      {"TAB_DIST", "PICTURE2", &r.calib.distance.picture[2]},
       {"VIDEO", "VIDEOGRAPH", &r.display.videoGraph},
       {"TEACH", "VIDEOGRAPH", &r.display.teachGraph},
       {"MAIN", "RANGEGRAPH", &r.display.rangeGraph},
@@ -130,6 +149,17 @@ void resolveCoreRefs(const ui::Ui& ui, Refs& r, std::vector<std::string>& missin
       {"MAIN", "LASTFAIL", &r.status.lastFailure},
       {"MAIN", "PROGRESS", &r.status.progress},
       {"MAIN", "CANCEL", &r.status.cancel},
+      {"COMPARE", "LEFTSRC", &r.compare.source[0]},
+      {"COMPARE", "RIGHTSRC", &r.compare.source[1]},
+      {"COMPARE", "LEFTFILE", &r.compare.file[0]},
+      {"COMPARE", "RIGHTFILE", &r.compare.file[1]},
+      {"COMPARE", "LEFTFILEBTN", &r.compare.fileBtn[0]},
+      {"COMPARE", "RIGHTFILEBTN", &r.compare.fileBtn[1]},
+      {"COMPARE", "TAKELEFT", &r.compare.take[0]},
+      {"COMPARE", "TAKERIGHT", &r.compare.take[1]},
+      {"COMPARE", "ONLYDIFF", &r.compare.onlyDiff},
+      {"COMPARE", "TABLE", &r.compare.table},
+      {"COMPARE", "RESULT", &r.compare.result},
       {"LOG", "LOGTEXT", &r.log.text},
       {"LOG", "LOGCOPY", &r.log.copy},
       {"LOG", "LOGSAVE", &r.log.save},
@@ -137,6 +167,9 @@ void resolveCoreRefs(const ui::Ui& ui, Refs& r, std::vector<std::string>& missin
   };
   ui::resolveRefs(ui, specs, sizeof specs / sizeof specs[0], missing);
   r.log.panel = ui.findPanel("LOG");
+  r.compare.panel = ui.findPanel("COMPARE");
+  r.calib.twoPoint.panel = ui.findPanel("TAB_2P");
+  r.calib.distance.panel = ui.findPanel("TAB_DIST");
 }
 
 }  // namespace bx

@@ -27,11 +27,20 @@ struct ConnRefs {
   ui::CtlRef tryConnect, disconnect, accept, changeBaud, findPorts, hwInfo, msgBox;
 };
 
+// A calibration page's steps: its two boxes, the diameter and pixel of
+// each point (the distance page has one of each), the guide of each step
+// (0 general, 1 and 2 the boxes') and, on the distance page, its picture.
+struct CalibStepRefs {
+  int panel = -1;
+  ui::CtlRef check[2], diameter[2], pixel[2], guide[3], picture[3];
+};
+
 struct CalibPageRefs {
   ui::CtlRef tabCalib, infoBox, hwType, calSerial, hwTypeDisp;
   ui::CtlRef xfDivisor, xfSize, ifType, slope, offset, range, lookup, pixelStart, pixelEnd, serviceWord;
   ui::CtlRef headerSel, lookupSel, writeXf, calFile;
   ui::CtlRef slope2p, offset2p, slopeDist, offsetDist;  // the two calibration pages' line
+  CalibStepRefs twoPoint, distance;
   // Found once by the calibration lock, in the order of its tables: the
   // controls it dims, the lookup-table controls and the service fields it
   // shows on request, and their two switches.
@@ -72,6 +81,13 @@ struct StatusBarRefs {
   ui::CtlRef link, lastFailure, progress, cancel;
 };
 
+// The Compare window; [0] the left side, [1] the right.
+struct CompareRefs {
+  int panel = -1;
+  ui::CtlRef source[2], file[2], fileBtn[2], take[2];
+  ui::CtlRef onlyDiff, table, result;
+};
+
 // The message log's pane.
 struct LogPaneRefs {
   int panel = -1;
@@ -88,6 +104,7 @@ struct Refs {
   RecRefs rec;
   StatusBarRefs status;
   LogPaneRefs log;
+  CompareRefs compare;
 };
 
 // Fills refs; names missing from the resource are listed in missing.

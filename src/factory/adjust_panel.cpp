@@ -181,6 +181,8 @@ int i2cadjust_init(Context& ctx, std::vector<std::string>& missing) {
   R.measured = find(ctx, found, 0, "MEASURED", missing);
   R.refresh1 = find(ctx, found, 0, "REFRESH1", missing);
   R.refresh2 = find(ctx, found, 1, "REFRESH2", missing);
+  for (size_t i = 0; i < R.modes.size(); ++i)
+    R.modes[i] = find(ctx, found, 0, ("MODE" + std::to_string(16 + i)).c_str(), missing);
   R.sync = ctx.ui.find("ADJUST", "ADJSYNC");
   if (!R.sync.valid()) missing.push_back("ADJUST.ADJSYNC");
   if (missing.size() != before) {
@@ -283,10 +285,9 @@ int CC_I2CADJPRNT(Context& ctx, const ui::EventArgs& ev) {
 
 int CC_TOGB_MODE_SEL(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT || ev.panel < 0) return 0;
-  for (const char* name : {"MODE16", "MODE17", "MODE18"}) {
-    const ui::CtlRef r = ctx.ui.find(ctx.ui.panel(ev.panel).name, name);
-    ctx.ui.setValue(r, r.control == ev.control ? 1 : 0);
-  }
+  // The three toggles act as one choice: the one pressed stays on.
+  for (const ui::CtlRef r : ctx.factory.refs.modes)
+    ctx.ui.setValue(r, r.panel == ev.panel && r.control == ev.control ? 1 : 0);
   return 0;
 }
 

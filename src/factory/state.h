@@ -13,6 +13,7 @@ struct AdjustRefs {
   std::array<ui::CtlRef, 14> fields{};  // in the order of the record's binding table
   ui::CtlRef setValue, unit, measured, refresh1, refresh2, sync;
   std::array<ui::CtlRef, 3> stores{};   // STORE1, STORE2A, STORE2B
+  std::array<ui::CtlRef, 3> modes{};    // MODE16..MODE18: one of them on
 };
 
 struct FactoryState {

@@ -14,12 +14,12 @@
 namespace bx {
 namespace {
 
-constexpr const char* kPanel = "COMPARE";
 enum Col { COL_FIELD, COL_UNIT, COL_LEFT, COL_RIGHT, COL_PAGE, COL_COUNT };
 
-ui::CtlRef ctl(const Context& ctx, const char* name) { return ctx.ui.find(kPanel, name); }
+// Index of a side in the window's pairs of controls.
+size_t side(bool left) { return left ? 0 : 1; }
 
-void setResult(Context& ctx, const std::string& text) { ctx.ui.setText(ctl(ctx, "RESULT"), text); }
+void setResult(Context& ctx, const std::string& text) { ctx.ui.setText(ctx.refs.compare.result, text); }
 
 // The sides the window needs the sensor for can only be read while it is
 // connected; a file side needs its file chosen.
@@ -28,15 +28,15 @@ struct Chosen {
   std::string path;
 };
 Chosen chosen(const Context& ctx, bool left) {
-  return {std::clamp(ctx.ui.intValue(ctl(ctx, left ? "LEFTSRC" : "RIGHTSRC")), 0, 3),
-          ctx.ui.text(ctl(ctx, left ? "LEFTFILE" : "RIGHTFILE"))};
+  const CompareRefs& w = ctx.refs.compare;
+  return {std::clamp(ctx.ui.intValue(w.source[side(left)]), 0, 3), ctx.ui.text(w.file[side(left)])};
 }
 
 void showSourceControls(Context& ctx) {
   for (bool left : {true, false}) {
     const bool file = chosen(ctx, left).source == param::SRC_FILE;
-    ctx.ui.setDimmed(ctl(ctx, left ? "LEFTFILEBTN" : "RIGHTFILEBTN"), !file);
-    ctx.ui.setDimmed(ctl(ctx, left ? "LEFTFILE" : "RIGHTFILE"), !file);
+    ctx.ui.setDimmed(ctx.refs.compare.fileBtn[side(left)], !file);
+    ctx.ui.setDimmed(ctx.refs.compare.file[side(left)], !file);
   }
 }
 
@@ -53,6 +53,8 @@ std::string fieldLabel(const Context& ctx, const param::CompareItem& it) {
     return Localized(ctx, "Teach row %1: %2", {std::to_string(it.row), col});
   }
   if (it.control) {
+    // The comparison names its fields' controls as text; they are looked up
+    // when the operator compares, never in a loop.
     const std::string c = it.control;
     const ui::CtlRef r = ctx.ui.find(c.substr(0, c.find('.')), c.substr(c.find('.') + 1));
     // The one threshold slider edits both thresholds: the tracked one says so.
@@ -144,7 +146,7 @@ bool takeIntoControl(Context& ctx, const param::CompareItem& it, const param::Co
 }  // namespace
 
 void RefreshCompareWindow(Context& ctx) {
-  const ui::CtlRef t = ctl(ctx, "TABLE");
+  const ui::CtlRef t = ctx.refs.compare.table;
   if (!ctx.ui.valid(t)) return;
   auto& w = ctx.params.compare;
   w.rowItem.clear();
@@ -153,7 +155,7 @@ void RefreshCompareWindow(Context& ctx) {
     return;
   }
   const auto items = currentItems(ctx);
-  const bool only = ctx.ui.intValue(ctl(ctx, "ONLYDIFF")) != 0;
+  const bool only = ctx.ui.intValue(ctx.refs.compare.onlyDiff) != 0;
   for (size_t i = 0; i < items.size(); ++i)
     if (!only || items[i].differs()) w.rowItem.push_back(static_cast<int>(i));
   auto& tm = ctx.ui.table(t);
@@ -173,12 +175,11 @@ void RefreshCompareWindow(Context& ctx) {
   const int n = param::CountDifferences(items);
   setResult(ctx, n == 0 ? Localized(ctx, "The two parameter sets are equal.")
                         : Localized(ctx, "%1 differences", {std::to_string(n)}));
-  ctx.ui.setDimmed(ctl(ctx, "TAKELEFT"), false);
-  ctx.ui.setDimmed(ctl(ctx, "TAKERIGHT"), false);
+  for (const ui::CtlRef take : ctx.refs.compare.take) ctx.ui.setDimmed(take, false);
 }
 
 void OpenCompareWindow(Context& ctx) {
-  const int p = ctx.ui.findPanel(kPanel);
+  const int p = ctx.refs.compare.panel;
   if (p < 0) return;
   showSourceControls(ctx);
   if (!ctx.ui.panel(p).visible) {
@@ -239,7 +240,7 @@ int CompareChosenSides(Context& ctx) {
 
 int TakeCompareRows(Context& ctx, bool left) {
   const auto& w = ctx.params.compare;
-  const ui::CtlRef t = ctl(ctx, "TABLE");
+  const ui::CtlRef t = ctx.refs.compare.table;
   if (!w.compared || !ctx.ui.valid(t)) return 0;
   const auto& tm = ctx.ui.at(t).table;
   int top = tm.selTop, bottom = tm.selBottom;
@@ -263,7 +264,7 @@ int TakeCompareRows(Context& ctx, bool left) {
 
 int CC_PANELcompare(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_CLOSE) return 0;
-  const int p = ctx.ui.findPanel(kPanel);
+  const int p = ctx.refs.compare.panel;
   if (p >= 0 && ctx.ui.panel(p).visible) {
     ctx.ui.panel(p).visible = false;
     ctx.ui.touchPanel(p);
@@ -278,7 +279,7 @@ int CC_RINGcompareSource(Context& ctx, const ui::EventArgs& ev) {
 
 int CC_BTNcompareFile(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT) return 0;
-  const bool left = ctl(ctx, "LEFTFILEBTN").control == ev.control;
+  const bool left = ctx.refs.compare.fileBtn[0].control == ev.control;
   ui::FileRequest req;
   req.directory = ctx.app.userFilesDir;
   req.defaultName = "Quellan-BXpara.ini";
@@ -287,7 +288,7 @@ int CC_BTNcompareFile(Context& ctx, const ui::EventArgs& ev) {
   req.allowNewFolder = false;
   std::string path;
   if (ctx.ui.fileSelect(req, path) == ui::FILE_CANCEL || path.empty()) return 0;
-  ctx.ui.setText(ctl(ctx, left ? "LEFTFILE" : "RIGHTFILE"), path);
+  ctx.ui.setText(ctx.refs.compare.file[side(left)], path);
   return 0;
 }
 
@@ -302,7 +303,7 @@ int CC_BINSWcompareOnlyDiff(Context& ctx, const ui::EventArgs& ev) {
 }
 
 int CC_BTNcompareTake(Context& ctx, const ui::EventArgs& ev) {
-  if (ev.event == ui::EVENT_COMMIT) TakeCompareRows(ctx, ctl(ctx, "TAKELEFT").control == ev.control);
+  if (ev.event == ui::EVENT_COMMIT) TakeCompareRows(ctx, ctx.refs.compare.take[0].control == ev.control);
   return 0;
 }
 

@@ -152,8 +152,8 @@ TEST_F(Pages, NoTextIsClippedOnAnyPageInEitherLanguageOrUnit) {
       ctx->ui.setValue(ref("TAB_2P", "CHECKSTEP1"), step);
       ctx->ui.setValue(ref("TAB_DIST", "CHECKDIST1"), step);
       bx::ShowCalibControls(*ctx);
-      bx::ShowCalibStep(*ctx, "TAB_2P", step);
-      bx::ShowCalibStep(*ctx, "TAB_DIST", step);
+      bx::ShowCalibStep(*ctx, bx::CalibPage::TwoPoint, step);
+      bx::ShowCalibStep(*ctx, bx::CalibPage::Distance, step);
       for (const Page& p : pages()) {
         if (!p.inner) continue;
         show(p);

@@ -69,20 +69,25 @@ void QtFrontend::processEvents() {
   // at some later pump that was not meant to draw.
   if (renderer_ && renderer_->repaintIfDue()) QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
   --depth_;
-  // What a pump costs: a dearer one is believed at once, a cheaper one
-  // only little by little.
-  const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - now).count();
-  double& cost = repaint ? repaintCost_ : plainCost_;
-  cost = took > cost ? took : 0.95 * cost + 0.05 * took;
+  // What a pump usually costs while the link is busy; one slow pass (a
+  // page change, a dialog) must not keep the screen from being drawn.
+  if (linkBusy) {
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - now).count();
+    double& cost = repaint ? repaintCost_ : plainCost_;
+    cost = cost <= 0 ? took : 0.8 * cost + 0.2 * took;
+  }
 }
 
 bool QtFrontend::pumpFits(std::chrono::steady_clock::time_point now, bool repaint) const {
-  // Input must be answered and the screen follow, whatever the line does.
-  if (now - lastPump_ >= kLongestHold) return true;
-  // Otherwise only while a reply is on its way and will not have come
-  // before the pump ends: a pump between exchanges, or one that outlasts
-  // the reply, leaves the line idle and slows the loop below the wire.
-  return ReplyTimeLeft(ctx_) >= (repaint ? repaintCost_ : plainCost_);
+  // A pump runs while a reply is on its way and will not have come before
+  // the pump ends: one between exchanges, or one that outlasts the reply,
+  // leaves the line idle and slows the loop below the wire. After a while
+  // without one, half the time it needs will do; input must be answered
+  // and the screen follow, so in the end it runs whatever the line does.
+  const auto waited = now - lastPump_;
+  if (waited >= 2 * kLongestHold) return true;
+  const double need = repaint ? repaintCost_ : plainCost_;
+  return ReplyTimeLeft(ctx_) >= (waited >= kLongestHold ? need / 2 : need);
 }
 
 QWidget* QtFrontend::dialogParent() const {

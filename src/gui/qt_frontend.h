@@ -65,7 +65,8 @@ class QtFrontend : public QObject, public ui::Frontend {
   QTimer linkTimer_;
   int depth_ = 0;
   static constexpr std::chrono::microseconds kBusyPumpInterval{1000};
-  // The longest a busy link holds pumps back (two repaint intervals).
+  // A busy link holding pumps back: after this long (two repaint
+  // intervals) a shorter wait will do, after twice this long any moment.
   static constexpr std::chrono::milliseconds kLongestHold{34};
   std::chrono::steady_clock::time_point lastPump_{};
   double plainCost_ = 0, repaintCost_ = 0;  // seconds a pump took

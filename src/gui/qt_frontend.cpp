@@ -85,9 +85,9 @@ bool QtFrontend::pumpFits(std::chrono::steady_clock::time_point now, bool repain
   // without one, half the time it needs will do; input must be answered
   // and the screen follow, so in the end it runs whatever the line does.
   const auto waited = now - lastPump_;
-  if (waited >= 2 * kLongestHold) return true;
+  if (waited >= kForcedAfter) return true;
   const double need = repaint ? repaintCost_ : plainCost_;
-  return ReplyTimeLeft(ctx_) >= (waited >= kLongestHold ? need / 2 : need);
+  return ReplyTimeLeft(ctx_) >= (waited >= kHeldLong ? need / 2 : need);
 }
 
 QWidget* QtFrontend::dialogParent() const {

@@ -65,9 +65,11 @@ class QtFrontend : public QObject, public ui::Frontend {
   QTimer linkTimer_;
   int depth_ = 0;
   static constexpr std::chrono::microseconds kBusyPumpInterval{1000};
-  // A busy link holding pumps back: after this long (two repaint
-  // intervals) a shorter wait will do, after twice this long any moment.
-  static constexpr std::chrono::milliseconds kLongestHold{34};
+  // A busy link holding pumps back: after kHeldLong (two repaint
+  // intervals) a shorter wait will do; after kForcedAfter any moment, so a
+  // fast line whose replies leave no time still sees 25 passes a second.
+  static constexpr std::chrono::milliseconds kHeldLong{34};
+  static constexpr std::chrono::milliseconds kForcedAfter{40};
   std::chrono::steady_clock::time_point lastPump_{};
   double plainCost_ = 0, repaintCost_ = 0;  // seconds a pump took
   bool waitCursor_ = false;

@@ -10,7 +10,6 @@ namespace bx {
 namespace {
 
 constexpr const char* kHelpPanel = "HELP";
-constexpr const char* kHelpText = "TEXT";
 // Room between the control and the help panel beside it.
 constexpr int kHelpGap = 6;
 
@@ -43,7 +42,7 @@ void helpGeometry(const Context& ctx, ui::CtlRef r, Rect& control, Rect& screen)
   if (ctx.ui.frontend && ctx.ui.frontend->controlGeometry(r, control, screen)) return;
   const ui::Ui& ui = ctx.ui;
   control = controlRect(panelRect(ui, r.panel), ui.panel(r.panel), ui.at(r));
-  int main = ui.findPanel("MAIN");
+  const int main = ctx.refs.main.panel;
   const int left = main >= 0 ? ui.panel(main).left : 0;
   const int top = main >= 0 ? ui.panel(main).top : 0;
   screen = Rect{-left, -top, ctx.app.screenWidth, ctx.app.screenHeight};
@@ -92,8 +91,8 @@ bool ShowHelp(Context& ctx, const ui::EventArgs& ev) {
   const ui::Control& c = ui.at(r);
   const std::string* text = ctx.app.texts.find(p.name, c.name + ".help");
   if (text == nullptr || text->empty()) return false;
-  int h = ui.findPanel(kHelpPanel);
-  ui::CtlRef box = ui.find(kHelpPanel, kHelpText);
+  const int h = ctx.refs.help.panel;
+  const ui::CtlRef box = ctx.refs.help.text;
   if (h < 0 || !box.valid()) return false;
   ui.setText(box, *text);
   Rect control, screen;
@@ -129,7 +128,7 @@ void ApplyHelpTooltips(Context& ctx) {
 }
 
 void HideHelp(Context& ctx) {
-  int h = ctx.ui.findPanel(kHelpPanel);
+  const int h = ctx.refs.help.panel;
   ctx.app.helpShownFor = {};
   if (h < 0 || !ctx.ui.panel(h).visible) return;
   ctx.ui.panel(h).visible = false;

@@ -81,7 +81,7 @@ void ShowLogo(Context& ctx) {
 }
 
 void ResetMainPanelPlacement(Context& ctx) {
-  int h = ctx.ui.findPanel("MAIN");
+  const int h = ctx.refs.main.panel;
   if (h < 0) return;
   ui::Panel& p = ctx.ui.panel(h);
   p.maximized = false;

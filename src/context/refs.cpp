@@ -160,6 +160,7 @@ void resolveCoreRefs(const ui::Ui& ui, Refs& r, std::vector<std::string>& missin
       {"COMPARE", "ONLYDIFF", &r.compare.onlyDiff},
       {"COMPARE", "TABLE", &r.compare.table},
       {"COMPARE", "RESULT", &r.compare.result},
+      {"HELP", "TEXT", &r.help.text},
       {"LOG", "LOGTEXT", &r.log.text},
       {"LOG", "LOGCOPY", &r.log.copy},
       {"LOG", "LOGSAVE", &r.log.save},
@@ -167,6 +168,8 @@ void resolveCoreRefs(const ui::Ui& ui, Refs& r, std::vector<std::string>& missin
   };
   ui::resolveRefs(ui, specs, sizeof specs / sizeof specs[0], missing);
   r.log.panel = ui.findPanel("LOG");
+  r.main.panel = ui.findPanel("MAIN");
+  r.help.panel = ui.findPanel("HELP");
   r.compare.panel = ui.findPanel("COMPARE");
   r.calib.twoPoint.panel = ui.findPanel("TAB_2P");
   r.calib.distance.panel = ui.findPanel("TAB_DIST");

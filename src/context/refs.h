@@ -15,6 +15,7 @@ class Ui;
 enum MainPage : int { kPageMeasurement = 0, kPageTeach = 3, kPageConnection = 7 };
 
 struct MainRefs {
+  int panel = -1;
   ui::CtlRef status, connected, comPortDisp, ipDisp, designation, serial;
   ui::CtlRef send, get, run, stop, memSel, tab, langFlag, test, testField, mmSwitch;
   ui::CtlRef serviceLine;  // why the last exchange failed, beside the status
@@ -88,6 +89,12 @@ struct CompareRefs {
   ui::CtlRef onlyDiff, table, result;
 };
 
+// The help window and its text.
+struct HelpRefs {
+  int panel = -1;
+  ui::CtlRef text;
+};
+
 // The message log's pane.
 struct LogPaneRefs {
   int panel = -1;
@@ -105,6 +112,7 @@ struct Refs {
   StatusBarRefs status;
   LogPaneRefs log;
   CompareRefs compare;
+  HelpRefs help;
 };
 
 // Fills refs; names missing from the resource are listed in missing.

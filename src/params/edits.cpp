@@ -28,7 +28,7 @@ bool differs(double shown, double base, int precision) {
 }
 
 void setNote(Context& ctx, int marked) {
-  const int main = ctx.ui.findPanel("MAIN");
+  const int main = ctx.refs.main.panel;
   if (main < 0) return;
   const std::string note = marked > 0 ? Localized(ctx, "unsent changes") : std::string();
   ui::Panel& p = ctx.ui.panel(main);

@@ -248,18 +248,17 @@ int DataExchange(Context& ctx, unsigned count) {
     // reply time-out.
     (void)port->write(L.tx.data(), static_cast<int>(count));
   }
-  const uint8_t sent = L.tx[1];
   const double sentAt = platform::Timer();
-  float& took = L.replySeconds[sent];
-  L.replyDueAt = took > 0 ? sentAt + took : 0;
+  float& usual = L.replySeconds[L.tx[1]];
+  L.replyDueAt = usual > 0 ? sentAt + usual : 0;
   int r = GetHeaderFrame(ctx, &L.hdr.order, &L.hdr.param, &L.hdr.length, &L.hdr.dataCrc);
   if (r == 1 && L.hdr.length > 0) r = GetPayloadFrame(ctx, L.hdr.length);
   L.replyDueAt = 0;
   if (r == 1) {
     // Events handled in the wait can only make a reply look slower: the
     // shortest time is taken at once, a longer one only little by little.
-    const auto now = static_cast<float>(platform::Timer() - sentAt);
-    took = took <= 0 || now < took ? now : 0.95f * took + 0.05f * now;
+    const auto took = static_cast<float>(platform::Timer() - sentAt);
+    usual = usual <= 0 || took < usual ? took : 0.95f * usual + 0.05f * took;
   }
   L.drainFirst = r != 1;
   if (L.failure == LinkFailure::TimedOut && L.timeoutSeen == TimeoutSeen::Nothing && L.rxCount > 0)

@@ -381,7 +381,7 @@ ReportSection MessageLogSection(Context& ctx) {
   // A line of the log may be far wider than the page: it goes on over
   // indented lines instead of being cut at the margin.
   // 80 of the widest letters still fit; a break goes after a space where
-  // one is in the second half.
+  // one is in the second half, and never inside a letter's UTF-8 bytes.
   constexpr size_t kWidth = 80;
   ReportSection s;
   s.title = Localized(ctx, "Message log");
@@ -393,6 +393,7 @@ ReportSection MessageLogSection(Context& ctx) {
       if (take < rest.size()) {
         const size_t space = rest.substr(0, take).rfind(' ');
         if (space != std::string_view::npos && space >= kWidth / 2) take = space + 1;
+        while (take > 1 && (static_cast<unsigned char>(rest[take]) & 0xC0) == 0x80) --take;
       }
       s.lines.push_back(lead + std::string(rest.substr(0, take)));
       lead.assign(l.time.size() + 2, ' ');

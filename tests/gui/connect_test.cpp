@@ -138,6 +138,10 @@ TEST_F(ConnectedWindow, TheServiceReportOfTheApplicationMenuIsWrittenAsOnePdfInT
   std::string wide;
   for (int i = 0; i < 20; ++i) wide += "alpha ";
   bx::ReportStatusText(*ctx, wide + "END-OF-LONG-LINE", false);
+  // A break never falls inside a letter: byte 80 would split an umlaut.
+  std::string umlauts = "U";
+  for (int i = 0; i < 60; ++i) umlauts += "\u00e4";
+  bx::ReportStatusText(*ctx, umlauts, false);
   popups.answerConfirm(true);
   popups.setPrinting(true, {}, [this](const bx::ui::PrintJob& job, const bx::ui::PrintTarget& to, std::string& error) {
     return bx::gui::PrintJobToPdf(ctx->ui, job, to.pdfPath, error);
@@ -160,6 +164,7 @@ TEST_F(ConnectedWindow, TheServiceReportOfTheApplicationMenuIsWrittenAsOnePdfInT
   for (const char* words : {"Servicebericht", "nach der Reinigung", "Seriennummer", "1234", "Lerntabelle", "Seite 1 von",
                             "Meldungsprotokoll", "Echo Check - Line Ok!", "END-OF-LONG-LINE"})
     EXPECT_NE(text.find(words), std::string::npos) << words << "\n" << text;
+  EXPECT_EQ(text.find("\ufffd"), std::string::npos) << "a letter was cut in two\n" << text;
   // Asked with the number of lines the log holds.
   const auto asked = std::find_if(popups.popups().begin(), popups.popups().end(),
                                   [](const auto& p) { return p.kind == "confirm"; });

@@ -37,11 +37,13 @@
 #include "platform/clock.h"
 #include "platform/com_ports.h"
 #include "sim/server.h"
+#include "wire/orders.h"
 #include "ui/headless.h"
 #include "wire/frame_format.h"
 #include "wire/orders.h"
 
 #include "bench_sim.h"
+#include "baseline_client.h"
 #include "bench_support.h"
 
 namespace {
@@ -165,54 +167,6 @@ void stopPeer(Peer& p) {
   }
 }
 
-// The baseline client: blocking write, blocking read of the known reply size.
-int openBaselineClient(const Peer& peer, bool tcp) {
-  int s;
-  if (tcp) {
-    s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(peer.port));
-    connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    int one = 1;
-    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  } else {
-    s = open(peer.pty.c_str(), O_RDWR | O_NOCTTY);
-    termios t;
-    tcgetattr(s, &t);
-    cfmakeraw(&t);
-    tcsetattr(s, TCSANOW, &t);
-  }
-  return s;
-}
-
-// pollFirst: the client sleeps in poll() (1 ms at a time) before each read,
-// as a client must that keeps answering its operator while it waits.
-double baselineRate(int s, int count, std::initializer_list<int> orders, bool pollFirst = false) {
-  uint8_t req[8], rep[8 + 512];
-  double t0 = bx::platform::Timer();
-  for (int i = 0; i < count; ++i) {
-    for (int o : orders) {
-      bx::frame::encodeHeader(req, static_cast<uint8_t>(o), 0, nullptr, 0);
-      if (write(s, req, 8) != 8) return 0;
-      int want = 8 + (o == 8 ? 64 : o == 20 ? 68 : o == 9 ? 512 : 0);
-      int got = 0;
-      while (got < want) {
-        if (pollFirst) {
-          pollfd p{s, POLLIN, 0};
-          while (poll(&p, 1, 1) == 0) {
-          }
-        }
-        ssize_t n = read(s, rep + got, static_cast<size_t>(want - got));
-        if (n <= 0) return 0;
-        got += static_cast<int>(n);
-      }
-    }
-  }
-  return count / (bx::platform::Timer() - t0);
-}
-
 bool openPeerLink(Tool& t, const Peer& p, bool tcp) {
   SimProcess sp;
   sp.port = p.port;
@@ -281,7 +235,7 @@ int main(int argc, char** argv) {
     const char* name = tcp ? "tcp" : "pty";
     if (!only.empty() && only != name) continue;
     Peer base = startCannedPeer(tcp);
-    int baseFd = openBaselineClient(base, tcp);
+    int baseFd = bench::openBaselineClient(base.port, base.pty, tcp);
     Peer peer = startCannedPeer(tcp);
     Tool t;
     if (!openPeerLink(t, peer, tcp)) {
@@ -290,7 +244,7 @@ int main(int argc, char** argv) {
     }
     compare((std::string(name) + " echo").c_str(), kRounds, kEchoes,
             [&](int n) { return measure(n, [&] { bx::Exchange(t.ctx, bx::order::kEcho, 0); }); },
-            [&](int n) { return baselineRate(baseFd, n, {5}); });
+            [&](int n) { return bench::baselineRate(baseFd, n, std::array<uint8_t, 1>{bx::order::kEcho}); });
     const auto liveCycle = [&](int n) {
       Rate r = measure(n, [&] {
         bx::GetLiveData(t.ctx, 0);
@@ -301,9 +255,9 @@ int main(int argc, char** argv) {
       return r;
     };
     compare((std::string(name) + " live cycle (8,20,9)").c_str(), kRounds, kCycles, liveCycle,
-            [&](int n) { return baselineRate(baseFd, n, {8, 20, 9}); });
+            [&](int n) { return bench::baselineRate(baseFd, n, bench::kCycleOrders); });
     compare((std::string(name) + " live cycle, poll client").c_str(), kRounds, kCycles, liveCycle,
-            [&](int n) { return baselineRate(baseFd, n, {8, 20, 9}, true); });
+            [&](int n) { return bench::baselineRate(baseFd, n, bench::kCycleOrders, true); });
     bx::CloseLink(t.ctx, true);
     close(baseFd);
     stopPeer(peer);

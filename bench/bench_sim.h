@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -81,11 +82,14 @@ inline void aimAtSim(bx::Context& ctx, const SimProcess& sp, bool tcp) {
   }
 }
 
-// Bytes a serial line carries for one cycle of the video view: the
-// requests and replies of the live record, the edges and the video.
+// The orders of one cycle of the video view: the live record, the edges
+// and the video.
+constexpr std::array<uint8_t, 3> kCycleOrders{bx::order::kLiveData, bx::order::kEdgeQuery, bx::order::kVideoData};
+
+// Bytes a serial line carries for one cycle of the video view.
 inline int wireBytesPerCycle() {
   int n = 0;
-  for (uint8_t o : {bx::order::kLiveData, bx::order::kEdgeQuery, bx::order::kVideoData})
+  for (uint8_t o : kCycleOrders)
     n += 2 * bx::frame::kHeaderSize + bx::order::RequestSize(o, 0) + bx::order::ReplySize(o, 0);
   return n;
 }

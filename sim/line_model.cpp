@@ -41,26 +41,48 @@ Shadow LineModel::shadowAt(int64_t nowMs) const {
   return s;
 }
 
-double LineModel::intensity(double x, const Shadow& s, double powerFactor) const {
-  const double half = pixels_ / 2.0;
-  const double u = (x - half) / half;
-  const double bright = fullScale_ * kBrightLevel * std::clamp(powerFactor, 0.0, 1.15) * (1.0 - 0.25 * u * u);
-  double transmission = 1.0;
-  if (s.present) {
-    // Edges blur over about two video samples, as an optics would.
-    const double ramp = 2.0 * step_;
-    const double tl = std::clamp((s.left + ramp / 2 - x) / ramp, 0.0, 1.0);
-    const double tr = std::clamp((x - (s.right - ramp / 2)) / ramp, 0.0, 1.0);
-    const double open = std::min(1.0, tl + tr);
-    transmission = kDarkLevel + (1.0 - kDarkLevel) * open;
+namespace {
+
+// The intensity profile with what stays fixed during one scan worked out
+// once: the edge search asks for thousands of points a reply.
+struct Beam {
+  double half;
+  double brightScale;
+  double ramp;
+  Shadow shadow;
+  double fullScale;
+
+  double at(double x) const {
+    const double u = (x - half) / half;
+    const double bright = brightScale * (1.0 - 0.25 * u * u);
+    double transmission = 1.0;
+    if (shadow.present) {
+      // Edges blur over about two video samples, as an optics would.
+      const double tl = std::clamp((shadow.left + ramp / 2 - x) / ramp, 0.0, 1.0);
+      const double tr = std::clamp((x - (shadow.right - ramp / 2)) / ramp, 0.0, 1.0);
+      const double open = std::min(1.0, tl + tr);
+      transmission = kDarkLevel + (1.0 - kDarkLevel) * open;
+    }
+    return std::min<double>(bright * transmission, fullScale);
   }
-  return std::min<double>(bright * transmission, fullScale_);
+};
+
+}  // namespace
+
+static Beam beamOf(double pixels, int fullScale, double step, const Shadow& s, double powerFactor) {
+  return Beam{pixels / 2.0, fullScale * kBrightLevel * std::clamp(powerFactor, 0.0, 1.15), 2.0 * step, s,
+              static_cast<double>(fullScale)};
+}
+
+double LineModel::intensity(double x, const Shadow& s, double powerFactor) const {
+  return beamOf(pixels_, fullScale_, step_, s, powerFactor).at(x);
 }
 
 VideoProfile LineModel::cleanVideo(const Shadow& s, double powerFactor) const {
   VideoProfile v{};
+  const Beam beam = beamOf(pixels_, fullScale_, step_, s, powerFactor);
   for (int i = 0; i < kVideoSamples; ++i)
-    v[static_cast<size_t>(i)] = static_cast<uint16_t>(std::lround(intensity(i * step_, s, powerFactor)));
+    v[static_cast<size_t>(i)] = static_cast<uint16_t>(std::lround(beam.at(i * step_)));
   return v;
 }
 
@@ -118,7 +140,11 @@ Scan LineModel::scan(const Shadow& s, const ScanSettings& st, Rng& rng) const {
   // evaluation range, refined by bisection.
   const int begin = std::clamp(st.evalBegin, 1, pixels_);
   const int end = st.evalEnd <= 0 ? pixels_ : std::clamp(st.evalEnd, begin, pixels_);
-  auto level = [&](double x) { return intensity(x, s, st.powerFactor) - threshold(x, st, cleanPeak); };
+  const Beam beam = beamOf(pixels_, fullScale_, step_, s, st.powerFactor);
+  // Only the tracking threshold changes along the line.
+  const bool tracking = st.thresholdMode == kTrackThreshold && st.trackProfile != nullptr;
+  const double flat = tracking ? 0.0 : threshold(0.0, st, cleanPeak);
+  auto level = [&](double x) { return beam.at(x) - (tracking ? threshold(x, st, cleanPeak) : flat); };
   const double dx = static_cast<double>(end - begin) / kSearchGrid;
   double x0 = begin;
   double f0 = level(x0);

@@ -3,6 +3,7 @@
 // counted as the tool's, and a headless tool connected to it as the desktop
 // tool connects. For the benchmark programs.
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,6 +39,9 @@ inline SimProcess startSimProcess(const bx::sim::Config& cfg = bx::sim::Config()
   SimProcess sp;
   sp.pid = fork();
   if (sp.pid == 0) {
+    // A benchmark that exits early must not leave its simulator behind,
+    // holding the output pipe of whoever ran it.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
     close(fds[0]);
     bx::sim::Server server(cfg);
     int port = server.startTcp(0);

@@ -21,12 +21,6 @@ namespace {
 const CalibStepRefs& steps(const Context& ctx, CalibPage page) {
   return page == CalibPage::Distance ? ctx.refs.calib.distance : ctx.refs.calib.twoPoint;
 }
-ui::CtlRef slopeOn(const Context& ctx, CalibPage page) {
-  return page == CalibPage::Distance ? ctx.refs.calib.slopeDist : ctx.refs.calib.slope2p;
-}
-ui::CtlRef offsetField(const Context& ctx, CalibPage page) {
-  return page == CalibPage::Distance ? ctx.refs.calib.offsetDist : ctx.refs.calib.offset2p;
-}
 
 CalibPage pageOf(const Context& ctx, const ui::EventArgs& ev) {
   return ev.panel == ctx.refs.calib.distance.panel ? CalibPage::Distance : CalibPage::TwoPoint;
@@ -35,13 +29,13 @@ CalibPage pageOf(const Context& ctx, const ui::EventArgs& ev) {
 // Slope and offset alike on both pages.
 void showFit(Context& ctx, double slope, int32_t offset) {
   for (const CalibPage page : {CalibPage::TwoPoint, CalibPage::Distance}) {
-    ctx.ui.setValue(slopeOn(ctx, page), slope);
-    ctx.ui.setValue(offsetField(ctx, page), offset);
+    ctx.ui.setValue(steps(ctx, page).slope, slope);
+    ctx.ui.setValue(steps(ctx, page).offset, offset);
   }
 }
 
 int32_t offsetOn(Context& ctx, CalibPage page) {
-  return static_cast<int32_t>(std::lround(ctx.ui.value(offsetField(ctx, page))));
+  return static_cast<int32_t>(std::lround(ctx.ui.value(steps(ctx, page).offset)));
 }
 
 void clearBoxes(Context& ctx, CalibPage page) {
@@ -167,7 +161,7 @@ int CC_ButtonCALC(Context& ctx, const ui::EventArgs& ev) {
   const CalibPage page = pageOf(ctx, ev);
   // What DISCARD restores: the fields still show it at the release too, so
   // a CALC from the keyboard (no press) captures it as well.
-  TwoPointCapturePrevious(ctx, ctx.ui.value(slopeOn(ctx, page)), offsetOn(ctx, page));
+  TwoPointCapturePrevious(ctx, ctx.ui.value(steps(ctx, page).slope), offsetOn(ctx, page));
   if (ev.event != ui::EVENT_COMMIT) return 0;
   auto& pg = ctx.calib.page;
   const bool fitted = TwoPointCalc(ctx);
@@ -197,11 +191,11 @@ int CC_ButtonDISCARD(Context& ctx, const ui::EventArgs& ev) {
 int CC_WriteXFCALIB(Context& ctx, const ui::EventArgs& ev) {
   if (ev.event != ui::EVENT_COMMIT) return 0;
   const CalibPage page = pageOf(ctx, ev);
-  const double slope = ctx.ui.value(slopeOn(ctx, page));
+  const double slope = ctx.ui.value(steps(ctx, page).slope);
   // Checked as typed: a value beyond the offset's field has no int form.
   CalibValues values;
   values.slopeUm = slope;
-  values.offsetUm = std::round(ctx.ui.value(offsetField(ctx, page)));
+  values.offsetUm = std::round(ctx.ui.value(steps(ctx, page).offset));
   values.rangeUm = std::round(ctx.ui.value(ctx.refs.calib.range));
   // The record takes the settings page's identity along.
   values.hasIdentity = true;

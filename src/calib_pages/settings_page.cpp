@@ -127,8 +127,8 @@ void ShowCalibRecord(Context& ctx) {
   calib::ShowRecordFields(ctx);
   // The two calibration pages start from the sensor's own line.
   const auto& p = ctx.refs.calib;
-  for (ui::CtlRef slope : {p.slope2p, p.slopeDist}) ui.setValue(slope, calib::slopeFromFixed(calib::slopeX16384(r)));
-  for (ui::CtlRef offset : {p.offset2p, p.offsetDist}) ui.setValue(offset, calib::offsetUm(r));
+  for (ui::CtlRef slope : {p.twoPoint.slope, p.distance.slope}) ui.setValue(slope, calib::slopeFromFixed(calib::slopeX16384(r)));
+  for (ui::CtlRef offset : {p.twoPoint.offset, p.distance.offset}) ui.setValue(offset, calib::offsetUm(r));
 }
 
 void InstallCalibDisplays(Context& ctx) { ctx.displays.calibRecord = &ShowCalibRecord; }

@@ -30,17 +30,18 @@ struct ConnRefs {
 
 // A calibration page's steps: its two boxes, the diameter and pixel of
 // each point (the distance page has one of each), the guide of each step
-// (0 general, 1 and 2 the boxes') and, on the distance page, its picture.
+// (0 general, 1 and 2 the boxes'), on the distance page its picture, and
+// the line it works out (slope and offset).
 struct CalibStepRefs {
   int panel = -1;
   ui::CtlRef check[2], diameter[2], pixel[2], guide[3], picture[3];
+  ui::CtlRef slope, offset;
 };
 
 struct CalibPageRefs {
   ui::CtlRef tabCalib, infoBox, hwType, calSerial, hwTypeDisp;
   ui::CtlRef xfDivisor, xfSize, ifType, slope, offset, range, lookup, pixelStart, pixelEnd, serviceWord;
   ui::CtlRef headerSel, lookupSel, writeXf, calFile;
-  ui::CtlRef slope2p, offset2p, slopeDist, offsetDist;  // the two calibration pages' line
   CalibStepRefs twoPoint, distance;
   // Found once by the calibration lock, in the order of its tables: the
   // controls it dims, the lookup-table controls and the service fields it

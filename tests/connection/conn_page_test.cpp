@@ -178,8 +178,9 @@ TEST_F(ConnPage, TheMessageLogKeepsEveryTextOnceWithItsTime) {
   while (at < shown.size()) {
     const size_t lf = shown.find('\n', at);
     const std::string line = shown.substr(at, lf == std::string::npos ? std::string::npos : lf - at);
-    if (!line.empty())
+    if (!line.empty()) {
       EXPECT_EQ(count(LogKind::Status, line) + count(LogKind::MessageBox, line) > 0, true) << line;
+    }
     if (lf == std::string::npos) break;
     at = lf + 1;
   }

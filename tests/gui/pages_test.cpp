@@ -188,8 +188,9 @@ TEST_F(Pages, CompareWindowShowsItsTableUnclippedInEitherLanguageOrUnit) {
       settle();
       EXPECT_GT(ctx->ui.table(ref("COMPARE", "TABLE")).rows, 0) << ctx->ui.text(ref("COMPARE", "RESULT"));
       const std::string shot = std::string("compare") + (language ? "-de" : "-en") + (mm ? "-mm" : "-pixel");
-      if (const char* env = std::getenv("BX_SCREENSHOT_DIR"); env && *env)
+      if (const char* env = std::getenv("BX_SCREENSHOT_DIR"); env && *env) {
         EXPECT_TRUE(window->grab().save(QString("%1/%2.png").arg(env, QString::fromStdString(shot))));
+      }
       for (const guitest::Clip& c : guitest::clippedTexts(window)) ADD_FAILURE() << shot << ": " << c.describe();
     }
   }

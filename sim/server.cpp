@@ -220,7 +220,7 @@ void Server::run() {
   std::vector<sys::PollEntry> fds;
   for (;;) {
     int timeout = -1;
-    auto pacedDue = Pacer::Clock::time_point::max();
+    PaceDue pacedDue;
     int listenIdx = -1;
     std::array<int, kChannels> chIdx{-1, -1};
     {

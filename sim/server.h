@@ -110,11 +110,16 @@ class Server {
   void dropTcpClient();
   void readFrom(int channel, int64_t now);
   int pollTimeoutMs(int64_t now) const;
-  // When a paced channel may send its next bytes (time_point::max() when
-  // none waits), and poll() that also wakes then, to the microsecond, so a
-  // fast line is not held to millisecond steps (server_live.cpp).
-  Pacer::Clock::time_point paceDue() const;
-  static int pollPaced(std::vector<sys::PollEntry>& fds, int timeoutMs, Pacer::Clock::time_point due);
+  // When a paced channel may send its next bytes (at = time_point::max()
+  // when none waits; last: they are the last of what is queued), and poll()
+  // that also wakes then, to the microsecond, so a fast line is not held to
+  // millisecond steps (server_live.cpp).
+  struct PaceDue {
+    Pacer::Clock::time_point at = Pacer::Clock::time_point::max();
+    bool last = false;
+  };
+  PaceDue paceDue() const;
+  int pollPaced(std::vector<sys::PollEntry>& fds, int timeoutMs, PaceDue due);
 
   mutable std::mutex mu_;
   Sensor sensor_;
@@ -128,6 +133,9 @@ class Server {
   std::array<Channel, kChannels> ch_;
   std::array<Pacer, kChannels> pacers_;  // kept across TCP clients
   int overlapping_ = 0;
+  // How late a timed wake-up of the loop has come, learnt: the wait for a
+  // reply's last bytes asks to be woken that much earlier.
+  std::chrono::nanoseconds wakeLead_{0};
   int64_t ptyRetryAt_ = 0;  // no slave open: look again at this time
   std::chrono::steady_clock::time_point epoch_;
 };

@@ -2,6 +2,7 @@
 #include "sim/server.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace bx::sim {
 
@@ -65,8 +66,9 @@ int Server::pollPaced(std::vector<sys::PollEntry>& fds, int timeoutMs, PaceDue d
     const auto late = std::clamp(duration_cast<nanoseconds>(now - asked), nanoseconds(0), kMaxLead);
     wakeLead_ += (late - wakeLead_) / 8;
   }
-  while (Pacer::Clock::now() < due.at) {
-  }
+  // Awake, but leaving the core to whatever else is ready (the terminal's
+  // own delivery work among it).
+  while (Pacer::Clock::now() < due.at) std::this_thread::yield();
   return rc;
 }
 

@@ -69,12 +69,15 @@ void QtFrontend::processEvents() {
   // at some later pump that was not meant to draw.
   if (renderer_ && renderer_->repaintIfDue()) QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
   --depth_;
-  // What a pump usually costs while the link is busy; one slow pass (a
-  // page change, a dialog) must not keep the screen from being drawn.
+  // What a pump costs while the link is busy, near its dearer end: one
+  // that outlasts the reply holds the line, so a dearer pump raises the
+  // figure at once and a cheaper one lowers it slowly. One slow pass (a
+  // page change, a dialog) still fades, and cannot keep the screen from
+  // being drawn.
   if (linkBusy) {
     const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - now).count();
     double& cost = repaint ? repaintCost_ : plainCost_;
-    cost = cost <= 0 ? took : 0.8 * cost + 0.2 * took;
+    cost = cost <= 0 ? took : took > cost ? 0.5 * cost + 0.5 * took : 0.95 * cost + 0.05 * took;
   }
 }
 

@@ -120,7 +120,7 @@ class AppWindow : public ::testing::Test {
     const char* env = std::getenv("BX_SCREENSHOT_DIR");
     QString out;
     if (env && *env) out = env;
-    else if (fallback) out = QDir::currentPath() + "/" + fallback;
+    else if (fallback) out = QCoreApplication::applicationDirPath() + "/" + fallback;
     else return;
     QDir().mkpath(out);
     const QString file = QString("%1/%2.png").arg(out, QString::fromStdString(name));

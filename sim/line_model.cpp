@@ -67,12 +67,12 @@ struct Beam {
   }
 };
 
-}  // namespace
-
-static Beam beamOf(double pixels, int fullScale, double step, const Shadow& s, double powerFactor) {
+Beam beamOf(double pixels, int fullScale, double step, const Shadow& s, double powerFactor) {
   return Beam{pixels / 2.0, fullScale * kBrightLevel * std::clamp(powerFactor, 0.0, 1.15), 2.0 * step, s,
               static_cast<double>(fullScale)};
 }
+
+}  // namespace
 
 double LineModel::intensity(double x, const Shadow& s, double powerFactor) const {
   return beamOf(pixels_, fullScale_, step_, s, powerFactor).at(x);
